@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Configures and builds. Usage: scripts/build.sh [release|test]   (default: release)
+#   release -> build/        optimised programs
+#   test    -> build-test/   AddressSanitizer + UndefinedBehaviorSanitizer, tests included
+set -euo pipefail
+here="$(cd "$(dirname "$0")/.." && pwd)"
+bash "$here/scripts/setup.sh"
+
+kind="${1:-release}"
+case "$kind" in
+  release) dir="$here/build";      args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
+  test)    dir="$here/build-test"; args=(-DCMAKE_BUILD_TYPE=Debug -DVYK_SANITIZE=ON) ;;
+  *) echo "usage: $0 [release|test]" >&2; exit 2 ;;
+esac
+
+cmake -S "$here" -B "$dir" -G Ninja "${args[@]}" >/dev/null
+cmake --build "$dir" -j "$(nproc)"

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds with the sanitizers and runs every test.
+set -euo pipefail
+here="$(cd "$(dirname "$0")/.." && pwd)"
+bash "$here/scripts/build.sh" test
+export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
+export QT_QPA_PLATFORM=offscreen
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
+cd "$here/build-test"
+ctest --output-on-failure -j "$(nproc)" --timeout 300
