@@ -1,0 +1,3 @@
+#include "defs/pubunit_norvane.h"
+
+USAGE_AND_PAGE ConfigUsageAndPage{0, 0};
