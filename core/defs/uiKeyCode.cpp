@@ -1,5 +1,7 @@
 #include "defs/uiKeyCode.h"
 
+#include "defs/pubunit_norvane.h"
+
 namespace {
 
 QString hex(int value, int digits)
@@ -271,4 +273,122 @@ std::uint8_t ModifierToHIDModifier(std::uint8_t modifier)
     if (modifier & 8)
         hid |= 8;   // Win / GUI
     return hid;
+}
+
+// --- Shortcut presets -------------------------------------------------------------------------
+
+void MakeHIDCodeInfo(int modifier, int key1, int key1Extended, int key2, int key2Extended,
+                     THID_CODE_INFO& info)
+{
+    info.nKeyValue1 = static_cast<std::uint16_t>(VKToHIDCode(key1, key1Extended));
+    info.nKeyValue2 = static_cast<std::uint16_t>(VKToHIDCode(key2, key2Extended));
+    info.nModifier = static_cast<std::uint16_t>(modifier);
+}
+
+void MakeComboKeyInfo(int modifier, int key1, int key1Extended, int key2, int key2Extended,
+                      TCOMBOKEYINFO& info)
+{
+    info.nModifier = static_cast<std::uint16_t>(modifier);
+    info.nKeyValue1 = static_cast<std::uint16_t>(key1);
+    info.nKey1Extended = static_cast<std::uint16_t>(key1Extended);
+    info.nKeyValue2 = static_cast<std::uint16_t>(key2);
+    info.nKey2Extended = static_cast<std::uint16_t>(key2Extended);
+}
+
+namespace {
+
+using HIDCodeTable = std::array<THID_CODE_INFO, SHORTCUT_TABLE_ROWS>;
+using ComboKeyTable = std::array<TCOMBOKEYINFO, SHORTCUT_TABLE_ROWS>;
+
+struct PresetKey {
+    int modifier;
+    int vk;
+};
+
+// Edit, system, media and a fourth group that the menu does not offer; rows not listed are zero.
+struct PresetTables {
+    HIDCodeTable hidEdit{}, hidSystem{}, hidMedia{}, hidFourth{};
+    ComboKeyTable comboEdit{}, comboSystem{}, comboMedia{}, comboFourth{};
+};
+
+template <std::size_t N>
+void fillHID(HIDCodeTable& table, const PresetKey (&rows)[N], int flag)
+{
+    for (std::size_t i = 0; i < N; ++i)
+        MakeHIDCodeInfo(rows[i].modifier, rows[i].vk, flag, 0, 0, table[i]);
+}
+
+template <std::size_t N>
+void fillCombo(ComboKeyTable& table, const PresetKey (&rows)[N], int flag)
+{
+    for (std::size_t i = 0; i < N; ++i)
+        MakeComboKeyInfo(rows[i].modifier, rows[i].vk, flag, 0, 0, table[i]);
+}
+
+PresetTables makePresetTables()
+{
+    PresetTables t;
+    // HID modifier bits: 1 Ctrl, 4 Alt, 8 GUI.
+    const PresetKey hidEdit[] = {{1, 'X'}, {1, 'C'}, {1, 'V'}, {1, 'A'},
+                                 {1, 'F'}, {1, 'N'}, {1, 'P'}, {1, 'S'}};
+    const PresetKey hidSystem[] = {{4, 0x09}, {4, 0x73}, {8, 'E'}, {8, 'R'}, {8, 'D'}, {8, 'L'}};
+    const PresetKey media[] = {{0, 0xB3}, {0, 0xB2}, {0, 0xB1}, {0, 0xB0},
+                               {0, 0xAF}, {0, 0xAE}, {0, 0xAD}, {0, 0xB5}};
+    const PresetKey hidFourth[] = {{0, 0xAC}, {0, 0xA6}, {0, 0xA7}, {0, 0xA9},
+                                   {0, 0xA8}, {0, 0xAA}, {0, 0xAB}};
+    fillHID(t.hidEdit, hidEdit, 0);
+    fillHID(t.hidSystem, hidSystem, 0);
+    fillHID(t.hidMedia, media, 1);
+    fillHID(t.hidFourth, hidFourth, 1);
+
+    // System modifier bits: 1 Alt, 2 Ctrl, 4 Shift, 8 Win.
+    const PresetKey comboEdit[] = {{2, 'X'}, {2, 'C'}, {2, 'V'}, {2, 'A'},
+                                   {2, 'F'}, {2, 'N'}, {2, 'P'}, {2, 'S'}};
+    const PresetKey comboSystem[] = {{1, 0x09}, {1, 0x73}, {8, 'E'}, {8, 'R'}, {8, 'D'}, {8, 'L'}};
+    const PresetKey comboFourth[] = {{2, 'W'}, {2, 0x6B}, {2, 0x6D}, {6, 0x09}, {2, 0x09}};
+    fillCombo(t.comboEdit, comboEdit, 0);
+    fillCombo(t.comboSystem, comboSystem, 0);
+    fillCombo(t.comboMedia, media, 1);
+    fillCombo(t.comboFourth, comboFourth, 0);
+    return t;
+}
+
+const PresetTables& presetTables()
+{
+    static const PresetTables instance = makePresetTables();
+    return instance;
+}
+
+template <class Row>
+void copyRow(const std::array<Row, SHORTCUT_TABLE_ROWS>& table, int index, Row& out)
+{
+    if (index >= 0 && index < SHORTCUT_TABLE_ROWS)
+        out = table[static_cast<std::size_t>(index)];
+}
+
+}  // namespace
+
+void BuildHIDCodeInfoTables()
+{
+    (void)presetTables();
+}
+
+void BuildComboKeyInfoTables()
+{
+    (void)presetTables();
+}
+
+void GetMediaHIDCodeInfo(int index, THID_CODE_INFO& info)
+{
+    copyRow(presetTables().hidMedia, index, info);
+}
+
+void GetEditComboKeyInfo(int index, TCOMBOKEYINFO& info)
+{
+    copyRow(presetTables().comboEdit, index, info);
+}
+
+void GetSystemComboKeyInfo(int index, TCOMBOKEYINFO& info)
+{
+    copyRow(presetTables().comboSystem, index, info);
 }

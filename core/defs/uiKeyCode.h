@@ -61,7 +61,8 @@ constexpr int SHORTCUT_TABLE_ROWS = 50;
 void MakeHIDCodeInfo(int modifier, int key1, int key1Extended, int key2, int key2Extended,
                      THID_CODE_INFO& info);
 
-// Fills a TCOMBOKEYINFO with two keys, their flags and system modifier bits; the text is empty.
+// Sets the two keys, their flags and the system modifier bits of a TCOMBOKEYINFO; the text is
+// not touched (the preset tables start zeroed, so their texts are empty).
 void MakeComboKeyInfo(int modifier, int key1, int key1Extended, int key2, int key2Extended,
                       TCOMBOKEYINFO& info);
 

@@ -1,7 +1,11 @@
 #include "defs/uiKeyCode.h"
 
+#include "defs/pubunit_norvane.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <set>
 
 namespace {
@@ -185,6 +189,103 @@ TEST(KeyCodeTest, ModifierTextAndHidModifier)
         EXPECT_EQ(GetModifierText(c.bits), QString::fromLatin1(c.text));
         EXPECT_EQ(ModifierToHIDModifier(c.bits), c.hid);
     }
+}
+
+
+bool isZero(const void* p, std::size_t n)
+{
+    const auto* b = static_cast<const unsigned char*>(p);
+    for (std::size_t i = 0; i < n; ++i)
+        if (b[i] != 0) return false;
+    return true;
+}
+
+TEST(ShortcutPresetTest, EditAndSystemCombinations)
+{
+    struct Row {
+        int index;
+        int modifier;
+        int vk;
+    };
+    const Row edit[] = {{0, 2, 'X'}, {1, 2, 'C'}, {2, 2, 'V'}, {3, 2, 'A'},
+                        {4, 2, 'F'}, {5, 2, 'N'}, {6, 2, 'P'}, {7, 2, 'S'}};
+    const Row system[] = {{0, 1, 0x09}, {1, 1, 0x73}, {2, 8, 'E'}, {3, 8, 'R'}, {4, 8, 'D'}, {5, 8, 'L'}};
+
+    auto check = [](const Row& r, const TCOMBOKEYINFO& info) {
+        SCOPED_TRACE(r.index);
+        EXPECT_EQ(info.nModifier, r.modifier);
+        EXPECT_EQ(info.nKeyValue1, r.vk);
+        EXPECT_EQ(info.nKey1Extended, 0);
+        EXPECT_EQ(info.nKeyValue2, 0);
+        EXPECT_EQ(info.nKey2Extended, 0);
+        EXPECT_TRUE(isZero(info.ComboKeyText, sizeof info.ComboKeyText));
+    };
+    for (const Row& r : edit) {
+        TCOMBOKEYINFO info;
+        std::memset(&info, 0xAB, sizeof info);
+        GetEditComboKeyInfo(r.index, info);
+        check(r, info);
+    }
+    for (const Row& r : system) {
+        TCOMBOKEYINFO info;
+        std::memset(&info, 0xAB, sizeof info);
+        GetSystemComboKeyInfo(r.index, info);
+        check(r, info);
+    }
+
+    // Rows that are not listed are all zero; indexes outside 0..49 leave the record alone.
+    for (int index : {8, 49}) {
+        TCOMBOKEYINFO info;
+        std::memset(&info, 0xAB, sizeof info);
+        GetEditComboKeyInfo(index, info);
+        EXPECT_TRUE(isZero(&info, sizeof info)) << index;
+        std::memset(&info, 0xAB, sizeof info);
+        GetSystemComboKeyInfo(index - 2, info);
+        EXPECT_TRUE(isZero(&info, sizeof info)) << index - 2;
+    }
+    for (int index : {50, -1, 1000}) {
+        TCOMBOKEYINFO info;
+        std::memset(&info, 0xAB, sizeof info);
+        GetEditComboKeyInfo(index, info);
+        GetSystemComboKeyInfo(index, info);
+        EXPECT_TRUE(std::all_of(reinterpret_cast<unsigned char*>(&info),
+                                reinterpret_cast<unsigned char*>(&info) + sizeof info,
+                                [](unsigned char c) { return c == 0xAB; }))
+            << index;
+    }
+}
+
+TEST(ShortcutPresetTest, MediaRowsCarryConsumerUsages)
+{
+    const int usages[] = {0xCD, 0xB7, 0xB6, 0xB5, 0xE9, 0xEA, 0xE2, 0x183};
+    for (int i = 0; i < 8; ++i) {
+        THID_CODE_INFO info{0xFFFF, 0xFFFF, 0xFFFF};
+        GetMediaHIDCodeInfo(i, info);
+        EXPECT_EQ(info.nKeyValue1, usages[i]) << i;
+        EXPECT_EQ(info.nKeyValue2, 0) << i;
+        EXPECT_EQ(info.nModifier, 0) << i;
+    }
+    THID_CODE_INFO info{0xFFFF, 0xFFFF, 0xFFFF};
+    GetMediaHIDCodeInfo(8, info);
+    EXPECT_TRUE(isZero(&info, sizeof info));
+    info = {1, 2, 3};
+    GetMediaHIDCodeInfo(50, info);
+    EXPECT_EQ(info.nKeyValue1, 1);
+    EXPECT_EQ(info.nKeyValue2, 2);
+    EXPECT_EQ(info.nModifier, 3);
+}
+
+TEST(ShortcutPresetTest, MakeHIDCodeInfoTranslatesKeysAndKeepsTheModifier)
+{
+    THID_CODE_INFO info{};
+    MakeHIDCodeInfo(1, 'X', 0, 0, 0, info);          // the HID edit row 0
+    EXPECT_EQ(info.nKeyValue1, 0x1B);
+    EXPECT_EQ(info.nKeyValue2, 0);
+    EXPECT_EQ(info.nModifier, 1);
+    MakeHIDCodeInfo(0x0A, 0x21, 1, 0x0D, 1, info);    // modifier passed through unchanged
+    EXPECT_EQ(info.nKeyValue1, 0x4B);
+    EXPECT_EQ(info.nKeyValue2, 0x58);
+    EXPECT_EQ(info.nModifier, 0x0A);
 }
 
 }  // namespace
