@@ -1,0 +1,265 @@
+#include "macro/uiMacroSet.h"
+
+#include "defs/record_text.h"
+#include "platform/dialogs/message_box.h"
+#include "platform/paths/file_io.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr std::size_t kSetNameUnits = TuiMacroSetClass::kMaxMacroSetNameLength;
+
+// Set names compare without regard to the case of the letters A..Z; every other unit exactly.
+char16_t foldAsciiLetter(char16_t c) { return (c >= u'a' && c <= u'z') ? char16_t(c - u'a' + u'A') : c; }
+
+bool sameSetName(const TuiMacroListOfMacroSet& set, const QString& name) {
+    if (name.size() > TuiMacroSetClass::kMaxMacroSetNameLength) return false;
+    const std::u16string_view s = vyk::defs::recordTextView(set.MacroSetName, kSetNameUnits);
+    if (s.size() != static_cast<std::size_t>(name.size())) return false;
+    const auto* a = reinterpret_cast<const char16_t*>(name.utf16());
+    for (std::size_t i = 0; i < s.size(); ++i)
+        if (foldAsciiLetter(s[i]) != foldAsciiLetter(a[i])) return false;
+    return true;
+}
+
+bool validSetName(const QString& name) {
+    return name.size() <= TuiMacroSetClass::kMaxMacroSetNameLength && !name.contains(QChar(u'\0'));
+}
+
+// A name shorter than the field ends with a zero unit; a name of 30 fills it without one. The
+// units after the zero are left as they were.
+void setSetName(TuiMacroListOfMacroSet& set, const QString& name) {
+    if (name.size() < TuiMacroSetClass::kMaxMacroSetNameLength) {
+        vyk::defs::setRecordText(set.MacroSetName, kSetNameUnits, name);
+    } else {
+        std::memcpy(set.MacroSetName, name.utf16(), kSetNameUnits * sizeof(char16_t));
+    }
+}
+
+}  // namespace
+
+TuiMacroSetClass::TuiMacroSetClass()
+    : FMacroSetDB(std::make_unique<TuiMacroSetDb>()), FCurrentMacroClass(std::make_unique<TuiMacroClass>()) {
+    std::memset(FMacroSetDB.get(), 0, sizeof(TuiMacroSetDb));
+}
+
+TuiMacroSetClass::~TuiMacroSetClass() = default;
+
+QString TuiMacroSetClass::MacroSetName(const TuiMacroListOfMacroSet& aMacroSet) {
+    return vyk::defs::recordText(aMacroSet.MacroSetName, kSetNameUnits);
+}
+
+int TuiMacroSetClass::StoredMacroCount(const TuiMacroListOfMacroSet& aMacroSet) {
+    return std::min<int>(aMacroSet.MacroArrayCount, kMacroSlots);
+}
+
+std::vector<TMACROKEYINFO> TuiMacroSetClass::MacrosOf(const TuiMacroListOfMacroSet& aMacroSet) {
+    return std::vector<TMACROKEYINFO>(aMacroSet.MacroArrays, aMacroSet.MacroArrays + StoredMacroCount(aMacroSet));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Storage
+
+void TuiMacroSetClass::LoadMacrosetDB(const QString& aBaseMacrosetDBFile) {
+    using vyk::platform::FileError;
+    FBaseMacrosetDBFile = aBaseMacrosetDBFile;
+    QFile f(aBaseMacrosetDBFile);
+    if (!f.exists()) {
+        std::memset(FMacroSetDB.get(), 0, sizeof(TuiMacroSetDb));
+        vyk::platform::writeFileAtomic(aBaseMacrosetDBFile, FMacroSetDB.get(), kDatabaseSize);
+    } else {
+        if (!f.open(QIODevice::ReadOnly))
+            throw FileError(QStringLiteral("Cannot open file \"%1\". %2").arg(aBaseMacrosetDBFile, f.errorString()));
+        const qint64 size = f.size();
+        if (size >= static_cast<qint64>(kDatabaseSize)) {
+            // Only the record is read; bytes past it are not looked at (and the next save cuts
+            // the file to the record's size).
+            auto image = std::make_unique<TuiMacroSetDb>();
+            auto* p = reinterpret_cast<char*>(image.get());
+            qint64 got = 0;
+            while (got < static_cast<qint64>(kDatabaseSize)) {
+                const qint64 n = f.read(p + got, static_cast<qint64>(kDatabaseSize) - got);
+                if (n <= 0)
+                    throw FileError(QStringLiteral("Cannot read file \"%1\". %2")
+                                        .arg(aBaseMacrosetDBFile, n < 0 ? f.errorString() : QStringLiteral("The file ended early.")));
+                got += n;
+            }
+            *FMacroSetDB = *image;
+        } else {
+            // Too short to be a database: ignored, and replaced by the next save. Its bytes are
+            // kept beside it first, so whatever it held can still be recovered by hand.
+            const QString backup = aBaseMacrosetDBFile + QStringLiteral(".bak");
+            try {
+                const QByteArray bytes = f.read(size);
+                vyk::platform::writeFileAtomic(backup, bytes);
+                vyk::platform::debugLog(QStringLiteral("Macro database \"%1\" holds %2 bytes, less than a database; "
+                                                       "ignored, a copy is kept as \"%3\".")
+                                            .arg(aBaseMacrosetDBFile).arg(size).arg(backup));
+            } catch (const std::exception& e) {
+                vyk::platform::debugLog(QStringLiteral("Macro database \"%1\" is too short and could not be copied: %2")
+                                            .arg(aBaseMacrosetDBFile, QString::fromLocal8Bit(e.what())));
+            }
+        }
+    }
+    FMacroSetList.clear();
+    FCurrentSetInModel = false;
+    const int n = std::min<int>(FMacroSetDB->MacroSetArrayCount, kMaxMacroSets);
+    FMacroSetList.assign(FMacroSetDB->MacroSetArrays, FMacroSetDB->MacroSetArrays + n);
+}
+
+void TuiMacroSetClass::SaveBackMacroSetListToDB() {
+    const std::size_t n = std::min<std::size_t>(FMacroSetList.size(), kMaxMacroSets);
+    FMacroSetDB->MacroSetArrayCount = static_cast<std::uint16_t>(n);
+    std::copy(FMacroSetList.begin(), FMacroSetList.begin() + static_cast<std::ptrdiff_t>(n), FMacroSetDB->MacroSetArrays);
+}
+
+void TuiMacroSetClass::SaveMacroSetDB() {
+    if (FBaseMacrosetDBFile.isEmpty())
+        throw vyk::platform::FileError(QStringLiteral("The macro database has no file to save to."));
+    SaveBackMacroSetListToDB();
+    vyk::platform::writeFileAtomic(FBaseMacrosetDBFile, FMacroSetDB.get(), kDatabaseSize);
+}
+
+void TuiMacroSetClass::SaveBackCurrentMacroClassDataToCurrentMacroList() {
+    FCurrentMacroKeyInfoList = FCurrentMacroClass->MacroKeyInfoList();
+    // Only into the set whose macros the model holds: before the first switch (or after a load
+    // or the deletion of the last set) the model belongs to no set, and copying it would
+    // overwrite the macros of whatever set sits at the current index.
+    if (!FCurrentSetInModel || FCurrentMacroSetIndex < 0 || FCurrentMacroSetIndex >= MacroSetCount()) return;
+    TuiMacroListOfMacroSet& set = FMacroSetList[static_cast<std::size_t>(FCurrentMacroSetIndex)];
+    const std::size_t n = std::min<std::size_t>(FCurrentMacroKeyInfoList.size(), kMacroSlots);
+    set.MacroArrayCount = static_cast<std::uint16_t>(n);
+    std::copy(FCurrentMacroKeyInfoList.begin(), FCurrentMacroKeyInfoList.begin() + static_cast<std::ptrdiff_t>(n),
+              set.MacroArrays);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Sets
+
+int TuiMacroSetClass::IndexOfMacroSet(const QString& aMacroSetName) const {
+    for (std::size_t i = 0; i < FMacroSetList.size(); ++i)
+        if (sameSetName(FMacroSetList[i], aMacroSetName)) return static_cast<int>(i);
+    return -1;
+}
+
+bool TuiMacroSetClass::MacroSetExist(const QString& aMacroSetName) const {
+    return IndexOfMacroSet(aMacroSetName) >= 0;
+}
+
+bool TuiMacroSetClass::CreateNewMacroSet(const QString& aMacroSetName) {
+    if (MacroSetExist(aMacroSetName)) {
+        SwitchToMacroSet(aMacroSetName);
+        return false;
+    }
+    if (!validSetName(aMacroSetName) || MacroSetCount() >= kMaxMacroSets) return false;
+    TuiMacroListOfMacroSet set;
+    std::memset(&set, 0, sizeof set);
+    setSetName(set, aMacroSetName);
+    FMacroSetList.push_back(set);
+    SwitchToMacroSet(aMacroSetName);
+    return true;
+}
+
+void TuiMacroSetClass::DeleteMacroSet(const QString& aMacroSetName) {
+    DeleteMacroSet(IndexOfMacroSet(aMacroSetName));
+}
+
+void TuiMacroSetClass::DeleteMacroSet(int aIndex) {
+    if (aIndex < 0 || aIndex >= MacroSetCount()) return;
+    FMacroSetList.erase(FMacroSetList.begin() + aIndex);
+    if (!FMacroSetList.empty()) SwitchToMacroSet(aIndex > 0 ? aIndex - 1 : 0);
+    else SwitchToMacroSet(-1);  // no set left: no current set either
+}
+
+void TuiMacroSetClass::SwitchToMacroSet(const QString& aMacroSetName) {
+    const int i = IndexOfMacroSet(aMacroSetName);
+    if (i >= 0) SwitchToMacroSet(i);
+}
+
+void TuiMacroSetClass::SwitchToMacroSet(int aIndex) {
+    if (aIndex >= 0 && aIndex < MacroSetCount()) {
+        const TuiMacroListOfMacroSet& set = FMacroSetList[static_cast<std::size_t>(aIndex)];
+        FCurrentMacrosetName = MacroSetName(set);
+        FCurrentMacroSetIndex = aIndex;
+        FCurrentMacroKeyInfoList = MacrosOf(set);
+        FCurrentMacroClass->SetMacroKeyInfoList(FCurrentMacroKeyInfoList);
+        FCurrentSetInModel = true;
+    } else if (aIndex == -1) {
+        FCurrentMacrosetName.clear();
+        FCurrentMacroSetIndex = -1;
+        FCurrentMacroKeyInfoList.clear();
+        FCurrentSetInModel = false;
+        // The model follows: macros of a set that is no longer current must not be edited
+        // (their save-back would go nowhere).
+        FCurrentMacroClass->SetMacroKeyInfoList(FCurrentMacroKeyInfoList);
+    }
+}
+
+bool TuiMacroSetClass::ReNameMacroSet(const QString& aOldMacroSetName, const QString& aNewMacroSetName) {
+    const int i = IndexOfMacroSet(aOldMacroSetName);
+    if (i < 0 || MacroSetExist(aNewMacroSetName) || !validSetName(aNewMacroSetName)) return false;
+    setSetName(FMacroSetList[static_cast<std::size_t>(i)], aNewMacroSetName);
+    if (i == FCurrentMacroSetIndex) FCurrentMacrosetName = aNewMacroSetName;
+    return true;
+}
+
+QStringList TuiMacroSetClass::GetMacroSetListNames() const {
+    QStringList names;
+    for (const TuiMacroListOfMacroSet& set : FMacroSetList) names << MacroSetName(set);
+    return names;
+}
+
+QStringList TuiMacroSetClass::GetMacroListNamesByMacroSetName(const QString& aMacroSetName) const {
+    const int i = IndexOfMacroSet(aMacroSetName);
+    if (i < 0) return {};
+    return *GetMacroListNamesByMacroSetIndex(i);
+}
+
+std::optional<QStringList> TuiMacroSetClass::GetMacroListNamesByMacroSetIndex(int aMacroSetIndex) const {
+    if (aMacroSetIndex < 0 || aMacroSetIndex >= MacroSetCount()) return std::nullopt;
+    const TuiMacroListOfMacroSet& set = FMacroSetList[static_cast<std::size_t>(aMacroSetIndex)];
+    QStringList names;
+    for (int k = 0; k < StoredMacroCount(set); ++k) names << TuiMacroClass::MacroName(set.MacroArrays[k]);
+    return names;
+}
+
+std::vector<TMACROKEYINFO> TuiMacroSetClass::GetMacroListOfMacroSet(const QString& aMacroSetName) const {
+    const int i = IndexOfMacroSet(aMacroSetName);
+    if (i < 0) return {};
+    return MacrosOf(FMacroSetList[static_cast<std::size_t>(i)]);
+}
+
+std::optional<TuiMacroListOfMacroSet> TuiMacroSetClass::FindMacroSet(const QString& aMacroSetName) const {
+    const int i = IndexOfMacroSet(aMacroSetName);
+    if (i < 0) return std::nullopt;
+    return FMacroSetList[static_cast<std::size_t>(i)];
+}
+
+// ---------------------------------------------------------------------------------------------
+// Macros of the current set
+
+bool TuiMacroSetClass::CreateNewMacro(const QString& aMacroName) {
+    const bool ok = FCurrentMacroClass->CreateNewMacro(aMacroName);
+    SaveBackCurrentMacroClassDataToCurrentMacroList();
+    return ok;
+}
+
+void TuiMacroSetClass::DeleteMacro(const QString& aMacroName) {
+    FCurrentMacroClass->DeleteMacro(aMacroName);
+    SaveBackCurrentMacroClassDataToCurrentMacroList();
+}
+
+void TuiMacroSetClass::DeleteMacro(int aIndex) {
+    FCurrentMacroClass->DeleteMacro(aIndex);
+    SaveBackCurrentMacroClassDataToCurrentMacroList();
+}
+
+bool TuiMacroSetClass::ReNameMacro(const QString& aOldMacroName, const QString& aNewMacroName) {
+    const bool ok = FCurrentMacroClass->ReNameMacro(aOldMacroName, aNewMacroName);
+    SaveBackCurrentMacroClassDataToCurrentMacroList();
+    return ok;
+}
