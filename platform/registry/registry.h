@@ -85,3 +85,8 @@ private:
 };
 
 }  // namespace vyk::platform
+
+// The root key names the components use.
+using HKEY = vyk::platform::RegistryRoot;
+inline constexpr HKEY HKEY_CURRENT_USER = vyk::platform::RegistryRoot::CurrentUser;
+inline constexpr HKEY HKEY_LOCAL_MACHINE = vyk::platform::RegistryRoot::LocalMachine;

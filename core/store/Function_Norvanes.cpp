@@ -1,0 +1,100 @@
+#include "store/Function_Norvanes.h"
+
+#include "defs/pubunit_norvane.h"
+#include "platform/dialogs/message_box.h"
+#include "platform/paths/file_io.h"
+#include "platform/paths/paths.h"
+#include "store/DMUnit.h"
+#include "store/uiProfile.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+ProfileFileDialogHook& dialogHook() {
+    static ProfileFileDialogHook hook;
+    return hook;
+}
+
+QString withSeparator(const QString& folder) {
+    QString f = folder;
+    if (!f.endsWith(QLatin1Char('/')) && !f.endsWith(QLatin1Char('\\'))) f += QLatin1Char('/');
+    return f;
+}
+
+QString runDialog(const ProfileFileDialogRequest& ARequest) {
+    if (dialogHook()) return dialogHook()(ARequest);
+    const QString filter = QStringLiteral("pfd (*.pfd)");
+    const QString dir = vyk::platform::normalizePath(ARequest.initialFolder);
+    if (!ARequest.save) return QFileDialog::getOpenFileName(nullptr, QString(), dir, filter);
+    QFileDialog dialog(nullptr, QString(), dir, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(ARequest.defaultExtension.mid(ARequest.defaultExtension.startsWith(QLatin1Char('.')) ? 1 : 0));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+}  // namespace
+
+void SetProfileFileDialogHook(ProfileFileDialogHook AHook) { dialogHook() = std::move(AHook); }
+
+int ImportProfileFromFile(const QString& AInitialFolder) {
+    auto local = std::make_unique<TMouseProfileInfo>();
+    std::memset(static_cast<void*>(local.get()), 0, sizeof(TMouseProfileInfo));
+
+    ProfileFileDialogRequest request;
+    request.save = false;
+    request.initialFolder = withSeparator(AInitialFolder);
+    request.filter = QStringLiteral("pfd|*.pfd");
+    const QString file = runDialog(request);
+    if (file.isEmpty()) return IMPORT_PROFILE_CANCELLED;
+
+    {
+        TuiProfile probe;
+        probe.LoadStreamFromFile(file);
+        probe.Read(local.get(), static_cast<int>(sizeof(TMouseProfileInfo)));
+    }
+    if (local->ProfileHeader.FFileVersion != PROFILE_FILE_VERSION) return IMPORT_PROFILE_WRONG_VERSION;
+
+    DM->LoadCurrentProfileInfoFromFile(file);
+    DM->SaveCurrentProfileInfoToRegistry();
+    DM->SaveBackToProfileGroupSettingInfo();
+    DM->SaveProfileGroupSettingInfoToRegistry();
+    return IMPORT_PROFILE_DONE;
+}
+
+bool ExportProfileToFile(const QString& AInitialFolder) {
+    ProfileFileDialogRequest request;
+    request.save = true;
+    request.initialFolder = withSeparator(AInitialFolder);
+    request.filter = QStringLiteral("pfd|*.pfd");
+    request.defaultExtension = QStringLiteral(".pfd");
+    const QString file = runDialog(request);
+    if (file.isEmpty()) return false;
+
+    // Probe whether anything may be created in the chosen folder. The probe has a name of its
+    // own, so an existing folder of the user is neither mistaken for a refusal nor removed.
+    QString folder;
+    vyk::platform::splitPath(vyk::platform::normalizePath(file), &folder, nullptr);
+    QByteArray probe = QFile::encodeName(vyk::platform::joinPath(folder.isEmpty() ? QStringLiteral(".") : folder,
+                                                                 QStringLiteral("tmp2323.XXXXXX")));
+    if (::mkdtemp(probe.data()) == nullptr) {
+        vyk::platform::showMessage(QStringLiteral("No permission to save file!please change directory!"));
+        return false;
+    }
+    if (::rmdir(probe.constData()) != 0) {
+        throw vyk::platform::FileError(
+            QStringLiteral("Cannot remove folder \"%1\".").arg(QFile::decodeName(probe)));
+    }
+
+    DM->SaveCurrentProfileInfoToFile(file);
+    return true;
+}
