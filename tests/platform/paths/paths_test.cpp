@@ -1,0 +1,105 @@
+#include "platform/paths/file_io.h"
+#include "platform/paths/paths.h"
+
+#include "support/test_env.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
+
+using namespace vyk::platform;
+namespace fs = std::filesystem;
+
+namespace {
+QString q(const fs::path& p) { return QString::fromStdString(p.string()); }
+}  // namespace
+
+TEST(PathsTest, JoinTreatsBothSeparatorsAndCollapsesRuns) {
+    struct Case {
+        QStringList parts;
+        QString expected;
+    };
+    const Case cases[] = {
+        {{"/a/b/", "\\c\\\\d"}, "/a/b/c/d"},
+        {{"/docs/VykProfile/", "\\VykProfile1_Macros"}, "/docs/VykProfile/VykProfile1_Macros"},
+        {{"/docs/VykProfile//", "tmp2323"}, "/docs/VykProfile/tmp2323"},
+        {{"images\\0409\\icons\\logo.ico"}, "images/0409/icons/logo.ico"},
+        {{"/exe/", "config.ini"}, "/exe/config.ini"},
+        {{"/a", "b/"}, "/a/b/"},
+        {{"", "/x"}, "/x"},
+        {{"//"}, "/"},
+        {{"rel", ""}, "rel"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(joinPath(c.parts), c.expected) << c.parts.join("|").toStdString();
+}
+
+TEST(PathsTest, SplitGivesFolderWithSeparatorAndName) {
+    QString folder, name;
+    splitPath("C:\\Users\\me\\p.pfd", &folder, &name);
+    EXPECT_EQ(folder, "C:/Users/me/");
+    EXPECT_EQ(name, "p.pfd");
+    splitPath("p.pfd", &folder, &name);
+    EXPECT_EQ(folder, "");
+    EXPECT_EQ(name, "p.pfd");
+}
+
+TEST(PathsTest, FoldersComeFromTheEnvironmentOrTheSystem) {
+    const fs::path exe = vyk::test::freshDir("exe-override");
+    {
+        vyk::test::ScopedEnv env("VYK_EXE_DIR", exe.string());
+        EXPECT_EQ(executableDir(), q(exe) + "/");
+    }
+    {
+        vyk::test::ScopedEnv env("VYK_EXE_DIR", "");
+        const QString dir = executableDir();
+        EXPECT_TRUE(dir.endsWith('/'));
+        EXPECT_TRUE(QFileInfo(dir).isDir());
+        // This test program lives in that folder.
+        EXPECT_TRUE(QFileInfo::exists(dir + "test_platform_paths"));
+    }
+    const fs::path docs = vyk::test::freshDir("docs-override");
+    vyk::test::ScopedEnv env("VYK_DOCUMENTS_DIR", docs.string());
+    EXPECT_EQ(documentsDir(), q(docs) + "/");
+}
+
+TEST(PathsTest, ResourcesAreFoundWithoutRegardToCase) {
+    const fs::path base = vyk::test::freshDir("res");
+    vyk::test::writeText(base / "Images/0409/Icons/Logo.ico", "x");
+    vyk::test::writeText(base / "config.ini", "exact");
+    vyk::test::writeText(base / "CONFIG.INI", "other");
+
+    EXPECT_EQ(resolveCaseInsensitive(q(base), "images\\0409\\icons\\logo.ico"), q(base / "Images/0409/Icons/Logo.ico"));
+    EXPECT_EQ(resolveCaseInsensitive(q(base), "images/0409/"), q(base / "Images/0409") + "/");
+    // The exact spelling wins when both exist.
+    EXPECT_EQ(resolveCaseInsensitive(q(base), "config.ini"), q(base / "config.ini"));
+    // Nothing matches: the plain join, so the caller's error names the expected file.
+    EXPECT_EQ(resolveCaseInsensitive(q(base), "images/0804/x.png"), q(base) + "/images/0804/x.png");
+}
+
+TEST(FileIoTest, AtomicWriteReplacesTheWholeFileAndLeavesNoTemporaries) {
+    const fs::path dir = vyk::test::freshDir("atomic");
+    const QString file = q(dir / "a.pfd");
+    writeFileAtomic(file, QByteArray(1000, 'x'));
+    writeFileAtomic(file, QByteArray("short"));
+    EXPECT_EQ(readWholeFile(file), QByteArray("short"));
+    EXPECT_EQ(QDir(q(dir)).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+TEST(FileIoTest, FailuresRaiseNamedErrorsAndKeepWhatWasThere) {
+    const fs::path dir = vyk::test::freshDir("fail");
+    // A missing folder is not created by a write.
+    EXPECT_THROW(writeFileAtomic(q(dir / "missing/a.pfd"), QByteArray("x")), FileError);
+    EXPECT_FALSE(fs::exists(dir / "missing"));
+    // A folder in the file's place stays.
+    fs::create_directories(dir / "taken");
+    EXPECT_THROW(writeFileAtomic(q(dir / "taken"), QByteArray("x")), FileError);
+    EXPECT_TRUE(fs::is_directory(dir / "taken"));
+    EXPECT_THROW(readWholeFile(q(dir / "nothing.pfd")), FileError);
+    // A folder below a file cannot be made.
+    vyk::test::writeText(dir / "plain", "x");
+    EXPECT_THROW(forceFolders(q(dir / "plain/sub/deeper")), FileError);
+    EXPECT_FALSE(createFolder(q(dir / "plain/sub")));
+    forceFolders(q(dir / "a/b/c"));
+    EXPECT_TRUE(folderExists(q(dir / "a/b/c")));
+}
