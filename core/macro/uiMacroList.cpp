@@ -146,10 +146,9 @@ void TuiMacroClass::DeleteMacro(int aIndex) {
     RenumberMacros();
     if (FMacroKeyInfoList.empty()) FMacroListIndex = -1;
     else if (FMacroListIndex >= MacroListCount()) FMacroListIndex = MacroListCount() - 1;
-    if (FCurrentMacroAction) {
-        const int bound = FCurrentMacroAction->MacroIndex();
-        AfterListChanged(bound == aIndex ? -1 : bound > aIndex ? bound - 1 : bound);
-    }
+    // The current index stays where it was (or moves to the new last macro), so it may now
+    // name another macro: the actions object is built again for whatever macro is current.
+    if (FCurrentMacroAction) AfterListChanged(-1);
 }
 
 void TuiMacroClass::DeleteMacro(const QString& aMacroName) {
