@@ -1,0 +1,3 @@
+# The shipped language file is checked as built.
+add_dependencies(${name} vyk_ui_local)
+target_compile_definitions(${name} PRIVATE VYK_UI_LOCAL_PATH="${VYK_BIN_DIR}/ui.local")
