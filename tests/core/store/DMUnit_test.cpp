@@ -509,3 +509,18 @@ TEST_F(DataModuleTest, TheMonitorsReloadsFollowTheRegistry) {
     EXPECT_EQ(cfg->FRecordMacroInfo.MacroListCount, 2);
     EXPECT_EQ(vyk::test::readBytes(valueFile("RecordRPROFILE.pfd")).size(), sizeof(TMACROKEYINFO));
 }
+
+TEST_F(DataModuleTest, TheShippedConfigIniGivesTheFactoryLocations) {
+    const char* source = std::getenv("VYK_SOURCE_DIR");
+    const fs::path shipped = fs::path(source ? source : VYK_TEST_SOURCE_DIR) / "resources/config.ini";
+    ASSERT_TRUE(fs::exists(shipped)) << shipped;
+    fs::copy_file(shipped, exe_ / "config.ini");
+    auto dm = start();
+    EXPECT_TRUE(messages_.isEmpty()) << messages_.join("\n").toStdString();
+    EXPECT_EQ(dm->ProfileRegFolder(), "software\\software\\Vykgmmouse");
+    EXPECT_TRUE(fs::exists(valueFile("ProfileSettingGroup.pfd")));
+    EXPECT_EQ(dm->GetPersonalDocumentMacroDatabasePath(), qpath(docs_) + "/VykProfile/MacroDB/MacroSet.MSDB");
+    EXPECT_EQ(dm->FOtherConfig.Nologo, 0);
+    EXPECT_EQ(dm->FOtherConfig.OfficialWebsite, "http://");
+    EXPECT_TRUE(dm->FOtherConfig.HelpFile.isEmpty());
+}
