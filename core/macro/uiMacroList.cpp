@@ -264,6 +264,9 @@ bool TuiMacroClass::IsValidMacroVersion(const TMACROKEYINFO& aMacroKeyInfo) {
 
 void TuiMacroClass::LoadMacroFromFile(const QString& aMacroFile, TMACROKEYINFO& aResult) {
     if (aMacroFile.isEmpty() || !QFile::exists(aMacroFile)) return;
+    if (!vyk::platform::fileExists(aMacroFile))
+        throw vyk::platform::FileError(
+            QStringLiteral("Cannot open file \"%1\". It is not a plain file.").arg(aMacroFile));
     QFile f(aMacroFile);
     if (!f.open(QIODevice::ReadOnly))
         throw vyk::platform::FileError(

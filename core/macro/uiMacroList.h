@@ -64,7 +64,8 @@ public:
     void GetMacroKeyItem(int aIndex, TMACROKEYINFO& aResult) const;
 
     // Replace the list. MacroListIndex becomes 0 when the new list has macros, -1 when it is
-    // empty; the actions object is rebuilt for the new current macro (or dropped).
+    // empty; the actions object is rebuilt for the new current macro (or dropped). The record
+    // gives at most its 30 entries, a plain list at most 31 (the slots of a macro set).
     void SetMacroKeyInfoList(const TMACROKEYINFOLIST& aMacroKeyInfoList);
     void SetMacroKeyInfoList(const std::vector<TMACROKEYINFO>& aMacroList);
     // nMacroInfoCount := count (at most 30) and the macros in order into MacroInfos; later

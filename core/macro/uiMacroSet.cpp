@@ -72,6 +72,10 @@ void TuiMacroSetClass::LoadMacrosetDB(const QString& aBaseMacrosetDBFile) {
         std::memset(FMacroSetDB.get(), 0, sizeof(TuiMacroSetDb));
         vyk::platform::writeFileAtomic(aBaseMacrosetDBFile, FMacroSetDB.get(), kDatabaseSize);
     } else {
+        // Only a plain file is read: a folder, pipe or device under this name would block the
+        // reader or hand it endless bytes.
+        if (!vyk::platform::fileExists(aBaseMacrosetDBFile))
+            throw FileError(QStringLiteral("Cannot open file \"%1\". It is not a plain file.").arg(aBaseMacrosetDBFile));
         if (!f.open(QIODevice::ReadOnly))
             throw FileError(QStringLiteral("Cannot open file \"%1\". %2").arg(aBaseMacrosetDBFile, f.errorString()));
         const qint64 size = f.size();

@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <memory>
 
+#include <sys/stat.h>
+
 using namespace macro_test;
 namespace fs = std::filesystem;
 
@@ -69,12 +71,14 @@ TEST(MacroDbFile, FirstStartCreatesAnEmptyDatabase) {
     EXPECT_TRUE(f.db.CurrentMacroSetName().isEmpty());
 }
 
-TEST(MacroDbFile, MissingFolderIsAFileError) {
+TEST(MacroDbFile, MissingFolderOrNoPlainFileIsAFileError) {
     const fs::path dir = vyk::test::freshDir("nofolder");
     TuiMacroSetClass db;
     EXPECT_THROW(db.LoadMacrosetDB(qs(dir / "absent" / "MacroSet.MSDB")), vyk::platform::FileError);
     fs::create_directory(dir / "isdir.MSDB");
     EXPECT_THROW(db.LoadMacrosetDB(qs(dir / "isdir.MSDB")), vyk::platform::FileError);
+    ASSERT_EQ(::mkfifo((dir / "fifo.MSDB").c_str(), 0600), 0);  // would block a plain open
+    EXPECT_THROW(db.LoadMacrosetDB(qs(dir / "fifo.MSDB")), vyk::platform::FileError);
     TuiMacroSetClass never;
     EXPECT_THROW(never.SaveMacroSetDB(), vyk::platform::FileError);  // no path yet
 }
