@@ -7,6 +7,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QGraphicsView>
 #include <QGroupBox>

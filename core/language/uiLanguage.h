@@ -60,6 +60,9 @@ public:
     bool AutoSelect() const { return FAutoSelect; }
     void SetAutoSelect(bool value);
 
+    // Switches the language: makes its table current ("en": none), walks the registered
+    // windows and fires OnLanguageChanged. A window element whose text cannot be written
+    // raises std::runtime_error; callers run it under the program's error handler.
     QString Lang() const { return FLanguageName; }
     void SetLang(const QString& value);
 
