@@ -115,6 +115,10 @@ TDM::TDM(QObject* AOwner) : QObject(AOwner) {
     uiProfileDefaultGame->OnRestoreToDefault = [this](TuiProfileStream& s) { uiProfileGame1RestoreToDefault(s); };
     uiProfileTest->OnRestoreToDefault = [this](TuiProfileStream& s) { uiProfileTestRestoreToDefault(s); };
 
+    // Start-up assigns the slots again; having them from the start keeps every operation safe
+    // even if start-up stops early.
+    FProfileGroup = {uiProfileGame1, uiProfileGame2, uiProfileGame3, uiProfileGame4, uiProfileGame5};
+
     if (DM == nullptr) DM = this;
     DataModuleCreate();
 }

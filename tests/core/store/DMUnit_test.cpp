@@ -215,7 +215,6 @@ TEST_F(DataModuleTest, ResetAllGivesEachGameItsColourAndLevel) {
 
 TEST_F(DataModuleTest, RestoreOperationsCheckTheirIndexes) {
     auto dm = start();
-    const auto before = bytesOf(*slot(*dm, 1));
     EXPECT_FALSE(dm->RestoreProfileInfoToDefault(7));
     EXPECT_FALSE(dm->RestoreProfileInfoToDefault(-1));
     EXPECT_FALSE(dm->RestoreProfileGroupToDefault(2));
@@ -235,7 +234,6 @@ TEST_F(DataModuleTest, RestoreOperationsCheckTheirIndexes) {
     EXPECT_TRUE(dm->IsProfileChanged(0));
     EXPECT_TRUE(dm->RestoreProfileInfoToDefault(3));
     EXPECT_TRUE(dm->IsProfileChanged(3));
-    (void)before;
 }
 
 TEST_F(DataModuleTest, PartialRestoresAndTheTestProfile) {
