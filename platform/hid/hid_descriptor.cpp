@@ -251,7 +251,7 @@ std::vector<HidUsage> inputButtonUsagesOn(const HidCollection& c, const std::uin
             if (f.isVariable()) {
                 if (extractBits(report, length, p, 1) == 0) continue;
                 const HidUsage u = f.usageAt(i);
-                if (u.usage != 0 || u.usagePage != 0) on.push_back(u);
+                if (u.usage != 0) on.push_back(u);  // usage 0 means "no event" on every page
             } else {
                 std::uint32_t raw = extractBits(report, length, p, f.reportSize);
                 std::int64_t value = raw;
@@ -259,7 +259,7 @@ std::vector<HidUsage> inputButtonUsagesOn(const HidCollection& c, const std::uin
                     value = static_cast<std::int64_t>(raw) - (std::int64_t{1} << f.reportSize);
                 if (value < f.logicalMin || value > f.logicalMax) continue;  // no usage in this slot
                 const HidUsage u = f.usageAt(static_cast<std::uint32_t>(value - f.logicalMin));
-                if (u.usage != 0 || u.usagePage != 0) on.push_back(u);
+                if (u.usage != 0) on.push_back(u);  // usage 0 means "no event" on every page
             }
         }
     }
