@@ -1,6 +1,7 @@
 #include "device/DeviceEncoders.h"
 
 #include "defs/uiKeyCode.h"
+#include "device/DeviceProtocol.h"
 
 #include <algorithm>
 #include <cstring>
@@ -215,4 +216,25 @@ void ReorderButtonFunctions(TMouseProfileInfo& profile, std::span<const std::int
         scratch[k] = records[valid ? number - 1 : static_cast<std::int32_t>(k)];
     }
     std::copy(scratch.begin(), scratch.end(), records);
+}
+
+std::uint32_t WriteButtonTable(TuiHIDData& hid, const TButtonTable& table, int address)
+{
+    return WriteDeviceMemory(hid, table.data(), static_cast<std::uint32_t>(table.size()), address);
+}
+
+std::uint32_t WriteMacroTables(TuiHIDData& hid, const TMacroTables& tables, int base)
+{
+    std::uint32_t result = 0;
+    for (int m = 0; m < MACRO_BLOCK_COUNT; ++m) {
+        const std::int32_t length = tables.Lengths[m];
+        if (length <= 0)
+            continue;
+        // A length above the block would send the next block's bytes (or the lengths) along.
+        const auto n = static_cast<std::uint32_t>(std::min<std::int32_t>(length, MACRO_BLOCK_SIZE));
+        const std::uint32_t r = WriteDeviceMemory(hid, tables.Blocks[m], n, base + m * MACRO_DEVICE_STRIDE);
+        if (r != 0 && result == 0)
+            result = r;
+    }
+    return result;
 }

@@ -73,9 +73,9 @@ int GetMacroEntryCount(const TMACROKEYINFO& macro);
 void ReorderButtonFunctions(TMouseProfileInfo& profile, std::span<const std::int32_t> order);
 
 // Sends the button table with one memory write at the address. Returns 0 or the error code.
-int WriteButtonTable(TuiHIDData& hid, const TButtonTable& table, int address);
+std::uint32_t WriteButtonTable(TuiHIDData& hid, const TButtonTable& table, int address);
 
 // Writes every block whose length is above 0 at base + m * 200 (a length is never taken above
 // the block's 180 bytes). Returns 0, or the error of the first write that failed; a failed
 // write does not stop the others.
-int WriteMacroTables(TuiHIDData& hid, const TMacroTables& tables, int base);
+std::uint32_t WriteMacroTables(TuiHIDData& hid, const TMacroTables& tables, int base);
