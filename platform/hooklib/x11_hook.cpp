@@ -4,9 +4,9 @@
 // there, from its event loop.
 //
 // Events cannot be withheld from other clients once the server has delivered them. While the
-// client swallows key presses, the keyboard is grabbed by this connection instead, so further
-// keys stop reaching other programs; the grab ends when a key press is let through or the hook
-// is disabled. Raw events keep arriving during the grab (XInput 2.1 and later).
+// client swallows key presses, the keyboard is grabbed by a second connection instead, so
+// further keys stop reaching other programs; the grab ends when a key press is let through or
+// the hook is disabled. Raw events keep arriving during the grab (XInput 2.1 and later).
 //
 // Events from XTEST devices (software-generated input) carry the injected flag.
 
@@ -21,12 +21,49 @@
 #include <X11/extensions/XInput2.h>
 #include <X11/keysym.h>
 
+#include <algorithm>
 #include <cstring>
 #include <unordered_map>
+#include <vector>
 
 namespace vyk::platform::hooklib {
 
 namespace {
+
+// Xlib's I/O error handler is process-wide, and its default ends the program. While our
+// connections are open, a handler of ours lets a lost connection of ours end only the hook;
+// any other connection gets the handler that was there before.
+std::vector<Display*> g_ourDisplays;
+XIOErrorHandler g_previousIOHandler = nullptr;
+bool g_ioHandlerInstalled = false;
+
+int onIOError(Display* dpy) {
+    if (std::find(g_ourDisplays.begin(), g_ourDisplays.end(), dpy) != g_ourDisplays.end()) return 0;
+    return g_previousIOHandler != nullptr ? g_previousIOHandler(dpy) : 0;
+}
+
+Display* openOurDisplay() {
+    Display* dpy = XOpenDisplay(nullptr);
+    if (dpy == nullptr) return nullptr;
+    g_ourDisplays.push_back(dpy);
+    if (!g_ioHandlerInstalled) {
+        g_previousIOHandler = XSetIOErrorHandler(&onIOError);
+        g_ioHandlerInstalled = true;
+    }
+    return dpy;
+}
+
+void closeOurDisplay(Display* dpy) {
+    XCloseDisplay(dpy);
+    g_ourDisplays.erase(std::remove(g_ourDisplays.begin(), g_ourDisplays.end(), dpy), g_ourDisplays.end());
+    if (g_ourDisplays.empty() && g_ioHandlerInstalled) {
+        // Put the previous handler back unless someone replaced ours meanwhile.
+        XIOErrorHandler current = XSetIOErrorHandler(g_previousIOHandler);
+        if (current != &onIOError) XSetIOErrorHandler(current);
+        g_ioHandlerInstalled = false;
+        g_previousIOHandler = nullptr;
+    }
+}
 
 class X11Hook final : public Hook {
 public:
@@ -51,9 +88,13 @@ private:
     bool fromXTest(int deviceId);
     void loadKeyState();
     void releaseGrab();
+    void drainGrabConnection();
     void close();
 
     Display* dpy_ = nullptr;
+    // The keyboard grab is held by a second connection: the server does not send raw events
+    // to the client that holds a core grab, but does send them to everyone else.
+    Display* grabDpy_ = nullptr;
     Window root_ = 0;
     int xiOpcode_ = 0;
     unsigned numLockMask_ = 0;
@@ -64,7 +105,7 @@ private:
 };
 
 bool X11Hook::start() {
-    dpy_ = XOpenDisplay(nullptr);
+    dpy_ = openOurDisplay();
     if (dpy_ == nullptr) return false;
     // A lost connection must not end the program (Xlib's default); it ends the hook.
     XSetIOErrorExitHandler(dpy_, &X11Hook::onConnectionLost, this);
@@ -130,6 +171,7 @@ void X11Hook::pump() {
         handle(&ev.xcookie);
         XFreeEventData(dpy_, &ev.xcookie);
     }
+    drainGrabConnection();
     --depth_;
     if (lost_ && depth_ == 0 && dpy_ != nullptr) {
         // The server went away: stop watching and drop the connection. The hook stays enabled
@@ -137,8 +179,12 @@ void X11Hook::pump() {
         // hook, never from inside its own signal.
         if (notifier_ != nullptr) notifier_->setEnabled(false);
         grabbed_ = false;
-        XCloseDisplay(dpy_);
+        closeOurDisplay(dpy_);
         dpy_ = nullptr;
+        if (grabDpy_ != nullptr) {
+            closeOurDisplay(grabDpy_);
+            grabDpy_ = nullptr;
+        }
     }
 }
 
@@ -192,8 +238,15 @@ void X11Hook::handleKey(const XIRawEvent* e, bool press) {
 
     // Follow the client's wish for the keys after this one (see the file comment).
     if (swallow && !grabbed_) {
-        grabbed_ = XGrabKeyboard(dpy_, root_, False, GrabModeAsync, GrabModeAsync, CurrentTime) == GrabSuccess;
-        XFlush(dpy_);
+        if (grabDpy_ == nullptr) {
+            grabDpy_ = openOurDisplay();
+            if (grabDpy_ != nullptr) XSetIOErrorExitHandler(grabDpy_, &X11Hook::onConnectionLost, this);
+        }
+        if (grabDpy_ != nullptr) {
+            grabbed_ = XGrabKeyboard(grabDpy_, DefaultRootWindow(grabDpy_), False, GrabModeAsync, GrabModeAsync,
+                                     CurrentTime) == GrabSuccess;
+            XFlush(grabDpy_);
+        }
     } else if (!swallow && grabbed_) {
         releaseGrab();
     }
@@ -244,19 +297,32 @@ void X11Hook::handleMotion(const XIRawEvent* e) {
 }
 
 void X11Hook::releaseGrab() {
-    if (!grabbed_ || dpy_ == nullptr) return;
+    if (!grabbed_ || grabDpy_ == nullptr) return;
     grabbed_ = false;
     if (lost_) return;
-    XUngrabKeyboard(dpy_, CurrentTime);
-    XFlush(dpy_);
+    XUngrabKeyboard(grabDpy_, CurrentTime);
+    XFlush(grabDpy_);
+}
+
+void X11Hook::drainGrabConnection() {
+    // The grabbing connection receives the core key events; nobody needs them.
+    if (grabDpy_ == nullptr || lost_) return;
+    while (XPending(grabDpy_) > 0) {
+        XEvent ev;
+        XNextEvent(grabDpy_, &ev);
+    }
 }
 
 void X11Hook::close() {
     delete notifier_;
     notifier_ = nullptr;
+    releaseGrab();
+    if (grabDpy_ != nullptr) {
+        closeOurDisplay(grabDpy_);
+        grabDpy_ = nullptr;
+    }
     if (dpy_ != nullptr) {
-        releaseGrab();
-        XCloseDisplay(dpy_);
+        closeOurDisplay(dpy_);
         dpy_ = nullptr;
     }
 }
