@@ -136,6 +136,11 @@ public:
         return FPhase == Phase::Ended;
     }
 
+    bool WaitingForUi() {
+        std::lock_guard lock(FMutex);
+        return FPhase == Phase::WaitingForUi && !FDeliveryDone;
+    }
+
     void Join() {
         if (FThread.joinable() && FThread.get_id() != std::this_thread::get_id()) FThread.join();
     }
@@ -354,6 +359,12 @@ public:
         return FReaders.size();
     }
 
+    std::size_t CountWaitingForUi() {
+        std::lock_guard lock(FMutex);
+        return static_cast<std::size_t>(
+            std::count_if(FReaders.begin(), FReaders.end(), [](auto& r) { return r->WaitingForUi(); }));
+    }
+
 private:
     std::mutex FMutex;
     std::vector<std::shared_ptr<TuiHidDeviceReadThread>> FReaders;
@@ -472,6 +483,8 @@ bool TuiHIDData::IsDeviceExist(const THIDDataParam& ReportData) {
 }
 
 std::size_t TuiHIDData::ReaderCount() { return Readers().Count(); }
+
+std::size_t TuiHIDData::ReadersWaitingForDelivery() { return Readers().CountWaitingForUi(); }
 
 // ---------------------------------------------------------------------------------------------
 // ParseButtonUsages

@@ -94,8 +94,10 @@ public:
     // The include list read from config.ini at construction.
     const QStringList& IncludeDeviceList() const { return FHidDeviceList; }
 
-    // Readers of the process that have not been reclaimed yet (running or ending).
+    // Readers of the process that have not been reclaimed yet (running or ending), and those
+    // of them whose report waits for its handler on the component's thread (diagnostics).
     static std::size_t ReaderCount();
+    static std::size_t ReadersWaitingForDelivery();
 
 private:
     friend class TuiHidDeviceReadThread;

@@ -1,0 +1,2 @@
+# The device link is tested end to end against the simulated mouse, run in-process.
+target_link_libraries(${name} PRIVATE vyk_sim_server)
