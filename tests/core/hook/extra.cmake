@@ -24,3 +24,6 @@ target_compile_definitions(${name} PRIVATE
   VYK_PARTIAL_HOOK_DIR="${CMAKE_BINARY_DIR}/tests-bin/fakehook-partial/"
   VYK_REAL_HOOK_DIR="${VYK_BIN_DIR}/")
 target_link_libraries(${name} PRIVATE ${CMAKE_DL_LIBS})
+# The recording tests under Xvfb share the server fixture of the library tests.
+target_sources(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/platform/hooklib/x_probe.cpp)
+target_link_libraries(${name} PRIVATE PkgConfig::X11LIBS)
