@@ -358,3 +358,26 @@ TEST_F(HookQueue, DestructionWithAPendingHandOverDoesNotWait) {
 
 }  // namespace
 }  // namespace vyk::test
+
+namespace vyk::test {
+namespace {
+
+TEST_F(HookBinding, AClientDeletedByItsOwnHandlerUnloadsTheLibraryAfterTheCallback) {
+    auto* hook = new TuiHook;
+    int keys = 0;
+    hook->OnRecordKeyboardSingleKey = [&keys, hook](int, std::uint32_t, int, int, const QString&, bool&) {
+        ++keys;
+        delete hook;   // the last client goes while the library is calling it
+    };
+    hook->RecordKeyboardSingleKey();
+    EXPECT_EQ(press(0x41, 1000), 0);
+    EXPECT_EQ(keys, 1);
+    EXPECT_FALSE(keyboardEnabled());
+    QCoreApplication::processEvents();   // the deferred unload runs here
+    TuiHook next;
+    EXPECT_TRUE(next.DLLLoaded());
+    EXPECT_TRUE(boxes.empty());
+}
+
+}  // namespace
+}  // namespace vyk::test
