@@ -94,11 +94,13 @@ int mouseState(std::uintptr_t message) {
             message == MSG_XBUTTONUP) ? 0 : 1;
 }
 
+// "Backward(Mouse)" is also the translation key of the language file, so it carries no
+// trailing blank.
 constexpr TMouseButtonString kMouseButtonStrings[7] = {
     {LCLICK, "Mouse Click"},
     {RCLICK, "Mouse Right Click"},
     {MCLICK, "Mouse Middle Click"},
-    {XCLICK4, "Backward(Mouse) "},
+    {XCLICK4, "Backward(Mouse)"},
     {XCLICK5, "Forward(Mouse)"},
     {WHEELUP, "Wheel up(Mouse)"},
     {WHEELDOWN, "Wheel Down(Mouse)"},

@@ -162,7 +162,7 @@ TEST_F(HookMouse, MouseRecorderAddsADelayBeforeEveryEventAfterTheFirst) {
     EXPECT_EQ(fired[0], std::make_tuple(1, LCLICK, QString("Mouse Click"), QString("Down")));
     EXPECT_EQ(fired[2], std::make_tuple(0, BUTTON_NONE, QString("250"), QString("ms")));
     EXPECT_EQ(fired[5], std::make_tuple(1, WHEELDOWN, QString("Wheel Down(Mouse)"), QString("Down")));
-    EXPECT_EQ(fired[7], std::make_tuple(1, XCLICK4, QString("Backward(Mouse) "), QString("Up")));
+    EXPECT_EQ(fired[7], std::make_tuple(1, XCLICK4, QString("Backward(Mouse)"), QString("Up")));
 
     // Stop reports the list and keeps it until the next recording.
     int reported = -1;
@@ -178,7 +178,7 @@ TEST_F(HookMouse, MouseRecorderAddsADelayBeforeEveryEventAfterTheFirst) {
 TEST(HookMouseNames, ButtonNamesKeepTheirExactTexts) {
     const std::pair<TMouseButtons, const char*> table[] = {
         {BUTTON_NONE, ""}, {LCLICK, "Mouse Click"}, {RCLICK, "Mouse Right Click"}, {MCLICK, "Mouse Middle Click"},
-        {XCLICK4, "Backward(Mouse) "}, {XCLICK5, "Forward(Mouse)"}, {WHEELUP, "Wheel up(Mouse)"},
+        {XCLICK4, "Backward(Mouse)"}, {XCLICK5, "Forward(Mouse)"}, {WHEELUP, "Wheel up(Mouse)"},
         {WHEELDOWN, "Wheel Down(Mouse)"}, {BUTTONX1, ""}, {BUTTONX2, ""}, {BUTTONX3, ""},
     };
     for (const auto& [button, text] : table) EXPECT_EQ(GetMouseButtonString(button), QString(text)) << int(button);
