@@ -19,9 +19,20 @@ std::uint8_t highByte(std::int64_t value)
     return static_cast<std::uint8_t>((value >> 8) & 0xFF);
 }
 
+// Browser, volume, media and launch keys carry a consumer-page usage, which the keyboard
+// slots of a device block cannot hold: their low byte would name another keyboard key
+// (Volume Mute would press Left Alt, Browser Back the digit 7). In a key slot they are sent
+// as no key; the media-key function sends them on the consumer page.
+bool isConsumerPageKey(int vk)
+{
+    return vk >= 0xA6 && vk <= 0xB7;
+}
+
 // The HID usage of a key as the mouse takes it: its low byte.
 std::uint8_t keyUsage(int vk, int extended)
 {
+    if (isConsumerPageKey(vk))
+        return 0;
     return lowByte(VKToHIDCode(vk, extended));
 }
 

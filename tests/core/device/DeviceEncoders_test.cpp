@@ -112,6 +112,13 @@ std::vector<ButtonCase> buttonCases()
         "10 00 45 00");
     add("single key right Ctrl", 16, [](auto& b) { b.SingleKey.nKeyValue1 = 0xA3; b.SingleKey.nKey1Extended = 1; },
         "10 00 E4 00");
+    // Consumer-page keys have no keyboard usage: no key rather than the key their low byte names.
+    add("single key Volume Mute", 16, [](auto& b) { b.SingleKey.nKeyValue1 = 0xAD; b.SingleKey.nKey1Extended = 0; },
+        "10 00 00 00");
+    add("combination Ctrl+Browser Back", 15,
+        [](auto& b) { b.ComboKey.nModifier = 2; b.ComboKey.nKeyValue1 = 0xA6; b.ComboKey.nKey1Extended = 1;
+                      b.ComboKey.nKeyValue2 = 0xB7; b.ComboKey.nKey2Extended = 0; },
+        "0F 01 00 00");
     add("single key without usage", 16, [](auto& b) { b.SingleKey.nKeyValue1 = 0x10; b.SingleKey.nKey1Extended = 0; },
         "10 00 00 00");
     add("macro, 3 actions, loop while pressed", 17,
