@@ -1,0 +1,332 @@
+#include "platform/ipc/ipc.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
+
+#include <atomic>
+#include <cstring>
+#include <functional>
+#include <mutex>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+using namespace vyk::platform::ipc;
+
+namespace {
+
+// Runs the event loop of this thread until pred holds or the time is up.
+bool waitFor(const std::function<bool()>& pred, int ms = 5000) {
+    QElapsedTimer t;
+    t.start();
+    while (!pred()) {
+        if (t.elapsed() > ms) return false;
+        QEventLoop loop;
+        QTimer::singleShot(2, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return true;
+}
+
+// An endpoint living on a thread of its own, standing in for the other program.
+class Peer {
+public:
+    Peer(const QString& cls, Endpoint::Handler h) {
+        thread_.start();
+        ctx_ = new QObject;
+        ctx_->moveToThread(&thread_);
+        run([&] {
+            ep_ = new Endpoint(cls);
+            ep_->setHandler(std::move(h));
+            listening_ = ep_->listen();
+        });
+    }
+    ~Peer() {
+        run([&] { delete ep_; });
+        thread_.quit();
+        thread_.wait();
+        delete ctx_;
+    }
+    // Runs fn on the peer's thread and waits for it.
+    void run(const std::function<void()>& fn) {
+        QMetaObject::invokeMethod(ctx_, fn, Qt::BlockingQueuedConnection);
+    }
+    // Runs fn on the peer's thread without waiting.
+    void runLater(std::function<void()> fn) { QMetaObject::invokeMethod(ctx_, std::move(fn), Qt::QueuedConnection); }
+    bool listening() const { return listening_; }
+
+private:
+    QThread thread_;
+    QObject* ctx_ = nullptr;
+    Endpoint* ep_ = nullptr;
+    bool listening_ = false;
+};
+
+struct Log {
+    std::mutex m;
+    std::vector<std::int64_t> items;
+    void add(std::int64_t v) {
+        std::lock_guard l(m);
+        items.push_back(v);
+    }
+    std::vector<std::int64_t> get() {
+        std::lock_guard l(m);
+        return items;
+    }
+    std::size_t size() {
+        std::lock_guard l(m);
+        return items.size();
+    }
+};
+
+}  // namespace
+
+TEST(Ipc, SendReturnsTheHandlersResultAndPostsArriveInOrder) {
+    Log log;
+    Peer cfg("TVYKCFGMAIN", [&](const Message& m) -> std::int64_t {
+        log.add(m.wParam);
+        return m.msg == 7040 ? m.wParam * 10 + m.lParam : 0;
+    });
+    ASSERT_TRUE(cfg.listening());
+    EXPECT_TRUE(findWindow("TVYKCFGMAIN"));
+
+    std::int64_t result = -1;
+    EXPECT_EQ(sendMessage("TVYKCFGMAIN", {7040, 3, 2}, &result), SendStatus::Delivered);
+    EXPECT_EQ(result, 32);
+    for (int i = 0; i < 50; ++i) EXPECT_TRUE(postMessage("TVYKCFGMAIN", {7042, 100 + i, 0}));
+    ASSERT_TRUE(waitFor([&] { return log.size() == 51; }));
+    const auto items = log.get();
+    for (int i = 0; i < 50; ++i) EXPECT_EQ(items[1 + i], 100 + i);
+}
+
+TEST(Ipc, MissingPeerIsSilentAndImmediate) {
+    QElapsedTimer t;
+    t.start();
+    std::int64_t result = -1;
+    EXPECT_FALSE(findWindow("TVYKCFGMAIN"));
+    EXPECT_EQ(sendMessage("TVYKCFGMAIN", {7040, 1, 0}, &result), SendStatus::NoPeer);
+    EXPECT_EQ(result, 0);
+    EXPECT_FALSE(postMessage("TVYKCFGMAIN", {7036, 0, 0}));
+    EXPECT_LT(t.elapsed(), 1000);
+
+    // A socket file left behind by a dead program counts as missing and is replaced by the
+    // next endpoint of that class.
+    {
+        Endpoint dead("TVYKCFGMAIN");
+        ASSERT_TRUE(dead.listen());
+    }
+    const QByteArray path = QFile::encodeName(socketPath("TVYKCFGMAIN"));
+    const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET, 0);
+    sockaddr_un a {};
+    a.sun_family = AF_UNIX;
+    std::strcpy(a.sun_path, path.constData());
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    ::close(fd);  // bound, never listening: a stale file
+    EXPECT_EQ(sendMessage("TVYKCFGMAIN", {7040, 1, 0}), SendStatus::NoPeer);
+    Endpoint fresh("TVYKCFGMAIN");
+    EXPECT_TRUE(fresh.listen());
+}
+
+TEST(Ipc, ALiveEndpointIsNeverReplaced) {
+    Endpoint first("TVYKMONMAIN");
+    ASSERT_TRUE(first.listen());
+    Endpoint second("TVYKMONMAIN");
+    EXPECT_FALSE(second.listen());
+    second.close();  // must not remove the first one's socket
+    EXPECT_TRUE(findWindow("TVYKMONMAIN"));
+}
+
+// The monitor sends a profile switch; the configuration program handles it by sending the
+// settings-applied message back. The monitor must handle that inside its own send, and a
+// message posted to it meanwhile must wait until the send has returned.
+TEST(Ipc, NestedSendIsServedDuringTheWaitAndPostsWait) {
+    std::vector<std::int64_t> monSeen;
+    bool inSend = false;
+    std::vector<bool> seenInSend;
+    Endpoint mon("TVYKMONMAIN");
+    mon.setHandler([&](const Message& m) -> std::int64_t {
+        monSeen.push_back(m.msg * 100 + m.lParam);
+        seenInSend.push_back(inSend);
+        return 7;
+    });
+    ASSERT_TRUE(mon.listen());
+    std::atomic<std::int64_t> replyToCfg{0};
+    Peer cfg("TVYKCFGMAIN", [&](const Message& m) -> std::int64_t {
+        if (m.msg == 7040) {
+            postMessage("TVYKMONMAIN", {7042, 0, m.wParam});  // posted: must wait
+            std::int64_t r = 0;
+            sendMessage("TVYKMONMAIN", {7035, 1, m.wParam}, &r);
+            replyToCfg = r;
+        }
+        return 1;
+    });
+    ASSERT_TRUE(cfg.listening());
+
+    for (int p = 0; p < 20; ++p) {
+        monSeen.clear();
+        seenInSend.clear();
+        inSend = true;
+        ASSERT_EQ(sendMessage("TVYKCFGMAIN", {7040, p % 5, 0}), SendStatus::Delivered);
+        inSend = false;
+        EXPECT_EQ(replyToCfg.load(), 7);
+        ASSERT_EQ(monSeen.size(), 1u) << "only the sent message is served during the wait";
+        EXPECT_EQ(monSeen[0], 7035 * 100 + p % 5);
+        EXPECT_TRUE(seenInSend[0]);
+        ASSERT_TRUE(waitFor([&] { return monSeen.size() == 2; }));
+        EXPECT_EQ(monSeen[1], 7042 * 100 + p % 5);
+        EXPECT_FALSE(seenInSend[1]);
+    }
+}
+
+TEST(Ipc, CrossingSendsNeverDeadlock) {
+    std::atomic<int> monHandled{0}, cfgHandled{0};
+    Endpoint mon("TVYKMONMAIN");
+    mon.setHandler([&](const Message&) -> std::int64_t { ++monHandled; return 0; });
+    ASSERT_TRUE(mon.listen());
+    Peer cfg("TVYKCFGMAIN", [&](const Message&) -> std::int64_t { ++cfgHandled; return 0; });
+    ASSERT_TRUE(cfg.listening());
+
+    // Both sides send as fast as they can, so many sends cross on the way. (Neither side may
+    // block on anything but its send: a program waits for nothing else either.)
+    constexpr int kRounds = 300;
+    std::atomic<int> cfgDelivered{0};
+    cfg.runLater([&] {
+        for (int i = 0; i < kRounds; ++i) {
+            if (sendMessage("TVYKMONMAIN", {7035, 1, 0}) == SendStatus::Delivered) ++cfgDelivered;
+        }
+    });
+    int monDelivered = 0;
+    for (int i = 0; i < kRounds; ++i) {
+        if (sendMessage("TVYKCFGMAIN", {7040, 0, 0}) == SendStatus::Delivered) ++monDelivered;
+    }
+    // The peer's last send may still be waiting for us: serve it.
+    ASSERT_TRUE(waitFor([&] { return cfgDelivered == kRounds; }));
+    EXPECT_EQ(monDelivered, kRounds);
+    EXPECT_EQ(monHandled.load(), kRounds);
+    EXPECT_EQ(cfgHandled.load(), kRounds);
+}
+
+TEST(Ipc, APeerThatNeverAnswersCountsAsMissing) {
+    setPeerTimeout(300);
+    // Listens and accepts, but never answers: a hung program.
+    const QByteArray path = QFile::encodeName(socketPath("TVYKCFGMAIN"));
+    const int lfd = ::socket(AF_UNIX, SOCK_SEQPACKET, 0);
+    sockaddr_un a {};
+    a.sun_family = AF_UNIX;
+    std::strcpy(a.sun_path, path.constData());
+    ASSERT_EQ(::bind(lfd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    ASSERT_EQ(::listen(lfd, 8), 0);
+
+    QElapsedTimer t;
+    t.start();
+    EXPECT_EQ(sendMessage("TVYKCFGMAIN", {7040, 2, 0}), SendStatus::Timeout);
+    EXPECT_GE(t.elapsed(), 250);
+
+    ::close(lfd);
+    ::unlink(path.constData());
+
+    // A peer that dies while the sender waits: the send returns as soon as it is gone.
+    setPeerTimeout(60000);
+    const int lfd2 = ::socket(AF_UNIX, SOCK_SEQPACKET, 0);
+    ASSERT_EQ(::bind(lfd2, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    ASSERT_EQ(::listen(lfd2, 8), 0);
+    std::thread dying([&] {
+        const int c = ::accept(lfd2, nullptr, nullptr);
+        unsigned char buf[64];
+        (void)::recv(c, buf, sizeof buf, 0);
+        ::close(c);
+    });
+    t.restart();
+    EXPECT_EQ(sendMessage("TVYKCFGMAIN", {7040, 2, 0}), SendStatus::NoPeer);
+    EXPECT_LT(t.elapsed(), 30000);
+    dying.join();
+    ::close(lfd2);
+    setPeerTimeout(kDefaultPeerTimeoutMs);
+}
+
+// A program in another language speaks the documented frames.
+TEST(Ipc, RawFramesAsDocumented) {
+    Log log;
+    Peer mon("TVYKMONMAIN", [&](const Message& m) -> std::int64_t {
+        log.add(m.msg);
+        log.add(m.wParam);
+        log.add(m.lParam);
+        return 0x1122334455667788LL;
+    });
+    ASSERT_TRUE(mon.listening());
+    const QByteArray path = QFile::encodeName(socketPath("TVYKMONMAIN"));
+    auto connectRaw = [&] {
+        const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET, 0);
+        sockaddr_un a {};
+        a.sun_family = AF_UNIX;
+        std::strcpy(a.sun_path, path.constData());
+        EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+        return fd;
+    };
+
+    // Garbage is dropped and the endpoint goes on working.
+    int fd = connectRaw();
+    ASSERT_EQ(::send(fd, "hello", 5, 0), 5);
+    unsigned char reply[64];
+    EXPECT_EQ(::recv(fd, reply, sizeof reply, 0), 0) << "the connection is closed without an answer";
+    ::close(fd);
+
+    const unsigned char sendFrame[32] = {
+        'V', 'Y', 'K', '1',  1, 0, 0, 0,  0x7B, 0x1B, 0, 0,  0, 0, 0, 0,
+        1, 0, 0, 0, 0, 0, 0, 0,  3, 0, 0, 0, 0, 0, 0, 0};
+    fd = connectRaw();
+    ASSERT_EQ(::send(fd, sendFrame, 32, 0), 32);
+    ASSERT_EQ(::recv(fd, reply, sizeof reply, 0), 32);
+    ::close(fd);
+    const unsigned char expected[32] = {
+        'V', 'Y', 'K', '1',  3, 0, 0, 0,  0x7B, 0x1B, 0, 0,  0, 0, 0, 0,
+        0x88, 0x77, 0x66, 0x55, 0x44, 0x33, 0x22, 0x11,  0, 0, 0, 0, 0, 0, 0, 0};
+    EXPECT_EQ(std::memcmp(reply, expected, 32), 0);
+    EXPECT_EQ(log.get(), (std::vector<std::int64_t>{7035, 1, 3}));
+}
+
+TEST(Ipc, OtherUsersCannotConnect) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
+    std::atomic<int> handled{0};
+    Endpoint mon("TVYKMONMAIN");
+    mon.setHandler([&](const Message&) -> std::int64_t { ++handled; return 1; });
+    ASSERT_TRUE(mon.listen());
+    const QByteArray path = QFile::encodeName(socketPath("TVYKMONMAIN"));
+    // Open the file itself to everybody, so only the credential check stands in the way.
+    const QByteArray dir = path.left(path.lastIndexOf('/'));
+    ::chmod(path.constData(), 0777);
+    ::chmod(dir.constData(), 0711);
+
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::chdir(dir.constData()) != 0 || ::setresgid(65534, 65534, 65534) != 0 ||
+            ::setresuid(65534, 65534, 65534) != 0) {
+            ::_exit(10);
+        }
+        const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET, 0);
+        sockaddr_un a {};
+        a.sun_family = AF_UNIX;
+        std::strcpy(a.sun_path, "TVYKMONMAIN.sock");
+        if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) ::_exit(11);
+        const unsigned char frame[32] = {'V', 'Y', 'K', '1', 1, 0, 0, 0, 0x7B, 0x1B};
+        if (::send(fd, frame, 32, 0) != 32) ::_exit(12);
+        unsigned char reply[64];
+        ::_exit(::recv(fd, reply, sizeof reply, 0) == 32 ? 1 : 0);
+    }
+    int status = -1;
+    ASSERT_TRUE(waitFor([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }));
+    ::chmod(dir.constData(), 0700);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "another user got an answer";
+    EXPECT_EQ(handled.load(), 0);
+}
