@@ -9,10 +9,6 @@
 
 #include "defs/pubunit_norvane_config.h"
 #include "defs/uiSystemInfo.h"
-#if __has_include("device/uiHIDEvent.h")
-#include "device/uiHIDEvent.h"
-#define VYK_HAVE_HID_EVENT 1
-#endif
 #include "platform/dialogs/message_box.h"
 #include "platform/ini/ini_file.h"
 #include "platform/paths/paths.h"
@@ -71,13 +67,11 @@ void TuiSTDCommand::InitializeComponent() {
     FDevicePath = QStringLiteral("\\\\.\\") + FDriverInfo.DeviceName;
     FInputReportLength = FOutputReportLength = 0;
 
-#ifdef VYK_HAVE_HID_EVENT
     if (FServices.CreateArrivalNotifier) {
         FHIDEvent = new TuiHIDEvent(this);
         FHIDEvent->OnDeviceArrival = [this](QObject* sender) { HIDEventDeviceArrival(sender); };
         FHIDEvent->OnDeviceRemove = [this](QObject* sender) { HIDEventDeviceRemove(sender); };
     }
-#endif
 }
 
 void TuiSTDCommand::FinalizeComponent() {
@@ -87,12 +81,10 @@ void TuiSTDCommand::FinalizeComponent() {
     TerminateAndWaitFor(FIdThreadComponentGetData2);
     CloseDevice(true);
     CloseDevice(false);
-#ifdef VYK_HAVE_HID_EVENT
     if (FHIDEvent != nullptr) {
         FHIDEvent->OnDeviceArrival = nullptr;
         FHIDEvent->OnDeviceRemove = nullptr;
     }
-#endif
     FTimerToStartMonitor->stop();
 }
 

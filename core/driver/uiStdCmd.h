@@ -29,11 +29,11 @@
 #include <thread>
 #include <vector>
 
+#include "device/uiHIDEvent.h"
 #include "platform/driverctl/driver_control.h"
 #include "platform/driverctl/sync_event.h"
 
 class QTimer;
-class TuiHIDEvent;
 
 // The package settings (config.ini section DEVICE).
 struct TDriverInfo {
@@ -48,7 +48,6 @@ struct TDriverInfo {
     int UpperFilter = 0;
 };
 
-using TNotifyEvent = std::function<void(QObject* Sender)>;
 // Buffer is valid only during the call.
 using TDataReceivedEvent = std::function<void(const void* Buffer, std::uint32_t BufferSize)>;
 

@@ -519,10 +519,13 @@ TEST_F(StdCmdTest, IdleComponentOnTheSystemBackendDoesNothing) {
     writeConfig("[devicelist]\nid1=HID\\VID_1234&PID_ABCD\n[usbdevicelist]\nid1=HID\\VID_1234&PID_ABCD\n");
     QObject window;
     auto* c = new TuiSTDCommand(&window);  // real services, own arrival notifier
-    if (c->HIDEvent() == nullptr) c->HIDEventDeviceArrival(nullptr);
-    // The first start attempt comes 1.5 s after the first arrival; without initialisation
-    // data it does nothing.
+    ASSERT_NE(c->HIDEvent(), nullptr);
+    QObject* arrivalSender = nullptr;
+    c->OnDeviceArrialEvent = [&](QObject* sender) { arrivalSender = sender; };
+    // The notifier's start-up arrival (1.5 s) arms the start timer; the first start attempt,
+    // 1.5 s later, does nothing without initialisation data.
     ASSERT_TRUE(waitUntil([&] { return c->TimerToStartMonitor()->isActive(); }));
+    EXPECT_EQ(arrivalSender, c->HIDEvent());
     ASSERT_TRUE(waitUntil([&] { return !c->TimerToStartMonitor()->isActive(); }));
     EXPECT_FALSE(c->Active());
     // No filter driver on this system: the control device does not open, nothing installs.
