@@ -1,0 +1,261 @@
+#include "platform/audio/microphone_mute.h"
+
+#include "platform/dialogs/message_box.h"
+
+#include <pulse/pulseaudio.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace vyk::platform {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int kConnectTimeoutMs = 2000;
+constexpr int kOperationTimeoutMs = 2000;
+
+void debug(const char* what) { debugLog(QStringLiteral("microphone mute: ") + QString::fromUtf8(what)); }
+
+}  // namespace
+
+struct MicrophoneMute::Impl {
+    std::mutex mutex;
+    std::condition_variable cv;
+    int pending = 0;   // toggles asked for and not yet taken by the worker
+    bool busy = false; // the worker is carrying one out
+    bool stop = false;
+    std::atomic<std::uint64_t> toggled{0};
+    std::atomic<std::uint64_t> dropped{0};
+
+    // Worker-thread state only.
+    pa_mainloop* loop = nullptr;
+    pa_context* ctx = nullptr;
+    std::string source;  // the chosen default source; empty until chosen
+    std::mutex wakeMutex;               // guards wakeTarget against being freed while woken
+    pa_mainloop* wakeTarget = nullptr;  // the loop the destructor wakes
+
+    std::thread worker;
+
+    Impl() { worker = std::thread([this] { run(); }); }
+
+    ~Impl() {
+        {
+            std::lock_guard l(mutex);
+            stop = true;
+        }
+        cv.notify_all();
+        {
+            std::lock_guard l(wakeMutex);
+            if (wakeTarget) pa_mainloop_wakeup(wakeTarget);
+        }
+        worker.join();
+    }
+
+    bool stopping() {
+        std::lock_guard l(mutex);
+        return stop;
+    }
+
+    void setWakeTarget(pa_mainloop* m) {
+        std::lock_guard l(wakeMutex);
+        wakeTarget = m;
+    }
+
+    void disconnect() {
+        setWakeTarget(nullptr);
+        if (ctx) {
+            pa_context_disconnect(ctx);
+            pa_context_unref(ctx);
+            ctx = nullptr;
+        }
+        if (loop) {
+            pa_mainloop_free(loop);
+            loop = nullptr;
+        }
+    }
+
+    // Runs the server loop until done() holds; false on timeout, stop or a failed connection.
+    template <class Done>
+    bool runUntil(Done done, int timeoutMs) {
+        const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (!done()) {
+            if (stopping()) return false;
+            const pa_context_state_t st = pa_context_get_state(ctx);
+            if (st == PA_CONTEXT_FAILED || st == PA_CONTEXT_TERMINATED) return false;
+            const auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now()).count();
+            if (left <= 0) return false;
+            if (pa_mainloop_prepare(loop, static_cast<int>(left)) < 0) return false;
+            if (pa_mainloop_poll(loop) < 0) return false;
+            if (pa_mainloop_dispatch(loop) < 0) return false;
+        }
+        return true;
+    }
+
+    bool connected() {
+        if (!ctx) return false;
+        // Take in whatever the server said since the last use (a lost connection shows here).
+        while (pa_mainloop_iterate(loop, 0, nullptr) > 0) {
+        }
+        return pa_context_get_state(ctx) == PA_CONTEXT_READY;
+    }
+
+    bool connect() {
+        disconnect();
+        source.clear();
+        loop = pa_mainloop_new();
+        if (!loop) return false;
+        setWakeTarget(loop);
+        if (stopping()) return false;  // the destructor may have missed the new loop
+        ctx = pa_context_new(pa_mainloop_get_api(loop), "VykMon");
+        if (!ctx) return false;
+        if (pa_context_connect(ctx, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) return false;
+        return runUntil([this] { return pa_context_get_state(ctx) == PA_CONTEXT_READY; }, kConnectTimeoutMs);
+    }
+
+    // Waits for an operation to finish; false on timeout or failure (the operation is cancelled).
+    bool finish(pa_operation* op, const bool& done) {
+        if (!op) return false;
+        const bool ok = runUntil([&] { return done; }, kOperationTimeoutMs);
+        if (!ok) pa_operation_cancel(op);
+        pa_operation_unref(op);
+        return ok;
+    }
+
+    struct SourceState {
+        bool done = false;
+        bool found = false;
+        bool muted = false;
+        bool monitor = false;
+    };
+
+    static void onSourceInfo(pa_context*, const pa_source_info* info, int eol, void* ud) {
+        auto* s = static_cast<SourceState*>(ud);
+        if (eol != 0) {
+            s->done = true;
+            return;
+        }
+        if (info) {
+            s->found = true;
+            s->muted = info->mute != 0;
+            s->monitor = info->monitor_of_sink != PA_INVALID_INDEX;
+        }
+    }
+
+    bool readSource(const std::string& name, SourceState& s) {
+        pa_operation* op = pa_context_get_source_info_by_name(ctx, name.c_str(), &onSourceInfo, &s);
+        return finish(op, s.done) && s.found;
+    }
+
+    // Chooses the server's default source, unless one is chosen and still exists.
+    bool chooseSource() {
+        if (!source.empty()) {
+            SourceState s;
+            if (readSource(source, s)) return true;
+            if (!connected()) return false;
+            source.clear();  // it went away: take the current default
+        }
+        struct Server {
+            bool done = false;
+            std::string name;
+        } server;
+        pa_operation* op = pa_context_get_server_info(
+            ctx,
+            [](pa_context*, const pa_server_info* info, void* ud) {
+                auto* sv = static_cast<Server*>(ud);
+                if (info && info->default_source_name) sv->name = info->default_source_name;
+                sv->done = true;
+            },
+            &server);
+        if (!finish(op, server.done) || server.name.empty()) return false;
+        SourceState s;
+        if (!readSource(server.name, s)) return false;
+        if (s.monitor) {
+            debug("the default source is a monitor, no microphone");
+            return false;
+        }
+        source = server.name;
+        return true;
+    }
+
+    // One toggle: read the mute, write its opposite. Nothing is written unless the read worked.
+    bool toggleOnce() {
+        if (!chooseSource()) return false;
+        SourceState s;
+        if (!readSource(source, s)) return false;
+        struct Result {
+            bool done = false;
+            bool ok = false;
+        } result;
+        pa_operation* op = pa_context_set_source_mute_by_name(
+            ctx, source.c_str(), s.muted ? 0 : 1,
+            [](pa_context*, int success, void* ud) {
+                auto* r = static_cast<Result*>(ud);
+                r->ok = success != 0;
+                r->done = true;
+            },
+            &result);
+        return finish(op, result.done) && result.ok;
+    }
+
+    void run() {
+        bool wantConnect = true;  // set up at creation, like the window does
+        for (;;) {
+            {
+                std::unique_lock l(mutex);
+                busy = false;
+                cv.notify_all();
+                cv.wait(l, [&] { return stop || pending > 0 || wantConnect; });
+                if (stop) break;
+                busy = true;
+            }
+            if (wantConnect) {
+                wantConnect = false;
+                if (connect()) chooseSource();
+                continue;
+            }
+            bool ok = false;
+            if (connected() || connect()) {
+                ok = toggleOnce();
+                // A connection that broke under us (server restarted): one more try afresh.
+                if (!ok && !connected() && !stopping() && connect()) ok = toggleOnce();
+            }
+            std::lock_guard l(mutex);
+            if (ok) {
+                --pending;
+                ++toggled;
+            } else {
+                // Every press made while the server or the microphone is missing does nothing;
+                // the next press tries again.
+                dropped += static_cast<std::uint64_t>(pending);
+                pending = 0;
+            }
+        }
+        disconnect();
+    }
+};
+
+MicrophoneMute::MicrophoneMute() : d(std::make_unique<Impl>()) {}
+MicrophoneMute::~MicrophoneMute() = default;
+
+void MicrophoneMute::toggle() {
+    {
+        std::lock_guard l(d->mutex);
+        ++d->pending;
+    }
+    d->cv.notify_all();
+}
+
+bool MicrophoneMute::waitIdle(int timeoutMs) {
+    std::unique_lock l(d->mutex);
+    return d->cv.wait_for(l, std::chrono::milliseconds(timeoutMs), [&] { return d->pending == 0 && !d->busy; });
+}
+
+std::uint64_t MicrophoneMute::toggledCount() const { return d->toggled; }
+std::uint64_t MicrophoneMute::droppedCount() const { return d->dropped; }
+
+}  // namespace vyk::platform

@@ -1,0 +1,133 @@
+#include "platform/audio/microphone_mute.h"
+
+#include <gtest/gtest.h>
+
+#include <QStandardPaths>
+
+#include "platform/audio/pulse_test_daemon.h"
+#include "support/test_env.h"
+
+using vyk::platform::MicrophoneMute;
+using vyk::test::PulseTestDaemon;
+using vyk::test::ScopedEnv;
+
+namespace {
+
+class MicrophoneMuteTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (QStandardPaths::findExecutable("pulseaudio").isEmpty() || QStandardPaths::findExecutable("pactl").isEmpty()) {
+            GTEST_SKIP() << "pulseaudio is not installed";
+        }
+    }
+    PulseTestDaemon daemon{"pulse"};
+};
+
+constexpr int kWait = 15000;
+
+}  // namespace
+
+TEST_F(MicrophoneMuteTest, EachPressTogglesAndAnOutsideChangeIsRespected) {
+    ASSERT_TRUE(daemon.start({"module-null-source source_name=mic"}));
+    ScopedEnv server("PULSE_SERVER", daemon.server().toStdString());
+    ASSERT_EQ(daemon.sourceMute("mic"), "no");
+
+    MicrophoneMute mute;
+    mute.toggle();
+    ASSERT_TRUE(mute.waitIdle(kWait));
+    EXPECT_EQ(daemon.sourceMute("mic"), "yes");
+    mute.toggle();
+    ASSERT_TRUE(mute.waitIdle(kWait));
+    EXPECT_EQ(daemon.sourceMute("mic"), "no");
+
+    // Muted from outside (the desktop's sound settings): the next press unmutes it.
+    ASSERT_TRUE(daemon.setSourceMute("mic", true));
+    mute.toggle();
+    ASSERT_TRUE(mute.waitIdle(kWait));
+    EXPECT_EQ(daemon.sourceMute("mic"), "no");
+    EXPECT_EQ(mute.toggledCount(), 3u);
+    EXPECT_EQ(mute.droppedCount(), 0u);
+}
+
+TEST_F(MicrophoneMuteTest, ABurstOfPressesLosesNone) {
+    ASSERT_TRUE(daemon.start({"module-null-source source_name=mic"}));
+    ScopedEnv server("PULSE_SERVER", daemon.server().toStdString());
+    MicrophoneMute mute;
+    for (int i = 0; i < 10; ++i) mute.toggle();
+    ASSERT_TRUE(mute.waitIdle(kWait));
+    EXPECT_EQ(daemon.sourceMute("mic"), "no");
+    EXPECT_EQ(mute.toggledCount(), 10u);
+    for (int i = 0; i < 7; ++i) mute.toggle();
+    ASSERT_TRUE(mute.waitIdle(kWait));
+    EXPECT_EQ(daemon.sourceMute("mic"), "yes");
+}
+
+TEST_F(MicrophoneMuteTest, NoServerIsSilentAndTheNextPressTriesAgain) {
+    ScopedEnv server("PULSE_SERVER", daemon.server().toStdString());  // nobody listens yet
+    MicrophoneMute mute;
+    mute.toggle();
+    mute.toggle();
+    ASSERT_TRUE(mute.waitIdle(kWait));
+    EXPECT_EQ(mute.toggledCount(), 0u);
+    EXPECT_EQ(mute.droppedCount(), 2u);
+
+    ASSERT_TRUE(daemon.start({"module-null-source source_name=mic"}));
+    mute.toggle();
+    ASSERT_TRUE(mute.waitIdle(kWait));
+    EXPECT_EQ(daemon.sourceMute("mic"), "yes");
+
+    // The server goes away and comes back (a restart): a press in between does nothing, the
+    // next one reaches the new server.
+    daemon.stop();
+    mute.toggle();
+    ASSERT_TRUE(mute.waitIdle(kWait));
+    EXPECT_EQ(mute.droppedCount(), 3u);
+    ASSERT_TRUE(daemon.start({"module-null-source source_name=mic"}));
+    mute.toggle();
+    ASSERT_TRUE(mute.waitIdle(kWait));
+    EXPECT_EQ(daemon.sourceMute("mic"), "yes");
+}
+
+TEST_F(MicrophoneMuteTest, AMonitorSourceIsNoMicrophone) {
+    ASSERT_TRUE(daemon.start({"module-null-sink sink_name=speakers"}));
+    ScopedEnv server("PULSE_SERVER", daemon.server().toStdString());
+    ASSERT_EQ(daemon.sourceMute("speakers.monitor"), "no");
+    MicrophoneMute mute;
+    mute.toggle();
+    ASSERT_TRUE(mute.waitIdle(kWait));
+    EXPECT_EQ(daemon.sourceMute("speakers.monitor"), "no");
+    EXPECT_EQ(mute.droppedCount(), 1u);
+
+    // A microphone plugged in later and made the default is used by the next press.
+    ASSERT_TRUE(daemon.pactl({"load-module", "module-null-source", "source_name=mic"}).first);
+    ASSERT_TRUE(daemon.pactl({"set-default-source", "mic"}).first);
+    mute.toggle();
+    ASSERT_TRUE(mute.waitIdle(kWait));
+    EXPECT_EQ(daemon.sourceMute("mic"), "yes");
+}
+
+TEST_F(MicrophoneMuteTest, TheChosenSourceIsKeptWhileItExistsAndReplacedWhenGone) {
+    ASSERT_TRUE(daemon.start({"module-null-source source_name=mic"}));
+    ScopedEnv server("PULSE_SERVER", daemon.server().toStdString());
+    MicrophoneMute mute;
+    mute.toggle();
+    ASSERT_TRUE(mute.waitIdle(kWait));
+    ASSERT_EQ(daemon.sourceMute("mic"), "yes");
+
+    // Another default appears: the chosen microphone stays the one that is toggled.
+    auto [ok, index] = daemon.pactl({"load-module", "module-null-source", "source_name=headset"});
+    ASSERT_TRUE(ok);
+    ASSERT_TRUE(daemon.pactl({"set-default-source", "headset"}).first);
+    mute.toggle();
+    ASSERT_TRUE(mute.waitIdle(kWait));
+    EXPECT_EQ(daemon.sourceMute("mic"), "no");
+    EXPECT_EQ(daemon.sourceMute("headset"), "no");
+
+    // The chosen microphone is removed: the next press takes the default of that moment.
+    ASSERT_TRUE(daemon.pactl({"unload-module", "module-null-source"}).first);  // removes both
+    ASSERT_TRUE(daemon.pactl({"load-module", "module-null-source", "source_name=usbmic"}).first);
+    ASSERT_TRUE(daemon.pactl({"set-default-source", "usbmic"}).first);
+    mute.toggle();
+    ASSERT_TRUE(mute.waitIdle(kWait));
+    EXPECT_EQ(daemon.sourceMute("usbmic"), "yes");
+}
