@@ -1,0 +1,20 @@
+#pragma once
+// Starting the other program and opening documents or web addresses.
+
+#include <QString>
+
+namespace vyk::platform {
+
+// The program `name` in `folder`: matched ignoring case, with or without its ".EXE" ending
+// ("VYKCFG.EXE" finds "VykCfg"), and only an executable file. Empty when there is none.
+QString findProgram(const QString& folder, const QString& name);
+
+// Starts that program detached, with `folder` as its working folder. False when it is missing
+// or cannot be started; nothing is shown.
+bool startProgram(const QString& folder, const QString& name);
+
+// Opens an existing file with the desktop's handler, or an http or https address in the
+// browser. Anything else (other schemes, missing files, command lines) is refused: false.
+bool openDocument(const QString& target);
+
+}  // namespace vyk::platform
