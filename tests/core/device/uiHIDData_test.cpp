@@ -183,7 +183,7 @@ TEST_F(HidDataTest, StopAndRestartDeliverEachReportExactlyOnce) {
     ASSERT_TRUE(waitUntil([&] { return rec.count() == 1; }));
     hid->HidStopRead();
     EXPECT_EQ(TuiHIDData::ReaderCount(), 0u);
-    EXPECT_EQ(sim->openHandles(0), 0u);  // the reader closed its handle
+    EXPECT_TRUE(waitUntil([&] { return sim->openHandles(0) == 0; }));  // the reader closed its handle
     ASSERT_TRUE(sim->injectInput(0, {0x07, 0x02}));  // nobody reads: lost, as on the device
     hid->HidFindAndReadDevice(kVendor, "*");
     ASSERT_TRUE(sim->injectInput(0, {0x07, 0x03}));
@@ -230,13 +230,13 @@ TEST_F(HidDataTest, HandlersMayStopTheReadersAndAnExceptionEndsItsReader) {
     hid->HidFindAndReadDevice(kVendor, "*");
     ASSERT_TRUE(sim->injectInput(0, {0x07, 0x01}));
     ASSERT_TRUE(waitUntil([&] { return rec.count() == 1 && TuiHIDData::ReaderCount() == 0; }));
-    EXPECT_EQ(sim->openHandles(0), 0u);  // no reader left to deliver anything
+    EXPECT_TRUE(waitUntil([&] { return sim->openHandles(0) == 0; }));  // no reader left to deliver
 
     rec.onReport = [] { throw std::runtime_error("Range check error"); };
     hid->HidFindAndReadDevice(kVendor, "*");
     ASSERT_TRUE(sim->injectInput(0, {0x07, 0x03}));
     ASSERT_TRUE(waitUntil([&] { return rec.count() == 2 && TuiHIDData::ReaderCount() == 0; }));
-    EXPECT_EQ(sim->openHandles(0), 0u);
+    EXPECT_TRUE(waitUntil([&] { return sim->openHandles(0) == 0; }));
 }
 
 TEST_F(HidDataTest, UnplugEndsTheReaderWithOneNotConnectedEventOffTheUiThread) {
