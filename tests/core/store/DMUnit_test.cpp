@@ -509,8 +509,7 @@ TEST_F(DataModuleTest, TheMonitorsReloadsFollowTheRegistry) {
 }
 
 TEST_F(DataModuleTest, TheShippedConfigIniGivesTheFactoryLocations) {
-    const char* source = std::getenv("VYK_SOURCE_DIR");
-    const fs::path shipped = fs::path(source ? source : VYK_TEST_SOURCE_DIR) / "resources/config.ini";
+    const fs::path shipped = fs::path(VYK_TEST_SOURCE_DIR) / "resources/config.ini";
     ASSERT_TRUE(fs::exists(shipped)) << shipped;
     fs::copy_file(shipped, exe_ / "config.ini");
     auto dm = start();
