@@ -11,3 +11,8 @@ inline constexpr std::uint32_t WM_CFG_RESERVED = 7038;          // nobody sends 
 inline constexpr std::uint32_t WM_CFG_SWITCH_PROFILE = 7040;    // mon -> cfg, sent: switch to profile WParam
 inline constexpr std::uint32_t WM_CFG_CPI_INDEX = 7042;         // mon -> cfg, posted: DPI level WParam is current
 inline constexpr std::uint32_t WM_MON_BUTTON_EVENT = 7524;      // mon -> itself, posted: button or profile event
+
+// Not a message of the table: the monitor's request that the configuration program show its
+// window and bring it to the front (one program cannot raise another's window on every
+// desktop). Posted, WParam 0, LParam 0.
+inline constexpr std::uint32_t VYK_IPC_SHOW_WINDOW = 7100;
