@@ -4,6 +4,7 @@
 
 #include "defs/pubunit_norvane.h"
 #include "sim/mouse_sim_server.h"
+#include "support/wait.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -18,18 +19,7 @@
 
 namespace devtest {
 
-// Waits until pred() holds, running queued calls meanwhile; false after timeoutMs.
-template <class Pred>
-bool waitUntil(Pred pred, int timeoutMs = 5000, bool processEvents = true) {
-    QElapsedTimer t;
-    t.start();
-    while (!pred()) {
-        if (t.elapsed() > timeoutMs) return false;
-        if (processEvents) QCoreApplication::processEvents(QEventLoop::AllEvents);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
+using vyk::test::waitUntil;
 
 inline std::unique_ptr<vyk::sim::MouseSimServer> startSim(int matching = 1, bool other = false) {
     vyk::sim::SimOptions o;

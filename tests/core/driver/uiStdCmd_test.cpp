@@ -18,23 +18,14 @@
 #include "fake_driver_control.h"
 #include "platform/paths/paths.h"
 #include "support/test_env.h"
+#include "support/wait.h"
 
 using vyk::platform::DriverDevice;
 using vyk::test::FakeDriverControl;
 
 namespace {
 
-// Runs the UI event loop until pred holds or the time is up.
-template <class Pred>
-bool waitUntil(Pred pred, int ms = 10000) {
-    QDeadlineTimer deadline(ms);
-    while (!pred()) {
-        if (deadline.hasExpired()) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
+bool waitUntil(const std::function<bool()>& pred, int ms = 10000) { return vyk::test::waitUntil(pred, ms); }
 
 class StdCmdTest : public ::testing::Test {
 protected:

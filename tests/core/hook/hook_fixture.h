@@ -19,6 +19,7 @@
 #include "hook/uiHook.h"
 #include "platform/dialogs/message_box.h"
 #include "support/test_env.h"
+#include "support/wait.h"
 
 namespace vyk::test {
 
@@ -27,17 +28,6 @@ struct ShownBox {
     QString text;
     vyk::platform::MessageIcon icon;
 };
-
-// Runs the event loop until cond holds or the time is up.
-inline bool waitFor(const std::function<bool()>& cond, int timeoutMs = 5000) {
-    QElapsedTimer t;
-    t.start();
-    while (!cond()) {
-        if (t.elapsed() > timeoutMs) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
 class FakeHookTest : public ::testing::Test {
 protected:

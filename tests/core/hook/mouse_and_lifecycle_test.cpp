@@ -334,7 +334,7 @@ TEST_F(HookQueue, QueuedEntriesAreFiredOnTheUiThreadInOrder) {
     hook.QueueRecordData({1, k, nullptr});
     hook.QueueRecordData({7, k, m});   // unknown kind: nothing
     hook.QueueRecordData({0, nullptr, m});
-    ASSERT_TRUE(waitFor([&] { return fired.size() >= 2; }));
+    ASSERT_TRUE(waitUntil([&] { return fired.size() >= 2; }));
     EXPECT_EQ(fired, (std::vector<QString>{"K1/65/1/0 A Down", "M1/2/0/7,8 Mouse Right Click"}));
 
     // The signal is taken, not left standing: nothing more arrives.

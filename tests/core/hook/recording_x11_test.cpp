@@ -2,7 +2,7 @@
 // xdotool): single keys, combinations with modifiers, a macro with its delays, the keyboard
 // grab while a recorder swallows keys, and a client that goes away with its hooks enabled.
 
-#include "platform/hooklib/xvfb_fixture.h"
+#include "support/xvfb_server.h"
 #include "platform/hooklib/x_probe.h"
 
 #include "hook/uiHook.h"

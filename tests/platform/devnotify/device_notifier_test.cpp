@@ -2,6 +2,7 @@
 // the simulator starts, unplugs, replugs or stops.
 #include "platform/devnotify/device_notifier.h"
 #include "sim/mouse_sim_server.h"
+#include "support/wait.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -12,17 +13,7 @@
 
 namespace {
 
-template <class Pred>
-bool waitUntil(Pred pred, int timeoutMs = 5000) {
-    QElapsedTimer t;
-    t.start();
-    while (!pred()) {
-        if (t.elapsed() > timeoutMs) return false;
-        QCoreApplication::processEvents();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
+using vyk::test::waitUntil;
 
 }  // namespace
 

@@ -3,7 +3,7 @@
 // unloading while hooks are enabled, a lost X connection, and the in-application backend used
 // where there is no X server.
 
-#include "xvfb_fixture.h"
+#include "support/xvfb_server.h"
 #include "x_probe.h"
 
 #include "platform/hooklib/hook_api.h"

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/wait.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -23,17 +25,6 @@
 #include <unistd.h>
 
 namespace vyk::test {
-
-// Runs the event loop until cond holds or the time is up.
-inline bool waitUntil(const std::function<bool()>& cond, int timeoutMs = 5000) {
-    QElapsedTimer t;
-    t.start();
-    while (!cond()) {
-        if (t.elapsed() > timeoutMs) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
 class XvfbServer {
 public:
