@@ -1,4 +1,5 @@
 #include "platform/ipc/ipc.h"
+#include "platform/ipc/ipc_peer_thread.h"
 
 #include <gtest/gtest.h>
 
@@ -38,39 +39,7 @@ bool waitFor(const std::function<bool()>& pred, int ms = 5000) {
     return true;
 }
 
-// An endpoint living on a thread of its own, standing in for the other program.
-class Peer {
-public:
-    Peer(const QString& cls, Endpoint::Handler h) {
-        thread_.start();
-        ctx_ = new QObject;
-        ctx_->moveToThread(&thread_);
-        run([&] {
-            ep_ = new Endpoint(cls);
-            ep_->setHandler(std::move(h));
-            listening_ = ep_->listen();
-        });
-    }
-    ~Peer() {
-        run([&] { delete ep_; });
-        thread_.quit();
-        thread_.wait();
-        delete ctx_;
-    }
-    // Runs fn on the peer's thread and waits for it.
-    void run(const std::function<void()>& fn) {
-        QMetaObject::invokeMethod(ctx_, fn, Qt::BlockingQueuedConnection);
-    }
-    // Runs fn on the peer's thread without waiting.
-    void runLater(std::function<void()> fn) { QMetaObject::invokeMethod(ctx_, std::move(fn), Qt::QueuedConnection); }
-    bool listening() const { return listening_; }
-
-private:
-    QThread thread_;
-    QObject* ctx_ = nullptr;
-    Endpoint* ep_ = nullptr;
-    bool listening_ = false;
-};
+using Peer = vyk::test::IpcPeerThread;
 
 struct Log {
     std::mutex m;
