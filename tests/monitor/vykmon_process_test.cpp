@@ -1,0 +1,109 @@
+// The real VykMon program, started by the test with the simulated mouse, a private sound
+// server and a stand-in for the configuration program.
+#include "MouseMonitor.h"
+#include "monitor/monitor_test_support.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include <memory>
+#include <vector>
+
+using namespace montest;
+using vyk::test::waitUntil;
+
+namespace {
+
+class VykMonProcess {
+public:
+    VykMonProcess(const fs::path& exeDir, const QString& pulseServer) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("VYK_EXE_DIR", QString::fromStdString(exeDir.string()));
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        if (!pulseServer.isEmpty()) env.insert("PULSE_SERVER", pulseServer);
+        proc_.setProcessEnvironment(env);
+        proc_.setProcessChannelMode(QProcess::ForwardedChannels);
+        proc_.setProgram(QString::fromStdString((fs::path(VYK_TEST_BIN_DIR) / "VykMon").string()));
+    }
+    ~VykMonProcess() { end(); }
+    void start() { proc_.start(); }
+    QProcess& process() { return proc_; }
+    // The monitor ends only through its menu; the test ends the process it started.
+    void end() {
+        if (proc_.state() == QProcess::NotRunning) return;
+        proc_.kill();
+        proc_.waitForFinished(10000);
+    }
+
+private:
+    QProcess proc_;
+};
+
+}  // namespace
+
+TEST(VykMon, TwoMonitorsStartedTogetherLeaveExactlyOneRunning) {
+    const fs::path exeDir = makeExeDir(true);
+    std::vector<std::unique_ptr<VykMonProcess>> mons;
+    for (int i = 0; i < 4; ++i) mons.push_back(std::make_unique<VykMonProcess>(exeDir, QString()));
+    for (auto& m : mons) m->start();
+    for (auto& m : mons) ASSERT_TRUE(m->process().waitForStarted(10000));
+
+    ASSERT_TRUE(waitUntil([] { return vyk::platform::ipc::findWindow(MONITOR_MAIN_CLASS_NAME); }, 30000));
+    int ended = 0;
+    for (auto& m : mons) {
+        if (m->process().waitForFinished(m->process().state() == QProcess::Running ? 3000 : 0) ||
+            m->process().state() == QProcess::NotRunning) {
+            ++ended;
+            EXPECT_EQ(m->process().exitStatus(), QProcess::NormalExit);
+            EXPECT_EQ(m->process().exitCode(), 0) << "a second monitor ends quietly";
+        }
+    }
+    EXPECT_EQ(ended, 3);
+    EXPECT_TRUE(vyk::platform::ipc::findWindow(MONITOR_MAIN_CLASS_NAME));
+}
+
+TEST(VykMon, RunsAgainstTheSimulatedMouseAndTheSoundServer) {
+    if (!havePulse()) GTEST_SKIP() << "pulseaudio is not installed";
+    vyk::test::PulseTestDaemon pulse("pulse");
+    ASSERT_TRUE(pulse.start({"module-null-source source_name=mic"}));
+    vyk::sim::MouseSimServer sim{vyk::sim::SimOptions{}};
+    std::string error;
+    ASSERT_TRUE(sim.start(&error)) << error;
+
+    // What the configuration program saved: the mute on button 5 of profile 2 (index 1).
+    {
+        vyk::test::ScopedEnv exe("VYK_EXE_DIR", makeExeDir(true).string());
+        TDM dm;
+        storeButtonFunction(dm, 1, 5, MICROPHONE_MUTE_FUNCTION_INDEX);
+    }
+    CfgStandIn cfg;
+    ASSERT_TRUE(cfg.listening());
+    VykMonProcess mon(makeExeDir(true), pulse.server());
+    mon.start();
+    ASSERT_TRUE(mon.process().waitForStarted(10000));
+    // The first reader opens about three seconds after start; until it reads, reports are
+    // lost (as with a real mouse), so the DPI report is repeated until it is relayed.
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            sim.injectInput(0, report({8, 2, 4}));
+            return waitUntil([&] { return !cfg.seen(WM_CFG_CPI_INDEX).empty(); }, 200);
+        },
+        30000));
+    EXPECT_EQ(cfg.seen(WM_CFG_CPI_INDEX)[0].wParam, 4);
+
+    sim.injectInput(0, report({8, 1, 1}));
+    ASSERT_TRUE(waitUntil([&] { return cfg.seen(WM_CFG_SWITCH_PROFILE).size() == 1; }, 10000));
+    EXPECT_EQ(cfg.seen(WM_CFG_SWITCH_PROFILE)[0].wParam, 1);
+    EXPECT_TRUE(cfg.seen(WM_CFG_SWITCH_PROFILE)[0].replyDelivered);
+
+    sim.injectInput(0, report({7, 0x20, 0, 0}));
+    EXPECT_TRUE(waitUntil([&] { return pulse.sourceMute("mic") == "yes"; }, 10000, false));
+    sim.injectInput(0, report({7, 0x20, 0, 0}));
+    EXPECT_TRUE(waitUntil([&] { return pulse.sourceMute("mic") == "no"; }, 10000, false));
+
+    const std::size_t before = cfg.seen(WM_CFG_CPI_INDEX).size();
+    sim.injectInput(0, report({8, 2, 3}));
+    ASSERT_TRUE(waitUntil([&] { return cfg.seen(WM_CFG_CPI_INDEX).size() == before + 1; }, 10000));
+    EXPECT_EQ(cfg.seen(WM_CFG_CPI_INDEX).back().wParam, 3);
+    EXPECT_EQ(mon.process().state(), QProcess::Running);
+}
