@@ -1,0 +1,316 @@
+// VykMon against the simulated mouse and a private PulseAudio daemon (a null source "mic"):
+//  - Idle: nothing happens for 10 s; wake-ups per second and CPU time of the monitor process
+//    (target: zero wake-ups), and its resident memory.
+//  - MuteLatency: time from an injected button report (report 7, button 5 with the
+//    microphone mute) to the source being muted or unmuted, seen through a libpulse
+//    subscription; p50 and p99.
+// Run from a release build: build/bench-bin/vyk_monitor_bench
+#include <benchmark/benchmark.h>
+
+#include "defs/pubunit_norvane.h"
+#include "platform/registry/registry.h"
+#include "sim/mouse_sim_server.h"
+#include "store/DMUnit.h"
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QDir>
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include <pulse/pulseaudio.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr std::uint16_t kMuteFunction = 28;
+
+bool waitFor(const std::function<bool()>& cond, int ms) {
+    const auto end = Clock::now() + std::chrono::milliseconds(ms);
+    while (!cond()) {
+        if (Clock::now() > end) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+// Sums a field of /proc/<pid>/task/*/status (context switches of every thread).
+long sumTaskField(pid_t pid, const std::string& field) {
+    long total = 0;
+    std::error_code ec;
+    for (const auto& t : fs::directory_iterator("/proc/" + std::to_string(pid) + "/task", ec)) {
+        std::ifstream in(t.path() / "status");
+        std::string line;
+        while (std::getline(in, line)) {
+            if (line.rfind(field + ":", 0) == 0) total += std::stol(line.substr(field.size() + 1));
+        }
+    }
+    return total;
+}
+
+long statusKb(pid_t pid, const std::string& field) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind(field + ":", 0) == 0) return std::stol(line.substr(field.size() + 1));
+    }
+    return 0;
+}
+
+double cpuSeconds(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string s((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::istringstream rest(s.substr(s.rfind(')') + 2));
+    std::string tok;
+    long utime = 0, stime = 0;
+    for (int i = 3; i <= 15 && rest >> tok; ++i) {
+        if (i == 14) utime = std::stol(tok);
+        if (i == 15) stime = std::stol(tok);
+    }
+    return static_cast<double>(utime + stime) / static_cast<double>(::sysconf(_SC_CLK_TCK));
+}
+
+// Watches the mute of one source through a libpulse subscription.
+class MuteWatcher {
+public:
+    explicit MuteWatcher(const std::string& source) : source_(source) {
+        loop_ = pa_threaded_mainloop_new();
+        ctx_ = pa_context_new(pa_threaded_mainloop_get_api(loop_), "vyk-bench");
+        pa_context_set_state_callback(ctx_, [](pa_context*, void* ud) {
+            pa_threaded_mainloop_signal(static_cast<MuteWatcher*>(ud)->loop_, 0);
+        }, this);
+        pa_context_connect(ctx_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr);
+        pa_threaded_mainloop_start(loop_);
+        pa_threaded_mainloop_lock(loop_);
+        while (pa_context_get_state(ctx_) != PA_CONTEXT_READY && PA_CONTEXT_IS_GOOD(pa_context_get_state(ctx_))) {
+            pa_threaded_mainloop_wait(loop_);
+        }
+        ok_ = pa_context_get_state(ctx_) == PA_CONTEXT_READY;
+        if (ok_) {
+            pa_context_set_subscribe_callback(ctx_, [](pa_context*, pa_subscription_event_type_t, uint32_t, void* ud) {
+                static_cast<MuteWatcher*>(ud)->query();
+            }, this);
+            pa_operation_unref(pa_context_subscribe(ctx_, PA_SUBSCRIPTION_MASK_SOURCE, nullptr, nullptr));
+            query();
+        }
+        pa_threaded_mainloop_unlock(loop_);
+    }
+    ~MuteWatcher() {
+        pa_threaded_mainloop_stop(loop_);
+        pa_context_disconnect(ctx_);
+        pa_context_unref(ctx_);
+        pa_threaded_mainloop_free(loop_);
+    }
+    bool ok() const { return ok_; }
+    // Waits until the source's mute equals `muted`; returns when it was first seen so.
+    bool waitMute(bool muted, Clock::time_point* at, int ms) {
+        std::unique_lock l(m_);
+        const bool got = cv_.wait_for(l, std::chrono::milliseconds(ms), [&] { return known_ && muted_ == muted; });
+        if (got && at) *at = changedAt_;
+        return got;
+    }
+    bool muted() {
+        std::lock_guard l(m_);
+        return muted_;
+    }
+
+private:
+    void query() {  // on the loop thread
+        pa_operation* op = pa_context_get_source_info_by_name(
+            ctx_, source_.c_str(),
+            [](pa_context*, const pa_source_info* i, int eol, void* ud) {
+                if (eol || !i) return;
+                auto* w = static_cast<MuteWatcher*>(ud);
+                std::lock_guard l(w->m_);
+                const bool m = i->mute != 0;
+                if (!w->known_ || m != w->muted_) w->changedAt_ = Clock::now();
+                w->muted_ = m;
+                w->known_ = true;
+                w->cv_.notify_all();
+            },
+            this);
+        if (op) pa_operation_unref(op);
+    }
+
+    std::string source_;
+    pa_threaded_mainloop* loop_ = nullptr;
+    pa_context* ctx_ = nullptr;
+    bool ok_ = false;
+    std::mutex m_;
+    std::condition_variable cv_;
+    bool known_ = false;
+    bool muted_ = false;
+    Clock::time_point changedAt_;
+};
+
+// The whole set-up, made once for all benchmarks of this program.
+struct Rig {
+    fs::path root;
+    QProcess pulse;
+    std::unique_ptr<vyk::sim::MouseSimServer> sim;
+    QProcess mon;
+    std::unique_ptr<MuteWatcher> watcher;
+    std::string error;
+
+    bool up() {
+        root = fs::path(qgetenv("HOME").constData()).parent_path();
+        const fs::path exe = fs::path(qgetenv("VYK_EXE_DIR").constData());
+        const fs::path bin = QCoreApplication::applicationDirPath().toStdString() + "/../bin";
+        ::setenv("VYK_DOCUMENTS_DIR", (root / "home").c_str(), 1);
+        ::setenv("VYK_REGISTRY_ROOT", (root / "home/registry").c_str(), 1);
+        std::error_code ec;
+        for (const char* f : {"libuiHook.so", "ui.local", "images", "config.ini"})
+            if (fs::exists(bin / f)) fs::create_symlink(fs::canonical(bin / f), exe / f, ec);
+
+        // Sound server.
+        const fs::path pulseDir = root / "pulse";
+        fs::create_directories(pulseDir);
+        QProcessEnvironment penv = QProcessEnvironment::systemEnvironment();
+        penv.insert("XDG_RUNTIME_DIR", QString::fromStdString(pulseDir.string()));
+        penv.insert("HOME", QString::fromStdString(pulseDir.string()));
+        pulse.setProcessEnvironment(penv);
+        pulse.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        pulse.start("pulseaudio", {"-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
+                                   "--disable-shm=yes", "--log-level=error",
+                                   "--load=module-null-source source_name=mic",
+                                   QString("--load=module-native-protocol-unix auth-anonymous=1 socket=") +
+                                       QString::fromStdString((pulseDir / "native").string())});
+        if (!pulse.waitForStarted(5000)) return fail("pulseaudio does not start");
+        ::setenv("PULSE_SERVER", ("unix:" + (pulseDir / "native").string()).c_str(), 1);
+        if (!waitFor([&] { return fs::exists(pulseDir / "native"); }, 10000)) return fail("no sound server socket");
+        watcher = std::make_unique<MuteWatcher>("mic");
+        if (!watcher->ok()) return fail("cannot watch the source");
+
+        // The mouse, and a profile with the mute on button 5.
+        sim = std::make_unique<vyk::sim::MouseSimServer>(vyk::sim::SimOptions{});
+        if (!sim->start(&error)) return false;
+        {
+            TDM dm;
+            for (int p = 0; p < 5; ++p) {
+                auto info = std::make_unique<TMouseProfileInfo>();
+                dm.ReadProfileInfo(*info, p);
+                info->ConfigInfo.ButtonFuncInfo[5].FunctionIndex = kMuteFunction;
+                TuiProfile* slot = dm.FProfileGroup[static_cast<std::size_t>(p)];
+                auto key = vyk::platform::RegistryKey::open(slot->RootKey(), slot->KeyPath(), true);
+                if (!key) return fail("no registry key");
+                key->writeBinary(slot->FileName(), info.get(), sizeof *info);
+            }
+        }
+
+        // The monitor.
+        mon.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+        mon.setProcessChannelMode(QProcess::ForwardedChannels);
+        mon.start(QString::fromStdString((bin / "VykMon").string()), {});
+        if (!mon.waitForStarted(10000)) return fail("VykMon does not start");
+        // Its reader opens about three seconds after start; a press is taken once it reads.
+        const bool before = watcher->muted();
+        if (!waitFor([&] {
+                press();
+                return watcher->waitMute(!before, nullptr, 300);
+            }, 30000)) {
+            return fail("VykMon does not react to the mouse");
+        }
+        return true;
+    }
+
+    void press() { sim->injectInput(0, {7, 0x20, 0, 0}); }
+
+    bool fail(const std::string& why) {
+        error = why;
+        return false;
+    }
+
+    ~Rig() {
+        watcher.reset();
+        if (mon.state() != QProcess::NotRunning) {
+            mon.kill();
+            mon.waitForFinished(5000);
+        }
+        if (sim) sim->stop();
+        if (pulse.state() != QProcess::NotRunning) {
+            pulse.terminate();
+            if (!pulse.waitForFinished(5000)) pulse.kill();
+            pulse.waitForFinished(5000);
+        }
+    }
+};
+
+Rig* rig() {
+    static std::unique_ptr<Rig> r;
+    static bool ok = false;
+    if (!r) {
+        r = std::make_unique<Rig>();
+        ok = r->up();
+        std::atexit([] { r.reset(); });
+    }
+    return ok ? r.get() : nullptr;
+}
+
+void BM_MonitorIdle(benchmark::State& state) {
+    Rig* r = rig();
+    if (!r) {
+        state.SkipWithError("set-up failed");
+        return;
+    }
+    const pid_t pid = static_cast<pid_t>(r->mon.processId());
+    // Let the last press settle.
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    for (auto _ : state) {
+        const long w0 = sumTaskField(pid, "voluntary_ctxt_switches") + sumTaskField(pid, "nonvoluntary_ctxt_switches");
+        const double c0 = cpuSeconds(pid);
+        const auto t0 = Clock::now();
+        std::this_thread::sleep_for(std::chrono::seconds(10));
+        const double secs = std::chrono::duration<double>(Clock::now() - t0).count();
+        const long w1 = sumTaskField(pid, "voluntary_ctxt_switches") + sumTaskField(pid, "nonvoluntary_ctxt_switches");
+        state.counters["wakeups_per_s"] = static_cast<double>(w1 - w0) / secs;
+        state.counters["cpu_ms_per_10s"] = (cpuSeconds(pid) - c0) * 1000.0 * 10.0 / secs;
+    }
+    state.counters["rss_kib"] = static_cast<double>(statusKb(pid, "VmRSS"));
+    state.counters["threads"] = static_cast<double>(statusKb(pid, "Threads"));
+}
+BENCHMARK(BM_MonitorIdle)->Iterations(1)->Unit(benchmark::kSecond);
+
+void BM_MuteLatency(benchmark::State& state) {
+    Rig* r = rig();
+    if (!r) {
+        state.SkipWithError("set-up failed");
+        return;
+    }
+    std::vector<double> us;
+    for (auto _ : state) {
+        const bool target = !r->watcher->muted();
+        const auto t0 = Clock::now();
+        r->press();
+        Clock::time_point at;
+        if (!r->watcher->waitMute(target, &at, 5000)) {
+            state.SkipWithError("the mute did not change");
+            return;
+        }
+        const double d = std::chrono::duration<double>(at - t0).count();
+        state.SetIterationTime(d);
+        us.push_back(d * 1e6);
+    }
+    std::sort(us.begin(), us.end());
+    auto pct = [&](double p) { return us[static_cast<std::size_t>(p * static_cast<double>(us.size() - 1))]; };
+    state.counters["p50_us"] = pct(0.50);
+    state.counters["p99_us"] = pct(0.99);
+}
+BENCHMARK(BM_MuteLatency)->Iterations(200)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+}  // namespace
