@@ -1,26 +1,34 @@
 #!/usr/bin/env bash
 # Builds the programs and starts them. When no real mouse is present, a simulated one
-# (vyk-mouse-sim) is started first so that the programs have a device to talk to.
+# (vyk-mouse-sim) is started first so that the programs have a device to talk to; it is ended
+# again when the programs end.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$here/scripts/build.sh" release
 bin="$here/build/bin"
 
-if [ ! -x "$bin/VykMon" ] && [ ! -x "$bin/VykCfg" ]; then
-  echo "run: the programs are not built yet; the core libraries and tests were built."
-  exit 0
-fi
-
+sim_started=0
 if [ -x "$bin/vyk-mouse-sim" ] && ! ls /dev/hidraw* >/dev/null 2>&1; then
-  echo "run: no hidraw device present, starting the simulated mouse"
-  "$bin/vyk-mouse-sim" serve --detach || true
+  echo "run: no hidraw device present, starting the simulated mouse (build/bin/vyk-mouse-sim ctl ... drives it)"
+  if "$bin/vyk-mouse-sim" serve --detach; then
+    sim_started=1
+  fi
 fi
+stop_sim() {
+  if [ "$sim_started" = 1 ]; then "$bin/vyk-mouse-sim" ctl quit >/dev/null 2>&1 || true; fi
+}
+trap stop_sim EXIT
 
-started=0
+pids=()
 for prog in VykMon VykCfg; do
   if [ -x "$bin/$prog" ]; then
+    echo "run: starting $prog"
     "$bin/$prog" &
-    started=1
+    pids+=($!)
+  else
+    echo "run: $prog is not part of this build yet"
   fi
 done
-[ "$started" = 1 ] && wait
+if [ ${#pids[@]} -gt 0 ]; then
+  wait "${pids[@]}"
+fi
