@@ -241,19 +241,30 @@ std::optional<QString> RegistryKey::readString(const QString& name) const {
 }
 
 void RegistryKey::write(const QString& name, RegValueType type, const void* data, std::size_t size) {
+    // An existing value keeps the spelling it was created with, also when its type changes.
     const auto existing = find(name);
-    const QString target = existing && existing->type == type
-                               ? existing->file
-                               : folder_ + encodeName(name) + QLatin1String(suffixOf(type));
+    const QString target =
+        existing ? existing->file.left(existing->file.size() - qsizetype(std::strlen(suffixOf(existing->type)))) +
+                       QLatin1String(suffixOf(type))
+                 : folder_ + encodeName(name) + QLatin1String(suffixOf(type));
     try {
         writeFileAtomic(target, data, size);
     } catch (const FileError& e) {
         throw RegistryError(QStringLiteral("Failed to set data for \"%1\" in key \"%2\": %3")
                                 .arg(name, keyPath_, QString::fromStdString(e.what())));
     }
-    // Drop any other file that claimed this name (another type or spelling).
-    for (auto other = find(name); other && other->file != target; other = find(name)) {
-        if (!QFile::remove(other->file)) break;
+    // Drop every other file that claimed this name (another type or spelling), so the value
+    // has one file and one type afterwards.
+    for (const QString& e : entriesOf(folder_, QDir::Files)) {
+        if (e.startsWith(QStringLiteral(".~")) || folder_ + e == target) continue;
+        for (const auto& s : kSuffixes) {
+            const QLatin1String suffix(s.suffix);
+            if (e.endsWith(suffix) &&
+                decodeName(e.left(e.size() - suffix.size())).compare(name, Qt::CaseInsensitive) == 0) {
+                QFile::remove(folder_ + e);
+                break;
+            }
+        }
     }
 }
 

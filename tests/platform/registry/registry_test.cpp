@@ -93,10 +93,16 @@ TEST_F(RegistryTest, TextAndNumberValuesAreRefusedByTheBinaryReader) {
     vyk::test::writeBytes(fs::path(k.folder().toStdString()) / "ProfileID.dword", {1, 2});
     EXPECT_THROW(k.readDword("ProfileID"), RegistryError);
 
-    // Writing a value of another type replaces the old one.
+    // Writing a value of another type replaces the old one: one file remains, in either
+    // direction and under any spelling.
     k.writeBinary("text.pfd", QByteArray("raw"));
+    k.writeDword("EXPAND.pfd", 7);
     EXPECT_EQ(k.valueType("text.pfd"), RegValueType::Binary);
     EXPECT_EQ(k.readBinary("text.pfd"), QByteArray("raw"));
+    EXPECT_EQ(k.readDword("expand.pfd"), 7u);
+    QStringList files = QDir(k.folder()).entryList(QDir::Files | QDir::Hidden);
+    files.sort(Qt::CaseInsensitive);
+    EXPECT_EQ(files, (QStringList{"expand.pfd.dword", "ProfileID.dword", "text.pfd.bin"}));
     EXPECT_TRUE(k.deleteValue("TEXT.pfd"));
     EXPECT_FALSE(k.valueExists("text.pfd"));
 }
