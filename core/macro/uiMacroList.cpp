@@ -207,22 +207,31 @@ void TuiMacroClass::GetMacroKeyInfoList(TMACROKEYINFOLIST& aMacroKeyInfoList) co
     std::copy(FMacroKeyInfoList.begin(), FMacroKeyInfoList.begin() + n, aMacroKeyInfoList.MacroInfos);
 }
 
+// The source is copied first: it may be an entry of this very list (the current macro
+// inserted into itself), which every accepted insertion saves back into. A position past the
+// end of the action array can take no action, so aIndex + k never needs to go beyond it.
 void TuiMacroClass::InsertMacro(const TMACROKEYINFO& aMacroKeyInfo, int aIndex) {
     if (!FCurrentMacroAction) return;
-    const int n = TuiActionsClass::StoredActionCount(aMacroKeyInfo);
-    for (int k = 0; k < n; ++k) {
-        if (FCurrentMacroAction->IsFull()) break;
-        FCurrentMacroAction->InsertAction(aMacroKeyInfo.MacroList[k], aIndex + k);
+    const TMACROKEYINFO source = aMacroKeyInfo;
+    const int n = TuiActionsClass::StoredActionCount(source);
+    if (aIndex >= 0 && aIndex < TuiActionsClass::kMaxActions) {
+        for (int k = 0; k < n; ++k) {
+            if (FCurrentMacroAction->IsFull()) break;
+            FCurrentMacroAction->InsertAction(source.MacroList[k], aIndex + k);
+        }
     }
     SelectMacroAction(FMacroListIndex);
 }
 
 void TuiMacroClass::InsertMacroAfter(const TMACROKEYINFO& aMacroKeyInfo, int aIndex) {
     if (!FCurrentMacroAction) return;
-    const int n = TuiActionsClass::StoredActionCount(aMacroKeyInfo);
-    for (int k = 0; k < n; ++k) {
-        if (FCurrentMacroAction->IsFull()) break;
-        FCurrentMacroAction->InsertActionAfter(aMacroKeyInfo.MacroList[k], aIndex + k);
+    const TMACROKEYINFO source = aMacroKeyInfo;
+    const int n = TuiActionsClass::StoredActionCount(source);
+    if (aIndex >= 0 && aIndex < TuiActionsClass::kMaxActions) {
+        for (int k = 0; k < n; ++k) {
+            if (FCurrentMacroAction->IsFull()) break;
+            FCurrentMacroAction->InsertActionAfter(source.MacroList[k], aIndex + k);
+        }
     }
     SelectMacroAction(FMacroListIndex);
 }

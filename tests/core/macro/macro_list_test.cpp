@@ -11,6 +11,7 @@
 #include <QFile>
 
 #include <filesystem>
+#include <limits>
 #include <memory>
 
 using namespace macro_test;
@@ -421,4 +422,32 @@ TEST(MacroFiles, WriteFailuresAreFileErrors) {
     // Nothing to write: nothing happens, even without a folder.
     rec->nMacroInfoCount = 0;
     EXPECT_NO_THROW(TuiMacroClass::SaveMacroKeyInfoListToMacroFiles(*rec, QString()));
+}
+
+TEST(MacroInsert, SourceMayBeAnEntryOfTheSameListOrAHostilePosition) {
+    // The source is read as it was when the call began, even when it is the very entry that
+    // every inserted action is saved back into.
+    struct Case { bool after; int index; const char* result; };
+    const Case cases[] = {
+        {true, 1, "D0 D1 D0 D1 D2 D3 D2 D3"},
+        {false, 1, "D0 D0 D1 D2 D3 D1 D2 D3"},
+        {true, 4, "D0 D1 D2 D3 D0 D1 D2 D3"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.after ? "after " : "before ") + std::to_string(c.index));
+        TuiMacroClass list;
+        list.SetMacroKeyInfoList(std::vector<TMACROKEYINFO>{macro(q("M"), parse("D0 D1 D2 D3"))});
+        const TMACROKEYINFO& self = list.MacroKeyInfoList()[0];
+        if (c.after) list.InsertMacroAfter(self, c.index);
+        else list.InsertMacro(self, c.index);
+        EXPECT_EQ(describe(list.MacroKeyInfoList()[0]), c.result);
+    }
+    // Positions near the end of the integer range insert nothing (and do not overflow).
+    TuiMacroClass list;
+    list.SetMacroKeyInfoList(std::vector<TMACROKEYINFO>{macro(q("M"), parse("D0 D1"))});
+    const TMACROKEYINFO src = macro(q("src"), parse("DA1 DA2 DA3"));
+    list.InsertMacro(src, std::numeric_limits<int>::max());
+    list.InsertMacroAfter(src, std::numeric_limits<int>::max() - 1);
+    list.InsertMacroAfter(src, std::numeric_limits<int>::min());
+    EXPECT_EQ(describe(list.MacroKeyInfoList()[0]), "D0 D1");
 }
