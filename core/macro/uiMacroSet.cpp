@@ -207,7 +207,9 @@ bool TuiMacroSetClass::ReNameMacroSet(const QString& aOldMacroSetName, const QSt
     const int i = IndexOfMacroSet(aOldMacroSetName);
     if (i < 0 || MacroSetExist(aNewMacroSetName) || !validSetName(aNewMacroSetName)) return false;
     setSetName(FMacroSetList[static_cast<std::size_t>(i)], aNewMacroSetName);
-    if (i == FCurrentMacroSetIndex) FCurrentMacrosetName = aNewMacroSetName;
+    // The current set's name follows a rename; before the first switch (index 0, no name) no
+    // set is current and the name stays empty.
+    if (FCurrentSetInModel && i == FCurrentMacroSetIndex) FCurrentMacrosetName = aNewMacroSetName;
     return true;
 }
 

@@ -369,6 +369,17 @@ TEST(MacroSets, RenameRules) {
     // Renaming the current set renames the current set name with it.
     EXPECT_TRUE(db.ReNameMacroSet(q("two"), q("Zwei")));
     EXPECT_EQ(db.CurrentMacroSetName(), q("Zwei"));
+
+    // A loaded database has no current set until a switch: renaming set 0 names no current set.
+    DbFile f("rename-unswitched");
+    Image img;
+    img.db->MacroSetArrayCount = 1;
+    img.name(0, q("First"));
+    img.write(f.file);
+    f.load();
+    ASSERT_EQ(f.db.CurrentMacroSetIndex(), 0);
+    EXPECT_TRUE(f.db.ReNameMacroSet(q("First"), q("Renamed")));
+    EXPECT_TRUE(f.db.CurrentMacroSetName().isEmpty());
 }
 
 TEST(MacroSets, MacrosOfTheCurrentSetFollowEveryEdit) {
