@@ -287,7 +287,20 @@ void TDM::InitGameProfiles() {
 
 void TDM::initGameSlot(int ASlot) {
     TuiProfile* c = FProfileGroup[ASlot];
-    const TProfileSetting& s = FProfileSettingGroup.ProfileSettingList[ASlot];
+    TProfileSetting& s = FProfileSettingGroup.ProfileSettingList[ASlot];
+    const QString stored = recordText(s.FileName);
+    if (!slotNameUsable(stored, ASlot)) {
+        // A damaged setting group (cut short, or naming one value twice or one of the store's
+        // own values) would make this slot's saves overwrite another record. The slot takes its
+        // factory name instead; with no usable name at all its saves fail with an error.
+        const QString factory =
+            FOptionsFromConfigFile.ProfileNamePrefix + QString::number(ASlot + 1) + QStringLiteral(".pfd");
+        const QString name = slotNameUsable(factory, ASlot) ? factory : QString();
+        debugLog(QStringLiteral("store: profile %1 names the value \"%2\", which is not usable; \"%3\" is used")
+                     .arg(ASlot)
+                     .arg(stored, name));
+        setRecordText(s.FileName, name);
+    }
     c->SetRootKey(HKEY_CURRENT_USER);
     c->SetFileName(recordText(s.FileName));
     c->SetFilePath(recordText(s.FilePath));
@@ -309,6 +322,18 @@ void TDM::initGameSlot(int ASlot) {
         }
     }
     // Any other storage kind: the slot keeps its zero bytes.
+}
+
+bool TDM::slotNameUsable(const QString& AName, int ASlot) const {
+    if (AName.isEmpty()) return false;
+    for (const TuiProfile* own : {uiProfileAllSettingInfo, uiProfileSettingGroup, uiProfileRecordMacroInfo}) {
+        if (AName.compare(own->FileName(), Qt::CaseInsensitive) == 0) return false;
+    }
+    if (AName.compare(QStringLiteral("ProfileID"), Qt::CaseInsensitive) == 0) return false;
+    for (int j = 0; j < ASlot; ++j) {
+        if (AName.compare(FProfileGroup[j]->FileName(), Qt::CaseInsensitive) == 0) return false;
+    }
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -369,6 +394,11 @@ bool TDM::SaveBackToProfileInfo(const TMouseProfileInfo& AProfileInfo, int AProf
 
 void TDM::saveToRegistry(TuiProfile* AComponent) {
     if (AComponent->SaveStreamToRegistry()) return;
+    if (AComponent->FileName().isEmpty()) {
+        throw vyk::platform::RegistryError(
+            QStringLiteral("Cannot save %1: the profile settings give it no value name in key \"%2\".")
+                .arg(AComponent->objectName(), AComponent->KeyPath()));
+    }
     QString why;
     vyk::platform::RegistryKey::open(AComponent->RootKey(), AComponent->KeyPath(), true, &why);
     throw vyk::platform::RegistryError(

@@ -148,6 +148,9 @@ private:
     void loadAllSettingInfoOrDefault();
     void takeProfileIndexesFromGroup();
     void initGameSlot(int ASlot);
+    // A value name slot ASlot may use: not empty, none of the store's own values, and not the
+    // name of an earlier slot (compared without regard to case, as the store does).
+    bool slotNameUsable(const QString& AName, int ASlot) const;
     void fallBackToDefaults(TuiProfile* AComponent);
     void fallBackSwitch();
     void restoreGame(TuiProfileStream& AStream, int AGame);

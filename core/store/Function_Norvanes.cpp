@@ -57,12 +57,18 @@ int ImportProfileFromFile(const QString& AInitialFolder) {
     const QString file = runDialog(request);
     if (file.isEmpty()) return IMPORT_PROFILE_CANCELLED;
 
+    int got = 0;
     {
         TuiProfile probe;
         probe.LoadStreamFromFile(file);
-        probe.Read(local.get(), static_cast<int>(sizeof(TMouseProfileInfo)));
+        got = probe.Read(local.get(), static_cast<int>(sizeof(TMouseProfileInfo)));
     }
-    if (local->ProfileHeader.FFileVersion != PROFILE_FILE_VERSION) return IMPORT_PROFILE_WRONG_VERSION;
+    // The version must come from the file itself: a file shorter than the version field would
+    // otherwise pass with the zeros of the local record ("03 01" alone reads as 0x103).
+    if (got < static_cast<int>(sizeof(local->ProfileHeader.FFileVersion)) ||
+        local->ProfileHeader.FFileVersion != PROFILE_FILE_VERSION) {
+        return IMPORT_PROFILE_WRONG_VERSION;
+    }
 
     DM->LoadCurrentProfileInfoFromFile(file);
     DM->SaveCurrentProfileInfoToRegistry();

@@ -419,6 +419,38 @@ TEST_F(DataModuleTest, StoredIndexesOutOfRangeNeverReachPastTheFiveSlots) {
     }
 }
 
+TEST_F(DataModuleTest, ADamagedSettingGroupNeverLetsOneRecordOverwriteAnother) {
+    auto seed = start();
+    auto group = recordFrom<TProfileSettingGroup>(storedGroup());
+    seed.reset();
+    vyk::defs::setRecordText(group->ProfileSettingList[1].FileName, u"vykprofile1.PFD");  // slot 0's value
+    vyk::defs::setRecordText(group->ProfileSettingList[2].FileName, u"AllSettings.pfd");  // the all-games record
+    vyk::defs::setRecordText(group->ProfileSettingList[3].FileName, u"");
+    plant("ProfileSettingGroup.pfd", bytesOf(*group));
+    const auto allGames = vyk::test::readBytes(valueFile("allsettings.pfd"));
+
+    auto dm = start();
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(dm->FProfileGroup[i]->FileName(), QString("VykProfile%1.pfd").arg(i + 1)) << i;
+        EXPECT_EQ(recordText(dm->FProfileSettingGroup.ProfileSettingList[i].FileName),
+                  QString("VykProfile%1.pfd").arg(i + 1)) << i;
+    }
+    dm->SwitchToProfile(2);
+    dm->FCurrentProfileInfo.ConfigInfo.PointerSpeed = 9;
+    apply(*dm);
+    EXPECT_EQ(vyk::test::readBytes(valueFile("allsettings.pfd")), allGames);
+    EXPECT_EQ(recordFrom<TMouseProfileInfo>(vyk::test::readBytes(valueFile("VykProfile1.pfd")))->ConfigInfo.LEDConfig.R, 255);  // game 1 yellow, not game 2 green
+    EXPECT_EQ(recordFrom<TMouseProfileInfo>(vyk::test::readBytes(valueFile("VykProfile3.pfd")))->ConfigInfo.PointerSpeed, 9);
+
+    // A group cut short names no value at all: the slots take their factory names too.
+    plant("ProfileSettingGroup.pfd", std::vector<std::uint8_t>(12, 0));
+    dm.reset();
+    auto cut = start();
+    EXPECT_TRUE(messages_.isEmpty()) << messages_.join("\n").toStdString();
+    EXPECT_EQ(cut->FProfileGroup[4]->FileName(), "VykProfile5.pfd");
+    EXPECT_EQ(slot(*cut, 2)->ConfigInfo.PointerSpeed, 9);
+}
+
 TEST_F(DataModuleTest, FileKindSlotsLoadFromTheirFileOrCreateIt) {
     auto seed = start();
     auto group = recordFrom<TProfileSettingGroup>(storedGroup());

@@ -58,6 +58,12 @@ TEST_F(ImportExportTest, CancelAndWrongVersionChangeNothing) {
     // A file that vanished reads as zeros: also refused.
     answer_ = qpath(file.parent_path() / "gone.pfd");
     EXPECT_EQ(ImportProfileFromFile(qpath(docs_)), IMPORT_PROFILE_WRONG_VERSION);
+    // A file too short to hold the version is refused, even when its bytes begin one.
+    for (std::size_t n : {0u, 2u, 3u}) {
+        vyk::test::writeBytes(file, fileOf(n, 0x103, 0));
+        answer_ = qpath(file);
+        EXPECT_EQ(ImportProfileFromFile(qpath(docs_)), IMPORT_PROFILE_WRONG_VERSION) << n;
+    }
 
     EXPECT_EQ(bytesOf(dm_->FCurrentProfileInfo), before);
     EXPECT_EQ(storedSlot3(), stored);
