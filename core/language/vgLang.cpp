@@ -224,10 +224,8 @@ void TvgLang::LoadFromBytes(const QByteArray& bytes, const QString& sourceName) 
     languages.reserve(static_cast<size_t>(count));
     for (std::int32_t i = 0; i < count; ++i) {
         TLangResource res;
-        QString name = r.readText(r.readInt("length of a language name"), "language name");
-        const qsizetype nul = name.indexOf(QChar(0));
-        if (nul >= 0) name.truncate(nul);
-        res.Name = name;
+        // A name is taken as it stands (any text), so that it is written back unchanged.
+        res.Name = r.readText(r.readInt("length of a language name"), "language name");
         res.Table.SetText(r.readText(r.readInt("length of a translation table"), "translation table"));
         languages.push_back(std::move(res));
     }

@@ -5,14 +5,19 @@
 // The source lists the languages ("languages: 0409 0804 0404"), the language of the source
 // texts ("source-language: 0409", whose table stays empty) and then one entry per English
 // text: "en: <text>" followed by "<LANGID>: <translation>" for every other language. The tool
-// refuses a source with a missing or doubled translation, an unknown language, a doubled
-// English text or a text containing "=", naming the line, so an incomplete table never ships.
+// refuses a source with a missing or doubled translation, an unknown or doubled language, a
+// language name that is not four hex digits, a doubled English text, a text containing "=",
+// a text holding a character that the reader of ui.local takes as a line end (CR, VT, FF,
+// U+2028, U+2029) or NUL, and a source that is not UTF-8, naming the line, so a broken or
+// incomplete table never ships.
 #include "language/vgLang.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QRegularExpression>
+#include <QStringDecoder>
 
 #include <cstdio>
 #include <map>
@@ -30,6 +35,16 @@ int fail(const QString& file, int line, const QString& why) {
     return 1;
 }
 
+// A character that would end the line when ui.local is read back, splitting the entry.
+bool breaksLine(const QString& text) {
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == 0 || u == u'\r' || u == u'\n' || u == 0x0B || u == 0x0C || u == 0x2028 || u == 0x2029)
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -45,7 +60,14 @@ int main(int argc, char** argv) {
 
     QFile f(srcPath);
     if (!f.open(QIODevice::ReadOnly)) return fail(srcPath, 0, QStringLiteral("cannot be read"));
-    const QStringList lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString content = utf8(f.readAll());
+    if (utf8.hasError()) return fail(srcPath, 0, QStringLiteral("is not valid UTF-8"));
+    if (content.startsWith(QChar(0xFEFF))) content.remove(0, 1);
+    const QStringList lines = content.split(QLatin1Char('\n'));
+    static const QRegularExpression langIdPattern(QStringLiteral("^[0-9A-Fa-f]{4}$"));
+    bool haveLanguages = false;
+    bool haveSourceLanguage = false;
 
     QStringList languages;
     QString sourceLanguage;
@@ -59,9 +81,23 @@ int main(int argc, char** argv) {
         if (colon <= 0) return fail(srcPath, no, QStringLiteral("expected \"key: text\""));
         const QString key = line.left(colon);
         const QString text = line.mid(colon + 2);
+        if (breaksLine(text))
+            return fail(srcPath, no, QStringLiteral("the text holds a line break or NUL, which would split it in ui.local"));
         if (key == QLatin1String("languages")) {
+            if (haveLanguages) return fail(srcPath, no, QStringLiteral("a second \"languages:\" line"));
+            if (!entries.empty()) return fail(srcPath, no, QStringLiteral("\"languages:\" after the first text"));
+            haveLanguages = true;
             languages = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            for (int a = 0; a < languages.size(); ++a) {
+                if (!langIdPattern.match(languages[a]).hasMatch())
+                    return fail(srcPath, no, QStringLiteral("language %1 is not a LANGID of four hex digits").arg(languages[a]));
+                for (int b = 0; b < a; ++b)
+                    if (languages[a].compare(languages[b], Qt::CaseInsensitive) == 0)
+                        return fail(srcPath, no, QStringLiteral("language %1 is listed twice").arg(languages[a]));
+            }
         } else if (key == QLatin1String("source-language")) {
+            if (haveSourceLanguage) return fail(srcPath, no, QStringLiteral("a second \"source-language:\" line"));
+            haveSourceLanguage = true;
             sourceLanguage = text.trimmed();
         } else if (key == QLatin1String("en")) {
             if (text.isEmpty()) return fail(srcPath, no, QStringLiteral("empty English text"));
@@ -78,6 +114,9 @@ int main(int argc, char** argv) {
         }
     }
     if (languages.isEmpty()) return fail(srcPath, 0, QStringLiteral("no \"languages:\" line"));
+    if (haveSourceLanguage && !languages.contains(sourceLanguage))
+        return fail(srcPath, 0, QStringLiteral("the source language %1 is not among the languages").arg(sourceLanguage));
+    if (entries.empty()) return fail(srcPath, 0, QStringLiteral("no texts"));
 
     TvgLang lang;
     for (const QString& l : languages) lang.AddLang(l);

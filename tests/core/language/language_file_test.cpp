@@ -38,16 +38,17 @@ TEST(LanguageFile, SingleTextFileIsExactly48Bytes) {
 
 TEST(LanguageFile, RoundTripKeepsTextsTablesAndLanguageOrder) {
     // Languages keep file order (a stored index points into it), duplicates included; an
-    // empty table is written as length 0.
+    // empty table is written as length 0; a name is any text, a NUL in it included.
     const QByteArray bytes = fileBytes(
         {QStringLiteral("Cancel"), QStringLiteral("OK"), QStringLiteral("Über")},
         {{QStringLiteral("0804"), {QStringLiteral("Cancel=取消"), QStringLiteral("OK=确定")}},
          {QStringLiteral("0409"), {}},
          {QStringLiteral("0404"), {QStringLiteral("OK=確定")}},
-         {QStringLiteral("0804"), {QStringLiteral("OK=second")}}});
+         {QStringLiteral("0804"), {QStringLiteral("OK=second")}},
+         {QStringLiteral("04") + QChar(0) + QStringLiteral("x"), {}}});
     TvgLang lang;
     lang.LoadFromBytes(bytes);
-    ASSERT_EQ(lang.Resources().size(), 4u);
+    ASSERT_EQ(lang.Resources().size(), 5u);
     EXPECT_EQ(lang.Resources()[1].Table.Count(), 0);
     EXPECT_EQ(lang.Resources()[3].Name, QStringLiteral("0804"));
     EXPECT_EQ(lang.SaveToBytes(), bytes);
