@@ -330,8 +330,8 @@ bool TDM::slotNameUsable(const QString& AName, int ASlot) const {
         if (AName.compare(own->FileName(), Qt::CaseInsensitive) == 0) return false;
     }
     if (AName.compare(QStringLiteral("ProfileID"), Qt::CaseInsensitive) == 0) return false;
-    for (int j = 0; j < ASlot; ++j) {
-        if (AName.compare(FProfileGroup[j]->FileName(), Qt::CaseInsensitive) == 0) return false;
+    for (int j = 0; j < kSlots; ++j) {
+        if (j != ASlot && AName.compare(FProfileGroup[j]->FileName(), Qt::CaseInsensitive) == 0) return false;
     }
     return true;
 }
@@ -499,7 +499,7 @@ bool TDM::ChangeCurrentProfileFileNameAndPath(const QString& AProfileFilePath) {
     TProfileSetting& s = FProfileSettingGroup.ProfileSettingList[FProfileIndex];
     constexpr auto nameCap = std::extent_v<decltype(TProfileSetting::FileName)> - 1;
     constexpr auto folderCap = std::extent_v<decltype(TProfileSetting::FilePath)> - 1;
-    if (name.isEmpty() || static_cast<std::size_t>(name.size()) > nameCap ||
+    if (!slotNameUsable(name, FProfileIndex) || static_cast<std::size_t>(name.size()) > nameCap ||
         static_cast<std::size_t>(folder.size()) > folderCap) {
         return false;
     }

@@ -110,7 +110,8 @@ public:
     bool IsProfileChanged(int AIndex) const;
 
     // Points the current slot at another file; false (nothing changed) when the name or the
-    // folder do not fit the slot's fields.
+    // folder do not fit the slot's fields, or the name is another slot's or one of the store's
+    // own values.
     bool ChangeCurrentProfileFileNameAndPath(const QString& AProfileFilePath);
 
     // <Documents>/<profileFolder>/ and .../<profileMacroFolder>/MacroSet.MSDB; missing folders
@@ -149,7 +150,7 @@ private:
     void takeProfileIndexesFromGroup();
     void initGameSlot(int ASlot);
     // A value name slot ASlot may use: not empty, none of the store's own values, and not the
-    // name of an earlier slot (compared without regard to case, as the store does).
+    // name of another slot (compared without regard to case, as the store does).
     bool slotNameUsable(const QString& AName, int ASlot) const;
     void fallBackToDefaults(TuiProfile* AComponent);
     void fallBackSwitch();

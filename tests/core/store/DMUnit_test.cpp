@@ -508,7 +508,8 @@ TEST_F(DataModuleTest, DocumentsThatCannotBeCreatedAreReportedAndTheRegistryStil
 TEST_F(DataModuleTest, ChangeCurrentProfileFileRefusesNamesThatDoNotFit) {
     auto dm = start();
     const fs::path dir = vyk::test::freshDir("elsewhere");
-    EXPECT_FALSE(dm->ChangeCurrentProfileFileNameAndPath(qpath(dir / "a_name_longer_than_twenty.pfd")));
+    for (const char* taken : {"a_name_longer_than_twenty.pfd", "VYKPROFILE2.pfd", "allsettings.pfd", ""})
+        EXPECT_FALSE(dm->ChangeCurrentProfileFileNameAndPath(qpath(dir) + "/" + taken)) << taken;
     EXPECT_EQ(recordText(dm->FProfileSettingGroup.ProfileSettingList[0].FileName), "VykProfile1.pfd");
     EXPECT_TRUE(dm->ChangeCurrentProfileFileNameAndPath(qpath(dir / "mine.pfd")));
     EXPECT_EQ(dm->uiProfileGame1->FileName(), "mine.pfd");
