@@ -164,6 +164,11 @@ private:
 
     void Run() {
         if (!FDeviceHandle) return;  // the path could not be opened: end at once, no event
+        if (FStopFd < 0) {
+            // Without its stop event nothing could wake a blocked read: do not start one.
+            vyk::platform::debugLog(QStringLiteral("HID reader: no stop event for ") + FDevicePath);
+            return;
+        }
         if (FInputReportLength <= 0) {
             // Nothing can be read from an interface without input reports.
             vyk::platform::debugLog(QStringLiteral("HID reader: no input reports on ") + FDevicePath);

@@ -9,8 +9,9 @@
 // through a queued call, and the reader waits until it was handled before it reads again,
 // unless FastOnData is set, in which case OnData runs on the reader thread. Every wait of a
 // reader can be cancelled, so stopping never deadlocks, and HidStopRead ends every reader of
-// the process before it returns (a reader whose report is being handled on the calling thread
-// at that moment ends as soon as the handler returns, and delivers nothing more).
+// the process before it returns, except one that is inside a handler at that moment (on the
+// calling thread, or on its own thread with FastOnData or OnDeviceNotConnected): that one ends
+// as soon as the handler returns, and delivers nothing more.
 
 #include "defs/pubunit_norvane.h"
 #include "platform/hid/hid_descriptor.h"

@@ -41,8 +41,11 @@ struct HidField {
 
     bool isConstant() const { return (flags & 0x01) != 0; }
     bool isVariable() const { return (flags & 0x02) != 0; }
-    // A button field: one bit per usage (variable), or an array of usage indexes.
-    bool isButtons() const { return !isConstant() && ((isVariable() && reportSize == 1) || !isVariable()); }
+    // A button field: one bit per usage (variable), or an array of usage indexes. A field of
+    // 0-bit elements carries nothing, however many it declares.
+    bool isButtons() const {
+        return !isConstant() && reportSize > 0 && ((isVariable() && reportSize == 1) || !isVariable());
+    }
     // The usage of element i of a variable field, or of array value index i.
     HidUsage usageAt(std::uint32_t i) const;
 };

@@ -212,10 +212,15 @@ std::unique_ptr<HidDevice> openHidraw(const std::string& path, std::uint32_t& er
     hidraw_devinfo info{};
     int descSize = 0;
     hidraw_report_descriptor desc{};
-    if (::ioctl(fd, HIDIOCGRAWINFO, &info) < 0 || ::ioctl(fd, HIDIOCGRDESCSIZE, &descSize) < 0 || descSize < 0 ||
-        descSize > HID_MAX_DESCRIPTOR_SIZE) {
+    if (::ioctl(fd, HIDIOCGRAWINFO, &info) < 0 || ::ioctl(fd, HIDIOCGRDESCSIZE, &descSize) < 0) {
         error = errnoToError(errno);
         detail = "cannot read the descriptor of " + node;
+        ::close(fd);
+        return nullptr;
+    }
+    if (descSize <= 0 || descSize > HID_MAX_DESCRIPTOR_SIZE) {
+        error = kErrorGenFailure;  // errno says nothing here: the calls succeeded
+        detail = "descriptor of " + node + " has an invalid size";
         ::close(fd);
         return nullptr;
     }

@@ -143,3 +143,18 @@ TEST(HidDescriptor, ButtonUsagesOfAnInputReport) {
     // A short report reads as zeros beyond its end.
     EXPECT_EQ(inputButtonUsagesOn(keyboard[0], k, 2), (std::vector<HidUsage>{{7, 0xE1}}));
 }
+
+TEST(HidDescriptor, FieldsThatCarryNoBitsYieldNoUsages) {
+    // An array of 0xFFFFFFFF elements of 0 bits each: it takes no room in the report, so it
+    // parses, but it can never report a usage (walking its elements would never end).
+    const Bytes d = {0x05, 0x01, 0x09, 0x02, 0xA1, 0x01, 0x05, 0x09, 0x19, 0x01, 0x29, 0x02, 0x15, 0x00,
+                     0x25, 0x01, 0x75, 0x00, 0x97, 0xFF, 0xFF, 0xFF, 0xFF, 0x81, 0x00, 0x75, 0x08, 0x95,
+                     0x01, 0x81, 0x02, 0xC0};
+    std::vector<HidCollection> out;
+    std::string error;
+    ASSERT_TRUE(parseReportDescriptor(d, out, &error)) << error;
+    EXPECT_EQ(out[0].inputReportByteLength, 2);
+    EXPECT_EQ(maxInputButtonUsages(out[0]), 0u);
+    const std::uint8_t report[] = {0x00, 0x01};
+    EXPECT_TRUE(inputButtonUsagesOn(out[0], report, sizeof report).empty());
+}
