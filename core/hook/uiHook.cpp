@@ -9,6 +9,7 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 using namespace vyk::platform;
@@ -38,6 +39,20 @@ void unloadNow() {
     const int clients = g_lib.clients;
     g_lib = HookLibrary{};
     g_lib.clients = clients;
+}
+
+// Unloads the library from the event loop once no callback is running. A handler may run an
+// event loop of its own (a message box does) while the library's code is below it on the
+// stack; the unload then waits for the callback to return.
+void scheduleUnload(int delayMs) {
+    QTimer::singleShot(delayMs, QCoreApplication::instance(), [] {
+        if (!g_lib.unloadQueued || g_lib.clients != 0 || !g_lib.loaded) return;
+        if (g_lib.callbackDepth > 0) {
+            scheduleUnload(50);
+            return;
+        }
+        unloadNow();
+    });
 }
 
 void* openLibrary() {
@@ -153,12 +168,10 @@ void UnloadHookDll() {
         return;
     }
     // The last client went away inside a callback: the library's code is still on the stack,
-    // so it is unloaded once control is back in the event loop.
+    // so it is unloaded once that callback has returned.
     if (g_lib.unloadQueued) return;
     g_lib.unloadQueued = true;
-    QTimer::singleShot(0, QCoreApplication::instance(), [] {
-        if (g_lib.unloadQueued && g_lib.clients == 0 && g_lib.loaded) unloadNow();
-    });
+    scheduleUnload(0);
 }
 
 // --- Creation and destruction ------------------------------------------------------------------
@@ -517,7 +530,9 @@ void TuiHook::MouseMacroHookProc(int, std::uintptr_t message, const void* record
         delay.MouseButton = BUTTON_NONE;
         delay.X = x;
         delay.Y = y;
-        delay.TimeValue = static_cast<std::uint16_t>(d);
+        // The field holds 16 bits: a longer pause is kept as the longest one it can hold
+        // rather than wrapping to a short one.
+        delay.TimeValue = static_cast<std::uint16_t>(std::min<std::uint32_t>(d, 65535));
         addMouseItem(delay);
         OnRecordMouseMacroKey(0, BUTTON_NONE, 0, x, y, t, QString::number(d), QStringLiteral("ms"), FMouseMacroKeyList);
     }

@@ -75,6 +75,7 @@ public:
         Hook::retire();
         if (notifier_ != nullptr) notifier_->setEnabled(false);
         releaseGrab();
+        stopListening();
     }
 
 private:
@@ -88,6 +89,7 @@ private:
     bool fromXTest(int deviceId);
     void loadKeyState();
     void releaseGrab();
+    void stopListening();
     void drainGrabConnection();
     void close();
 
@@ -209,8 +211,10 @@ bool X11Hook::fromXTest(int deviceId) {
         xtest_[info[i].deviceid] = info[i].name != nullptr && std::strstr(info[i].name, "XTEST") != nullptr;
     }
     if (info != nullptr) XIFreeDeviceInfo(info);
-    it = xtest_.find(deviceId);
-    return it != xtest_.end() && it->second;
+    // A device that is already gone is remembered too, so its events cost no further queries.
+    auto [entry, added] = xtest_.emplace(deviceId, false);
+    (void)added;
+    return entry->second;
 }
 
 void X11Hook::handleKey(const XIRawEvent* e, bool press) {
@@ -301,7 +305,18 @@ void X11Hook::releaseGrab() {
     grabbed_ = false;
     if (lost_) return;
     XUngrabKeyboard(grabDpy_, CurrentTime);
-    XFlush(grabDpy_);
+    // Wait for the server: whoever asks for the keyboard next must find it free.
+    XSync(grabDpy_, False);
+}
+
+void X11Hook::stopListening() {
+    // A retired hook may keep its connection until the library is next called; the server
+    // stops sending it events now, so nothing piles up unread meanwhile.
+    if (dpy_ == nullptr || lost_) return;
+    unsigned char none[XIMaskLen(XI_LASTEVENT)] = {};
+    XIEventMask masks[2] = {{XIAllMasterDevices, sizeof none, none}, {XIAllDevices, sizeof none, none}};
+    XISelectEvents(dpy_, root_, masks, 2);
+    XFlush(dpy_);
 }
 
 void X11Hook::drainGrabConnection() {

@@ -175,6 +175,23 @@ TEST_F(HookMouse, MouseRecorderAddsADelayBeforeEveryEventAfterTheFirst) {
     EXPECT_EQ(hook.MouseMacroKeyList().Count(), 0);
 }
 
+TEST_F(HookMouse, MouseRecorderKeepsAPauseLongerThan16BitsAsTheLongestItCanHold) {
+    TuiHook hook;
+    QString delayText;
+    hook.OnRecordMouseMacroKey = [&](int type, TMouseButtons, int, std::uint16_t, std::uint16_t, double,
+                                     const QString& text, const QString&, TMouseMacroKeyList&) {
+        if (type == 0) delayText = text;
+    };
+    hook.RecordMouseMacro();
+    mouse(MSG_LBUTTONDOWN, 1000);
+    mouse(MSG_LBUTTONUP, 1000 + 70000);
+    const auto items = itemsOf(hook.MouseMacroKeyList());
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_EQ(items[1].type, 0);
+    EXPECT_EQ(items[1].timeValue, 65535);
+    EXPECT_EQ(delayText, "70000");
+}
+
 TEST(HookMouseNames, ButtonNamesKeepTheirExactTexts) {
     const std::pair<TMouseButtons, const char*> table[] = {
         {BUTTON_NONE, ""}, {LCLICK, "Mouse Click"}, {RCLICK, "Mouse Right Click"}, {MCLICK, "Mouse Middle Click"},
@@ -377,6 +394,51 @@ TEST_F(HookBinding, AClientDeletedByItsOwnHandlerUnloadsTheLibraryAfterTheCallba
     TuiHook next;
     EXPECT_TRUE(next.DLLLoaded());
     EXPECT_TRUE(boxes.empty());
+}
+
+}  // namespace
+}  // namespace vyk::test
+
+#include <QEventLoop>
+#include <QTimer>
+
+namespace vyk::test {
+namespace {
+
+constexpr const char* kFakeLibrary = VYK_FAKE_HOOK_DIR "libuiHook.so";
+
+bool fakeLibraryMapped() {
+    void* h = dlopen(kFakeLibrary, RTLD_NOW | RTLD_NOLOAD);
+    if (h != nullptr) dlclose(h);
+    return h != nullptr;
+}
+
+// The client's own reference is the only one here, so the library really goes when it is let go.
+TEST_F(HookWithoutLibrary, TheLastClientGoneInsideACallbackKeepsTheLibraryThroughANestedEventLoop) {
+    ScopedEnv exe("VYK_EXE_DIR", VYK_FAKE_HOOK_DIR);
+    ASSERT_FALSE(fakeLibraryMapped());
+    auto* hook = new TuiHook;
+    ASSERT_TRUE(hook->DLLLoaded());
+    void* h = dlopen(kFakeLibrary, RTLD_NOW | RTLD_NOLOAD);
+    ASSERT_NE(h, nullptr);
+    auto sendKey = reinterpret_cast<int (*)(int, unsigned, unsigned, unsigned, unsigned)>(dlsym(h, "FakeHook_SendKey"));
+    dlclose(h);
+    ASSERT_NE(sendKey, nullptr);
+
+    static bool mappedAfterNestedLoop = false;
+    mappedAfterNestedLoop = false;
+    hook->OnRecordKeyboardSingleKey = [hook](int, std::uint32_t, int, int, const QString&, bool&) {
+        delete hook;   // nothing captured is used after this
+        // A handler that then runs an event loop of its own (a message box does).
+        QEventLoop loop;
+        QTimer::singleShot(50, &loop, &QEventLoop::quit);
+        loop.exec();
+        mappedAfterNestedLoop = fakeLibraryMapped();
+    };
+    hook->RecordKeyboardSingleKey();
+    sendKey(0, 0x41, 0x1E, 0, 1000);   // returns through the library's code
+    EXPECT_TRUE(mappedAfterNestedLoop);
+    EXPECT_TRUE(waitUntil([] { return !fakeLibraryMapped(); }));
 }
 
 }  // namespace
