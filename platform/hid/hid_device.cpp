@@ -38,8 +38,8 @@ std::vector<std::string> makeHardwareIds(const HidAttributes& a, int interfaceNu
         suffix += b;
     }
     if (collectionNumber > 0) {
-        char b[8];
-        std::snprintf(b, sizeof b, "&Col%02d", collectionNumber % 100);
+        char b[16];
+        std::snprintf(b, sizeof b, "&Col%02d", collectionNumber);
         suffix += b;
     }
     const std::string base = "HID\\VID_" + hex4(a.vendorId) + "&PID_" + hex4(a.productId);
@@ -59,7 +59,7 @@ std::vector<HidInterfaceInfo> interfacesOfNode(const std::string& nodePath, cons
         info.path = nodePath;
         if (several) {
             char b[32];
-            std::snprintf(b, sizeof b, "#col%02u", static_cast<unsigned>((i + 1) % 1000));
+            std::snprintf(b, sizeof b, "#col%02zu", i + 1);
             info.path += b;
         }
         info.attributes = attributes;

@@ -45,7 +45,7 @@ bool splitCollectionPath(const std::string& path, std::string& node, std::size_t
         return true;
     }
     const std::string digits = path.substr(hash + 4);
-    if (digits.empty() || digits.size() > 3 || !std::all_of(digits.begin(), digits.end(), ::isdigit)) return false;
+    if (digits.empty() || digits.size() > 4 || !std::all_of(digits.begin(), digits.end(), ::isdigit)) return false;
     const int n = std::stoi(digits);
     if (n < 1) return false;
     node = path.substr(0, hash);

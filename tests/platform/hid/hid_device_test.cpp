@@ -1,5 +1,6 @@
 // Hardware IDs, interface listing and handles, against the simulated mouse.
 #include "platform/hid/hid_device.h"
+#include "platform/hid/hid_backends.h"
 #include "platform/hid/sim_protocol.h"
 #include "sim/mouse_sim_server.h"
 #include "support/test_env.h"
@@ -38,6 +39,33 @@ TEST(HidHardwareIds, OneInterfacePerTopLevelCollection) {
     EXPECT_EQ(list[1].path, "/dev/hidraw7#col02");
     EXPECT_EQ(list[1].hardwareIds[0], "HID\\VID_0001&PID_0002&REV_0003&MI_01&Col02");
     EXPECT_EQ(list[1].caps.featureReportByteLength, 16);
+    // Every collection keeps a path of its own, however many the descriptor declares.
+    std::vector<std::uint8_t> many;
+    for (int i = 0; i < 1200; ++i) many.insert(many.end(), {0xA1, 0x01, 0xC0});
+    const auto all = interfacesOfNode("/dev/hidraw9", {}, -1, many);
+    ASSERT_EQ(all.size(), 1200u);
+    EXPECT_EQ(all[1000].path, "/dev/hidraw9#col1001");
+    EXPECT_NE(all[1000].path, all[0].path);
+    struct Split {
+        std::string path;
+        bool ok;
+        std::string node;
+        std::size_t collection;
+    };
+    for (const Split& c : std::vector<Split>{{"/dev/hidraw9", true, "/dev/hidraw9", 0},
+                                             {"/dev/hidraw9#col02", true, "/dev/hidraw9", 1},
+                                             {all[1000].path, true, "/dev/hidraw9", 1000},
+                                             {"/dev/hidraw9#col00", false, "", 0},
+                                             {"/dev/hidraw9#col", false, "", 0},
+                                             {"/dev/hidraw9#colx1", false, "", 0}}) {
+        std::string node;
+        std::size_t collection = 99;
+        EXPECT_EQ(detail::splitCollectionPath(c.path, node, collection), c.ok) << c.path;
+        if (c.ok) {
+            EXPECT_EQ(node, c.node);
+            EXPECT_EQ(collection, c.collection);
+        }
+    }
     // A node whose descriptor does not parse offers nothing.
     std::string error;
     EXPECT_TRUE(interfacesOfNode("/dev/hidraw8", {}, -1, std::vector<std::uint8_t>{0xA1, 0x01}, &error).empty());
