@@ -9,6 +9,7 @@
 #include "platform/hooklib/hook_backend.h"
 #include "platform/hooklib/key_map.h"
 
+#include <QAbstractEventDispatcher>
 #include <QGuiApplication>
 
 #include <memory>
@@ -81,6 +82,9 @@ Registry& registry() {
 }
 
 std::unique_ptr<Hook> startHook(HookKind kind, HookCallback callback, void* object) {
+    // Events are handed out from the enabling thread's event loop; a thread without one could
+    // never receive them, so the hook is refused there.
+    if (QAbstractEventDispatcher::instance() == nullptr) return nullptr;
     // A Wayland session gives no X client a view of other programs' input; there, and where
     // no X server can be reached, only our own windows can be watched.
     const bool wayland = QGuiApplication::platformName() == QLatin1String("wayland");

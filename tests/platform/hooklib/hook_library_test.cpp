@@ -16,6 +16,7 @@
 #include <dirent.h>
 
 #include <algorithm>
+#include <thread>
 
 #include <vector>
 
@@ -233,6 +234,25 @@ TEST_F(HookLibraryX11, SwallowedKeysGrabTheKeyboardUntilLetThroughOrDisabled) {
     EXPECT_FALSE(keyboardGrabbable(server_->display()));
     lib.disableKeyboard();
     EXPECT_TRUE(keyboardGrabbable(server_->display()));
+}
+
+TEST_F(HookLibraryX11, AThreadWithoutAnEventLoopCannotEnableAHook) {
+    Library lib;
+    int keyboard = -1;
+    int mouse = -1;
+    std::thread t([&] {
+        keyboard = lib.hookKeyboard();
+        mouse = lib.hookMouse();
+    });
+    t.join();
+    EXPECT_EQ(keyboard, 0);
+    EXPECT_EQ(mouse, 0);
+    EXPECT_EQ(lib.keyState(0x41), 0);
+    // The thread that has one still can.
+    ASSERT_EQ(lib.hookKeyboard(), 1);
+    ASSERT_TRUE(xdotool({"key", "a"}));
+    ASSERT_TRUE(waitUntil([&] { return lib.keys.size() >= 2; }));
+    lib.disableKeyboard();
 }
 
 TEST_F(HookLibraryX11, DisablingInsideTheCallbackStopsFurtherEvents) {
