@@ -112,9 +112,9 @@ void BuildButtonTable(const TMouseProfileInfo& profile, TButtonTable& table)
 {
     table.fill(0);
     const TMOUSECONFIGINFO& config = profile.ConfigInfo;
-    // A stored count outside 0..19 would address entries beyond the table and records beyond
-    // the profile's 19: encode what exists.
-    const int count = std::clamp<std::int32_t>(config.ButtonCount, 0, DEVICE_BUTTON_COUNT);
+    // The count is the low byte of the stored one; a byte above 19 would address entries
+    // beyond the table and records beyond the profile's 19, so it encodes the 19 that exist.
+    const int count = std::min<int>(lowByte(config.ButtonCount), DEVICE_BUTTON_COUNT);
     table[0] = static_cast<std::uint8_t>(count);
     for (int k = 0; k < count; ++k)
         encodeButton(config.ButtonFuncInfo[k], table.data() + 1 + 4 * k);
@@ -188,8 +188,10 @@ void EncodeMacroAction(int type, int state, int value1, int value2, TMacroEntry 
 
 int GetMacroEntryCount(const TMACROKEYINFO& macro)
 {
-    const int count = std::clamp<std::int32_t>(macro.MacroListCount, 0, 128);
-    return count > 0 ? count + 1 : count;
+    // Entries of the macro as the device holds it: at most 59 actions and the terminator,
+    // the same count that a button announces (three bytes an entry).
+    const int count = deviceActionCount(macro);
+    return count > 0 ? count + 1 : 0;
 }
 
 void BuildMacroTables(const TMACROKEYINFOLIST& list, TMacroTables& tables)

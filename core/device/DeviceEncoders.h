@@ -44,8 +44,8 @@ static_assert(sizeof(TMacroTables) == 5520);
 static_assert(offsetof(TMacroTables, Lengths) == 5400);
 
 // Fills the button table from the button records in device order (see ReorderButtonFunctions).
-// A ButtonCount above 19 encodes 19 buttons, a negative one none; byte 0 holds the number of
-// buttons actually encoded.
+// The count is the low byte of ButtonCount; a low byte above 19 encodes the 19 records there
+// are. Byte 0 holds the number of buttons actually encoded.
 void BuildButtonTable(const TMouseProfileInfo& profile, TButtonTable& table);
 
 // Fills the DPI table: level count, current level, then levels 0..4.
@@ -64,7 +64,9 @@ void BuildMacroTables(const TMACROKEYINFOLIST& list, TMacroTables& tables);
 // One 3-byte macro entry from an action's type, state and two values.
 void EncodeMacroAction(int type, int state, int value1, int value2, TMacroEntry entry);
 
-// MacroListCount + 1 when the macro has actions, else 0 (the count is taken as 0..128).
+// Entries of the encoded macro: its actions + 1 for the terminator when it has actions, else
+// 0. Like the block itself it counts at most 59 actions, so 3 x the result is the length a
+// button announces for the macro.
 int GetMacroEntryCount(const TMACROKEYINFO& macro);
 
 // Puts the button records into the listed order: slot k receives the record numbered order[k]

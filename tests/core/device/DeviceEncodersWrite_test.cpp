@@ -109,6 +109,41 @@ TEST_F(EncoderWriteTest, ButtonTablesLandAtEachProfilesAddress)
     EXPECT_EQ(hex(memory(0x490 + 1 + 4 * 18, 4)), "19 81 03 3C");
 }
 
+// The DPI table and the polling-rate code of every profile land at their addresses without
+// touching each other or the button table, and the device's own reader finds the current
+// level in byte 1 of the encoded table.
+TEST_F(EncoderWriteTest, DpiTablesAndRatesLandAtEachProfilesAddress)
+{
+    const int rates[5] = {125, 250, 500, 1000, 777};
+    const int codes[5] = {8, 4, 2, 1, 2};
+    sim->poke(vyk::sim::kVendorInterface, 0x40, Bytes(0x100 * 5, 0xCC));
+    for (int p = 0; p < 5; ++p) {
+        auto profile = std::make_unique<TMouseProfileInfo>();
+        TMOUSECONFIGINFO& c = profile->ConfigInfo;
+        c.CPILevel = 5;
+        c.CurrentCPIIndex = 4 - p;
+        c.ReportRate = static_cast<std::uint16_t>(rates[p]);
+        for (int i = 0; i < 5; ++i)
+            c.CPIState[i] = {std::uint16_t(800 * (i + 1) + 50 * p), std::uint16_t(400 * (i + 1)), 1, {}};
+        TCPITable table;
+        BuildCPITable(*profile, table);
+        ASSERT_EQ(WriteCPITable(*hid, table, DeviceCPITableAddress(p)), 0u) << p;
+        ASSERT_EQ(WriteReportRateByte(*hid, ReportRateToDeviceCode(*profile), DeviceReportRateAddress(p)), 0u);
+
+        EXPECT_EQ(hex(memory(p * 0x100 + 0x4F, 42)), hex(Bytes(table.begin(), table.end()))) << p;
+        EXPECT_EQ(memory(0x48 + p, 1), Bytes{std::uint8_t(codes[p])}) << p;
+        std::int32_t index = -1;
+        ASSERT_EQ(ReadProfileCPIIndex(*hid, p, index), 0u);
+        EXPECT_EQ(index, 4 - p) << p;
+    }
+    EXPECT_EQ(hex(memory(0x48, 8)), "08 04 02 01 02 CC CC 05");   // rates, then the DPI table
+    EXPECT_EQ(hex(memory(0x4F, 10)), "05 04 01 10 00 08 00 00 00 00");
+    for (int p = 0; p < 5; ++p) {
+        EXPECT_EQ(memory(p * 0x100 + 0x4F + 42, 0x90 - 0x4F - 42), Bytes(0x90 - 0x4F - 42, 0xCC)) << p;
+        EXPECT_EQ(memory(p * 0x100 + 0x90, 77), Bytes(77, 0xCC)) << p;
+    }
+}
+
 TEST_F(EncoderWriteTest, MacrosWithALengthLandAtTheirSlots)
 {
     auto list = std::make_unique<TMACROKEYINFOLIST>();

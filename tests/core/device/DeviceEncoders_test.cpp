@@ -178,9 +178,11 @@ TEST(ButtonTableTest, EntriesAtAndBeyondTheCountAreZero)
         int byte0;
         int encoded;
     };
-    // Stored counts outside 0..19 are clamped: byte 0 names the buttons actually encoded.
+    // The count is the stored count's low byte; a byte above 19 encodes the 19 records there
+    // are. Byte 0 names the buttons actually encoded.
     const Case cases[] = {{18, 18, 18}, {19, 19, 19}, {0, 0, 0}, {1, 1, 1},
-                          {20, 19, 19}, {275, 19, 19}, {INT_MAX, 19, 19}, {-1, 0, 0}, {INT_MIN, 0, 0}};
+                          {20, 19, 19}, {255, 19, 19}, {256, 0, 0}, {258, 2, 2}, {275, 19, 19},
+                          {INT_MAX, 19, 19}, {-1, 19, 19}, {-254, 2, 2}, {INT_MIN, 0, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.count);
         auto profile = newProfile();
@@ -356,14 +358,23 @@ TEST(MacroEncodingTest, EncodeMacroActionTable)
     }
 }
 
-TEST(MacroEncodingTest, GetMacroEntryCount)
+// The entry count is what the block holds (at most 59 actions and the terminator), and three
+// times it is the length that a button playing the macro announces.
+TEST(MacroEncodingTest, GetMacroEntryCountMatchesTheAnnouncedLength)
 {
-    const std::pair<int, int> cases[] = {{0, 0}, {1, 2}, {59, 60}, {128, 129},
-                                         {-3, 0}, {1000, 129}, {INT_MIN, 0}};
+    const std::pair<int, int> cases[] = {{0, 0}, {1, 2}, {3, 4}, {58, 59}, {59, 60}, {60, 60},
+                                         {128, 60}, {-3, 0}, {1000, 60}, {INT_MIN, 0}};
     for (auto [count, entries] : cases) {
-        TMACROKEYINFO m{};
-        m.MacroListCount = count;
-        EXPECT_EQ(GetMacroEntryCount(m), entries) << count;
+        SCOPED_TRACE(count);
+        auto profile = newProfile();
+        profile->ConfigInfo.ButtonCount = 1;
+        TBUTTONFUNCINFO& b = profile->ConfigInfo.ButtonFuncInfo[0];
+        b.FunctionCode = 17;
+        b.MacroKeyInfo.MacroListCount = count;
+        EXPECT_EQ(GetMacroEntryCount(b.MacroKeyInfo), entries);
+        TButtonTable table;
+        BuildButtonTable(*profile, table);
+        EXPECT_EQ(table[3] | table[4] << 8, 3 * entries);
     }
 }
 
@@ -421,7 +432,9 @@ TEST_F(MacroTablesTest, KeyActionsOfEveryKeyClass)
     const Case keys[] = {{'Z', 0, 0x1D}, {'5', 0, 0x22}, {0x70, 0, 0x3A}, {0x87, 0, 0x73},
                          {0x25, 0, 0x5C}, {0x25, 1, 0x50}, {0x2E, 1, 0x4C}, {0x0D, 1, 0x58},
                          {0x64, 0, 0x5C}, {0x6F, 1, 0x54}, {0xA0, 0, 0xE1}, {0xA1, 1, 0xE5},
-                         {0xA4, 0, 0xE2}, {0xA5, 1, 0xE6}, {0x5B, 1, 0xE3}, {0x10, 0, 0x00}};
+                         {0xA4, 0, 0xE2}, {0xA5, 1, 0xE6}, {0x5B, 1, 0xE3}, {0x10, 0, 0x00},
+                         // consumer-page keys have no keyboard usage: no key, not Left Alt or '7'
+                         {0xAD, 1, 0x00}, {0xA6, 1, 0x00}, {0xB7, 0, 0x00}};
     list->nMacroInfoCount = 1;
     TMACROKEYINFO& m = list->MacroInfos[0];
     int n = 0;
