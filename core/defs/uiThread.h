@@ -7,8 +7,12 @@
 // overwrites nor frees the earlier copy. The copy lives until the callback has returned and is
 // released by the worker. An exception escaping the callback ends that worker quietly (a
 // diagnostic line is written); it never reaches the caller or the user.
+//
+// The end of the program waits (up to a few seconds) for callbacks that still run: first
+// when the application object is destroyed, else when static objects are destroyed, so a
+// callback never runs on after what it uses has been torn down.
 
-#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -28,6 +32,8 @@ public:
 
     // Calls started and not yet finished (copy not yet released). For diagnostics and tests.
     static int PendingCalls();
+    // Waits until no call is under way; false when the time ran out first.
+    static bool WaitForCalls(std::chrono::milliseconds timeout);
 
     TuiThread(const TuiThread&) = delete;
     TuiThread& operator=(const TuiThread&) = delete;
@@ -39,5 +45,4 @@ private:
 
     TThreadCallFunction func_;
     std::vector<std::uint8_t> copy_;
-    static std::atomic<int> pending_;
 };

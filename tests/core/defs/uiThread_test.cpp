@@ -2,9 +2,13 @@
 // the caller's buffer, the caller never waits, and every call keeps its own copy.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <stdexcept>
@@ -47,11 +51,7 @@ struct Probe {
 };
 
 // Waits until every started call has released its copy.
-bool allCallsFinished() {
-    for (int i = 0; i < 10000 && TuiThread::PendingCalls() != 0; ++i)
-        std::this_thread::sleep_for(1ms);
-    return TuiThread::PendingCalls() == 0;
-}
+bool allCallsFinished() { return TuiThread::WaitForCalls(10s); }
 
 TEST(TuiThread, CallbackSeesTheBufferAsItWasAtTheCall) {
     Probe probe;
@@ -112,6 +112,33 @@ TEST(TuiThread, FailingOrMissingCallbackEndsOnlyItsThread) {
     ASSERT_TRUE(probe.waitFor(1));
     EXPECT_EQ(probe.seen[0], std::vector<std::uint8_t>{7});
     EXPECT_TRUE(allCallsFinished());
+}
+
+// The program ends while a callback still runs: what was made before the call must not be
+// torn down under the callback; the end waits for it to finish.
+std::atomic<bool> gExiting{false};
+std::atomic<bool> gTornDown{false};
+struct MadeBeforeTheCall {
+    ~MadeBeforeTheCall() { gTornDown = true; }
+};
+
+TEST(TuiThreadDeathTest, ProgramEndWaitsForARunningCallback) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            static MadeBeforeTheCall before;
+            std::uint8_t byte = 1;
+            TuiThread::ThreadCallFunction(
+                [](void*, std::uint32_t) {
+                    while (!gExiting) std::this_thread::sleep_for(1ms);
+                    std::this_thread::sleep_for(100ms);  // the program end goes on meanwhile
+                    std::fputs(gTornDown ? "torn down\n" : "still intact\n", stderr);
+                },
+                &byte, 1);
+            std::atexit([] { gExiting = true; });  // runs first at the end
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "still intact");
 }
 
 }  // namespace
