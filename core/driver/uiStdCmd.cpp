@@ -278,16 +278,19 @@ void TuiSTDCommand::ReaderRun(int which) {
 std::uint32_t TuiSTDCommand::ReadDeviceOnce(std::vector<std::uint8_t>& in, std::vector<std::uint8_t>& out,
                                             std::uint32_t& bytes) {
     bytes = 0;
-    const vyk::platform::DriverReadResult r =
-        FDriver->readRequest(FHidOverlappedRead.load(), FReadIOCode, in.data(), FInputReportLength,
-                             out.data(), FOutputReportLength, FGlobalEvent);
+    // Read once per request (they may change meanwhile): the clamp uses the length asked for.
+    const std::uint32_t code = FReadIOCode;
+    const std::uint32_t inLength = FInputReportLength;
+    const std::uint32_t outLength = FOutputReportLength;
+    const vyk::platform::DriverReadResult r = FDriver->readRequest(
+        FHidOverlappedRead.load(), code, in.data(), inLength, out.data(), outLength, FGlobalEvent);
     if (!r.pending) {
-        bytes = std::min(r.bytes, FOutputReportLength);
+        bytes = std::min(r.bytes, outLength);
         return r.error;
     }
     if (r.stopped) return err::kErrorOperationAborted;
     if (r.error == err::kErrorOperationAborted || r.error == err::kErrorDeviceNotConnected) return r.error;
-    bytes = std::min(r.bytes, FOutputReportLength);
+    bytes = std::min(r.bytes, outLength);
     return 0;
 }
 
@@ -460,7 +463,10 @@ bool TuiSTDCommand::ChangeDriverService(bool install, const QString& name, const
         const std::uint32_t r = FDriver->createDriverService(name, name + QStringLiteral("_Display"), path);
         return r == 0 || r == err::kErrorServiceExists;
     }
-    return FDriver->serviceExists(name) && FDriver->deleteService(name);
+    // A service that is gone already counts as removed: with several listed devices the first
+    // removal deletes it, and the later devices must still lose their filter entries (a filter
+    // list naming a missing service keeps the device from starting).
+    return !FDriver->serviceExists(name) || FDriver->deleteService(name);
 }
 
 bool TuiSTDCommand::RestartDevice(const DriverDevice& device) {

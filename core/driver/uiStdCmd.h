@@ -172,12 +172,13 @@ private:
     std::atomic<vyk::platform::DriverHandle> FHidOverlappedRead{vyk::platform::kInvalidDriverHandle};
     vyk::platform::DriverHandle FHidOverlappedWrite = vyk::platform::kInvalidDriverHandle;
     QString FDevicePath;
-    std::uint32_t FInputReportLength = 0;
-    std::uint32_t FOutputReportLength = 0;
+    // Read by the readers for every request; may be changed while they run.
+    std::atomic<std::uint32_t> FInputReportLength{0};
+    std::atomic<std::uint32_t> FOutputReportLength{0};
     std::atomic<bool> FActive{false};
     QStringList FHidDeviceList;
     QStringList FUsbDeviceList;
-    std::uint32_t FReadIOCode = 0;
+    std::atomic<std::uint32_t> FReadIOCode{0};
     std::uint32_t FWriteIOCode = 0;
     std::uint32_t FDeviceDataInitIOCode = 0;
     vyk::platform::SyncEvent FGlobalEvent;

@@ -267,6 +267,28 @@ TEST_F(StdCmdTest, OwnInstallerAddsItsServiceAndKeepsOtherFilters) {
     EXPECT_EQ(fake_->services.count(QStringLiteral("fltsvc")), 0u);
 }
 
+TEST_F(StdCmdTest, OwnRemoverCleansEveryListedDeviceThoughTheServiceGoesWithTheFirst) {
+    writeConfig("[usbdevicelist]\nid1=HID\\VID_1234&PID_ABCD\n");
+    const DriverDevice a{QStringLiteral("a"), {QStringLiteral("HID\\VID_1234&PID_ABCD")}};
+    const DriverDevice b{QStringLiteral("b"), {QStringLiteral("HID\\VID_1234&PID_ABCD")}};
+    fake_->devices = {a, b};
+    fake_->filters[{a.instanceId, false}] = {QStringLiteral("hidfltdrv001")};
+    fake_->filters[{b.instanceId, false}] = {QStringLiteral("hidfltdrv001"), QStringLiteral("other")};
+    fake_->services.insert(QStringLiteral("hidfltdrv001"));
+    make()->HidInstallDriver(false);
+    EXPECT_TRUE((fake_->filters[{a.instanceId, false}]).isEmpty());
+    EXPECT_EQ((fake_->filters[{b.instanceId, false}]), QStringList{QStringLiteral("other")});
+    EXPECT_TRUE(fake_->services.empty());
+
+    // No service manager: nothing is touched.
+    fake_ = std::make_shared<FakeDriverControl>();
+    fake_->devices = {a};
+    fake_->filters[{a.instanceId, false}] = {QStringLiteral("hidfltdrv001")};
+    fake_->managerAvailable = false;
+    make()->HidInstallDriver(false);
+    EXPECT_EQ(callNames(), (std::vector<std::string>{"enumerate", "openManager"}));
+}
+
 TEST_F(StdCmdTest, OwnInstallerStopsAtTheFirstFailure) {
     writeConfig("[usbdevicelist]\nid1=HID\\VID_1234&PID_ABCD\n");
     const DriverDevice dev{QStringLiteral("d"), {QStringLiteral("HID\\VID_1234&PID_ABCD")}};
@@ -474,6 +496,23 @@ TEST_F(MonitorTest, FailedReadEndsThatReaderAndRestartRecovers) {
     fake_->completeRead({7});
     ASSERT_TRUE(waitDeliveries(1));
     EXPECT_EQ(deliveries_[0].thread, "vyk-drvread-1");
+}
+
+TEST_F(MonitorTest, NewParametersWhileMonitoringApplyToTheNextRead) {
+    init();
+    c_->StartMonitorDevice();
+    ASSERT_TRUE(waitPending());
+    const std::uint8_t data[1] = {9};
+    c_->SetDeviceInitData(data, 1, 0x1004, 0x2004, 8, 32);  // the readers run meanwhile
+    fake_->completeRead({1});
+    ASSERT_TRUE(waitDeliveries(1));
+    ASSERT_TRUE(waitPending());
+    const auto reads = fake_->reads();
+    ASSERT_EQ(reads.size(), 2u);
+    EXPECT_EQ(reads[0].code, 0x2000u);
+    EXPECT_EQ(reads[1].code, 0x2004u);
+    EXPECT_EQ(reads[1].inLength, 8u);
+    EXPECT_EQ(reads[1].outLength, 32u);
 }
 
 TEST_F(MonitorTest, OversizedReportLengthsAreRefusedAndStoredDataStayAsGiven) {
