@@ -163,8 +163,10 @@ void TVYKMONMAIN::InitTrayIcon() {
     // The layout gives the icon no picture of its own; ours stands in until logo.ico replaces it.
     TrayIcon1->setIcon(MonitorBuiltInIcon());
     LoadTrayIcon();
-    // Without a tray on the desktop the monitor runs on without an icon.
-    if (QSystemTrayIcon::isSystemTrayAvailable()) TrayIcon1->show();
+    // Shown whether or not the desktop has a tray yet: started at log-in, the monitor often
+    // comes up before the panel, and a visible icon is added as soon as a tray appears.
+    // Without any tray the monitor runs on without an icon.
+    TrayIcon1->show();
 }
 
 void TVYKMONMAIN::LoadTrayIcon() {
@@ -352,16 +354,16 @@ void TVYKMONMAIN::makeProfileCurrent(int p) {
 
 void TVYKMONMAIN::WMSettingsApplied(std::int64_t, std::int64_t LParam) {
     // The configuration program saved everything before it sent this.
-    FDM->LoadProfileGroupSettingInfoFromRegistry();
+    const std::int32_t previous = FDM->FProfileIndex;
+    FDM->LoadProfileGroupSettingInfoFromRegistry();  // resets the index to the group's slot
     FDM->LoadAllProfileInfoFromRegistry();
     // The profile it applied (and made the mouse's active one) is the current profile here too.
-    if (LParam >= 0 && LParam <= 4) {
-        FDM->FProfileIndex = static_cast<std::int32_t>(LParam);
-    } else {
-        debugLog(QStringLiteral("monitor: settings applied for profile %1, out of range").arg(LParam));
-    }
+    // A message without a valid profile keeps the one the monitor had.
+    const bool valid = LParam >= 0 && LParam <= 4;
+    if (!valid) debugLog(QStringLiteral("monitor: settings applied for profile %1, out of range").arg(LParam));
+    FDM->FProfileIndex = valid ? static_cast<std::int32_t>(LParam) : previous;
     FDM->LoadCurrentProfileInfoFromRegistry();
-    if (LParam >= 0 && LParam <= 4) WriteProfileIDToRegistry(static_cast<int>(LParam));
+    if (valid) WriteProfileIDToRegistry(static_cast<int>(LParam));
 }
 
 void TVYKMONMAIN::WMLanguageChanged(std::int64_t, std::int64_t) {

@@ -33,6 +33,8 @@ class MonitorTest : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!havePulse()) GTEST_SKIP() << "pulseaudio is not installed";
+        // Each test starts from an empty store, also when several run in one process.
+        registryEnv_ = std::make_unique<ScopedEnv>("VYK_REGISTRY_ROOT", vyk::test::freshDir("registry").string());
         exeDir_ = makeExeDir(withIcon_);
         exeEnv_ = std::make_unique<ScopedEnv>("VYK_EXE_DIR", exeDir_.string());
         debugFile_ = vyk::test::testRoot() / "debug.log";
@@ -78,7 +80,7 @@ protected:
     }
 
     // The configuration program applied its settings (after saving them) for profile p.
-    void settingsApplied(CfgStandIn& cfg, int p) {
+    void settingsApplied(CfgStandIn& cfg, std::int64_t p) {
         std::atomic<bool> done{false};
         std::atomic<int> status{-1};
         cfg.runLater([&, p] {
@@ -97,7 +99,7 @@ protected:
 
     bool withIcon_ = true;
     fs::path exeDir_, debugFile_;
-    std::unique_ptr<ScopedEnv> exeEnv_, debugEnv_, pulseEnv_;
+    std::unique_ptr<ScopedEnv> registryEnv_, exeEnv_, debugEnv_, pulseEnv_;
     QStringList boxes_;
     vyk::test::PulseTestDaemon pulse_{"pulse"};
     std::unique_ptr<vyk::sim::MouseSimServer> sim_;
@@ -303,6 +305,21 @@ TEST_F(MonitorTest, TheStoredLanguageIsAppliedAtStart) {
     EXPECT_EQ(mon_->Exit1->text(), "Exit (zh)");
     EXPECT_FALSE(mon_->About1->isVisible());
     EXPECT_FALSE(mon_->isVisible());
+    // Visible even without a tray on this desktop, so it appears when a tray comes up later.
+    EXPECT_TRUE(mon_->TrayIcon1->isVisible());
+}
+
+TEST_F(MonitorTest, SettingsAppliedWithoutAValidProfileKeepsTheCurrentOne) {
+    CfgStandIn cfg;
+    mon_ = std::make_unique<TVYKMONMAIN>(dm_.get());
+    settingsApplied(cfg, 2);
+    ASSERT_EQ(mon_->CurrentProfileIndex(), 2);
+    ASSERT_EQ(storedProfileID(*dm_), 2u);
+    for (std::int64_t bad : {std::int64_t{-1}, std::int64_t{5}, std::int64_t{1} << 40}) {
+        settingsApplied(cfg, bad);
+        EXPECT_EQ(mon_->CurrentProfileIndex(), 2) << bad;
+        EXPECT_EQ(storedProfileID(*dm_), 2u) << bad;
+    }
 }
 
 TEST_F(MonitorTest, ExitTellsTheConfigurationProgramOnce) {
