@@ -8,6 +8,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <poll.h>
 #include <string>
 #include <thread>
 
@@ -96,6 +97,13 @@ struct MicrophoneMute::Impl {
         return true;
     }
 
+    // The loop's poll. A wake-up from the destructor that comes before the loop starts its poll
+    // is cleared by the loop's own preparation; the stop flag, looked at here after that, is
+    // not: a stop never waits for a server that does not answer.
+    static int pollUnlessStopping(pollfd* fds, unsigned long n, int timeoutMs, void* self) {
+        return ::poll(fds, n, static_cast<Impl*>(self)->stopping() ? 0 : timeoutMs);
+    }
+
     bool connected() {
         if (!ctx) return false;
         // Take in whatever the server said since the last use (a lost connection shows here).
@@ -109,6 +117,7 @@ struct MicrophoneMute::Impl {
         source.clear();
         loop = pa_mainloop_new();
         if (!loop) return false;
+        pa_mainloop_set_poll_func(loop, &Impl::pollUnlessStopping, this);
         setWakeTarget(loop);
         if (stopping()) return false;  // the destructor may have missed the new loop
         ctx = pa_context_new(pa_mainloop_get_api(loop), "VykMon");

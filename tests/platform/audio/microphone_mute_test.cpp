@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QStandardPaths>
+
+#include <memory>
 
 #include "platform/audio/pulse_test_daemon.h"
 #include "support/test_env.h"
@@ -130,4 +133,37 @@ TEST_F(MicrophoneMuteTest, TheChosenSourceIsKeptWhileItExistsAndReplacedWhenGone
     mute.toggle();
     ASSERT_TRUE(mute.waitIdle(kWait));
     EXPECT_EQ(daemon.sourceMute("usbmic"), "yes");
+}
+
+// A sound server that stops answering (hung, or stopped in a debugger) holds up neither the
+// presses nor the end of the program; once it answers again, the next press works.
+TEST_F(MicrophoneMuteTest, AHungServerHoldsUpNeitherThePressesNorTheShutdown) {
+    ASSERT_TRUE(daemon.start({"module-null-source source_name=mic"}));
+    ScopedEnv server("PULSE_SERVER", daemon.server().toStdString());
+    auto mute = std::make_unique<MicrophoneMute>();
+    mute->toggle();
+    ASSERT_TRUE(mute->waitIdle(kWait));
+    ASSERT_EQ(daemon.sourceMute("mic"), "yes");
+
+    ASSERT_TRUE(daemon.freeze());
+    for (int i = 0; i < 2; ++i) mute->toggle();
+    EXPECT_FALSE(mute->waitIdle(0)) << "a press returns before the server is asked";
+    ASSERT_TRUE(mute->waitIdle(kWait)) << "requests to a hung server time out";
+    EXPECT_EQ(mute->toggledCount(), 1u);
+    EXPECT_EQ(mute->droppedCount(), 2u);
+
+    // Ended while a press waits for the hung server: the end does not wait for the request's
+    // time-out of two seconds.
+    mute->toggle();
+    ASSERT_FALSE(mute->waitIdle(100));
+    QElapsedTimer t;
+    t.start();
+    mute.reset();
+    EXPECT_LT(t.elapsed(), 1000);
+
+    ASSERT_TRUE(daemon.thaw());
+    mute = std::make_unique<MicrophoneMute>();
+    mute->toggle();
+    ASSERT_TRUE(mute->waitIdle(kWait));
+    EXPECT_EQ(daemon.sourceMute("mic"), "no");
 }

@@ -8,12 +8,12 @@
 #include <QString>
 #include <QStringList>
 
-#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <string>
-#include <thread>
 
 #include "support/test_env.h"
+#include "support/wait.h"
 
 namespace vyk::test {
 
@@ -40,22 +40,29 @@ public:
         proc_.start("pulseaudio", args);
         if (!proc_.waitForStarted(5000)) return false;
         // Ready when it answers.
-        for (int i = 0; i < 500; ++i) {
-            if (pactl({"info"}).first) return true;
-            if (proc_.state() != QProcess::Running) return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return false;
+        bool ready = false;
+        waitUntil(
+            [&] {
+                ready = pactl({"info"}).first;
+                return ready || proc_.state() != QProcess::Running;
+            },
+            5000, false);
+        return ready;
     }
 
     void stop() {
         if (proc_.state() == QProcess::NotRunning) return;
+        thaw();  // a frozen daemon would not act on the request to end
         proc_.terminate();
         if (!proc_.waitForFinished(5000)) {
             proc_.kill();
             proc_.waitForFinished(5000);
         }
     }
+
+    // Stops the daemon in its tracks (it keeps its socket but answers nothing) and lets it go on.
+    bool freeze() { return signal(SIGSTOP); }
+    bool thaw() { return signal(SIGCONT); }
 
     // Runs pactl against this daemon: (success, standard output).
     std::pair<bool, QString> pactl(const QStringList& args) const {
@@ -82,6 +89,11 @@ public:
     }
 
 private:
+    bool signal(int sig) {
+        const qint64 pid = proc_.processId();
+        return pid > 0 && ::kill(static_cast<pid_t>(pid), sig) == 0;
+    }
+
     std::filesystem::path dir_;
     QProcess proc_;
 };
