@@ -99,6 +99,36 @@ TEST(InstanceLock, LockOfAKilledProcessIsFreed) {
     EXPECT_NE(InstanceLock::tryAcquire("TVYKCFGMAIN"), nullptr);
 }
 
+// The monitor starts the configuration program (and the other way round): a started program
+// must not inherit the lock, or it would keep it after its starter crashed, and no new starter
+// could run while it lives.
+TEST(InstanceLock, ProgramsStartedByTheHolderDoNotKeepTheLock) {
+    int pipeFds[2];
+    ASSERT_EQ(::pipe2(pipeFds, O_CLOEXEC), 0);
+    const pid_t holder = ::fork();
+    if (holder == 0) {
+        // The holder takes the lock, starts a program and dies without releasing anything.
+        auto lock = InstanceLock::tryAcquire("TVYKMONMAIN");
+        pid_t started = -1;
+        char sleepExe[] = "/bin/sleep";
+        char seconds[] = "60";
+        char* argv[] = {sleepExe, seconds, nullptr};
+        if (!lock || posix_spawn(&started, sleepExe, nullptr, nullptr, argv, environ) != 0) ::_exit(1);
+        (void)::write(pipeFds[1], &started, sizeof started);
+        ::_exit(0);
+    }
+    ::close(pipeFds[1]);
+    pid_t started = -1;
+    const bool gotPid = ::read(pipeFds[0], &started, sizeof started) == static_cast<ssize_t>(sizeof started);
+    ::close(pipeFds[0]);
+    int status = -1;
+    ::waitpid(holder, &status, 0);
+    ASSERT_TRUE(gotPid && WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_NE(InstanceLock::tryAcquire("TVYKMONMAIN"), nullptr) << "the started program holds the lock";
+    ::kill(started, SIGKILL);
+    ::waitpid(started, nullptr, 0);  // a grandchild: reaped by init, this only tidies up if it can
+}
+
 TEST(RuntimeDir, IsPrivateAndFollowsXdgRuntimeDir) {
     const auto base = vyk::test::freshDir("rt");
     vyk::test::ScopedEnv env("XDG_RUNTIME_DIR", base.string());

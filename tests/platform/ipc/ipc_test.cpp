@@ -1,17 +1,17 @@
 #include "platform/ipc/ipc.h"
 #include "platform/ipc/ipc_peer_thread.h"
+#include "support/wait.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QEventLoop>
 #include <QThread>
-#include <QTimer>
 
 #include <atomic>
 #include <cstring>
+#include <string>
 #include <functional>
 #include <mutex>
 #include <sys/socket.h>
@@ -26,18 +26,7 @@ using namespace vyk::platform::ipc;
 
 namespace {
 
-// Runs the event loop of this thread until pred holds or the time is up.
-bool waitFor(const std::function<bool()>& pred, int ms = 5000) {
-    QElapsedTimer t;
-    t.start();
-    while (!pred()) {
-        if (t.elapsed() > ms) return false;
-        QEventLoop loop;
-        QTimer::singleShot(2, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
-}
+using vyk::test::waitUntil;
 
 using Peer = vyk::test::IpcPeerThread;
 
@@ -73,7 +62,7 @@ TEST(Ipc, SendReturnsTheHandlersResultAndPostsArriveInOrder) {
     EXPECT_EQ(sendMessage("TVYKCFGMAIN", {7040, 3, 2}, &result), SendStatus::Delivered);
     EXPECT_EQ(result, 32);
     for (int i = 0; i < 50; ++i) EXPECT_TRUE(postMessage("TVYKCFGMAIN", {7042, 100 + i, 0}));
-    ASSERT_TRUE(waitFor([&] { return log.size() == 51; }));
+    ASSERT_TRUE(waitUntil([&] { return log.size() == 51; }));
     const auto items = log.get();
     for (int i = 0; i < 50; ++i) EXPECT_EQ(items[1 + i], 100 + i);
 }
@@ -151,7 +140,7 @@ TEST(Ipc, NestedSendIsServedDuringTheWaitAndPostsWait) {
         ASSERT_EQ(monSeen.size(), 1u) << "only the sent message is served during the wait";
         EXPECT_EQ(monSeen[0], 7035 * 100 + p % 5);
         EXPECT_TRUE(seenInSend[0]);
-        ASSERT_TRUE(waitFor([&] { return monSeen.size() == 2; }));
+        ASSERT_TRUE(waitUntil([&] { return monSeen.size() == 2; }));
         EXPECT_EQ(monSeen[1], 7042 * 100 + p % 5);
         EXPECT_FALSE(seenInSend[1]);
     }
@@ -179,7 +168,7 @@ TEST(Ipc, CrossingSendsNeverDeadlock) {
         if (sendMessage("TVYKCFGMAIN", {7040, 0, 0}) == SendStatus::Delivered) ++monDelivered;
     }
     // The peer's last send may still be waiting for us: serve it.
-    ASSERT_TRUE(waitFor([&] { return cfgDelivered == kRounds; }));
+    ASSERT_TRUE(waitUntil([&] { return cfgDelivered == kRounds; }));
     EXPECT_EQ(monDelivered, kRounds);
     EXPECT_EQ(monHandled.load(), kRounds);
     EXPECT_EQ(cfgHandled.load(), kRounds);
@@ -243,17 +232,47 @@ TEST(Ipc, RawFramesAsDocumented) {
         return fd;
     };
 
-    // Garbage is dropped and the endpoint goes on working.
-    int fd = connectRaw();
-    ASSERT_EQ(::send(fd, "hello", 5, 0), 5);
-    unsigned char reply[64];
-    EXPECT_EQ(::recv(fd, reply, sizeof reply, 0), 0) << "the connection is closed without an answer";
-    ::close(fd);
-
     const unsigned char sendFrame[32] = {
         'V', 'Y', 'K', '1',  1, 0, 0, 0,  0x7B, 0x1B, 0, 0,  0, 0, 0, 0,
         1, 0, 0, 0, 0, 0, 0, 0,  3, 0, 0, 0, 0, 0, 0, 0};
-    fd = connectRaw();
+    unsigned char reply[64];
+
+    // Whatever a local program writes that is not a whole valid frame is dropped without an
+    // answer, nothing reaches the handler, and the endpoint goes on working.
+    auto withKind = [&](unsigned char kind) {
+        std::string f(reinterpret_cast<const char*>(sendFrame), 32);
+        f[4] = static_cast<char>(kind);
+        return f;
+    };
+    const std::string bad[] = {
+        "hello",
+        std::string(reinterpret_cast<const char*>(sendFrame), 31),                    // cut short
+        std::string(reinterpret_cast<const char*>(sendFrame), 32) + "x",              // one byte too many
+        std::string(reinterpret_cast<const char*>(sendFrame), 32) + std::string(4000, '\1'),
+        "VYK2" + std::string(reinterpret_cast<const char*>(sendFrame) + 4, 28),     // wrong magic
+        withKind(0), withKind(4), withKind(0xFF),                                     // unknown kinds
+        withKind(3),                                                                  // a reply nobody asked for
+        std::string(1, '\0'),
+    };
+    for (const std::string& b : bad) {
+        const int fd = connectRaw();
+        ASSERT_EQ(::send(fd, b.data(), b.size(), 0), static_cast<ssize_t>(b.size()));
+        EXPECT_LE(::recv(fd, reply, sizeof reply, 0), 0) << "answered a frame of " << b.size() << " bytes";
+        ::close(fd);
+    }
+    // A program that connects and goes away without a word, or that writes a frame in two
+    // pieces (each is a packet of its own), changes nothing either.
+    ::close(connectRaw());
+    {
+        const int fd = connectRaw();
+        ASSERT_EQ(::send(fd, sendFrame, 16, 0), 16);
+        (void)::send(fd, sendFrame + 16, 16, MSG_NOSIGNAL);  // the first half may have ended it
+        EXPECT_LE(::recv(fd, reply, sizeof reply, 0), 0);
+        ::close(fd);
+    }
+    EXPECT_TRUE(log.get().empty());
+
+    int fd = connectRaw();
     ASSERT_EQ(::send(fd, sendFrame, 32, 0), 32);
     ASSERT_EQ(::recv(fd, reply, sizeof reply, 0), 32);
     ::close(fd);
@@ -293,7 +312,7 @@ TEST(Ipc, OtherUsersCannotConnect) {
         ::_exit(::recv(fd, reply, sizeof reply, 0) == 32 ? 1 : 0);
     }
     int status = -1;
-    ASSERT_TRUE(waitFor([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }));
+    ASSERT_TRUE(waitUntil([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }));
     ::chmod(dir.constData(), 0700);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0) << "another user got an answer";

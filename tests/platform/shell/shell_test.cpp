@@ -3,13 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QThread>
 
 #include <filesystem>
 
 #include "support/test_env.h"
+#include "support/wait.h"
 
 namespace fs = std::filesystem;
 using namespace vyk::platform;
@@ -21,16 +20,6 @@ void makeScript(const fs::path& p, const fs::path& marker) {
     vyk::test::writeText(p, "#!/bin/sh\npwd > '" + marker.string() + ".tmp' && mv '" + marker.string() + ".tmp' '" +
                                 marker.string() + "'\n");
     fs::permissions(p, fs::perms::owner_all);
-}
-
-bool waitForFile(const fs::path& p) {
-    QElapsedTimer t;
-    t.start();
-    while (!fs::exists(p)) {
-        if (t.elapsed() > 10000) return false;
-        QThread::msleep(5);
-    }
-    return true;
 }
 
 }  // namespace
@@ -54,7 +43,7 @@ TEST(Shell, StartsTheProgramInItsOwnFolder) {
     const fs::path marker = vyk::test::testRoot() / "started";
     makeScript(dir / "VykCfg", marker);
     ASSERT_TRUE(startProgram(QString::fromStdString(dir.string()), "VYKCFG.EXE"));
-    ASSERT_TRUE(waitForFile(marker));
+    ASSERT_TRUE(vyk::test::waitUntil([&] { return fs::exists(marker); }, 10000, false));
     QFile f(QString::fromStdString(marker.string()));
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(fs::path(f.readAll().trimmed().toStdString()), fs::canonical(dir));
