@@ -2,6 +2,7 @@
 // the addresses of the memory map, one write command each.
 
 #include "device/DeviceEncoders.h"
+#include "encoder_test_support.h"
 #include "device/DeviceProtocol.h"
 #include "device/uiHIDData.h"
 #include "sim/mouse_sim_server.h"
@@ -14,29 +15,9 @@
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-std::string hex(const Bytes& b, std::size_t n = SIZE_MAX)
-{
-    static const char digits[] = "0123456789ABCDEF";
-    std::string s;
-    for (std::size_t i = 0; i < b.size() && i < n; ++i) {
-        if (i) s += ' ';
-        s += digits[b[i] >> 4];
-        s += digits[b[i] & 15];
-    }
-    return s;
-}
-
-TMACROKEY action(int type, int state, int v1, int v2)
-{
-    TMACROKEY a{};
-    a.nKeyType = static_cast<std::uint16_t>(type);
-    a.nKeyState = static_cast<std::uint16_t>(state);
-    a.VALUE1 = static_cast<std::uint8_t>(v1);
-    a.VALUE2 = static_cast<std::uint8_t>(v2);
-    return a;
-}
+using enctest::action;
+using enctest::Bytes;
+using enctest::hex;
 
 class EncoderWriteTest : public testing::Test {
 protected:

@@ -1,4 +1,5 @@
 #include "device/DeviceEncoders.h"
+#include "encoder_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -10,39 +11,14 @@
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-std::string hex(const std::uint8_t* p, std::size_t n)
-{
-    static const char digits[] = "0123456789ABCDEF";
-    std::string s;
-    for (std::size_t i = 0; i < n; ++i) {
-        if (i) s += ' ';
-        s += digits[p[i] >> 4];
-        s += digits[p[i] & 15];
-    }
-    return s;
-}
-
-std::string hex(const Bytes& b)
-{
-    return hex(b.data(), b.size());
-}
+using enctest::action;
+using enctest::Bytes;
+using enctest::hex;
 
 // A zeroed profile on the heap (it is 139 KiB), so that a write past a record shows up.
 std::unique_ptr<TMouseProfileInfo> newProfile()
 {
     return std::make_unique<TMouseProfileInfo>();
-}
-
-TMACROKEY action(int type, int state, int v1, int v2)
-{
-    TMACROKEY a{};
-    a.nKeyType = static_cast<std::uint16_t>(type);
-    a.nKeyState = static_cast<std::uint16_t>(state);
-    a.VALUE1 = static_cast<std::uint8_t>(v1);
-    a.VALUE2 = static_cast<std::uint8_t>(v2);
-    return a;
 }
 
 void setActions(TMACROKEYINFO& m, std::initializer_list<TMACROKEY> actions)
