@@ -22,4 +22,9 @@ bool splitCollectionPath(const std::string& path, std::string& node, std::size_t
 bool completeInputReport(const HidCollection& caps, const std::uint8_t* data, std::size_t length,
                          bool exactLength, std::uint8_t* buffer, std::size_t capacity, std::size_t& outLength);
 
+// Blocks until fd has input, a hang-up or an error, or stopFd (an eventfd, or -1 for none) is
+// signalled. Returns fd's poll events (non-zero), 0 when stopped, or -1 with errno set when
+// poll itself fails. Interruptions by signals are retried.
+int waitForInputOrStop(int fd, int stopFd);
+
 }  // namespace vyk::platform::hid::detail

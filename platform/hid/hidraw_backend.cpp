@@ -53,6 +53,19 @@ bool splitCollectionPath(const std::string& path, std::string& node, std::size_t
     return true;
 }
 
+int waitForInputOrStop(int fd, int stopFd) {
+    for (;;) {
+        pollfd p[2] = {{fd, POLLIN, 0}, {stopFd, POLLIN, 0}};
+        const int r = ::poll(p, stopFd >= 0 ? 2 : 1, -1);
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            return -1;
+        }
+        if (stopFd >= 0 && (p[1].revents & POLLIN)) return 0;
+        if (p[0].revents != 0) return p[0].revents;
+    }
+}
+
 bool completeInputReport(const HidCollection& caps, const std::uint8_t* data, std::size_t length, bool exactLength,
                          std::uint8_t* buffer, std::size_t capacity, std::size_t& outLength) {
     outLength = 0;
@@ -159,16 +172,12 @@ public:
 
     ReadResult readInput(std::uint8_t* buffer, std::size_t capacity, int stopFd) override {
         for (;;) {
-            pollfd p[2] = {{fd_, POLLIN, 0}, {stopFd, POLLIN, 0}};
-            const int r = ::poll(p, stopFd >= 0 ? 2 : 1, -1);
-            if (r < 0) {
-                if (errno == EINTR) continue;
-                return {ReadResult::Failed, 0, errnoToError(errno)};
-            }
-            if (stopFd >= 0 && (p[1].revents & POLLIN)) return {ReadResult::Stopped, 0, kErrorOperationAborted};
-            if (p[0].revents & (POLLERR | POLLHUP | POLLNVAL))
+            const int events = waitForInputOrStop(fd_, stopFd);
+            if (events < 0) return {ReadResult::Failed, 0, errnoToError(errno)};
+            if (events == 0) return {ReadResult::Stopped, 0, kErrorOperationAborted};
+            if (events & (POLLERR | POLLHUP | POLLNVAL))
                 return {ReadResult::Failed, 0, kErrorDeviceNotConnected};
-            if (!(p[0].revents & POLLIN)) continue;
+            if (!(events & POLLIN)) continue;
             const ssize_t n = ::read(fd_, scratch_.data(), scratch_.size());
             if (n < 0) {
                 if (errno == EAGAIN || errno == EINTR) continue;

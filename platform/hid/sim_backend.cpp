@@ -87,14 +87,10 @@ public:
                 continue;
             }
             if (gone_) return {ReadResult::Failed, 0, kErrorDeviceNotConnected};
-            pollfd p[2] = {{fd_, POLLIN, 0}, {stopFd, POLLIN, 0}};
-            const int r = ::poll(p, stopFd >= 0 ? 2 : 1, -1);
-            if (r < 0) {
-                if (errno == EINTR) continue;
-                return {ReadResult::Failed, 0, errnoToError(errno)};
-            }
-            if (stopFd >= 0 && (p[1].revents & POLLIN)) return {ReadResult::Stopped, 0, kErrorOperationAborted};
-            if (!(p[0].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+            const int events = waitForInputOrStop(fd_, stopFd);
+            if (events < 0) return {ReadResult::Failed, 0, errnoToError(errno)};
+            if (events == 0) return {ReadResult::Stopped, 0, kErrorOperationAborted};
+            if (!(events & (POLLIN | POLLHUP | POLLERR))) continue;
             simwire::FrameHeader h;
             const int got = simwire::recvFrame(fd_, h, payload_, 0);
             if (got == 0 || (got < 0 && errno != ETIMEDOUT && errno != EAGAIN)) {
