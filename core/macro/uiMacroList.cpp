@@ -211,26 +211,21 @@ void TuiMacroClass::GetMacroKeyInfoList(TMACROKEYINFOLIST& aMacroKeyInfoList) co
 // inserted into itself), which every accepted insertion saves back into. A position past the
 // end of the action array can take no action, so aIndex + k never needs to go beyond it.
 void TuiMacroClass::InsertMacro(const TMACROKEYINFO& aMacroKeyInfo, int aIndex) {
-    if (!FCurrentMacroAction) return;
-    const TMACROKEYINFO source = aMacroKeyInfo;
-    const int n = TuiActionsClass::StoredActionCount(source);
-    if (aIndex >= 0 && aIndex < TuiActionsClass::kMaxActions) {
-        for (int k = 0; k < n; ++k) {
-            if (FCurrentMacroAction->IsFull()) break;
-            FCurrentMacroAction->InsertAction(source.MacroList[k], aIndex + k);
-        }
-    }
-    SelectMacroAction(FMacroListIndex);
+    insertActionsOf(aMacroKeyInfo, aIndex, &TuiActionsClass::InsertAction);
 }
 
 void TuiMacroClass::InsertMacroAfter(const TMACROKEYINFO& aMacroKeyInfo, int aIndex) {
+    insertActionsOf(aMacroKeyInfo, aIndex, &TuiActionsClass::InsertActionAfter);
+}
+
+void TuiMacroClass::insertActionsOf(const TMACROKEYINFO& aMacroKeyInfo, int aIndex, InsertOne insertOne) {
     if (!FCurrentMacroAction) return;
     const TMACROKEYINFO source = aMacroKeyInfo;
     const int n = TuiActionsClass::StoredActionCount(source);
     if (aIndex >= 0 && aIndex < TuiActionsClass::kMaxActions) {
         for (int k = 0; k < n; ++k) {
             if (FCurrentMacroAction->IsFull()) break;
-            FCurrentMacroAction->InsertActionAfter(source.MacroList[k], aIndex + k);
+            (FCurrentMacroAction.get()->*insertOne)(source.MacroList[k], aIndex + k);
         }
     }
     SelectMacroAction(FMacroListIndex);

@@ -117,6 +117,9 @@ public:
     const std::vector<TMACROKEYINFO>& MacroKeyInfoList() const { return FMacroKeyInfoList; }
 
 private:
+    // Inserts the actions of a copy of aMacroKeyInfo one by one from aIndex on.
+    using InsertOne = void (TuiActionsClass::*)(const TMACROKEY&, int);
+    void insertActionsOf(const TMACROKEYINFO& aMacroKeyInfo, int aIndex, InsertOne insertOne);
     void RenumberMacros();
     void AfterListChanged(int aBoundMacroNewIndex);
     void ReplaceList(std::vector<TMACROKEYINFO> aList);

@@ -89,6 +89,16 @@ QStringList entriesOf(const QString& folder, QDir::Filters filter) {
     return QDir(folder).entryList(filter | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
+// The bytes of a value's file; a file that cannot be read is a registry error naming the value.
+QByteArray readValueBytes(const QString& file, const QString& name, const QString& keyPath) {
+    try {
+        return readWholeFile(file);
+    } catch (const FileError& e) {
+        throw RegistryError(QStringLiteral("Cannot read value \"%1\" of key \"%2\": %3")
+                                .arg(name, keyPath, QString::fromStdString(e.what())));
+    }
+}
+
 }  // namespace
 
 RegistryError::RegistryError(const QString& message) : std::runtime_error(message.toStdString()) {}
@@ -191,12 +201,7 @@ std::optional<QByteArray> RegistryKey::readBinary(const QString& name) const {
         throw RegistryError(QStringLiteral("Invalid data type for \"%1\" in key \"%2\": %3 is not binary data")
                                 .arg(name, keyPath_, QLatin1String(typeName(f->type))));
     }
-    try {
-        return readWholeFile(f->file);
-    } catch (const FileError& e) {
-        throw RegistryError(QStringLiteral("Cannot read value \"%1\" of key \"%2\": %3")
-                                .arg(name, keyPath_, QString::fromStdString(e.what())));
-    }
+    return readValueBytes(f->file, name, keyPath_);
 }
 
 std::optional<std::uint32_t> RegistryKey::readDword(const QString& name) const {
@@ -206,12 +211,7 @@ std::optional<std::uint32_t> RegistryKey::readDword(const QString& name) const {
         throw RegistryError(QStringLiteral("Invalid data type for \"%1\" in key \"%2\": %3 is not a 32-bit number")
                                 .arg(name, keyPath_, QLatin1String(typeName(f->type))));
     }
-    QByteArray bytes;
-    try {
-        bytes = readWholeFile(f->file);
-    } catch (const FileError& e) {
-        throw RegistryError(QString::fromStdString(e.what()));
-    }
+    const QByteArray bytes = readValueBytes(f->file, name, keyPath_);
     if (bytes.size() != 4) {
         throw RegistryError(QStringLiteral("Value \"%1\" of key \"%2\" is damaged: %3 bytes instead of 4")
                                 .arg(name, keyPath_).arg(bytes.size()));
@@ -227,12 +227,7 @@ std::optional<QString> RegistryKey::readString(const QString& name) const {
         throw RegistryError(QStringLiteral("Invalid data type for \"%1\" in key \"%2\": %3 is not text")
                                 .arg(name, keyPath_, QLatin1String(typeName(f->type))));
     }
-    QByteArray bytes;
-    try {
-        bytes = readWholeFile(f->file);
-    } catch (const FileError& e) {
-        throw RegistryError(QString::fromStdString(e.what()));
-    }
+    const QByteArray bytes = readValueBytes(f->file, name, keyPath_);
     QStringDecoder d(QStringDecoder::Utf16LE);
     QString text = d.decode(bytes);
     const qsizetype nul = text.indexOf(QChar(0));
