@@ -86,6 +86,7 @@ private:
     void handleKey(const XIRawEvent* e, bool press);
     void handleButton(const XIRawEvent* e, bool press);
     void handleMotion(const XIRawEvent* e);
+    MouseHookRecord pointerRecord(const XIRawEvent* e);
     bool fromXTest(int deviceId);
     void loadKeyState();
     void releaseGrab();
@@ -274,20 +275,14 @@ void X11Hook::handleButton(const XIRawEvent* e, bool press) {
     // A wheel notch is one press and one release; it is one wheel message.
     if ((message == MSG_MOUSEWHEEL || message == MSG_MOUSEHWHEEL) && !press) return;
 
-    MouseHookRecord rec{};
-    Window rootRet = 0;
-    Window child = 0;
-    int wx = 0;
-    int wy = 0;
-    unsigned mask = 0;
-    XQueryPointer(dpy_, root_, &rootRet, &child, &rec.x, &rec.y, &wx, &wy, &mask);
+    MouseHookRecord rec = pointerRecord(e);
     rec.mouseData = static_cast<std::uint32_t>(static_cast<std::uint16_t>(static_cast<std::int16_t>(data))) << 16;
-    rec.flags = fromXTest(e->sourceid) ? MOUSE_FLAG_INJECTED : 0;
-    rec.time = static_cast<std::uint32_t>(e->time);
     deliver(message, &rec);
 }
 
-void X11Hook::handleMotion(const XIRawEvent* e) {
+// A mouse record for a raw event: where the pointer is now, whether the event came from
+// XTEST, and the server time.
+MouseHookRecord X11Hook::pointerRecord(const XIRawEvent* e) {
     MouseHookRecord rec{};
     Window rootRet = 0;
     Window child = 0;
@@ -297,6 +292,11 @@ void X11Hook::handleMotion(const XIRawEvent* e) {
     XQueryPointer(dpy_, root_, &rootRet, &child, &rec.x, &rec.y, &wx, &wy, &mask);
     rec.flags = fromXTest(e->sourceid) ? MOUSE_FLAG_INJECTED : 0;
     rec.time = static_cast<std::uint32_t>(e->time);
+    return rec;
+}
+
+void X11Hook::handleMotion(const XIRawEvent* e) {
+    MouseHookRecord rec = pointerRecord(e);
     deliver(MSG_MOUSEMOVE, &rec);
 }
 
