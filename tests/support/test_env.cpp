@@ -46,6 +46,12 @@ void writeText(const fs::path& p, const std::string& text) {
     writeBytes(p, std::vector<std::uint8_t>(text.begin(), text.end()));
 }
 
+int openDescriptorCount() {
+    int n = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator("/proc/self/fd")) ++n;
+    return n;
+}
+
 void isolateEnvironment() {
     std::string tmpl = (fs::temp_directory_path() / "vyk-test-XXXXXX").string();
     if (::mkdtemp(tmpl.data()) == nullptr) throw std::runtime_error("mkdtemp failed");

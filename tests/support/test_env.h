@@ -21,6 +21,9 @@ std::vector<std::uint8_t> readBytes(const std::filesystem::path& p);
 void writeBytes(const std::filesystem::path& p, const std::vector<std::uint8_t>& bytes);
 void writeText(const std::filesystem::path& p, const std::string& text);
 
+// How many file descriptors this process has open (to catch leaked connections).
+int openDescriptorCount();
+
 // Sets up the isolated environment; called once by the test main before anything else.
 void isolateEnvironment();
 

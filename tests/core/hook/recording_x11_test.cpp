@@ -99,17 +99,8 @@ TEST_F(HookRecordingX11, MacroWithDelaysAndTheKeyboardHeldFromOtherPrograms) {
     EXPECT_EQ(stopped[2], std::make_tuple(1, 0, 0x41));
 }
 
-int openDescriptors() {
-    int n = 0;
-    if (DIR* d = opendir("/proc/self/fd")) {
-        while (readdir(d) != nullptr) ++n;
-        closedir(d);
-    }
-    return n;
-}
-
 TEST_F(HookRecordingX11, AClientDestroyedWhileRecordingLeavesNoHookBehind) {
-    const int before = openDescriptors();
+    const int before = vyk::test::openDescriptorCount();
     {
         TuiHook hook;
         hook.OnRecordKeyboardMacroKeyEx = [](int, int, int, int, double, std::uint32_t, const QString&, const QString&,
@@ -121,7 +112,7 @@ TEST_F(HookRecordingX11, AClientDestroyedWhileRecordingLeavesNoHookBehind) {
         ASSERT_TRUE(xdotool({"key", "a"}));
         ASSERT_TRUE(waitUntil([&] { return hook.MacroKeyList().Count() >= 2; }));
     }
-    EXPECT_EQ(openDescriptors(), before);
+    EXPECT_EQ(vyk::test::openDescriptorCount(), before);
     EXPECT_TRUE(keyboardGrabbable(server_->display()));
     ASSERT_TRUE(xdotool({"key", "b", "click", "1"}));
     QCoreApplication::processEvents();

@@ -3,6 +3,7 @@
 // unloading while hooks are enabled, a lost X connection, and the in-application backend used
 // where there is no X server.
 
+#include "support/test_env.h"
 #include "support/xvfb_server.h"
 #include "x_probe.h"
 
@@ -86,15 +87,6 @@ public:
 private:
     void* handle_ = nullptr;
 };
-
-int openDescriptors() {
-    int n = 0;
-    if (DIR* d = opendir("/proc/self/fd")) {
-        while (readdir(d) != nullptr) ++n;
-        closedir(d);
-    }
-    return n;
-}
 
 using HookLibraryX11 = XvfbTest;
 
@@ -278,13 +270,13 @@ TEST_F(HookLibraryX11, DisablingInsideTheCallbackStopsFurtherEvents) {
 }
 
 TEST_F(HookLibraryX11, UnloadingWithHooksEnabledLeavesNothingBehind) {
-    const int before = openDescriptors();
+    const int before = vyk::test::openDescriptorCount();
     Library lib;
     ASSERT_EQ(lib.hookKeyboard(), 1);
     ASSERT_EQ(lib.hookMouse(), 1);
-    EXPECT_GT(openDescriptors(), before);
+    EXPECT_GT(vyk::test::openDescriptorCount(), before);
     lib.unload();   // no Disable first
-    EXPECT_EQ(openDescriptors(), before);
+    EXPECT_EQ(vyk::test::openDescriptorCount(), before);
     // Events after the unload reach nothing (a callback into freed code would crash here).
     ASSERT_TRUE(xdotool({"key", "a", "click", "1"}));
     QCoreApplication::processEvents();
@@ -294,13 +286,13 @@ TEST_F(HookLibraryX11, UnloadingWithHooksEnabledLeavesNothingBehind) {
 
 TEST_F(HookLibraryX11, ALostServerEndsTheHookCleanly) {
     Library lib;
-    const int before = openDescriptors();
+    const int before = vyk::test::openDescriptorCount();
     ASSERT_EQ(lib.hookKeyboard(), 1);
     ASSERT_TRUE(xdotool({"key", "a"}));
     ASSERT_TRUE(waitUntil([&] { return lib.keys.size() >= 2; }));
     server_->stop();
     // The library notices, closes its connection and the program runs on.
-    ASSERT_TRUE(waitUntil([&] { return openDescriptors() == before; }));
+    ASSERT_TRUE(waitUntil([&] { return vyk::test::openDescriptorCount() == before; }));
     EXPECT_EQ(lib.disableKeyboard(), 1);
     EXPECT_EQ(lib.keyState(0x41), 0);
 }
