@@ -595,25 +595,19 @@ void TDM::uiProfileGame1RestoreToDefault(TuiProfileStream& AStream) { restoreGam
 void TDM::uiProfileGame2RestoreToDefault(TuiProfileStream& AStream) { restoreGame(AStream, 1); }
 void TDM::uiProfileGame3RestoreToDefault(TuiProfileStream& AStream) { restoreGame(AStream, 2); }
 
-void TDM::uiProfileGame4RestoreToDefault(TuiProfileStream& AStream) {
+// Games 4 and 5 are game 3 with their own colour and current DPI level.
+void TDM::restoreGameLikeGame3(TuiProfileStream& AStream, int AGame) {
     uiProfileGame3RestoreToDefault(AStream);
-    editInStream<TMouseProfileInfo>(AStream, [](TMouseProfileInfo& p) {
-        p.ConfigInfo.LEDConfig.R = kGameLooks[3].r;
-        p.ConfigInfo.LEDConfig.G = kGameLooks[3].g;
-        p.ConfigInfo.LEDConfig.B = kGameLooks[3].b;
-        p.ConfigInfo.CurrentCPIIndex = kGameLooks[3].level;
+    editInStream<TMouseProfileInfo>(AStream, [AGame](TMouseProfileInfo& p) {
+        p.ConfigInfo.LEDConfig.R = kGameLooks[AGame].r;
+        p.ConfigInfo.LEDConfig.G = kGameLooks[AGame].g;
+        p.ConfigInfo.LEDConfig.B = kGameLooks[AGame].b;
+        p.ConfigInfo.CurrentCPIIndex = kGameLooks[AGame].level;
     });
 }
 
-void TDM::uiProfileGame5RestoreToDefault(TuiProfileStream& AStream) {
-    uiProfileGame3RestoreToDefault(AStream);
-    editInStream<TMouseProfileInfo>(AStream, [](TMouseProfileInfo& p) {
-        p.ConfigInfo.LEDConfig.R = kGameLooks[4].r;
-        p.ConfigInfo.LEDConfig.G = kGameLooks[4].g;
-        p.ConfigInfo.LEDConfig.B = kGameLooks[4].b;
-        p.ConfigInfo.CurrentCPIIndex = kGameLooks[4].level;
-    });
-}
+void TDM::uiProfileGame4RestoreToDefault(TuiProfileStream& AStream) { restoreGameLikeGame3(AStream, 3); }
+void TDM::uiProfileGame5RestoreToDefault(TuiProfileStream& AStream) { restoreGameLikeGame3(AStream, 4); }
 
 void TDM::uiProfileTestRestoreToDefault(TuiProfileStream& AStream) {
     if (AStream.empty()) return;

@@ -155,6 +155,7 @@ private:
     void fallBackToDefaults(TuiProfile* AComponent);
     void fallBackSwitch();
     void restoreGame(TuiProfileStream& AStream, int AGame);
+    void restoreGameLikeGame3(TuiProfileStream& AStream, int AGame);
 };
 
 // The program's data module.
