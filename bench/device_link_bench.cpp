@@ -3,7 +3,7 @@
 //  - the round trip of one 1024-byte memory write and one 42-byte read (a DPI table), with the
 //    USB full-speed timing model on (what a real mouse would take) and off (our own cost).
 
-#include "device/DeviceProtocol.h"
+#include "core/device/DeviceProtocol.h"
 #include "sim/mouse_sim_server.h"
 
 #include <benchmark/benchmark.h>

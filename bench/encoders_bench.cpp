@@ -1,7 +1,7 @@
 // Encoding cost of one APPLY: five profiles (working copy, device order, button, DPI and
 // polling-rate blocks) and thirty macros of 59 actions, the most a block holds.
 
-#include "device/DeviceEncoders.h"
+#include "core/device/DeviceEncoders.h"
 
 #include <benchmark/benchmark.h>
 

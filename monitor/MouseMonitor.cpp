@@ -1,19 +1,19 @@
-#include "MouseMonitor.h"
+#include "monitor/MouseMonitor.h"
 
-#include "defs/pubunit_norvane.h"
-#include "device/uiHIDData.h"
-#include "device/uiHIDEvent.h"
-#include "hook/uiHook.h"
-#include "language/uiLanguage.h"
-#include "language/vgLang.h"
+#include "core/defs/pubunit_norvane.h"
+#include "core/device/uiHIDData.h"
+#include "core/device/uiHIDEvent.h"
+#include "core/hook/uiHook.h"
+#include "core/language/uiLanguage.h"
+#include "core/language/vgLang.h"
 #include "platform/audio/microphone_mute.h"
-#include "platform/dialogs/message_box.h"
+#include "platform/diag/diag.h"
 #include "platform/ipc/ipc.h"
 #include "platform/ipc/vyk_messages.h"
 #include "platform/paths/paths.h"
 #include "platform/registry/registry.h"
 #include "platform/shell/shell.h"
-#include "store/DMUnit.h"
+#include "core/store/DMUnit.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,10 +1,10 @@
 // VykMon: the tray monitor.
-#include "MouseMonitor.h"
+#include "monitor/MouseMonitor.h"
 
-#include "defs/pubunit_norvane.h"
+#include "core/defs/pubunit_norvane.h"
 #include "platform/dialogs/message_box.h"
 #include "platform/instance/instance_lock.h"
-#include "store/DMUnit.h"
+#include "core/store/DMUnit.h"
 
 #include <QApplication>
 
@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(MONITOR_APP_TITLE);
+    vyk::platform::installMessageBoxErrorReporter();
     // The window is never shown, so closing windows must not end the program: only Exit does.
     QApplication::setQuitOnLastWindowClosed(false);
 

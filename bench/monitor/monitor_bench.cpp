@@ -7,10 +7,10 @@
 // Run from a release build: build/bench-bin/vyk_monitor_bench
 #include <benchmark/benchmark.h>
 
-#include "defs/pubunit_norvane.h"
+#include "core/defs/pubunit_norvane.h"
 #include "platform/registry/registry.h"
 #include "sim/mouse_sim_server.h"
-#include "store/DMUnit.h"
+#include "core/store/DMUnit.h"
 
 #include <QByteArray>
 #include <QCoreApplication>

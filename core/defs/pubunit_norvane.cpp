@@ -1,3 +1,3 @@
-#include "defs/pubunit_norvane.h"
+#include "core/defs/pubunit_norvane.h"
 
 USAGE_AND_PAGE ConfigUsageAndPage{0, 0};

@@ -13,7 +13,7 @@
 // Text fields are fixed arrays of UTF-16 code units; read and write them only through the
 // helpers of defs/record_text.h.
 
-#include "defs/record_text.h"
+#include "core/defs/record_text.h"
 
 #include <QLatin1String>
 #include <QString>

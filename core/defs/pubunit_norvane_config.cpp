@@ -1,4 +1,4 @@
-#include "defs/pubunit_norvane_config.h"
+#include "core/defs/pubunit_norvane_config.h"
 
 #include "platform/ini/ini_file.h"
 #include "platform/paths/paths.h"

@@ -4,7 +4,7 @@
 // config.ini sits beside the executable; a missing file or key gives the defaults below.
 // Nothing in either program writes it.
 
-#include "defs/pubunit_norvane.h"
+#include "core/defs/pubunit_norvane.h"
 
 #include <QString>
 

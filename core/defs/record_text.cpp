@@ -1,4 +1,4 @@
-#include "defs/record_text.h"
+#include "core/defs/record_text.h"
 
 #include <algorithm>
 

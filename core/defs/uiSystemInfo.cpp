@@ -1,4 +1,4 @@
-#include "defs/uiSystemInfo.h"
+#include "core/defs/uiSystemInfo.h"
 
 namespace {
 constexpr std::uint32_t kPlatform9x = 1;

@@ -1,4 +1,4 @@
-#include "defs/uiThread.h"
+#include "core/defs/uiThread.h"
 
 #include <QCoreApplication>
 #include <QString>
@@ -10,7 +10,7 @@
 #include <system_error>
 #include <thread>
 
-#include "platform/dialogs/message_box.h"
+#include "platform/diag/diag.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "device/DeviceEncoders.h"
+#include "core/device/DeviceEncoders.h"
 
-#include "defs/uiKeyCode.h"
-#include "device/DeviceProtocol.h"
+#include "core/defs/uiKeyCode.h"
+#include "core/device/DeviceProtocol.h"
 
 #include <algorithm>
 #include <cstring>

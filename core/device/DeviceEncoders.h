@@ -7,7 +7,7 @@
 // of range are clamped so nothing is ever read or written outside a record or a block (see
 // each function for what it does with such values).
 
-#include "defs/pubunit_norvane.h"
+#include "core/defs/pubunit_norvane.h"
 
 #include <array>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "device/DeviceProtocol.h"
+#include "core/device/DeviceProtocol.h"
 
 #include "platform/hid/hid_errors.h"
 

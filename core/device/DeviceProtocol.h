@@ -13,7 +13,7 @@
 // 0 or the error code of the HID call; arguments that cannot be sent (too long, an address
 // outside the 16-bit memory) are refused with 87 before anything is sent.
 
-#include "device/uiHIDData.h"
+#include "core/device/uiHIDData.h"
 
 #include <array>
 #include <cstddef>

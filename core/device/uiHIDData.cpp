@@ -1,6 +1,6 @@
-#include "device/uiHIDData.h"
+#include "core/device/uiHIDData.h"
 
-#include "platform/dialogs/message_box.h"
+#include "platform/diag/diag.h"
 #include "platform/hid/hid_device.h"
 #include "platform/ini/ini_file.h"
 #include "platform/paths/paths.h"

@@ -13,7 +13,7 @@
 // calling thread, or on its own thread with FastOnData or OnDeviceNotConnected): that one ends
 // as soon as the handler returns, and delivers nothing more.
 
-#include "defs/pubunit_norvane.h"
+#include "core/defs/pubunit_norvane.h"
 #include "platform/hid/hid_descriptor.h"
 
 #include <QObject>

@@ -1,7 +1,7 @@
-#include "device/uiHIDEvent.h"
+#include "core/device/uiHIDEvent.h"
 
 #include "platform/devnotify/device_notifier.h"
-#include "platform/dialogs/message_box.h"
+#include "platform/diag/diag.h"
 
 #include <QMetaObject>
 #include <QTimer>

@@ -1,4 +1,4 @@
-#include "driver/uiStdCmd.h"
+#include "core/driver/uiStdCmd.h"
 
 #include <QThread>
 #include <QTimer>
@@ -7,9 +7,9 @@
 #include <exception>
 #include <pthread.h>
 
-#include "defs/pubunit_norvane_config.h"
-#include "defs/uiSystemInfo.h"
-#include "platform/dialogs/message_box.h"
+#include "core/defs/pubunit_norvane_config.h"
+#include "core/defs/uiSystemInfo.h"
+#include "platform/diag/diag.h"
 #include "platform/ini/ini_file.h"
 #include "platform/paths/paths.h"
 

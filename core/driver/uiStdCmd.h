@@ -29,7 +29,7 @@
 #include <thread>
 #include <vector>
 
-#include "device/uiHIDEvent.h"
+#include "core/device/uiHIDEvent.h"
 #include "platform/driverctl/driver_control.h"
 #include "platform/driverctl/sync_event.h"
 

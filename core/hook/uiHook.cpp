@@ -1,6 +1,7 @@
-#include "hook/uiHook.h"
+#include "core/hook/uiHook.h"
 
-#include "defs/uiKeyCode.h"
+#include "core/defs/uiKeyCode.h"
+#include "platform/diag/diag.h"
 #include "platform/dialogs/message_box.h"
 #include "platform/paths/paths.h"
 

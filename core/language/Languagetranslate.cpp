@@ -1,6 +1,6 @@
-#include "language/Languagetranslate.h"
+#include "core/language/Languagetranslate.h"
 
-#include "language/uiLanguage.h"
+#include "core/language/uiLanguage.h"
 #include "platform/dialogs/message_box.h"
 
 #include <QComboBox>

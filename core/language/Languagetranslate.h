@@ -5,7 +5,7 @@
 // executable. It is a design tool: it opens when `Active` of a designing TuiLanguage is set,
 // or standalone on the language file beside the executable.
 
-#include "language/localeNames.h"
+#include "core/language/localeNames.h"
 
 #include <QDialog>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "language/localeNames.h"
+#include "core/language/localeNames.h"
 
 #include <algorithm>
 #include <optional>

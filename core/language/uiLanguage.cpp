@@ -1,6 +1,7 @@
-#include "language/uiLanguage.h"
+#include "core/language/uiLanguage.h"
 
-#include "language/Languagetranslate.h"
+#include "core/language/Languagetranslate.h"
+#include "platform/diag/diag.h"
 #include "platform/dialogs/message_box.h"
 #include "platform/paths/paths.h"
 

@@ -22,8 +22,8 @@
 //
 // UI thread only.
 
-#include "language/localeNames.h"
-#include "language/vgLang.h"
+#include "core/language/localeNames.h"
+#include "core/language/vgLang.h"
 
 #include <QPointer>
 #include <QSet>

@@ -1,4 +1,4 @@
-#include "language/vgLang.h"
+#include "core/language/vgLang.h"
 
 #include "platform/paths/file_io.h"
 

@@ -1,6 +1,6 @@
-#include "macro/uiMacroActions.h"
+#include "core/macro/uiMacroActions.h"
 
-#include "macro/uiMacroList.h"
+#include "core/macro/uiMacroList.h"
 
 #include <algorithm>
 #include <bitset>

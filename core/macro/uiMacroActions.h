@@ -8,7 +8,7 @@
 //
 // UI thread only.
 
-#include "defs/pubunit_norvane.h"
+#include "core/defs/pubunit_norvane.h"
 
 #include <cstdint>
 #include <vector>

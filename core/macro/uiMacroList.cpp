@@ -1,6 +1,6 @@
-#include "macro/uiMacroList.h"
+#include "core/macro/uiMacroList.h"
 
-#include "defs/record_text.h"
+#include "core/defs/record_text.h"
 #include "platform/paths/file_io.h"
 #include "platform/paths/paths.h"
 

@@ -12,8 +12,8 @@
 //
 // UI thread only.
 
-#include "defs/pubunit_norvane.h"
-#include "macro/uiMacroActions.h"
+#include "core/defs/pubunit_norvane.h"
+#include "core/macro/uiMacroActions.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
-#include "macro/uiMacroSet.h"
+#include "core/macro/uiMacroSet.h"
 
-#include "defs/record_text.h"
-#include "platform/dialogs/message_box.h"
+#include "core/defs/record_text.h"
+#include "platform/diag/diag.h"
 #include "platform/paths/file_io.h"
 
 #include <QFile>

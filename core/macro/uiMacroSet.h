@@ -18,8 +18,8 @@
 //
 // UI thread only.
 
-#include "defs/pubunit_norvane.h"
-#include "macro/uiMacroList.h"
+#include "core/defs/pubunit_norvane.h"
+#include "core/macro/uiMacroList.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,9 +1,9 @@
-#include "store/DMUnit.h"
+#include "core/store/DMUnit.h"
 
-#include "defs/pubunit_norvane_config.h"
-#include "defs/record_bytes.h"
-#include "defs/record_text.h"
-#include "platform/dialogs/message_box.h"
+#include "core/defs/pubunit_norvane_config.h"
+#include "core/defs/record_bytes.h"
+#include "core/defs/record_text.h"
+#include "platform/diag/diag.h"
 #include "platform/paths/file_io.h"
 #include "platform/paths/paths.h"
 

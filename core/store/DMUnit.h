@@ -17,8 +17,8 @@
 // reach the store raise vyk::platform::RegistryError or vyk::platform::FileError; nothing is
 // lost silently. UI thread only.
 
-#include "defs/pubunit_norvane.h"
-#include "store/uiProfile.h"
+#include "core/defs/pubunit_norvane.h"
+#include "core/store/uiProfile.h"
 
 #include <QList>
 #include <QObject>

@@ -1,11 +1,11 @@
-#include "store/Function_Norvanes.h"
+#include "core/store/Function_Norvanes.h"
 
-#include "defs/pubunit_norvane.h"
+#include "core/defs/pubunit_norvane.h"
 #include "platform/dialogs/message_box.h"
 #include "platform/paths/file_io.h"
 #include "platform/paths/paths.h"
-#include "store/DMUnit.h"
-#include "store/uiProfile.h"
+#include "core/store/DMUnit.h"
+#include "core/store/uiProfile.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "store/uiProfile.h"
+#include "core/store/uiProfile.h"
 
 #include "platform/paths/file_io.h"
 #include "platform/paths/paths.h"

@@ -1,6 +1,6 @@
 #include "platform/audio/microphone_mute.h"
 
-#include "platform/dialogs/message_box.h"
+#include "platform/diag/diag.h"
 
 #include <pulse/pulseaudio.h>
 

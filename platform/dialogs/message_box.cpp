@@ -1,12 +1,10 @@
 #include "platform/dialogs/message_box.h"
 
+#include "platform/diag/diag.h"
+
 #include <QApplication>
-#include <QFile>
 #include <QMessageBox>
-#include <QMutex>
-#include <QMutexLocker>
 #include <cstdio>
-#include <cstdlib>
 
 namespace vyk::platform {
 
@@ -49,40 +47,8 @@ void messageBox(const QString& caption, const QString& text, MessageIcon icon, Q
 
 void showMessage(const QString& text) { messageBox(applicationTitle(), text); }
 
-void reportException(const std::exception& e) {
-    messageBox(applicationTitle(), QString::fromUtf8(e.what()), MessageIcon::Error);
-}
-
-void reportUnknownException() {
-    messageBox(applicationTitle(), QStringLiteral("Unknown error"), MessageIcon::Error);
-}
-
-bool guarded(const std::function<void()>& fn) {
-    try {
-        fn();
-        return true;
-    } catch (const std::exception& e) {
-        reportException(e);
-    } catch (...) {
-        reportUnknownException();
-    }
-    return false;
-}
-
-void debugLog(const QString& line) {
-    static QMutex mutex;
-    QMutexLocker lock(&mutex);
-    const QByteArray utf8 = line.toUtf8();
-    if (std::getenv("VYK_DEBUG") != nullptr) {
-        std::fprintf(stderr, "%s\n", utf8.constData());
-    }
-    if (const char* path = std::getenv("VYK_DEBUG_LOG")) {
-        QFile f(QString::fromLocal8Bit(path));
-        if (f.open(QIODevice::Append)) {
-            f.write(utf8);
-            f.write("\n");
-        }
-    }
+void installMessageBoxErrorReporter() {
+    setErrorReporter([](const QString& text) { messageBox(applicationTitle(), text, MessageIcon::Error); });
 }
 
 }  // namespace vyk::platform

@@ -1,11 +1,11 @@
 #pragma once
-// Modal message boxes, the program's default error handler and diagnostic lines.
+// Modal message boxes.
 //
 // Everything here runs on the UI thread. Tests (and headless runs) install a hook that sees
 // each box instead of showing it, so nothing ever blocks waiting for a click.
 
 #include <QString>
-#include <exception>
+
 #include <functional>
 
 class QWidget;
@@ -25,17 +25,8 @@ void showMessage(const QString& text);
 using MessageBoxHook = std::function<void(const QString& caption, const QString& text, MessageIcon icon)>;
 void setMessageBoxHook(MessageBoxHook hook);
 
-// The application's default error handler: reports the exception in a box and returns, so
-// the program runs on. Call it from every entry point (slot, timer, device event, IPC).
-void reportException(const std::exception& e);
-void reportUnknownException();
-
-// Runs fn, reporting any exception through the default error handler. Returns false when
-// an exception was reported.
-bool guarded(const std::function<void()>& fn);
-
-// A diagnostic line. Written to stderr only when VYK_DEBUG is set, and appended to the file
-// named by VYK_DEBUG_LOG when that is set. There is no log file otherwise.
-void debugLog(const QString& line);
+// Makes the default error handler of platform/diag (reportException, guarded) show its texts
+// in a box captioned with the application's title. The programs call it at start-up.
+void installMessageBoxErrorReporter();
 
 }  // namespace vyk::platform

@@ -1,6 +1,6 @@
 #include "platform/ipc/ipc.h"
 
-#include "platform/dialogs/message_box.h"
+#include "platform/diag/diag.h"
 #include "platform/instance/runtime_dir.h"
 
 #include <QFile>

@@ -10,7 +10,7 @@
 // a text holding a character that the reader of ui.local takes as a line end (CR, VT, FF,
 // U+2028, U+2029) or NUL, and a source that is not UTF-8, naming the line, so a broken or
 // incomplete table never ships.
-#include "language/vgLang.h"
+#include "core/language/vgLang.h"
 
 #include <QDir>
 #include <QFile>

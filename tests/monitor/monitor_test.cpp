@@ -1,12 +1,12 @@
 // The monitor's window driven in-process: reports come from the simulated mouse through the
 // real HID layer, the microphone is a private PulseAudio daemon's null source, and the
 // configuration program is a stand-in that speaks the documented messages.
-#include "MouseMonitor.h"
+#include "monitor/MouseMonitor.h"
 
-#include "device/uiHIDData.h"
-#include "device/uiHIDEvent.h"
-#include "language/vgLang.h"
-#include "monitor/monitor_test_support.h"
+#include "core/device/uiHIDData.h"
+#include "core/device/uiHIDEvent.h"
+#include "core/language/vgLang.h"
+#include "tests/monitor/monitor_test_support.h"
 #include "platform/audio/microphone_mute.h"
 
 #include <QAction>

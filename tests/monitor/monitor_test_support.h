@@ -7,18 +7,18 @@
 //  - a stand-in for the configuration program that speaks the documented messages;
 //  - helpers that change what the configuration program would have saved.
 
-#include "defs/pubunit_norvane.h"
-#include "language/vgLang.h"
-#include "platform/audio/pulse_test_daemon.h"
+#include "core/defs/pubunit_norvane.h"
+#include "core/language/vgLang.h"
+#include "tests/platform/audio/pulse_test_daemon.h"
 #include "platform/dialogs/message_box.h"
 #include "platform/ipc/ipc.h"
-#include "platform/ipc/ipc_peer_thread.h"
+#include "tests/platform/ipc/ipc_peer_thread.h"
 #include "platform/ipc/vyk_messages.h"
 #include "platform/registry/registry.h"
 #include "sim/mouse_sim_server.h"
-#include "store/DMUnit.h"
-#include "support/test_env.h"
-#include "support/wait.h"
+#include "core/store/DMUnit.h"
+#include "tests/support/test_env.h"
+#include "tests/support/wait.h"
 
 #include <QFile>
 #include <QStandardPaths>

@@ -1,7 +1,7 @@
 // The real VykMon program, started by the test with the simulated mouse, a private sound
 // server and a stand-in for the configuration program.
-#include "MouseMonitor.h"
-#include "monitor/monitor_test_support.h"
+#include "monitor/MouseMonitor.h"
+#include "tests/monitor/monitor_test_support.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>

@@ -1,4 +1,4 @@
-#include "support/test_env.h"
+#include "tests/support/test_env.h"
 
 #include <cstdlib>
 #include <fstream>

@@ -4,12 +4,15 @@
 #include <QApplication>
 #include <cstdlib>
 
-#include "support/test_env.h"
+#include "platform/dialogs/message_box.h"
+#include "tests/support/test_env.h"
 
 int main(int argc, char** argv) {
     vyk::test::isolateEnvironment();
     if (std::getenv("QT_QPA_PLATFORM") == nullptr) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
+    // Reported errors reach the message-box hook that a test installs, as in the programs.
+    vyk::platform::installMessageBoxErrorReporter();
     return RUN_ALL_TESTS();
 }

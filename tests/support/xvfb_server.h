@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/wait.h"
+#include "tests/support/wait.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -9,9 +9,9 @@
 #include <set>
 #include <vector>
 
-#include "defs/pubunit_norvane.h"
-#include "defs/record_bytes.h"
-#include "defs/record_text.h"
+#include "core/defs/pubunit_norvane.h"
+#include "core/defs/record_bytes.h"
+#include "core/defs/record_text.h"
 
 using vyk::defs::readRecordFront;
 using vyk::defs::recordBytes;

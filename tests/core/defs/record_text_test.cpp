@@ -5,8 +5,8 @@
 #include <QString>
 #include <string>
 
-#include "defs/pubunit_norvane.h"
-#include "defs/record_text.h"
+#include "core/defs/pubunit_norvane.h"
+#include "core/defs/record_text.h"
 
 using vyk::defs::recordText;
 using vyk::defs::recordTextView;

@@ -1,6 +1,6 @@
-#include "defs/uiKeyCode.h"
+#include "core/defs/uiKeyCode.h"
 
-#include "defs/pubunit_norvane.h"
+#include "core/defs/pubunit_norvane.h"
 
 #include <gtest/gtest.h>
 

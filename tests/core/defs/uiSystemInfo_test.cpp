@@ -1,7 +1,7 @@
 // The Windows version classifier and the 64-bit test, over a table of system facts.
 #include <gtest/gtest.h>
 
-#include "defs/uiSystemInfo.h"
+#include "core/defs/uiSystemInfo.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "defs/uiThread.h"
+#include "core/defs/uiThread.h"
 
 namespace {
 

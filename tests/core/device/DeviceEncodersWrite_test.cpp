@@ -1,10 +1,10 @@
 // The two writers against the simulated mouse: the encoded blocks must land in its memory at
 // the addresses of the memory map, one write command each.
 
-#include "device/DeviceEncoders.h"
-#include "encoder_test_support.h"
-#include "device/DeviceProtocol.h"
-#include "device/uiHIDData.h"
+#include "core/device/DeviceEncoders.h"
+#include "tests/core/device/encoder_test_support.h"
+#include "core/device/DeviceProtocol.h"
+#include "core/device/uiHIDData.h"
 #include "sim/mouse_sim_server.h"
 
 #include <gtest/gtest.h>

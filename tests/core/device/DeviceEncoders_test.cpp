@@ -1,5 +1,5 @@
-#include "device/DeviceEncoders.h"
-#include "encoder_test_support.h"
+#include "core/device/DeviceEncoders.h"
+#include "tests/core/device/encoder_test_support.h"
 
 #include <gtest/gtest.h>
 

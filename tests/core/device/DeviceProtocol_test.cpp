@@ -1,7 +1,7 @@
 // The device memory protocol, end to end against the simulated mouse: the reports it sends,
 // byte for byte, and the read exchange.
-#include "device/DeviceProtocol.h"
-#include "device_test_support.h"
+#include "core/device/DeviceProtocol.h"
+#include "tests/core/device/device_test_support.h"
 
 #include <gtest/gtest.h>
 

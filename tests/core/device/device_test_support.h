@@ -2,9 +2,9 @@
 // Shared by the device tests: an in-process simulated mouse on this test's own socket, the
 // configuration selector, and a wait that keeps the Qt event loop running.
 
-#include "defs/pubunit_norvane.h"
+#include "core/defs/pubunit_norvane.h"
 #include "sim/mouse_sim_server.h"
-#include "support/wait.h"
+#include "tests/support/wait.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

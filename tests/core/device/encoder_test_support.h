@@ -1,7 +1,7 @@
 #pragma once
 // Shared by the encoder tests: bytes as upper-case hex text and a macro action builder.
 
-#include "defs/pubunit_norvane.h"
+#include "core/defs/pubunit_norvane.h"
 
 #include <cstdint>
 #include <string>

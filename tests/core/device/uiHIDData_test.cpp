@@ -1,7 +1,7 @@
 // The HID component: matching and include list, report operations, and the readers.
-#include "device/uiHIDData.h"
-#include "device_test_support.h"
-#include "support/test_env.h"
+#include "core/device/uiHIDData.h"
+#include "tests/core/device/device_test_support.h"
+#include "tests/support/test_env.h"
 
 #include "platform/hid/hid_descriptor.h"
 

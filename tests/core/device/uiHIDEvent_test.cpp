@@ -1,7 +1,7 @@
 // The device-arrival component: the start-up arrival, the simulated mouse coming and going,
 // other device types, and handlers that raise.
-#include "device/uiHIDEvent.h"
-#include "device_test_support.h"
+#include "core/device/uiHIDEvent.h"
+#include "tests/core/device/device_test_support.h"
 
 #include "platform/dialogs/message_box.h"
 

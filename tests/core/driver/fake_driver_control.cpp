@@ -1,4 +1,4 @@
-#include "fake_driver_control.h"
+#include "tests/core/driver/fake_driver_control.h"
 
 #include <cstring>
 #include <pthread.h>

@@ -5,11 +5,11 @@
 #include <QDir>
 #include <QFile>
 
-#include "driver/uiStdCmd.h"
+#include "core/driver/uiStdCmd.h"
 #include "platform/hid/hid_device.h"
 #include "platform/paths/paths.h"
 #include "sim/mouse_sim_server.h"
-#include "support/test_env.h"
+#include "tests/support/test_env.h"
 
 namespace {
 

@@ -14,11 +14,11 @@
 #include <mutex>
 #include <thread>
 
-#include "driver/uiStdCmd.h"
-#include "fake_driver_control.h"
+#include "core/driver/uiStdCmd.h"
+#include "tests/core/driver/fake_driver_control.h"
 #include "platform/paths/paths.h"
-#include "support/test_env.h"
-#include "support/wait.h"
+#include "tests/support/test_env.h"
+#include "tests/support/wait.h"
 
 using vyk::platform::DriverDevice;
 using vyk::test::FakeDriverControl;

@@ -16,10 +16,10 @@
 #include <string>
 #include <vector>
 
-#include "hook/uiHook.h"
+#include "core/hook/uiHook.h"
 #include "platform/dialogs/message_box.h"
-#include "support/test_env.h"
-#include "support/wait.h"
+#include "tests/support/test_env.h"
+#include "tests/support/wait.h"
 
 namespace vyk::test {
 

@@ -1,7 +1,7 @@
 // The keyboard recorders and the keyboard filter of the hook client, driven by a stand-in
 // library that hands over events with chosen times.
 
-#include "hook_fixture.h"
+#include "tests/core/hook/hook_fixture.h"
 
 #include <tuple>
 

@@ -1,7 +1,7 @@
 // The mouse hook and mouse recorder of the hook client, the worker queue, the binding of the
 // hook library (missing, incomplete, shared by several clients) and the client's lifetime.
 
-#include "hook_fixture.h"
+#include "tests/core/hook/hook_fixture.h"
 
 #include <QThread>
 

@@ -2,12 +2,12 @@
 // xdotool): single keys, combinations with modifiers, a macro with its delays, the keyboard
 // grab while a recorder swallows keys, and a client that goes away with its hooks enabled.
 
-#include "support/xvfb_server.h"
-#include "platform/hooklib/x_probe.h"
+#include "tests/support/xvfb_server.h"
+#include "tests/platform/hooklib/x_probe.h"
 
-#include "hook/uiHook.h"
+#include "core/hook/uiHook.h"
 #include "platform/dialogs/message_box.h"
-#include "support/test_env.h"
+#include "tests/support/test_env.h"
 
 #include <dirent.h>
 

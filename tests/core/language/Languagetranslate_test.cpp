@@ -1,9 +1,9 @@
 // The translation table editor: tabs per language, paging, source texts, the text list and
 // saving back to ui.local.
-#include "lang_test_util.h"
+#include "tests/core/language/lang_test_util.h"
 
-#include "language/Languagetranslate.h"
-#include "language/uiLanguage.h"
+#include "core/language/Languagetranslate.h"
+#include "core/language/uiLanguage.h"
 
 #include <QApplication>
 #include <QComboBox>

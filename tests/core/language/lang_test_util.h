@@ -13,8 +13,8 @@
 #include <utility>
 #include <vector>
 
-#include "language/vgLang.h"
-#include "support/test_env.h"
+#include "core/language/vgLang.h"
+#include "tests/support/test_env.h"
 
 namespace langtest {
 

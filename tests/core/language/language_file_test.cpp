@@ -1,7 +1,7 @@
 // The language file: its exact bytes, the reading rules of its text blocks, and damaged files.
-#include "lang_test_util.h"
+#include "tests/core/language/lang_test_util.h"
 
-#include "language/uiLanguage.h"
+#include "core/language/uiLanguage.h"
 
 using namespace langtest;
 

@@ -1,7 +1,7 @@
 // The ui.local built from resources/lang: three complete languages in a fixed order.
-#include "lang_test_util.h"
+#include "tests/core/language/lang_test_util.h"
 
-#include "language/uiLanguage.h"
+#include "core/language/uiLanguage.h"
 
 #include <QLocale>
 

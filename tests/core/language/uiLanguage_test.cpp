@@ -1,8 +1,8 @@
 // The language component: lookups, switching, the walk over registered windows, the locale
 // name lists and the language file at start-up.
-#include "lang_test_util.h"
+#include "tests/core/language/lang_test_util.h"
 
-#include "language/uiLanguage.h"
+#include "core/language/uiLanguage.h"
 
 #include <QAction>
 #include <QGroupBox>

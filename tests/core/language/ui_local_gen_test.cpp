@@ -1,6 +1,6 @@
 // The build tool that turns the readable text source into ui.local: the bytes it writes, and
 // the sources it must refuse rather than ship a broken table.
-#include "lang_test_util.h"
+#include "tests/core/language/lang_test_util.h"
 
 #include <QProcess>
 

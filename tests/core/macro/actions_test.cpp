@@ -1,7 +1,7 @@
 // The action model: edits with their ActionIndex rules, the clipboard, delays, the error check
 // and the repair, always observed through the owner's entry (the save-back).
-#include "macro/uiMacroClassUnit.h"
-#include "macro_fixtures.h"
+#include "core/macro/uiMacroClassUnit.h"
+#include "tests/core/macro/macro_fixtures.h"
 
 #include <gtest/gtest.h>
 

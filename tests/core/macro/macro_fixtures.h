@@ -1,7 +1,7 @@
 #pragma once
 // Small builders for macro tests: actions, macros and their readable form.
 
-#include "macro/uiMacroClassUnit.h"
+#include "core/macro/uiMacroClassUnit.h"
 
 #include <QString>
 

@@ -1,9 +1,9 @@
 // The macro list model: creation and numbering, moves, deletes, renames, the actions object
 // that must always belong to the current macro, the profile-record conversions and .macro files.
-#include "macro/uiMacroClassUnit.h"
-#include "macro_fixtures.h"
+#include "core/macro/uiMacroClassUnit.h"
+#include "tests/core/macro/macro_fixtures.h"
 #include "platform/paths/file_io.h"
-#include "support/test_env.h"
+#include "tests/support/test_env.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The macro database: the file (first start, short, long, hostile), the set operations with
 // their name rules, the save-back chain and a byte-exact round trip.
-#include "macro/uiMacroClassUnit.h"
-#include "macro_fixtures.h"
+#include "core/macro/uiMacroClassUnit.h"
+#include "tests/core/macro/macro_fixtures.h"
 #include "platform/paths/file_io.h"
-#include "support/test_env.h"
+#include "tests/support/test_env.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "store/DMUnit.h"
+#include "core/store/DMUnit.h"
 
-#include "defs/pubunit_norvane_config.h"
-#include "defs/record_text.h"
+#include "core/defs/pubunit_norvane_config.h"
+#include "core/defs/record_text.h"
 #include "platform/paths/file_io.h"
 #include "platform/registry/registry.h"
-#include "store_fixture.h"
+#include "tests/core/store/store_fixture.h"
 
 #include <QDir>
 

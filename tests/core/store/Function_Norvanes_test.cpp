@@ -1,6 +1,6 @@
-#include "store/Function_Norvanes.h"
+#include "core/store/Function_Norvanes.h"
 
-#include "store_fixture.h"
+#include "tests/core/store/store_fixture.h"
 
 #include <QDir>
 

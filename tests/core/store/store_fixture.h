@@ -2,11 +2,11 @@
 // A clean store for each test: its own registry root, Documents and executable folders, and
 // message boxes captured instead of shown.
 
-#include "defs/pubunit_norvane.h"
+#include "core/defs/pubunit_norvane.h"
 #include "platform/dialogs/message_box.h"
-#include "store/DMUnit.h"
+#include "core/store/DMUnit.h"
 
-#include "support/test_env.h"
+#include "tests/support/test_env.h"
 
 #include <gtest/gtest.h>
 

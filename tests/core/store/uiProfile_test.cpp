@@ -1,7 +1,7 @@
-#include "store/uiProfile.h"
+#include "core/store/uiProfile.h"
 
 #include "platform/paths/file_io.h"
-#include "store_fixture.h"
+#include "tests/core/store/store_fixture.h"
 
 using vyk::platform::FileError;
 using vyk::platform::RegistryError;

@@ -7,8 +7,8 @@
 
 #include <memory>
 
-#include "platform/audio/pulse_test_daemon.h"
-#include "support/test_env.h"
+#include "tests/platform/audio/pulse_test_daemon.h"
+#include "tests/support/test_env.h"
 
 using vyk::platform::MicrophoneMute;
 using vyk::test::PulseTestDaemon;

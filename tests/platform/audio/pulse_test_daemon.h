@@ -12,8 +12,8 @@
 #include <filesystem>
 #include <string>
 
-#include "support/test_env.h"
-#include "support/wait.h"
+#include "tests/support/test_env.h"
+#include "tests/support/wait.h"
 
 namespace vyk::test {
 

@@ -2,7 +2,7 @@
 // the simulator starts, unplugs, replugs or stops.
 #include "platform/devnotify/device_notifier.h"
 #include "sim/mouse_sim_server.h"
-#include "support/wait.h"
+#include "tests/support/wait.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -9,7 +9,7 @@
 
 #include "platform/driverctl/driver_control.h"
 #include "platform/driverctl/sync_event.h"
-#include "support/test_env.h"
+#include "tests/support/test_env.h"
 
 using namespace vyk::platform;
 

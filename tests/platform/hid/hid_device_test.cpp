@@ -3,7 +3,7 @@
 #include "platform/hid/hid_backends.h"
 #include "platform/hid/sim_protocol.h"
 #include "sim/mouse_sim_server.h"
-#include "support/test_env.h"
+#include "tests/support/test_env.h"
 
 #include <gtest/gtest.h>
 

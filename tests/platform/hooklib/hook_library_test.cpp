@@ -3,9 +3,9 @@
 // unloading while hooks are enabled, a lost X connection, and the in-application backend used
 // where there is no X server.
 
-#include "support/test_env.h"
-#include "support/xvfb_server.h"
-#include "x_probe.h"
+#include "tests/support/test_env.h"
+#include "tests/support/xvfb_server.h"
+#include "tests/platform/hooklib/x_probe.h"
 
 #include "platform/hooklib/hook_api.h"
 

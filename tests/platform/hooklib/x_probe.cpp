@@ -1,4 +1,4 @@
-#include "x_probe.h"
+#include "tests/platform/hooklib/x_probe.h"
 
 #include <X11/Xlib.h>
 

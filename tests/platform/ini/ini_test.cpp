@@ -1,6 +1,6 @@
 #include "platform/ini/ini_file.h"
 
-#include "support/test_env.h"
+#include "tests/support/test_env.h"
 
 #include <gtest/gtest.h>
 

@@ -14,7 +14,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "support/test_env.h"
+#include "tests/support/test_env.h"
 
 extern char** environ;
 

@@ -1,6 +1,6 @@
 #include "platform/ipc/ipc.h"
-#include "platform/ipc/ipc_peer_thread.h"
-#include "support/wait.h"
+#include "tests/platform/ipc/ipc_peer_thread.h"
+#include "tests/support/wait.h"
 
 #include <gtest/gtest.h>
 

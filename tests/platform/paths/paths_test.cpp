@@ -1,7 +1,7 @@
 #include "platform/paths/file_io.h"
 #include "platform/paths/paths.h"
 
-#include "support/test_env.h"
+#include "tests/support/test_env.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "platform/registry/registry.h"
 
-#include "support/test_env.h"
+#include "tests/support/test_env.h"
 
 #include <gtest/gtest.h>
 

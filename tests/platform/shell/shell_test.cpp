@@ -7,8 +7,8 @@
 
 #include <filesystem>
 
-#include "support/test_env.h"
-#include "support/wait.h"
+#include "tests/support/test_env.h"
+#include "tests/support/wait.h"
 
 namespace fs = std::filesystem;
 using namespace vyk::platform;

@@ -1,7 +1,7 @@
 // vyk-mouse-sim: its control commands, its timing model, and the program run as a daemon.
 #include "sim/mouse_sim_server.h"
 #include "platform/hid/hid_device.h"
-#include "support/test_env.h"
+#include "tests/support/test_env.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
