@@ -1,0 +1,215 @@
+#pragma once
+// TVYKCFGMAIN: the configuration program's main window, in which the user edits the mouse.
+//
+// A frameless 801×638 window, moved by dragging its background, holding four tab pages
+// (GENERAL, DPI, LIGHT, INFO) chosen by four tab buttons, the five profile buttons, the command
+// buttons (OK, CANCEL, APPLY, RESTORE, RESET ALL, LOAD FILE, SAVE AS), the APPLY progress bar,
+// the minimise, close and help buttons and the language selector.
+//
+// The implementation is split by area:
+//   MainConfig.cpp           frame, creation, showing, closing, language, help, messages
+//   MainConfigSkin.cpp       the frame's skin images
+//   MainConfigApply.cpp      APPLY and OK: saving and writing to the mouse
+//   MainConfigProfiles.cpp   profile switching, LOAD FILE, SAVE AS, RESTORE, RESET ALL
+//   MainConfigButtons.cpp    button assignment and the macro menu
+//   MainConfigSettings.cpp   DPI, polling, lighting and pointer controls
+//
+// The window reaches the mouse, the monitor and the desktop only through its CfgLink. It
+// receives the monitor's messages on the window class "TVYKCFGMAIN" for as long as it lives.
+//
+// UI thread only. Every entry point (control handler, timer, message, device event) runs under
+// the default error handler (vyk::platform::guarded): an error is reported and the window goes
+// on. A stored language index outside the language list falls back to 0409; a message value
+// outside its range is refused with an error report and changes nothing.
+
+#include "config/window/CfgLink.h"
+#include "config/window/CfgState.h"
+
+#include <QList>
+#include <QString>
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+class QComboBox;
+class QKeyEvent;
+class QProgressBar;
+class QStackedWidget;
+class QTimer;
+class TDM;
+class TImageStateButton;
+class TSkinImage;
+class TuiCommandSetting;
+class TuiLanguage;
+class TuiMacroSetClass;
+class TuiMenuEx;
+class TGeneralPage;
+class TDpiPage;
+class TLightPage;
+class TInfoPage;
+
+// Client size of the window.
+inline constexpr int CFG_WINDOW_WIDTH = 801;
+inline constexpr int CFG_WINDOW_HEIGHT = 638;
+
+class TVYKCFGMAIN : public QWidget {
+    Q_OBJECT
+public:
+    // Builds the window and runs InitializeForm (FormCreate). The data module must exist and
+    // outlive the window. Without a link the window makes and owns a CfgSystemLink.
+    explicit TVYKCFGMAIN(TDM* dataModule, CfgLink* link = nullptr, QWidget* parent = nullptr);
+    ~TVYKCFGMAIN() override;  // FormDestroy (FinalizeForm)
+
+    // ---- non-visual components
+    TuiLanguage* uiLanguage1 = nullptr;
+    TuiCommandSetting* uiCommandSetting1 = nullptr;
+    TuiMenuEx* UIMENUEX1 = nullptr;  // the button-assignment menu (made by the buttons area)
+    QTimer* TimerProcess = nullptr;  // APPLY progress, 100 ms, stopped
+    QTimer* Timer2 = nullptr;        // closes the window after OK, 500 ms, stopped
+
+    // ---- frame
+    TSkinImage* ImageBackground = nullptr;
+    QStackedWidget* TabControlMain = nullptr;
+    TImageStateButton* BtnMainConfig = nullptr;  // "GENERAL", tag 0
+    TImageStateButton* BtnCPI = nullptr;         // "DPI", tag 1
+    TImageStateButton* BtnColor = nullptr;       // "LIGHT", tag 2
+    TImageStateButton* BtnUpdate = nullptr;      // "INFO", tag 3
+    TGeneralPage* PageGeneral = nullptr;
+    TDpiPage* PageDpi = nullptr;
+    TLightPage* PageLight = nullptr;
+    TInfoPage* PageInfo = nullptr;
+    std::array<TImageStateButton*, 5> BtnProfile{};  // "PROFILE1".."PROFILE5", tags 0..4
+    TImageStateButton* BtnOK = nullptr;
+    TImageStateButton* BtnCancel = nullptr;
+    TImageStateButton* BtnApply = nullptr;
+    TImageStateButton* BtnRestor = nullptr;      // "RESTORE"
+    TImageStateButton* BtnRestoreall = nullptr;  // "RESET ALL"
+    TImageStateButton* BtnLoad = nullptr;        // "LOAD FILE"
+    TImageStateButton* BtnSave = nullptr;        // "SAVE AS"
+    QProgressBar* ProgressBarTime = nullptr;     // 0..100, hidden when idle
+    TImageStateButton* BTNMIN = nullptr;
+    TImageStateButton* BtnClose = nullptr;
+    TImageStateButton* BtnHelp = nullptr;
+    QComboBox* PopBoxLanguage = nullptr;
+
+    // ---- fields
+    std::unique_ptr<TuiMacroSetClass> FMacroSetClass;
+    int FCurrentMacro = 0;
+    int FSelectedButtonIndex = 0;
+    QString FProfilePath;
+    QString FMacroPath;
+
+    // The shared state of the window's areas and pages.
+    TCfgState& State() { return FState; }
+    const TCfgState& State() const { return FState; }
+    bool SettingsChanged() const { return FState.SettingsChanged; }
+    TDM& DataModule() const { return *FDM; }
+    CfgLink& Link() const { return *FLink; }
+
+    // ---- creation and showing (MainConfig.cpp)
+    void InitializeForm();
+    void FinalizeForm();
+    void FormShow();
+    void ApplyLanguage();
+    void FillLanguageList();
+    // Position in uiLanguage1's language list of each selector entry, in selector order.
+    const QList<int>& LanguageIndexMap() const { return FLanguageIndexMap; }
+    void SelectTab(int i);
+    int CurrentTab() const;
+    bool AskSaveChanges();
+    bool FindMonitorWindow();
+    // Keeps the window on a screen; with several screens its left edge goes to the first one.
+    void PlaceOnScreens();
+
+    // ---- handlers (MainConfig.cpp)
+    void BtnMainConfigMouseUp(int tag);
+    void BTNMINClick();
+    void BtnCancelClick();
+    void BtnCloseClick();
+    void PopBoxLanguageChange();
+    // Swallows typed keys: true when the key was taken away from the selector.
+    bool PopBoxLanguageKeyDown(QKeyEvent* event);
+    void BtnHelpClick();
+    void lblwebsiteClick();
+    void uiHIDEvent1DeviceArrival();
+    void WMCloseConfig(std::int64_t WParam, std::int64_t LParam);
+    void WMShowWindow(std::int64_t WParam, std::int64_t LParam);
+    void WMNotify7038(std::int64_t WParam, std::int64_t LParam);
+    // The help file or address for a language: [HelpFiles] value of the language, else of
+    // 0409; a file of that name beside the executable wins over the value itself.
+    QString HelpTarget(const QString& languageName) const;
+
+    // ---- skin (MainConfigSkin.cpp)
+    void LoadSkinImages();
+
+    // ---- refresh commands, registered in this order (Set* bodies in their areas' files)
+    void uiCommandSetting1Commands0Execute();  // SetButton      (MainConfigButtons.cpp)
+    void uiCommandSetting1Commands1Execute();  // SetCPI         (MainConfigSettings.cpp)
+    void uiCommandSetting1Commands2Execute();  // SetMouseParam  (MainConfigSettings.cpp)
+    void uiCommandSetting1Commands3Execute();  // SetProfileBtn  (MainConfig.cpp)
+    void uiCommandSetting1Commands4Execute();  // SetReport      (MainConfigSettings.cpp)
+    void uiCommandSetting1Commands5Execute();  // SetLED         (MainConfigSettings.cpp)
+    // SetData of uiCommandSetting1: runs the six commands in order.
+    void RefreshAll();
+
+    // ---- APPLY (MainConfigApply.cpp)
+    void BtnApplyClick();
+    void BtnOKClick();
+    bool ApplySettings();
+    void WriteProfileToDevice(const TMouseProfileInfo& AProfile, int AProfileIndex);
+    void NotifyDeviceAndMonitor();
+    void PumpMessages();
+    void PumpMessagesAndWait();
+    void TimerProcessTimer();
+    void Timer2Timer();
+
+    // ---- profiles (MainConfigProfiles.cpp)
+    void BtnProfile1Click(int tag);
+    void WMSwitchProfile(std::int64_t WParam, std::int64_t LParam);
+    void WMSetCurrentCPIIndex(std::int64_t WParam, std::int64_t LParam);
+    void BtnLoadMouseUp();
+    void BtnSaveMouseUp();
+    void BtnRestorClick();
+    void BtnRestoreallClick();
+    void WriteProfileCPIToDevice(const TMouseProfileInfo& AProfile, int AProfileIndex);
+
+    // ---- button assignment (MainConfigButtons.cpp)
+    void RebuildMacroMenu();
+    void RebindMacroButtons();
+    void ShowMouseView(bool front);
+    // Font family of the assignment menu's items (a language change sets it).
+    void SetMenuFontFamily(const QString& family);
+
+    // ---- DPI, polling, lighting, pointer (MainConfigSettings.cpp)
+    void InitCPIControlTable();
+    void RefreshCPIIndicators();
+
+    // The message handler of the window class (also used by tests).
+    std::int64_t HandleMessage(std::uint32_t msg, std::int64_t WParam, std::int64_t LParam);
+
+signals:
+    // Emitted after a language change was applied, stored and sent.
+    void LanguageChanged(int index);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateControls();
+    void ConnectControls();
+    void RegisterRefreshCommands();
+    TImageStateButton* MakeButton(const QString& objectName, const QString& caption, int x, int y, int w,
+                                  int h);
+    void SetBaseTexts();
+
+    TDM* FDM;
+    std::unique_ptr<CfgLink> FOwnLink;
+    CfgLink* FLink;
+    TCfgState FState;
+    QList<int> FLanguageIndexMap;
+    bool FChangingLanguageSelector = false;
+};
