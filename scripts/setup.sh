@@ -9,6 +9,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libudev-dev libpulse-dev pulseaudio pulseaudio-utils
   libx11-dev libxi-dev libxtst-dev xvfb xdotool x11-utils
+  libglib2.0-dev gsettings-desktop-schemas
 )
 
 missing=()
