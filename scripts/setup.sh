@@ -10,6 +10,7 @@ PACKAGES=(
   libudev-dev libpulse-dev pulseaudio pulseaudio-utils
   libx11-dev libxi-dev libxtst-dev xvfb xdotool x11-utils
   libglib2.0-dev gsettings-desktop-schemas
+  umockdev libumockdev-dev gir1.2-umockdev-1.0
 )
 
 missing=()

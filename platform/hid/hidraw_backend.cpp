@@ -150,7 +150,7 @@ public:
         if (length == 0 || length > kMaxReportLength) return kErrorInvalidParameter;
         std::vector<std::uint8_t> buf(report, report + length);
         const int r = ::ioctl(fd_, HIDIOCSFEATURE(length), buf.data());
-        return r < 0 ? errnoToError(errno) : kSuccess;
+        return r < 0 ? transferFailure(errno) : kSuccess;
     }
 
     std::uint32_t getFeature(std::uint8_t* report, std::size_t length) override {
@@ -158,7 +158,7 @@ public:
         std::vector<std::uint8_t> buf(length, 0);
         buf[0] = report[0];
         const int r = ::ioctl(fd_, HIDIOCGFEATURE(length), buf.data());
-        if (r < 0) return errnoToError(errno);
+        if (r < 0) return transferFailure(errno);
         std::memcpy(report, buf.data(), length);  // zeros after what the device returned
         return kSuccess;
     }
@@ -166,7 +166,7 @@ public:
     std::uint32_t writeOutput(const std::uint8_t* report, std::size_t length) override {
         if (length == 0) return kErrorInvalidParameter;
         const ssize_t n = ::write(fd_, report, length);
-        if (n < 0) return errnoToError(errno);
+        if (n < 0) return transferFailure(errno);
         return static_cast<std::size_t>(n) == length ? kSuccess : kErrorGenFailure;
     }
 
@@ -192,6 +192,17 @@ public:
     }
 
 private:
+    // A transfer cut short by an unplug fails with whatever the USB core saw (EPROTO, EIO,
+    // EPIPE, ...), which alone reads as a refused request. The node answers ENODEV once the
+    // device is gone, so one question tells the two apart.
+    std::uint32_t transferFailure(int err) const {
+        const std::uint32_t code = errnoToError(err);
+        if (code == kErrorDeviceNotConnected) return code;
+        hidraw_devinfo info{};
+        if (::ioctl(fd_, HIDIOCGRAWINFO, &info) < 0 && errno == ENODEV) return kErrorDeviceNotConnected;
+        return code;
+    }
+
     std::string path_;
     int fd_;
     HidAttributes attributes_;
