@@ -9,13 +9,14 @@
 namespace vyk::skin {
 namespace {
 
-// Regions of cfgMainback.png (kept in step with README.md).
-constexpr QRectF kHeader(0, 0, 801, 56);
-constexpr QRectF kProfileBar(16, 64, 769, 38);
-constexpr QRectF kStage(16, 110, 376, 456);
-constexpr QRectF kPage(400, 110, 385, 456);
-constexpr QRectF kTabRail(400, 110, 385, 36);
-constexpr QRectF kFooter(0, 574, 801, 64);
+// Regions of cfgMainback.png, matching where the main window places its controls (kept in
+// step with README.md): header with the window buttons, the tab rail, the page, the profile
+// column and the command bar.
+constexpr QRectF kHeader(0, 0, 801, 60);
+constexpr QRectF kTabRail(176, 68, 606, 48);
+constexpr QRectF kPage(176, 118, 606, 412);
+constexpr QRectF kProfiles(12, 118, 156, 412);
+constexpr QRectF kFooter(0, 564, 801, 74);
 
 // A recessed panel: darker than the window, a soft shadow inside along the top, a light lip
 // along the bottom, hairline border.
@@ -43,7 +44,7 @@ void hexGrid(QPainter& p, const QRectF& r, const QPointF& c, double rad, double 
   {
     QPainter l(&layer);
     prepare(l);
-    l.setPen(QPen(withAlpha(Qt::white, 40), 1));
+    l.setPen(QPen(withAlpha(Qt::white, 26), 1));
     const double w = cell * std::sqrt(3.0), h = cell * 1.5;
     for (int row = -1; row * h < r.height() + cell; ++row) {
       const double off = (row % 2 == 0) ? 0 : w / 2;
@@ -123,9 +124,9 @@ QImage drawMainBack() {
   prepare(p);
   // Window body.
   p.fillRect(img.rect(), vgrad(img.rect(), QColor(0x1c, 0x1f, 0x23), QColor(0x10, 0x11, 0x13)));
-  glow(p, QPointF(200, 330), 420, 320, withAlpha(QColor(0x2a, 0x2e, 0x34), 150));
+  glow(p, QPointF(470, 300), 460, 300, withAlpha(QColor(0x2a, 0x2e, 0x34), 140));
 
-  // Header with carbon weave and the brand mark.
+  // Header with carbon weave and the brand mark; the title goes right of the mark.
   p.fillRect(kHeader, vgrad(kHeader, QColor(0x22, 0x25, 0x2a), QColor(0x14, 0x16, 0x19)));
   carbon(p, kHeader, 0.55);
   QLinearGradient shade(0, 0, 801, 0);  // darker towards the right, where the window buttons sit
@@ -133,36 +134,43 @@ QImage drawMainBack() {
   shade.setColorAt(1, withAlpha(Qt::black, 90));
   p.fillRect(kHeader, shade);
   p.fillRect(QRectF(0, 0, 801, 1), withAlpha(Qt::white, 30));
-  p.fillRect(QRectF(0, 55, 801, 1), QColor(0x05, 0x05, 0x06));
-  accentLine(p, 56, 0, 560, 2, 255);
-  glow(p, QPointF(120, 57), 170, 10, withAlpha(pal::Red, 90));
-  brandMark(p, QPointF(38, 28), 17);
+  p.fillRect(QRectF(0, kHeader.bottom() - 1, 801, 1), QColor(0x05, 0x05, 0x06));
+  accentLine(p, kHeader.bottom(), 0, 620, 2, 255);
+  glow(p, QPointF(130, kHeader.bottom() + 1), 180, 10, withAlpha(pal::Red, 90));
+  brandMark(p, QPointF(38, 30), 18);
 
-  // Profile bar.
-  panel(p, kProfileBar, 5);
-
-  // Mouse stage: spotlight, hex grid and a floor ellipse under the mouse.
-  panel(p, kStage, 6);
-  p.save();
-  QPainterPath stageClip;
-  stageClip.addRoundedRect(kStage.adjusted(1, 1, -1, -1), 5, 5);
-  p.setClipPath(stageClip);
-  glow(p, QPointF(126, 330), 190, 230, withAlpha(QColor(0x3a, 0x3f, 0x47), 120));
-  hexGrid(p, kStage, QPointF(126, 320), 230, 14);
-  glow(p, QPointF(126, 520), 120, 18, withAlpha(pal::Red, 60));
-  p.restore();
-
-  // Page panel with its tab rail.
-  panel(p, kPage, 6);
-  p.fillRect(QRectF(kTabRail.left() + 1, kTabRail.top() + 1, kTabRail.width() - 2, kTabRail.height()),
-             vgrad(kTabRail, withAlpha(Qt::black, 90), withAlpha(Qt::black, 40)));
-  p.fillRect(QRectF(kTabRail.left() + 1, kTabRail.bottom(), kTabRail.width() - 2, 1), QColor(0x06, 0x06, 0x07));
+  // Tab rail: a dark band the tabs stand on, closed by a red hairline that the selected tab's
+  // bar joins.
+  p.fillRect(kTabRail, vgrad(kTabRail, withAlpha(Qt::black, 0), withAlpha(Qt::black, 70)));
+  p.fillRect(QRectF(kTabRail.left(), kTabRail.bottom() - 2, kTabRail.width(), 1), QColor(0x06, 0x06, 0x07));
   {
     QLinearGradient g(kTabRail.left(), 0, kTabRail.right(), 0);
-    g.setColorAt(0, withAlpha(pal::Red, 0));
-    g.setColorAt(0.5, withAlpha(pal::Red, 150));
+    g.setColorAt(0, withAlpha(pal::Red, 200));
+    g.setColorAt(0.7, withAlpha(pal::Red, 90));
     g.setColorAt(1, withAlpha(pal::Red, 0));
-    p.fillRect(QRectF(kTabRail.left() + 1, kTabRail.bottom() + 1, kTabRail.width() - 2, 1), g);
+    p.fillRect(QRectF(kTabRail.left(), kTabRail.bottom() - 1, kTabRail.width(), 1), g);
+  }
+
+  // Page panel: spotlight and a faint hex grid fading out from its middle.
+  panel(p, kPage, 6);
+  p.save();
+  QPainterPath pageClip;
+  pageClip.addRoundedRect(kPage.adjusted(1, 1, -1, -1), 5, 5);
+  p.setClipPath(pageClip);
+  glow(p, kPage.center(), 330, 230, withAlpha(QColor(0x34, 0x38, 0x40), 90));
+  hexGrid(p, kPage, kPage.center(), 320, 14);
+  glow(p, QPointF(kPage.center().x(), kPage.bottom()), 260, 16, withAlpha(pal::Red, 40));
+  p.restore();
+
+  // Profile column.
+  panel(p, kProfiles, 6);
+  {
+    // A red mark at the top of the column, like the tab rail's line.
+    QLinearGradient g(kProfiles.left(), 0, kProfiles.right(), 0);
+    g.setColorAt(0, withAlpha(pal::Red, 0));
+    g.setColorAt(0.5, withAlpha(pal::Red, 170));
+    g.setColorAt(1, withAlpha(pal::Red, 0));
+    p.fillRect(QRectF(kProfiles.left() + 8, kProfiles.top() + 1, kProfiles.width() - 16, 1), g);
   }
 
   // Command bar.
@@ -220,14 +228,6 @@ QImage drawDialogBack() {
   bracket(478 - m, m + 3, -1, 1);
   bracket(m, 292 - m, 1, -1);
   bracket(478 - m, 292 - m, -1, -1);
-  // A faint floor line above the button row.
-  {
-    QLinearGradient g(0, 0, 478, 0);
-    g.setColorAt(0, withAlpha(Qt::white, 0));
-    g.setColorAt(0.5, withAlpha(Qt::white, 26));
-    g.setColorAt(1, withAlpha(Qt::white, 0));
-    p.fillRect(QRectF(20, 232, 438, 1), g);
-  }
   p.end();
   grain(img, 2, 0xd1a10u);
   return img;

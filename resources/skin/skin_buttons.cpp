@@ -58,10 +58,10 @@ QImage plateButton(int w, int h, double radius, int state) {
 template <typename Glyph>
 QImage windowButton(const QColor& top, const QColor& bottom, const QColor& edge, const QColor& ink,
                     bool sunk, Glyph glyph) {
-  QImage img = blank(24, 24);
+  QImage img = blank(26, 26);
   QPainter p(&img);
   prepare(p);
-  const QRectF r(0, 0, 24, 24);
+  const QRectF r(0, 0, 26, 26);
   plate(p, r, 4, top, bottom, edge, sunk ? 0.0 : 0.12);
   if (sunk) {
     QLinearGradient g(0, 1, 0, 7);
@@ -73,7 +73,7 @@ QImage windowButton(const QColor& top, const QColor& bottom, const QColor& edge,
   }
   p.setPen(QPen(ink, 2, Qt::SolidLine, Qt::RoundCap));
   p.setBrush(Qt::NoBrush);
-  glyph(p, sunk ? 0.5 : 0.0);
+  glyph(p, sunk ? 1.0 : 0.0);
   return img;
 }
 
@@ -82,7 +82,7 @@ QImage windowButton(const QColor& top, const QColor& bottom, const QColor& edge,
 QImage drawTabButton(int state) {
   // A tab: rounded top corners, square bottom; the selected (pressed) tab carries a red bar
   // along its bottom edge that joins the rail line under the tabs.
-  const int w = 120, h = 34;
+  const int w = 128, h = 36;
   QImage img = blank(w, h);
   QPainter p(&img);
   prepare(p);
@@ -123,11 +123,11 @@ QImage drawTabButton(int state) {
 
 QImage drawProfileButton(int state) {
   // A slanted plate (parallelogram), the racing look of the profile row.
-  const int w = 96, h = 30;
+  const int w = 140, h = 40;
   QImage img = blank(w, h);
   QPainter p(&img);
   prepare(p);
-  const double s = 8;
+  const double s = 10;
   QPainterPath path;
   path.moveTo(s, 0);
   path.lineTo(w, 0);
@@ -208,7 +208,7 @@ QImage drawToolButton(int state) {
 
 QImage drawMinButton(int state) {
   // -1 normal, -2 pressed (sunk, darker), -3 hot (lifted, white glyph).
-  auto dash = [](QPainter& p, double d) { p.drawLine(QPointF(7, 16 + d), QPointF(17, 16 + d)); };
+  auto dash = [](QPainter& p, double d) { p.drawLine(QPointF(8, 16 + d), QPointF(18, 16 + d)); };
   switch (state) {
     case 2:
       return windowButton(QColor(0x16, 0x18, 0x1b), QColor(0x22, 0x25, 0x2a), QColor(0x02, 0x02, 0x03),
@@ -225,8 +225,8 @@ QImage drawMinButton(int state) {
 QImage drawCloseButton(int state) {
   // -1 normal, -2 pressed (deep red, sunk), -3 hot (bright red).
   auto cross = [](QPainter& p, double d) {
-    p.drawLine(QPointF(8, 8 + d), QPointF(16, 16 + d));
-    p.drawLine(QPointF(16, 8 + d), QPointF(8, 16 + d));
+    p.drawLine(QPointF(9, 9 + d), QPointF(17, 17 + d));
+    p.drawLine(QPointF(17, 9 + d), QPointF(9, 17 + d));
   };
   switch (state) {
     case 2:

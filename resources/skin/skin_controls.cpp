@@ -3,6 +3,8 @@
 #include "resources/skin/skin_art.h"
 #include "resources/skin/skin_paint.h"
 
+#include <cmath>
+
 namespace vyk::skin {
 
 QImage drawIndicatorBar(int width) {
@@ -23,7 +25,7 @@ QImage drawIndicatorBar(int width) {
   p.setPen(QPen(withAlpha(pal::Steel, 90), 1));
   const int ticks = 10;
   for (int i = 0; i <= ticks; ++i) {
-    const double x = 3.5 + (width - 7.0) * i / ticks;
+    const double x = std::floor(3 + (width - 7.0) * i / ticks) + 0.5;
     p.drawLine(QPointF(x, 13), QPointF(x, i % 5 == 0 ? 16 : 14.5));
   }
   return img;
@@ -50,7 +52,7 @@ QImage drawDpiIndicator(bool yAxis) {
   p.setPen(QPen(withAlpha(pal::Steel, 110), 1));
   const int ticks = 16;
   for (int i = 0; i <= ticks; ++i) {
-    const double y = 3.5 + (h - 7.0) * i / ticks;
+    const double y = std::floor(3 + (h - 7.0) * i / ticks) + 0.5;
     const double len = i % 4 == 0 ? 4 : 2;
     p.drawLine(QPointF(5 - len, y), QPointF(5, y));
     p.drawLine(QPointF(15, y), QPointF(15 + len, y));
@@ -65,7 +67,7 @@ QImage drawCheckbox(bool on) {
   const QRectF r(0, 0, 18, 18);
   if (!on) {
     groove(p, r.adjusted(0.5, 0.5, -0.5, -1), 3);
-    p.setPen(QPen(withAlpha(pal::Rim, 200), 1));
+    p.setPen(QPen(withAlpha(pal::Steel, 150), 1));
     p.setBrush(Qt::NoBrush);
     p.drawRoundedRect(r.adjusted(0.5, 0.5, -0.5, -1.5), 3, 3);
   } else {
@@ -162,10 +164,12 @@ QImage drawMouseFlag(bool down) {
 }
 
 QImage drawWarningIcon() {
-  // 48x48: an amber rounded triangle with a dark exclamation mark (bar and dot).
-  QImage img = blank(48, 48);
+  // 64x64: an amber rounded triangle with a dark exclamation mark (bar and dot), drawn on a
+  // 48-unit grid.
+  QImage img = blank(64, 64);
   QPainter p(&img);
   prepare(p);
+  p.scale(64 / 48.0, 64 / 48.0);
   glow(p, QPointF(24, 28), 24, 20, withAlpha(pal::Amber, 60));
   QPainterPath tri;
   tri.moveTo(24, 4);
@@ -194,10 +198,11 @@ QImage drawWarningIcon() {
 }
 
 QImage drawErrorIcon() {
-  // 48x48: a red disc with a white cross.
-  QImage img = blank(48, 48);
+  // 64x64: a red disc with a white cross, drawn on a 48-unit grid.
+  QImage img = blank(64, 64);
   QPainter p(&img);
   prepare(p);
+  p.scale(64 / 48.0, 64 / 48.0);
   glow(p, QPointF(24, 24), 24, 24, withAlpha(pal::Red, 70));
   QPainterPath disc;
   disc.addEllipse(QPointF(24, 24), 20, 20);

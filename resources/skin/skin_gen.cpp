@@ -1,14 +1,16 @@
 // vyk-skin-gen: draws VykCfg's own skin into an image folder at build time.
 //
 //   vyk-skin-gen --out <dir>      writes <dir>/{background,buttons,controls}/<name>.png
-//   vyk-skin-gen --sheet <file>   writes a contact sheet of every picture on a dark and a light
-//                                 backdrop (for looking at the art)
+//   vyk-skin-gen --sheet <file>   writes a contact sheet: a mock-up of the windows made of the
+//                                 pictures, then every picture on a dark and a light backdrop
+//                                 (for looking at the art)
 //
 // Contract: a build tool, run once per build on the build machine; single thread. The PNGs are
 // the same bytes on every run (no fonts, no clocks, seeded noise only). Exit code 0 on success,
 // 1 when a folder or file cannot be written (the file is named on stderr), 2 on bad arguments.
 #include "resources/skin/skin_art.h"
 #include "resources/skin/skin_paint.h"
+#include "resources/skin/skin_preview.h"
 
 #include <QDir>
 #include <QFile>
@@ -141,13 +143,16 @@ QImage sheetPanel(const std::vector<std::pair<QString, QImage>>& pics, const QCo
 int writeSheet(const QString& path) {
   std::vector<std::pair<QString, QImage>> pics;
   for (const SkinFile& f : allSkinFiles()) pics.emplace_back(f.name, f.draw());
-  const int width = 1700;
+  const int width = 1700;  // wide enough for the mock-up (801 + 757 + margins)
   const QImage dark = sheetPanel(pics, QColor(0x0a, 0x0a, 0x0c), QColor(0xb0, 0xb4, 0xba), width);
   const QImage light = sheetPanel(pics, QColor(0xf0, 0xf0, 0xf0), QColor(0x30, 0x30, 0x30), width);
-  QImage sheet(width, dark.height() + light.height(), QImage::Format_ARGB32_Premultiplied);
+  const QImage preview = drawPreview();
+  QImage sheet(width, preview.height() + dark.height() + light.height(), QImage::Format_ARGB32_Premultiplied);
+  sheet.fill(QColor(0x50, 0x54, 0x5a));
   QPainter p(&sheet);
-  p.drawImage(0, 0, dark);
-  p.drawImage(0, dark.height(), light);
+  p.drawImage(0, 0, preview);
+  p.drawImage(0, preview.height(), dark);
+  p.drawImage(0, preview.height() + dark.height(), light);
   p.end();
   if (!writePng(sheet, path)) {
     std::fprintf(stderr, "vyk-skin-gen: cannot write %s\n", qPrintable(path));

@@ -111,8 +111,12 @@ QImage frontView(bool zones) {
 
   // Shell.
   QRadialGradient shell(QPointF(96, 210), 190);
-  shell.setColorAt(0, QColor(0x3c, 0x40, 0x47));
-  shell.setColorAt(0.55, QColor(0x25, 0x28, 0x2d));
+  // The lighting view is the mouse in the dark: a darker shell, so a tint shows on the zones
+  // and only faintly on the rest.
+  const double dim = zones ? 0.62 : 1.0;
+  auto shade = [dim](int r, int g, int b) { return QColor(int(r * dim), int(g * dim), int(b * dim)); };
+  shell.setColorAt(0, shade(0x3c, 0x40, 0x47));
+  shell.setColorAt(0.55, shade(0x25, 0x28, 0x2d));
   shell.setColorAt(1, QColor(0x0f, 0x10, 0x12));
   p.setPen(QPen(QColor(0x05, 0x05, 0x06), 1.5));
   p.setBrush(shell);
@@ -126,8 +130,8 @@ QImage frontView(bool zones) {
   front.lineTo(20, 0);
   front.closeSubpath();
   QLinearGradient btn(0, 10, 0, 150);
-  btn.setColorAt(0, QColor(0x46, 0x4b, 0x53));
-  btn.setColorAt(1, QColor(0x24, 0x27, 0x2c));
+  btn.setColorAt(0, shade(0x46, 0x4b, 0x53));
+  btn.setColorAt(1, shade(0x24, 0x27, 0x2c));
   p.setPen(Qt::NoPen);
   p.setBrush(btn);
   p.drawPath(front);
@@ -140,9 +144,9 @@ QImage frontView(bool zones) {
   p.setBrush(sides);
   p.drawPath(body);
   // Palm hump highlight and button gloss.
-  glow(p, QPointF(100, 228), 46, 70, withAlpha(Qt::white, 34));
-  glow(p, QPointF(82, 66), 22, 44, withAlpha(Qt::white, 40));
-  glow(p, QPointF(140, 66), 20, 44, withAlpha(Qt::white, 26));
+  glow(p, QPointF(100, 228), 46, 70, withAlpha(Qt::white, int(34 * dim)));
+  glow(p, QPointF(82, 66), 22, 44, withAlpha(Qt::white, int(40 * dim)));
+  glow(p, QPointF(140, 66), 20, 44, withAlpha(Qt::white, int(26 * dim)));
   p.restore();
 
   // Seams: button line and the split between the buttons (dark cut, light lower lip).
@@ -202,7 +206,14 @@ QImage frontView(bool zones) {
   const QPainterPath strips = lightStrips();
   p.setPen(Qt::NoPen);
   if (zones) {
-    p.setBrush(QColor(0xd8, 0xdb, 0xe0));
+    // Neutral halos and diffusers: a multiply tint turns them into the light's colour.
+    p.save();
+    p.setClipPath(body);
+    glow(p, QPointF(176, 262), 16, 54, withAlpha(Qt::white, 70));
+    glow(p, QPointF(40, 272), 16, 48, withAlpha(Qt::white, 70));
+    glow(p, kLogo, 34, 34, withAlpha(Qt::white, 60));
+    p.restore();
+    p.setBrush(QColor(0xf2, 0xf4, 0xf6));
     p.drawPath(strips);
   } else {
     p.save();
@@ -277,6 +288,29 @@ QImage drawMouseSide() {
   const QPainterPath body = sideBody();
   softShadow(p, body, QPointF(3, 5), 6, 150);
 
+  // The wheel, seen side-on: a ribbed disc standing out of the shell over the nose. Drawn
+  // first, so the shell covers the part inside it.
+  {
+    const QPointF wc(129, 62);
+    const double wr = 15;
+    QRadialGradient wg(wc + QPointF(4, -4), wr);
+    wg.setColorAt(0, QColor(0x4c, 0x51, 0x5a));
+    wg.setColorAt(0.8, QColor(0x22, 0x24, 0x28));
+    wg.setColorAt(1, QColor(0x0a, 0x0b, 0x0c));
+    p.setPen(QPen(QColor(0x04, 0x04, 0x05), 1));
+    p.setBrush(wg);
+    p.drawEllipse(wc, wr, wr);
+    p.setPen(QPen(withAlpha(Qt::black, 150), 1.4));
+    for (int k = 0; k < 24; ++k) {
+      const double a = qDegreesToRadians(15.0 * k);
+      p.drawLine(wc + QPointF((wr - 3.5) * std::cos(a), (wr - 4) * std::sin(a)),
+                 wc + QPointF((wr - 0.5) * std::cos(a), (wr - 0.5) * std::sin(a)));
+    }
+    p.setPen(QPen(withAlpha(pal::RedHot, 200), 1.2));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(wc, wr - 5, wr - 5);
+  }
+
   // Shell: lit from the top-left, darker towards the base.
   QLinearGradient shell(28, 0, 160, 0);
   shell.setColorAt(0, QColor(0x14, 0x15, 0x18));
@@ -289,50 +323,52 @@ QImage drawMouseSide() {
 
   p.save();
   p.setClipPath(body);
-  // The main button's edge along the top of the shell (right), and the wheel peeking out.
-  QPainterPath top;
-  top.moveTo(104, 10);
-  top.cubicTo(126, 36, 138, 80, 146, 150);
-  top.lineTo(200, 150);
+  // The main button along the top of the shell: from the nose back to where it curves out.
+  QPainterPath seam;
+  seam.moveTo(96, 18);
+  seam.cubicTo(116, 46, 132, 96, 140, 136);
+  seam.cubicTo(143, 150, 152, 160, 176, 164);
+  QPainterPath top = seam;
+  top.lineTo(200, 164);
   top.lineTo(200, 0);
+  top.lineTo(96, 0);
   top.closeSubpath();
-  QLinearGradient tg(100, 0, 170, 0);
-  tg.setColorAt(0, QColor(0x3a, 0x3e, 0x46));
-  tg.setColorAt(1, QColor(0x50, 0x55, 0x5e));
+  QLinearGradient tg(96, 0, 166, 0);
+  tg.setColorAt(0, QColor(0x33, 0x37, 0x3e));
+  tg.setColorAt(0.7, QColor(0x4a, 0x4f, 0x58));
+  tg.setColorAt(1, QColor(0x26, 0x29, 0x2e));
   p.setPen(Qt::NoPen);
   p.setBrush(tg);
   p.drawPath(top);
-  p.setPen(QPen(QColor(0x06, 0x06, 0x07), 2));
   p.setBrush(Qt::NoBrush);
-  QPainterPath seam;
-  seam.moveTo(104, 10);
-  seam.cubicTo(126, 36, 138, 80, 146, 150);
+  p.setPen(QPen(withAlpha(Qt::white, 38), 1));
+  p.drawPath(seam.translated(-1.6, 0.6));
+  p.setPen(QPen(QColor(0x06, 0x06, 0x07), 2));
   p.drawPath(seam);
-  p.setPen(QPen(withAlpha(Qt::white, 36), 1));
-  p.drawPath(seam.translated(-1.5, 0.5));
-  // Thumb rest: a shallow scoop along the base.
-  QPainterPath scoop;
-  scoop.moveTo(30, 250);
-  scoop.cubicTo(56, 256, 70, 280, 66, 318);
-  scoop.lineTo(28, 320);
-  scoop.closeSubpath();
+  // Rubber grip on the rear flank, by the base: darker, with fine diagonal ribs.
+  QPainterPath grip;
+  grip.moveTo(28, 236);
+  grip.cubicTo(62, 238, 84, 262, 86, 300);
+  grip.cubicTo(87, 314, 84, 326, 80, 334);
+  grip.lineTo(20, 334);
+  grip.closeSubpath();
   p.setPen(Qt::NoPen);
-  p.setBrush(QColor(0x17, 0x19, 0x1c));
-  p.drawPath(scoop);
+  p.setBrush(withAlpha(QColor(0x0c, 0x0d, 0x0f), 170));
+  p.drawPath(grip);
+  p.save();
+  p.setClipPath(grip, Qt::IntersectClip);
+  p.setPen(QPen(withAlpha(Qt::white, 22), 1));
+  for (int i = -12; i < 16; ++i) p.drawLine(QPointF(20 + i * 6, 340), QPointF(20 + i * 6 + 90, 230));
+  p.restore();
   p.setPen(QPen(withAlpha(Qt::white, 30), 1));
   p.setBrush(Qt::NoBrush);
-  p.drawPath(scoop);
+  p.drawPath(grip);
   // Highlight along the shell's crest.
-  glow(p, QPointF(132, 210), 16, 90, withAlpha(Qt::white, 36));
+  glow(p, QPointF(140, 220), 14, 80, withAlpha(Qt::white, 34));
   p.restore();
 
-  // Wheel edge showing over the nose.
-  p.setPen(Qt::NoPen);
-  p.setBrush(vgrad(QRectF(118, 36, 10, 34), QColor(0x5a, 0x5f, 0x68), QColor(0x1c, 0x1e, 0x22)));
-  p.drawRoundedRect(QRectF(119, 40, 9, 32), 4, 4);
-
   // The thumb panel: a recessed plate holding 3 x 4 buttons.
-  const QRectF pad(44, 92, 90, 132);
+  const QRectF pad(44, 92, 84, 132);
   p.setPen(Qt::NoPen);
   p.setBrush(withAlpha(Qt::black, 170));
   p.drawRoundedRect(pad, 10, 10);
@@ -343,7 +379,7 @@ QImage drawMouseSide() {
   p.drawRoundedRect(pad.adjusted(-2.5, -2.5, 2.5, 2.5), 12, 12);
   for (int row = 0; row < 4; ++row)
     for (int col = 0; col < 3; ++col) {
-      const QRectF b(pad.left() + 6 + col * 27.3, pad.top() + 6 + row * 30.5, 24, 27);
+      const QRectF b(pad.left() + 6 + col * 25, pad.top() + 6 + row * 30.5, 22, 27);
       plate(p, b, 5, QColor(0x4a, 0x4f, 0x58), QColor(0x24, 0x27, 0x2c), QColor(0x03, 0x03, 0x04), 0.22);
       // A small dimple in the middle of each button, for the thumb to find it.
       p.setPen(QPen(withAlpha(Qt::white, 28), 1));

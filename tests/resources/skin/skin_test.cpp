@@ -56,8 +56,8 @@ struct ButtonSet {
 
 const std::vector<ButtonSet>& buttonSets() {
   static const std::vector<ButtonSet> list = {
-      {"tabbutton", 3, {120, 34}},    {"ProfileButton", 3, {96, 30}}, {"ButtonAssign", 3, {150, 23}},
-      {"ok", 3, {110, 34}},           {"min", 3, {24, 24}},           {"Close", 3, {24, 24}},
+      {"tabbutton", 3, {128, 36}},    {"ProfileButton", 3, {140, 40}}, {"ButtonAssign", 3, {150, 23}},
+      {"ok", 3, {110, 34}},           {"min", 3, {26, 26}},           {"Close", 3, {26, 26}},
       {"Button", 3, {100, 30}},       {"ButtonTool", 3, {150, 26}},   {"iconstart", 2, {40, 40}},
       {"iconstop", 2, {40, 40}},
   };
