@@ -1,0 +1,79 @@
+#include "config/window/AssignMenuItems.h"
+
+#include "config/toolkit/SkinStyle.h"
+#include "config/toolkit/uiMenuEx.h"
+
+#include <QStringList>
+
+namespace {
+
+struct MenuEntry {
+    const char* caption;
+    QStringList sub;
+};
+
+void addNamed(TuiMenuItemsEx& level, const QString& caption, const QStringList& sub) {
+    TuiMenuItemEx* item = level.Add(caption);
+    item->SetName(QStringLiteral("ITEM%1").arg(level.Count()));
+    for (const QString& s : sub) addNamed(item->SubItems(), s, {});
+}
+
+}  // namespace
+
+void BuildAssignMenu(TuiMenuEx& menu) {
+    menu.Items().Clear();
+    const MenuEntry entries[] = {
+        {"CLICK", {}},
+        {"RIGHT CLICK", {}},
+        {"MIDDLE BUTTON", {}},
+        {"FORWARD", {}},
+        {"BACKWARD", {}},
+        {"SINGLE KEY", {}},
+        {"COMBO KEY", {}},
+        {"BASIC", {"CUT", "COPY", "PASTE", "SELECT ALL", "FIND", "NEW", "PRINT", "SAVE"}},
+        {"ADVANCED", {"SWITCH WINDOW", "CLOSE WINDOW", "OPEN EXPLORER", "RUN", "SHOW DESKTOP", "LOCK PC"}},
+        {"MEDIA",
+         {"PLAY/PAUSE", "STOP", "PREVIOUS TRACK", "NEXT TRACK", "VOLUME UP", "VOLUME DOWN", "MUTE",
+          "MUTE(MICROPHONE)"}},
+        {"MACRO", {}},
+        {"FIRE KEY...", {}},
+        {"DPI SWITCH", {}},
+        {"DPI +", {}},
+        {"DPI -", {}},
+        {"PROFILE SWITCH", {}},
+        {"DISABLE", {}},
+    };
+    for (const MenuEntry& e : entries) addNamed(menu.Items(), QString::fromUtf8(e.caption), e.sub);
+
+    menu.SetUseCustomMenuParams(true);
+    menu.SetFunctionItemIndex(0);
+    TMenuParams& p = menu.Parameters();
+    p.BGFill = QBrush(QColor::fromRgba(0xFA000000));
+    p.MenuTextPadding = QMarginsF(15, 0, 0, 0);
+    p.ItemNormalFill = QBrush(Qt::NoBrush);
+    p.ItemOverFill = MenuLinearGradient({{0, 0x1ED70404}, {0.4873, 0xFFAF0E00}, {0.5091, 0xFFAF0E00}, {1, 0x1EAF0000}});
+    p.ItemDownFill = MenuLinearGradient({{0, 0x31AA0000}, {0.4982, 0xFFF71703}, {0.5055, 0xFFF71703}, {1, 0x46AA0000}},
+                                        QPointF(0.5, 0), QPointF(0.5, 1));
+    p.ItemCheckFill = QBrush(QColor::fromRgba(0xFF0093AA));
+    p.ItemExtenderFill = QBrush(QColor::fromRgba(0xFFFFFFFF));
+    p.ItemFontFill = QBrush(QColor::fromRgba(0xFFFFFFFF));
+    // The designed family first; the title font's free fallbacks after it. No ClearType: grey
+    // antialiasing only.
+    QFont font = vyk::config::TitleFont(13, true);
+    QStringList families = font.families();
+    families.prepend(QStringLiteral("FUTURA STD MEDIUM"));
+    font.setFamilies(families);
+    font.setPixelSize(13);
+    font.setBold(true);
+    font.setItalic(true);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::NoSubpixelAntialias));
+    p.ItemFont = font;
+    p.ItemHeight = 25;
+    p.ItemWidth = 150;
+    p.ItemShowCheck = false;
+    p.ItemAutoSize = false;
+    p.MenuShowCheckbox = true;
+    p.MenuShowSelectedState = true;
+    p.MenuShowSelectedCheckMark = true;
+}
