@@ -90,7 +90,8 @@ std::unique_ptr<vyk::sim::MouseSimServer> startSim(int matching, bool other) {
 struct Testbed::Private {
     UMockdevTestbed* tb = nullptr;
     int hidCount = 0;
-    std::string mouse;  // syspath of the mouse's USB device
+    std::function<void()> pump;
+    std::vector<std::string> mouseDevices;  // every device of the mouse, parents first
     std::vector<HidrawNode> mouseNodes;
 };
 
@@ -106,12 +107,15 @@ Testbed::~Testbed() {
     if (d->tb != nullptr) g_object_unref(d->tb);
 }
 
+void Testbed::setBetweenUevents(std::function<void()> pump) { d->pump = std::move(pump); }
+
 std::string Testbed::addUsbDevice(const std::string& name, std::uint16_t vid, std::uint16_t pid, std::uint16_t rev,
                                   int interfaces) {
     const std::string n = " " + std::to_string(interfaces);  // sysfs pads the count
     gchar* path = umockdev_testbed_add_device(d->tb, "usb", name.c_str(), nullptr, "idVendor", hex4(vid).c_str(),
                                               "idProduct", hex4(pid).c_str(), "bcdDevice", hex4(rev).c_str(),
                                               "bNumInterfaces", n.c_str(), nullptr, "DEVTYPE", "usb_device", nullptr);
+    if (d->pump) d->pump();
     std::string out = path != nullptr ? path : "";
     g_free(path);
     return out;
@@ -124,6 +128,7 @@ std::string Testbed::addUsbInterface(const std::string& usbDevice, int number) {
     std::snprintf(num, sizeof num, "%02x", number & 0xFF);
     gchar* path = umockdev_testbed_add_device(d->tb, "usb", name.c_str(), usbDevice.c_str(), "bInterfaceNumber", num,
                                               nullptr, "DEVTYPE", "usb_interface", nullptr);
+    if (d->pump) d->pump();
     std::string out = path != nullptr ? path : "";
     g_free(path);
     return out;
@@ -136,6 +141,7 @@ HidrawNode Testbed::addHidraw(const std::string& parent, int minor, std::uint16_
     const std::string hidId = "0003:" + hex8(vid) + ":" + hex8(pid);
     gchar* hid = umockdev_testbed_add_device(d->tb, "hid", hidName, parent.empty() ? nullptr : parent.c_str(), nullptr,
                                              "HID_ID", hidId.c_str(), nullptr);
+    if (d->pump) d->pump();
     umockdev_testbed_set_attribute_binary(d->tb, hid, "report_descriptor", const_cast<guint8*>(descriptor.data()),
                                           static_cast<gssize>(descriptor.size()));
     HidrawNode node;
@@ -143,15 +149,11 @@ HidrawNode Testbed::addHidraw(const std::string& parent, int minor, std::uint16_
     const std::string name = "hidraw" + std::to_string(minor);
     gchar* raw = umockdev_testbed_add_device(d->tb, "hidraw", name.c_str(), hid, nullptr, "DEVNAME", node.devnode.c_str(),
                                              nullptr);
+    if (d->pump) d->pump();
     node.syspath = raw != nullptr ? raw : "";
     g_free(raw);
     g_free(hid);
     return node;
-}
-
-void Testbed::removeDevice(const std::string& syspath) {
-    umockdev_testbed_uevent(d->tb, syspath.c_str(), "remove");
-    umockdev_testbed_remove_device(d->tb, syspath.c_str());
 }
 
 std::vector<HidrawNode> Testbed::addMouse(const vyk::sim::SimOptions& o) {
@@ -164,16 +166,19 @@ std::vector<HidrawNode> Testbed::addMouse(const vyk::sim::SimOptions& o) {
     if (o.otherInterface) list.push_back({0, vyk::sim::kMouseInterface, false});
     list.push_back({1, vyk::sim::kVendorInterface, true});
     if (o.matchingInterfaces >= 2) list.push_back({2, vyk::sim::kSecondVendorInterface, true});
-    d->mouse = addUsbDevice("1-1", o.vendorId, o.productId, o.version, static_cast<int>(list.size()));
+    const std::string usb = addUsbDevice("1-1", o.vendorId, o.productId, o.version, static_cast<int>(list.size()));
+    d->mouseDevices = {usb};
     d->mouseNodes.clear();
     const std::string socket = o.socketPath.empty() ? simSocketPath() : o.socketPath;
     for (const Iface& i : list) {
-        const std::string usbIf = addUsbInterface(d->mouse, i.number);
+        const std::string usbIf = addUsbInterface(usb, i.number);
         HidrawNode node = addHidraw(usbIf, i.number, o.vendorId, o.productId,
                                     i.vendor ? vyk::sim::MouseSimServer::vendorDescriptor()
                                              : vyk::sim::MouseSimServer::mouseDescriptor());
         node.simInterface = i.sim;
         vyk_fake_hidraw_map(node.devnode.c_str(), socket.c_str(), i.sim);
+        const std::string hid = node.syspath.substr(0, node.syspath.rfind('/'));
+        d->mouseDevices.insert(d->mouseDevices.end(), {usbIf, hid, node.syspath});
         d->mouseNodes.push_back(node);
     }
     return d->mouseNodes;
@@ -183,10 +188,14 @@ void Testbed::removeMouse() {
     for (const HidrawNode& n : d->mouseNodes) {
         vyk_fake_hidraw_unmap(n.devnode.c_str());
         umockdev_testbed_uevent(d->tb, n.syspath.c_str(), "remove");
+        if (d->pump) d->pump();
     }
     d->mouseNodes.clear();
-    if (!d->mouse.empty()) umockdev_testbed_remove_device(d->tb, d->mouse.c_str());
-    d->mouse.clear();
+    // Children first: the testbed then leaves no links behind, and the same names can come
+    // back.
+    for (auto it = d->mouseDevices.rbegin(); it != d->mouseDevices.rend(); ++it)
+        umockdev_testbed_remove_device(d->tb, it->c_str());
+    d->mouseDevices.clear();
 }
 
 }  // namespace hidrawtest

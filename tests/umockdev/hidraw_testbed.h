@@ -18,6 +18,7 @@
 #include "sim/mouse_sim_server.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -45,6 +46,11 @@ public:
     Testbed(const Testbed&) = delete;
     Testbed& operator=(const Testbed&) = delete;
 
+    // Called after every uevent the testbed sends. umockdev gives up when a listener's queue
+    // is full (ten datagrams here), so a test with a udev monitor on its own thread lets the
+    // monitor read in between (e.g. by running the Qt event loop).
+    void setBetweenUevents(std::function<void()> pump);
+
     // The simulated mouse as the kernel shows it: USB device 1-1 with the simulator's USB
     // identity and interfaces (MI_00 the standard mouse, MI_01 and MI_02 the vendor
     // collection), node N for interface number N. Each node is mapped to the simulator.
@@ -53,14 +59,14 @@ public:
     // Removes the devices added by addMouse (remove uevents) and unmaps their nodes.
     void removeMouse();
 
-    // One hidraw node under a hid device with this descriptor and HID_ID, under usbInterface
-    // (a syspath, or empty for a device on another bus). Not mapped to the simulator.
+    // Single devices, not mapped to the simulator: a USB device, one of its interfaces, and a
+    // hidraw node under a hid device with this descriptor and HID_ID below parent (a syspath,
+    // or empty for a device on another bus).
     std::string addUsbDevice(const std::string& name, std::uint16_t vid, std::uint16_t pid, std::uint16_t rev,
                              int interfaces);
     std::string addUsbInterface(const std::string& usbDevice, int number);
     HidrawNode addHidraw(const std::string& parent, int minor, std::uint16_t vid, std::uint16_t pid,
                          const std::vector<std::uint8_t>& descriptor);
-    void removeDevice(const std::string& syspath);
 
 private:
     struct Private;
