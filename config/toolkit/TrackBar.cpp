@@ -22,8 +22,11 @@ TTrackBar::TTrackBar(Qt::Orientation orientation, QWidget* parent) : QWidget(par
 double TTrackBar::Normalized(double v) const {
     if (std::isnan(v)) return value_;
     if (frequency_ > 0.0) {
+        const double requested = v;
         const double k = std::round((v - min_) / frequency_);
         v = min_ + k * frequency_;
+        // Max is a stop of its own when the range is not a multiple of the step.
+        if (std::abs(max_ - requested) < std::abs(v - requested)) v = max_;
     }
     return std::clamp(v, min_, max_);
 }
