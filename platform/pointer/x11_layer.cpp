@@ -7,6 +7,9 @@
 // hook in front of the process-wide handler), so a device that refuses a value, or vanishes
 // between listing and writing, costs only that value. Every request is synced before the next
 // step, so errors arrive while the hook is in place.
+//
+// Threads: the connection belongs to the thread that made the layer. Xlib 1.8 and later set up
+// its locks before the first call, so a connection of our own beside the UI thread's is safe.
 
 #include "platform/pointer/pointer_layers.h"
 
