@@ -203,7 +203,9 @@ void TvgLang::LoadFromFile(const QString& fileName) {
                                     .arg(fileName).arg(info.size()));
     QByteArray bytes;
     try {
-        bytes = vyk::platform::readWholeFile(fileName);
+        vyk::platform::FileReadLimits limits;
+        limits.maxBytes = static_cast<std::size_t>(kMaxLanguageFileBytes);
+        bytes = vyk::platform::readWholeFile(fileName, limits);
     } catch (const std::exception& e) {
         throw LanguageFileError(QString::fromUtf8(e.what()));
     }

@@ -268,19 +268,14 @@ bool TuiMacroClass::IsValidMacroVersion(const TMACROKEYINFO& aMacroKeyInfo) {
 
 void TuiMacroClass::LoadMacroFromFile(const QString& aMacroFile, TMACROKEYINFO& aResult) {
     if (aMacroFile.isEmpty() || !QFile::exists(aMacroFile)) return;
-    if (!vyk::platform::fileExists(aMacroFile))
-        throw vyk::platform::FileError(
-            QStringLiteral("Cannot open file \"%1\". It is not a plain file.").arg(aMacroFile));
-    QFile f(aMacroFile);
-    if (!f.open(QIODevice::ReadOnly))
-        throw vyk::platform::FileError(
-            QStringLiteral("Cannot open file \"%1\". %2").arg(aMacroFile, f.errorString()));
-    // Only the first record's worth of bytes is read, whatever the size of the file.
+    // Only the first record's worth of bytes is read, whatever the size of the file; a pipe or
+    // device in the file's place is refused rather than waited on.
+    vyk::platform::FileReadLimits limits;
+    limits.maxBytes = sizeof(TMACROKEYINFO);
+    limits.frontOnly = true;
+    const QByteArray bytes = vyk::platform::readWholeFile(aMacroFile, limits);
     TMACROKEYINFO buf = aResult;
-    const qint64 n = f.read(reinterpret_cast<char*>(&buf), sizeof buf);
-    if (n < 0)
-        throw vyk::platform::FileError(
-            QStringLiteral("Cannot read file \"%1\". %2").arg(aMacroFile, f.errorString()));
+    std::memcpy(&buf, bytes.constData(), static_cast<std::size_t>(bytes.size()));
     aResult = buf;
 }
 

@@ -65,44 +65,31 @@ std::vector<TMACROKEYINFO> TuiMacroSetClass::MacrosOf(const TuiMacroListOfMacroS
 // Storage
 
 void TuiMacroSetClass::LoadMacrosetDB(const QString& aBaseMacrosetDBFile) {
-    using vyk::platform::FileError;
     FBaseMacrosetDBFile = aBaseMacrosetDBFile;
-    QFile f(aBaseMacrosetDBFile);
-    if (!f.exists()) {
+    if (!QFile::exists(aBaseMacrosetDBFile)) {
         std::memset(FMacroSetDB.get(), 0, sizeof(TuiMacroSetDb));
         vyk::platform::writeFileAtomic(aBaseMacrosetDBFile, FMacroSetDB.get(), kDatabaseSize);
     } else {
-        // Only a plain file is read: a folder, pipe or device under this name would block the
-        // reader or hand it endless bytes.
-        if (!vyk::platform::fileExists(aBaseMacrosetDBFile))
-            throw FileError(QStringLiteral("Cannot open file \"%1\". It is not a plain file.").arg(aBaseMacrosetDBFile));
-        if (!f.open(QIODevice::ReadOnly))
-            throw FileError(QStringLiteral("Cannot open file \"%1\". %2").arg(aBaseMacrosetDBFile, f.errorString()));
-        const qint64 size = f.size();
-        if (size >= static_cast<qint64>(kDatabaseSize)) {
-            // Only the record is read; bytes past it are not looked at (and the next save cuts
-            // the file to the record's size).
+        // Only a plain file is read (a folder, pipe or device under this name would block the
+        // reader or hand it endless bytes), and only the record's worth of bytes: bytes past it
+        // are not looked at (and the next save cuts the file to the record's size).
+        vyk::platform::FileReadLimits limits;
+        limits.maxBytes = kDatabaseSize;
+        limits.frontOnly = true;
+        const QByteArray bytes = vyk::platform::readWholeFile(aBaseMacrosetDBFile, limits);
+        if (static_cast<std::size_t>(bytes.size()) >= kDatabaseSize) {
             auto image = std::make_unique<TuiMacroSetDb>();
-            auto* p = reinterpret_cast<char*>(image.get());
-            qint64 got = 0;
-            while (got < static_cast<qint64>(kDatabaseSize)) {
-                const qint64 n = f.read(p + got, static_cast<qint64>(kDatabaseSize) - got);
-                if (n <= 0)
-                    throw FileError(QStringLiteral("Cannot read file \"%1\". %2")
-                                        .arg(aBaseMacrosetDBFile, n < 0 ? f.errorString() : QStringLiteral("The file ended early.")));
-                got += n;
-            }
+            std::memcpy(image.get(), bytes.constData(), kDatabaseSize);
             *FMacroSetDB = *image;
         } else {
             // Too short to be a database: ignored, and replaced by the next save. Its bytes are
             // kept beside it first, so whatever it held can still be recovered by hand.
             const QString backup = aBaseMacrosetDBFile + QStringLiteral(".bak");
             try {
-                const QByteArray bytes = f.read(size);
                 vyk::platform::writeFileAtomic(backup, bytes);
                 vyk::platform::debugLog(QStringLiteral("Macro database \"%1\" holds %2 bytes, less than a database; "
                                                        "ignored, a copy is kept as \"%3\".")
-                                            .arg(aBaseMacrosetDBFile).arg(size).arg(backup));
+                                            .arg(aBaseMacrosetDBFile).arg(bytes.size()).arg(backup));
             } catch (const std::exception& e) {
                 vyk::platform::debugLog(QStringLiteral("Macro database \"%1\" is too short and could not be copied: %2")
                                             .arg(aBaseMacrosetDBFile, QString::fromLocal8Bit(e.what())));

@@ -67,7 +67,9 @@ bool TuiProfile::rootUsable() const {
 }
 
 void TuiProfile::replaceStreamFromFile(const QString& APath) {
-    const QByteArray bytes = vyk::platform::readWholeFile(APath);
+    vyk::platform::FileReadLimits limits;
+    limits.maxBytes = vyk::platform::kMaxStoredValueBytes;
+    const QByteArray bytes = vyk::platform::readWholeFile(APath, limits);
     FMemoryStream.assign(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
                          reinterpret_cast<const std::uint8_t*>(bytes.constData()) + bytes.size());
 }

@@ -1,5 +1,8 @@
 #include "platform/ini/ini_file.h"
 
+#include "platform/diag/diag.h"
+#include "platform/paths/file_io.h"
+
 #include <QFile>
 #include <QStringDecoder>
 
@@ -38,10 +41,17 @@ QString unquote(const QString& v) {
 }  // namespace
 
 IniFile::IniFile(const QString& path) : path_(path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return;
-    const QByteArray raw = f.readAll();
-    if (f.error() != QFileDevice::NoError) return;
+    // A settings file is small; a pipe, device or huge file in its place is not read (it would
+    // block or exhaust memory) and counts as a file that cannot be read.
+    QByteArray raw;
+    try {
+        vyk::platform::FileReadLimits limits;
+        limits.maxBytes = vyk::platform::kMaxSettingsFileBytes;
+        raw = vyk::platform::readWholeFile(path, limits);
+    } catch (const std::exception& e) {
+        if (QFile::exists(path)) vyk::platform::debugLog(QStringLiteral("ini: ") + QString::fromUtf8(e.what()));
+        return;
+    }
     loaded_ = true;
     parse(decode(raw));
 }

@@ -7,7 +7,8 @@
 //   and lines without '=' are ignored;
 // - the file may be UTF-8 (with or without BOM) or UTF-16 LE/BE with BOM; bytes that are not
 //   valid UTF-8 are read as Latin-1;
-// - a missing or unreadable file, section or key yields the caller's default.
+// - a missing or unreadable file, section or key yields the caller's default; a pipe, device or
+//   file over 1 MiB in the file's place counts as unreadable (never waited on or read whole).
 // The file is read once, when the object is made.
 
 #include <QList>

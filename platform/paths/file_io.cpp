@@ -4,7 +4,9 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -42,24 +44,45 @@ bool folderExists(const QString& path) {
     return ::stat(encoded(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-QByteArray readWholeFile(const QString& path) {
+QByteArray readWholeFile(const QString& path, const FileReadLimits& limits) {
     const QByteArray name = encoded(path);
-    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking: opening a FIFO for reading would otherwise wait for a writer forever.
+    const int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | (limits.followLinks ? 0 : O_NOFOLLOW);
+    const int fd = ::open(name.constData(), flags);
     if (fd < 0) {
         const int err = errno;
         throw FileError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, reason(err)));
     }
+    const auto fail = [&](const QString& why) {
+        ::close(fd);
+        throw FileError(QStringLiteral("Cannot read file \"%1\". %2").arg(path, why));
+    };
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) fail(reason(errno));
+    if (!S_ISREG(st.st_mode)) fail(QStringLiteral("It is not a regular file."));
+    const auto tooLarge = [&] {
+        fail(QStringLiteral("It is larger than %1 bytes.").arg(static_cast<qulonglong>(limits.maxBytes)));
+    };
+    const std::size_t want = limits.maxBytes;
+    if (!limits.frontOnly && st.st_size > 0 && static_cast<std::uint64_t>(st.st_size) > want) tooLarge();
     QByteArray out;
+    out.reserve(static_cast<qsizetype>(std::min<std::uint64_t>(st.st_size > 0 ? st.st_size : 0, want)));
     char buf[65536];
+    // The size can change under us: the bound holds for what is actually read.
     for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
+        const std::size_t room = want - static_cast<std::size_t>(out.size());
+        const std::size_t ask = std::min(sizeof buf, room + 1);
+        const ssize_t n = ::read(fd, buf, ask);
         if (n < 0) {
             if (errno == EINTR) continue;
-            const int err = errno;
-            ::close(fd);
-            throw FileError(QStringLiteral("Cannot read file \"%1\". %2").arg(path, reason(err)));
+            fail(reason(errno));
         }
         if (n == 0) break;
+        if (static_cast<std::size_t>(n) > room) {
+            if (!limits.frontOnly) tooLarge();
+            out.append(buf, static_cast<qsizetype>(room));
+            break;
+        }
         out.append(buf, static_cast<qsizetype>(n));
     }
     ::close(fd);

@@ -1,6 +1,11 @@
 #pragma once
 // Whole-file reads and crash-safe whole-file writes, with failures raised as FileError.
 //
+// Reads are bounded and never block: the file is opened non-blocking and must be a regular
+// file (a pipe, socket or device put in its place, directly or through a link, is refused), and
+// a file larger than the bound of its kind is refused (or, where the caller asks, only its
+// front is read). Any thread.
+//
 // A write goes to a temporary file in the target's folder, is flushed to disk, then renamed
 // over the target and the folder is flushed: a reader (the other program) or a crash sees the
 // old bytes or the new ones, never a mix.
@@ -22,8 +27,22 @@ public:
 bool fileExists(const QString& path);    // a regular file (or a link to one)
 bool folderExists(const QString& path);  // a folder (or a link to one)
 
-// Reads the whole file. Throws FileError when it cannot be opened or read.
-QByteArray readWholeFile(const QString& path);
+// Bounds of the files the programs read. Stored records are a few hundred KiB at most.
+inline constexpr std::size_t kMaxStoredValueBytes = 16u << 20;   // registry values, profile files
+inline constexpr std::size_t kMaxSettingsFileBytes = 1u << 20;   // config.ini and the like
+inline constexpr std::size_t kMaxDefaultFileBytes = 64u << 20;   // anything else
+
+struct FileReadLimits {
+    std::size_t maxBytes = kMaxDefaultFileBytes;
+    // When false, a link in the last place of the path is refused (for files only we write).
+    bool followLinks = true;
+    // When true, a longer file is not refused: its first maxBytes bytes are read.
+    bool frontOnly = false;
+};
+
+// Reads the whole file (see above). Throws FileError when it cannot be opened or read, is not
+// a regular file, or is larger than the bound.
+QByteArray readWholeFile(const QString& path, const FileReadLimits& limits = {});
 
 // Replaces the file with exactly these bytes. The folder must exist. Throws FileError.
 void writeFileAtomic(const QString& path, const void* data, std::size_t size);

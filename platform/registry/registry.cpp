@@ -92,7 +92,12 @@ QStringList entriesOf(const QString& folder, QDir::Filters filter) {
 // The bytes of a value's file; a file that cannot be read is a registry error naming the value.
 QByteArray readValueBytes(const QString& file, const QString& name, const QString& keyPath) {
     try {
-        return readWholeFile(file);
+        // Value files are only ever written by the store: a link or anything but a plain file
+        // in a value's place is refused, as is a value larger than any stored record.
+        FileReadLimits limits;
+        limits.maxBytes = kMaxStoredValueBytes;
+        limits.followLinks = false;
+        return readWholeFile(file, limits);
     } catch (const FileError& e) {
         throw RegistryError(QStringLiteral("Cannot read value \"%1\" of key \"%2\": %3")
                                 .arg(name, keyPath, QString::fromStdString(e.what())));

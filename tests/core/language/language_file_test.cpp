@@ -2,6 +2,11 @@
 #include "tests/core/language/lang_test_util.h"
 
 #include "core/language/uiLanguage.h"
+#include "tests/support/test_env.h"
+
+#include <filesystem>
+
+#include <sys/stat.h>
 
 using namespace langtest;
 
@@ -148,6 +153,18 @@ TEST(LanguageFile, MissingFileChangesNothing) {
     lang.LoadFromFile(QString::fromStdString((vyk::test::freshDir("missing") / "ui.local").string()));
     EXPECT_EQ(lang.Original().Count(), 1);
     EXPECT_TRUE(lang.Resources().empty());
+}
+
+TEST(LanguageFile, APipeOrDeviceInPlaceOfTheFileIsRefusedWithoutChangingAnything) {
+    const auto dir = vyk::test::freshDir("special");
+    ASSERT_EQ(::mkfifo((dir / "fifo.local").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", dir / "zero.local");
+    for (const char* name : {"fifo.local", "zero.local"}) {
+        TvgLang lang;
+        lang.Original().Add(QStringLiteral("OK"));
+        EXPECT_THROW(lang.LoadFromFile(QString::fromStdString((dir / name).string())), LanguageFileError) << name;
+        EXPECT_EQ(lang.Original().Count(), 1);
+    }
 }
 
 TEST(LanguageFile, AddLangIgnoresAnExistingNameWhateverItsCase) {

@@ -14,6 +14,8 @@
 #include <limits>
 #include <memory>
 
+#include <sys/stat.h>
+
 using namespace macro_test;
 
 namespace {
@@ -406,6 +408,11 @@ TEST(MacroFiles, ReadingTakesTheFrontOfAnyFileAndLeavesTheRest) {
 
     std::filesystem::create_directory(dir / "dir.macro");
     EXPECT_THROW(TuiMacroClass::LoadMacroFromFile(qs(dir / "dir.macro"), r), vyk::platform::FileError);
+    // A pipe (a plain open would wait for a writer) or a link to an endless device is refused.
+    ASSERT_EQ(::mkfifo((dir / "fifo.macro").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", dir / "zero.macro");
+    for (const char* name : {"fifo.macro", "zero.macro"})
+        EXPECT_THROW(TuiMacroClass::LoadMacroFromFile(qs(dir / name), r), vyk::platform::FileError) << name;
 }
 
 TEST(MacroFiles, WriteFailuresAreFileErrors) {

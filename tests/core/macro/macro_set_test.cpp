@@ -79,6 +79,8 @@ TEST(MacroDbFile, MissingFolderOrNoPlainFileIsAFileError) {
     EXPECT_THROW(db.LoadMacrosetDB(qs(dir / "isdir.MSDB")), vyk::platform::FileError);
     ASSERT_EQ(::mkfifo((dir / "fifo.MSDB").c_str(), 0600), 0);  // would block a plain open
     EXPECT_THROW(db.LoadMacrosetDB(qs(dir / "fifo.MSDB")), vyk::platform::FileError);
+    fs::create_symlink("/dev/zero", dir / "zero.MSDB");  // would hand out endless bytes
+    EXPECT_THROW(db.LoadMacrosetDB(qs(dir / "zero.MSDB")), vyk::platform::FileError);
     TuiMacroSetClass never;
     EXPECT_THROW(never.SaveMacroSetDB(), vyk::platform::FileError);  // no path yet
 }

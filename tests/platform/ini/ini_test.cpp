@@ -6,6 +6,8 @@
 
 #include <QStringEncoder>
 
+#include <sys/stat.h>
+
 using vyk::platform::IniFile;
 namespace fs = std::filesystem;
 
@@ -121,4 +123,16 @@ TEST(IniFileTest, MissingFileGivesDefaults) {
     EXPECT_EQ(ini.readString("options", "ProfileRegFolder", "software\\Vykgmmouse"), "software\\Vykgmmouse");
     EXPECT_EQ(ini.readInteger("OtherConfig", "NoLogo", 0), 0);
     EXPECT_TRUE(ini.sectionKeys("HelpFiles").isEmpty());
+}
+
+TEST(IniFileTest, APipeDeviceOrHugeFileInPlaceOfTheFileCountsAsUnreadable) {
+    const fs::path dir = vyk::test::freshDir("ini-special");
+    ASSERT_EQ(::mkfifo((dir / "fifo.ini").c_str(), 0600), 0);
+    fs::create_symlink("/dev/zero", dir / "zero.ini");
+    vyk::test::writeText(dir / "huge.ini", "[a]\nk=1\n" + std::string(2u << 20, ';'));
+    for (const char* name : {"fifo.ini", "zero.ini", "huge.ini"}) {
+        const IniFile ini(q(dir / name));
+        EXPECT_FALSE(ini.loaded()) << name;
+        EXPECT_EQ(ini.readString("a", "k", "dflt"), "dflt") << name;
+    }
 }

@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <sys/stat.h>
+
 using namespace vyk::platform;
 namespace fs = std::filesystem;
 
@@ -102,4 +104,49 @@ TEST(FileIoTest, FailuresRaiseNamedErrorsAndKeepWhatWasThere) {
     EXPECT_FALSE(createFolder(q(dir / "plain/sub")));
     forceFolders(q(dir / "a/b/c"));
     EXPECT_TRUE(folderExists(q(dir / "a/b/c")));
+}
+
+TEST(FileIoTest, ReadsRefuseWhatIsNotARegularFileWithoutBlocking) {
+    const fs::path dir = vyk::test::freshDir("special");
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    fs::create_symlink("/dev/zero", dir / "zero");
+    fs::create_directories(dir / "folder");
+    for (const char* name : {"fifo", "zero", "folder"}) {
+        try {
+            readWholeFile(q(dir / name));
+            ADD_FAILURE() << name << " was read";
+        } catch (const FileError& e) {
+            EXPECT_TRUE(QString::fromUtf8(e.what()).contains(q(dir / name))) << e.what();
+        }
+    }
+    // A link to a plain file is read, unless links are refused.
+    vyk::test::writeText(dir / "plain", "abc");
+    fs::create_symlink(dir / "plain", dir / "link");
+    EXPECT_EQ(readWholeFile(q(dir / "link")), QByteArray("abc"));
+    FileReadLimits noLinks;
+    noLinks.followLinks = false;
+    EXPECT_THROW(readWholeFile(q(dir / "link"), noLinks), FileError);
+    EXPECT_EQ(readWholeFile(q(dir / "plain"), noLinks), QByteArray("abc"));
+}
+
+TEST(FileIoTest, ReadsStopAtTheBoundOfTheirKind) {
+    const fs::path dir = vyk::test::freshDir("bound");
+    vyk::test::writeText(dir / "ten", "0123456789");
+    struct Case {
+        std::size_t max;
+        bool frontOnly;
+        const char* expected;  // nullptr: refused
+    };
+    for (const Case& c : {Case{10, false, "0123456789"}, Case{9, false, nullptr}, Case{0, false, nullptr},
+                          Case{4, true, "0123"}, Case{10, true, "0123456789"}, Case{64, true, "0123456789"}}) {
+        FileReadLimits limits;
+        limits.maxBytes = c.max;
+        limits.frontOnly = c.frontOnly;
+        SCOPED_TRACE(testing::Message() << "max " << c.max << " front " << c.frontOnly);
+        if (c.expected) {
+            EXPECT_EQ(readWholeFile(q(dir / "ten"), limits), QByteArray(c.expected));
+        } else {
+            EXPECT_THROW(readWholeFile(q(dir / "ten"), limits), FileError);
+        }
+    }
 }

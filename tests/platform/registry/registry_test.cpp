@@ -1,10 +1,14 @@
 #include "platform/registry/registry.h"
 
+#include "platform/paths/file_io.h"
+
 #include "tests/support/test_env.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
+
+#include <sys/stat.h>
 
 using namespace vyk::platform;
 namespace fs = std::filesystem;
@@ -136,4 +140,25 @@ TEST_F(RegistryTest, AStoreThatCannotBeWrittenGivesAClearError) {
     } catch (const RegistryError& e) {
         EXPECT_NE(std::string(e.what()).find("v.pfd"), std::string::npos) << e.what();
     }
+}
+
+TEST_F(RegistryTest, AValueThatIsNotAPlainFileIsAnErrorNotAHang) {
+    auto k = key();
+    k.writeBinary("plain", QByteArray("abc"));
+    const fs::path folder = root_ / "HKEY_CURRENT_USER/software/software/Vykgmmouse";
+    ASSERT_EQ(::mkfifo((folder / "fifo.bin").c_str(), 0600), 0);
+    fs::create_symlink("/dev/zero", folder / "zero.bin");
+    fs::create_symlink(folder / "plain.bin", folder / "linked.bin");
+    for (const char* name : {"fifo", "zero", "linked"}) {
+        try {
+            k.readBinary(name);
+            ADD_FAILURE() << name << " was read";
+        } catch (const RegistryError& e) {
+            EXPECT_TRUE(QString::fromUtf8(e.what()).contains(name)) << e.what();
+        }
+    }
+    // A value larger than any record is refused too.
+    vyk::test::writeBytes(folder / "huge.bin", std::vector<std::uint8_t>(kMaxStoredValueBytes + 1, 1));
+    EXPECT_THROW(k.readBinary("huge"), RegistryError);
+    EXPECT_EQ(k.readBinary("plain"), QByteArray("abc"));
 }
