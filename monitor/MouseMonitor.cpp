@@ -11,7 +11,6 @@
 #include "platform/ipc/ipc.h"
 #include "platform/ipc/vyk_messages.h"
 #include "platform/paths/paths.h"
-#include "platform/registry/registry.h"
 #include "platform/shell/shell.h"
 #include "core/store/DMUnit.h"
 
@@ -31,6 +30,7 @@
 #include <QVBoxLayout>
 
 #include <cstring>
+#include <functional>
 
 using vyk::platform::debugLog;
 using vyk::platform::guarded;
@@ -45,6 +45,17 @@ constexpr int kButtonRecords = 19;
 QString trayIconPath() {
     return vyk::platform::resolveCaseInsensitive(vyk::platform::executableDir(),
                                                  QStringLiteral("images/0409/icons/logo.ico"));
+}
+
+// Runs fn for device input: an exception becomes a diagnostic line, never a dialog.
+void logFailures(const char* what, const std::function<void()>& fn) {
+    try {
+        fn();
+    } catch (const std::exception& e) {
+        debugLog(QStringLiteral("monitor: %1 failed: %2").arg(QLatin1String(what), QString::fromUtf8(e.what())));
+    } catch (...) {
+        debugLog(QStringLiteral("monitor: %1 failed").arg(QLatin1String(what)));
+    }
 }
 
 }  // namespace
@@ -297,9 +308,11 @@ void TVYKMONMAIN::uiHIDData1Data(const QString&, const QString&, std::uint8_t Re
 }
 
 void TVYKMONMAIN::postButtonEvent(std::int64_t WParam, std::int64_t LParam) {
-    // Posted, so the reader is released before the mute or the relay runs.
+    // Posted, so the reader is released before the mute or the relay runs. Device input never
+    // raises a dialog: whatever fails while it is handled goes to the diagnostic log.
     QMetaObject::invokeMethod(
-        this, [this, WParam, LParam] { guarded([&] { WMButtonEvent(WParam, LParam); }); }, Qt::QueuedConnection);
+        this, [this, WParam, LParam] { logFailures("button event", [&] { WMButtonEvent(WParam, LParam); }); },
+        Qt::QueuedConnection);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -332,10 +345,16 @@ void TVYKMONMAIN::WMButtonEvent(std::int64_t WParam, std::int64_t LParam) {
         debugLog(QStringLiteral("monitor: button event %1 is out of range").arg(WParam));
         return;
     }
-    WriteProfileIDToRegistry(static_cast<int>(p));
+    // The relay goes out whatever happens to the monitor's own bookkeeping: a store that
+    // cannot be written or a profile that cannot be read is logged, never shown (this comes
+    // from the device), and the configuration program still hears of the switch.
+    const int profile = static_cast<int>(p);
+    logFailures("store ProfileID", [&] {
+        if (!FDM->WriteProfileIDToRegistry(profile)) debugLog(QStringLiteral("monitor: no profile key for ProfileID"));
+    });
     // The mouse's active profile is the one whose buttons count from now on, whether or not
     // the configuration program runs.
-    makeProfileCurrent(static_cast<int>(p));
+    logFailures("reload profile", [&] { FDM->MakeProfileCurrentAndReload(profile); });
     // The configuration program switches and sends WM_CFG_SETTINGS_APPLIED back, which is
     // handled while this send waits.
     vyk::platform::ipc::sendMessage(CONFIG_MAIN_CLASS_NAME, {WM_CFG_SWITCH_PROFILE, p, 0});
@@ -346,45 +365,16 @@ void TVYKMONMAIN::DoButtonFunction(std::uint8_t, std::uint16_t functionIndex, st
     if (functionIndex == MICROPHONE_MUTE_FUNCTION_INDEX) MicrophoneMute();
 }
 
-void TVYKMONMAIN::makeProfileCurrent(int p) {
-    if (FDM == nullptr || !FDM->IsProfileIndexInRange(p)) return;
-    FDM->FProfileIndex = p;
-    FDM->LoadCurrentProfileInfoFromRegistry();
-}
-
 void TVYKMONMAIN::WMSettingsApplied(std::int64_t, std::int64_t LParam) {
-    // The configuration program saved everything before it sent this.
-    const std::int32_t previous = FDM->FProfileIndex;
-    FDM->LoadProfileGroupSettingInfoFromRegistry();  // resets the index to the group's slot
-    FDM->LoadAllProfileInfoFromRegistry();
-    // The profile it applied (and made the mouse's active one) is the current profile here too.
-    // A message without a valid profile keeps the one the monitor had.
-    const bool valid = LParam >= 0 && LParam <= 4;
-    if (!valid) debugLog(QStringLiteral("monitor: settings applied for profile %1, out of range").arg(LParam));
-    FDM->FProfileIndex = valid ? static_cast<std::int32_t>(LParam) : previous;
-    FDM->LoadCurrentProfileInfoFromRegistry();
-    if (valid) WriteProfileIDToRegistry(static_cast<int>(LParam));
+    // The configuration program saved everything before it sent this. The profile it applied
+    // (and made the mouse's active one) is the current profile here too; a message without a
+    // valid profile keeps the one the monitor had.
+    FDM->ReloadAfterSettingsApplied(LParam);
 }
 
 void TVYKMONMAIN::WMLanguageChanged(std::int64_t, std::int64_t) {
     FDM->LoadAllProfileInfoFromRegistry();
     ApplyLanguage();
-}
-
-bool TVYKMONMAIN::WriteProfileIDToRegistry(int value) {
-    using vyk::platform::RegistryKey;
-    using vyk::platform::RegistryRoot;
-    // Written only where the profile values live; the key is never created here.
-    auto key = RegistryKey::open(RegistryRoot::CurrentUser, FDM->ProfileRegFolder(), false);
-    if (!key) return false;
-    try {
-        key->writeDword(QStringLiteral("ProfileID"), static_cast<std::uint32_t>(value));
-    } catch (const std::exception& e) {
-        // Triggered by the device: never a dialog.
-        debugLog(QStringLiteral("monitor: cannot write ProfileID: ") + QString::fromUtf8(e.what()));
-        return false;
-    }
-    return true;
 }
 
 // ---------------------------------------------------------------------------------------------

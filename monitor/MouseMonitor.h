@@ -9,7 +9,9 @@
 // named "TVYKMONMAIN" that lives as long as the window.
 //
 // Everything runs on the UI thread. Device input never raises a dialog: reports that do not
-// fit are dropped silently.
+// fit are dropped silently, and failures while one is handled (a damaged store, a mute that
+// cannot be toggled) go to the diagnostic log. The stored profiles are read and written only
+// through the data module's operations.
 
 #include <QString>
 #include <QWidget>
@@ -94,7 +96,6 @@ public:
     void DoButtonFunction(std::uint8_t button, std::uint16_t functionIndex, std::int64_t value);
     void WMSettingsApplied(std::int64_t WParam, std::int64_t LParam);
     void WMLanguageChanged(std::int64_t WParam, std::int64_t LParam);
-    bool WriteProfileIDToRegistry(int value);
 
     // ---- microphone mute
     void InitCoreAudio();
@@ -109,7 +110,6 @@ public:
 
 private:
     void postButtonEvent(std::int64_t WParam, std::int64_t LParam);
-    void makeProfileCurrent(int p);
     std::int64_t handleMessage(std::uint32_t msg, std::int64_t WParam, std::int64_t LParam);
 
     TDM* FDM;

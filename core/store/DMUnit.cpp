@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <stdexcept>
 #include <type_traits>
@@ -315,7 +316,13 @@ void TDM::initGameSlot(int ASlot) {
         path += recordText(s.FileName);
         if (!vyk::platform::fileExists(vyk::platform::normalizePath(path))) {
             c->RestoreToDefault();
-            if (!c->SaveStreamToFile(path)) debugLog(QStringLiteral("store: cannot create the folder of %1").arg(path));
+            if (c->SaveStreamToFile(path)) {
+                // The folder may have been made just now: only then can the slot take it, and
+                // without it every later save of the slot's file would be skipped.
+                c->SetFilePath(recordText(s.FilePath));
+            } else {
+                debugLog(QStringLiteral("store: cannot create the folder of %1").arg(path));
+            }
         } else if (!c->LoadStreamFromFile(path)) {
             c->RestoreToDefault();
             if (!c->FilePath().isEmpty()) c->SaveStreamToFile();
@@ -477,6 +484,43 @@ bool TDM::LoadCurrentProfileInfoFromFile(const QString& AFile) {
 bool TDM::LoadProfileInfoFromRegistry(int AProfileIndex) {
     if (!IsProfileIndexInRange(AProfileIndex)) return false;
     return FProfileGroup[AProfileIndex]->LoadStreamFromRegistry();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The monitor's operations
+
+bool TDM::WriteProfileIDToRegistry(int AProfileID) {
+    auto key = vyk::platform::RegistryKey::open(HKEY_CURRENT_USER, ProfileRegFolder(), false);
+    if (!key) return false;
+    key->writeDword(QStringLiteral("ProfileID"), static_cast<std::uint32_t>(AProfileID));
+    return true;
+}
+
+bool TDM::MakeProfileCurrentAndReload(int AProfileIndex) {
+    if (!IsProfileIndexInRange(AProfileIndex)) return false;
+    FProfileIndex = AProfileIndex;
+    LoadCurrentProfileInfoFromRegistry();
+    return true;
+}
+
+void TDM::ReloadAfterSettingsApplied(std::int64_t AProfileIndex) {
+    const std::int32_t previous = FProfileIndex;
+    std::exception_ptr first;
+    const auto step = [&first](const auto& fn) {
+        try {
+            fn();
+        } catch (...) {
+            if (!first) first = std::current_exception();
+        }
+    };
+    step([this] { LoadProfileGroupSettingInfoFromRegistry(); });  // sets the index from the group
+    step([this] { LoadAllProfileInfoFromRegistry(); });
+    const bool valid = AProfileIndex >= 0 && AProfileIndex < kSlots;
+    if (!valid) debugLog(QStringLiteral("store: settings applied for profile %1, out of range").arg(AProfileIndex));
+    FProfileIndex = valid ? static_cast<std::int32_t>(AProfileIndex) : previous;
+    step([this] { LoadCurrentProfileInfoFromRegistry(); });
+    if (valid) step([&] { WriteProfileIDToRegistry(static_cast<int>(AProfileIndex)); });
+    if (first) std::rethrow_exception(first);
 }
 
 void TDM::LoadRecordMacroInfoFromRegistry() {

@@ -105,6 +105,23 @@ public:
     bool LoadProfileInfoFromRegistry(int AProfileIndex);
     void LoadRecordMacroInfoFromRegistry();
 
+    // ---- the monitor's operations
+    // Stores AProfileID as the REG_DWORD "ProfileID" beside the profiles. False when the
+    // profile key does not exist (it is never created here); RegistryError when the value
+    // cannot be written.
+    bool WriteProfileIDToRegistry(int AProfileID);
+    // Makes profile AProfileIndex the current one and reloads its stored record into the
+    // working copy. False, changing nothing, for an index outside 0..4. A stored value that
+    // cannot be read raises (as LoadCurrentProfileInfoFromRegistry); the profile is current
+    // all the same, with the working copy it had.
+    bool MakeProfileCurrentAndReload(int AProfileIndex);
+    // The reload after the configuration program saved and applied its settings: the setting
+    // group, the all-games record and the current profile are read again. AProfileIndex (the
+    // profile it applied, 0..4) becomes the current profile and is stored as ProfileID; any
+    // other value keeps the current profile. Every part is reloaded even when one fails; the
+    // first failure is raised afterwards.
+    void ReloadAfterSettingsApplied(std::int64_t AProfileIndex);
+
     // ---- changed flags (indexes outside 0..4 are ignored / read as false)
     void SetProfileChanged(int AIndex, bool AIsChanged);
     bool IsProfileChanged(int AIndex) const;

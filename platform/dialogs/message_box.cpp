@@ -9,6 +9,8 @@
 namespace vyk::platform {
 
 namespace {
+bool g_open = false;  // UI thread only
+
 MessageBoxHook& hook() {
     static MessageBoxHook h;
     return h;
@@ -32,9 +34,22 @@ QString applicationTitle() {
 
 void setMessageBoxHook(MessageBoxHook h) { hook() = std::move(h); }
 
+bool messageBoxOpen() { return g_open; }
+
 void messageBox(const QString& caption, const QString& text, MessageIcon icon, QWidget* parent) {
+    if (g_open) {
+        // A box runs its own event loop: a second one opened from there (another error, the
+        // next device report, the next message) would stack boxes without bound.
+        debugLog(QStringLiteral("message box not shown while another is open: %1: %2").arg(caption, text));
+        return;
+    }
+    struct OpenFlag {
+        OpenFlag() { g_open = true; }
+        ~OpenFlag() { g_open = false; }
+    } open;
     if (hook()) {
-        hook()(caption, text, icon);
+        MessageBoxHook h = hook();  // the hook may replace itself
+        h(caption, text, icon);
         return;
     }
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {

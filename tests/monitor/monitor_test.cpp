@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QGuiApplication>
 #include <QIcon>
@@ -18,6 +19,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstring>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -320,6 +322,57 @@ TEST_F(MonitorTest, SettingsAppliedWithoutAValidProfileKeepsTheCurrentOne) {
         EXPECT_EQ(mon_->CurrentProfileIndex(), 2) << bad;
         EXPECT_EQ(storedProfileID(*dm_), 2u) << bad;
     }
+}
+
+TEST_F(MonitorTest, DeviceInputWithADamagedProfileRaisesNoBoxAndStillRelays) {
+    CfgStandIn cfg(/*answer=*/false);
+    startMonitor();
+    // The stored profile 3 has the wrong type: every reload of it fails.
+    auto key = vyk::platform::RegistryKey::open(vyk::platform::RegistryRoot::CurrentUser, dm_->ProfileRegFolder(), true);
+    ASSERT_TRUE(key.has_value());
+    key->deleteValue("VykProfile3.pfd");
+    key->writeString("VykProfile3.pfd", "wrong type");
+    constexpr std::size_t kReports = 40;
+    for (std::size_t i = 0; i < kReports; ++i) inject(report({8, 1, 2}));
+    // Each one still reaches the configuration program, after ProfileID; no box at all
+    // (TearDown checks), the failures are in the diagnostic log.
+    ASSERT_TRUE(waitUntil([&] { return cfg.seen(WM_CFG_SWITCH_PROFILE).size() == kReports; }, 20000));
+    for (const auto& s : cfg.seen(WM_CFG_SWITCH_PROFILE)) EXPECT_EQ(s.wParam, 2);
+    EXPECT_EQ(storedProfileID(*dm_), 2u);
+    EXPECT_EQ(mon_->CurrentProfileIndex(), 2);
+    EXPECT_TRUE(debugText().contains("VykProfile3.pfd")) << debugText().toStdString();
+}
+
+TEST_F(MonitorTest, ErrorBoxesFromMessagesNeverNest) {
+    mon_ = std::make_unique<TVYKMONMAIN>(dm_.get());
+    auto key = vyk::platform::RegistryKey::open(vyk::platform::RegistryRoot::CurrentUser, dm_->ProfileRegFolder(), true);
+    ASSERT_TRUE(key.has_value());
+    key->deleteValue("ProfileSettingGroup.pfd");
+    key->writeString("ProfileSettingGroup.pfd", "damaged");
+    // A box that stays open (its event loop running) until the other posts have arrived.
+    constexpr int kPosts = 5;
+    const auto suppressed = [&] { return static_cast<int>(debugText().count("message box not shown")); };
+    int depth = 0, deepest = 0;
+    vyk::platform::setMessageBoxHook([&](const QString&, const QString& text, vyk::platform::MessageIcon) {
+        boxes_ << text;
+        deepest = std::max(deepest, ++depth);
+        QEventLoop modal;  // as a box's exec() runs one
+        QTimer check;
+        QObject::connect(&check, &QTimer::timeout, &modal, [&] {
+            if (suppressed() >= kPosts - 1) modal.quit();
+        });
+        check.start(10);
+        QTimer::singleShot(3000, &modal, &QEventLoop::quit);
+        modal.exec();
+        --depth;
+    });
+    for (int i = 0; i < kPosts; ++i)
+        ASSERT_TRUE(vyk::platform::ipc::postMessage(MONITOR_MAIN_CLASS_NAME, {WM_CFG_SETTINGS_APPLIED, 1, 1}));
+    ASSERT_TRUE(waitUntil([&] { return boxes_.size() + suppressed() >= kPosts; }, 20000));
+    EXPECT_EQ(deepest, 1);
+    EXPECT_EQ(boxes_.size(), 1);
+    EXPECT_TRUE(boxes_.value(0).contains("ProfileSettingGroup.pfd")) << boxes_.join("\n").toStdString();
+    boxes_.clear();
 }
 
 TEST_F(MonitorTest, ExitTellsTheConfigurationProgramOnce) {
