@@ -9,5 +9,5 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVYK_BUILD_TESTS=OFF -DVYK_BUILD_BENCH=OFF >/dev/null
 fi
 cmake --build "$build" --target vyk-skin-gen -j4 >/dev/null
-ASAN_OPTIONS=detect_leaks=0 QT_QPA_PLATFORM=offscreen "$build/resources/skin/vyk-skin-gen" --sheet "$out"
+QT_QPA_PLATFORM=offscreen "$build/resources/skin/vyk-skin-gen" --sheet "$out"
 echo "skin sheet: $out"

@@ -172,6 +172,13 @@ QImage drawMainBack() {
     g.setColorAt(1, withAlpha(pal::Red, 0));
     p.fillRect(QRectF(kProfiles.left() + 8, kProfiles.top() + 1, kProfiles.width() - 16, 1), g);
   }
+  {
+    // The brand mark as a faint watermark under the profile buttons.
+    p.save();
+    p.setOpacity(0.08);
+    brandMark(p, QPointF(kProfiles.center().x(), 462), 34);
+    p.restore();
+  }
 
   // Command bar.
   p.fillRect(kFooter, vgrad(kFooter, QColor(0x1d, 0x20, 0x24), QColor(0x0f, 0x10, 0x12)));

@@ -294,9 +294,9 @@ QImage drawMouseSide() {
     const QPointF wc(129, 62);
     const double wr = 15;
     QRadialGradient wg(wc + QPointF(4, -4), wr);
-    wg.setColorAt(0, QColor(0x4c, 0x51, 0x5a));
-    wg.setColorAt(0.8, QColor(0x22, 0x24, 0x28));
-    wg.setColorAt(1, QColor(0x0a, 0x0b, 0x0c));
+    wg.setColorAt(0, QColor(0x6a, 0x70, 0x7a));
+    wg.setColorAt(0.75, QColor(0x34, 0x37, 0x3d));
+    wg.setColorAt(1, QColor(0x12, 0x13, 0x15));
     p.setPen(QPen(QColor(0x04, 0x04, 0x05), 1));
     p.setBrush(wg);
     p.drawEllipse(wc, wr, wr);

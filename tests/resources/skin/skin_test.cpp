@@ -166,9 +166,6 @@ QByteArray digestOf(const QString& path) {
 
 int runGenerator(const QStringList& args) {
   QProcess gen;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert("ASAN_OPTIONS", "detect_leaks=0");
-  gen.setProcessEnvironment(env);
   gen.start(QStringLiteral(VYK_SKIN_GEN), args);
   if (!gen.waitForFinished(120000)) return -1;
   return gen.exitStatus() == QProcess::NormalExit ? gen.exitCode() : -1;
