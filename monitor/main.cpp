@@ -4,6 +4,7 @@
 #include "core/defs/pubunit_norvane.h"
 #include "platform/dialogs/message_box.h"
 #include "platform/instance/instance_lock.h"
+#include "platform/instance/quit_signals.h"
 #include "core/store/DMUnit.h"
 
 #include <QApplication>
@@ -27,12 +28,15 @@ int main(int argc, char** argv) {
     vyk::platform::installMessageBoxErrorReporter();
     // The window is never shown, so closing windows must not end the program: only Exit does.
     QApplication::setQuitOnLastWindowClosed(false);
+    // Log-out, shutdown and Ctrl+C end the event loop, so the clean-up below runs: readers
+    // stopped, the message socket removed, the lock released.
+    vyk::platform::QuitOnSignals stopSignals;
 
     int rc = 0;
     {
         auto dm = std::make_unique<TDM>();
         auto window = std::make_unique<TVYKMONMAIN>(dm.get());
-        rc = app.exec();
+        if (!stopSignals.stopRequested()) rc = app.exec();
         window.reset();
         dm.reset();
     }

@@ -3,9 +3,13 @@
 #include "monitor/MouseMonitor.h"
 #include "tests/monitor/monitor_test_support.h"
 
+#include "platform/instance/instance_lock.h"
+
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 
+#include <csignal>
 #include <memory>
 #include <vector>
 
@@ -106,4 +110,23 @@ TEST(VykMon, RunsAgainstTheSimulatedMouseAndTheSoundServer) {
     ASSERT_TRUE(waitUntil([&] { return cfg.seen(WM_CFG_CPI_INDEX).size() == before + 1; }, 10000));
     EXPECT_EQ(cfg.seen(WM_CFG_CPI_INDEX).back().wParam, 3);
     EXPECT_EQ(mon.process().state(), QProcess::Running);
+}
+
+TEST(VykMon, StopSignalsEndTheEventLoopAndCleanUp) {
+    const fs::path exeDir = makeExeDir(true);
+    const fs::path socket = QFile::encodeName(vyk::platform::ipc::socketPath(MONITOR_MAIN_CLASS_NAME)).toStdString();
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(sig);
+        VykMonProcess mon(exeDir, QString());
+        mon.start();
+        ASSERT_TRUE(mon.process().waitForStarted(10000));
+        ASSERT_TRUE(waitUntil([] { return vyk::platform::ipc::findWindow(MONITOR_MAIN_CLASS_NAME); }, 30000));
+        ASSERT_EQ(::kill(static_cast<pid_t>(mon.process().processId()), sig), 0);
+        ASSERT_TRUE(mon.process().waitForFinished(15000));
+        EXPECT_EQ(mon.process().exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(mon.process().exitCode(), 0);
+        // The socket went with it, and the next monitor can start.
+        EXPECT_FALSE(fs::exists(socket));
+        EXPECT_NE(vyk::platform::InstanceLock::tryAcquire(MONITOR_MAIN_CLASS_NAME.latin1()), nullptr);
+    }
 }
