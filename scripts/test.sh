@@ -8,4 +8,6 @@ export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 export QT_QPA_PLATFORM=offscreen
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
 cd "$here/build-test"
+# The hidraw tests (tests/umockdev) restart themselves with umockdev's preload library behind
+# the sanitizer runtime, so they run here with the others.
 ctest --output-on-failure -j "$(nproc)" --timeout 300

@@ -204,6 +204,11 @@ TEST_F(HidrawTest, EveryFeatureReportSizeReachesTheDeviceMemoryAndComesBack) {
         EXPECT_EQ(sets[0].bytes, write);
         EXPECT_EQ(gets[0].bytes, got);
     }
+    // A get into a buffer longer than the report: zeros after what the device answered.
+    std::vector<std::uint8_t> longer(64, 0xEE);
+    longer[0] = 2;
+    ASSERT_EQ(dev->getFeature(longer.data(), longer.size()), kSuccess);
+    EXPECT_EQ(std::vector<std::uint8_t>(longer.begin() + 16, longer.end()), std::vector<std::uint8_t>(48, 0));
     // A report the device refuses (an unknown ID stalls the request) is a failure, and the
     // handle goes on working.
     std::uint8_t unknown[16] = {0x0A, 1};
@@ -287,6 +292,8 @@ TEST_F(HidrawTest, AnIdleReaderSleepsInPoll) {
 
 TEST_F(HidrawTest, ANodeWithoutPermissionIsListedAndItsOpenNamesTheUdevRule) {
     start();
+    const auto debugFile = vyk::test::testRoot() / "debug.log";
+    vyk::test::ScopedEnv debugEnv("VYK_DEBUG_LOG", debugFile.string());
     for (const int err : {EACCES, EPERM}) {
         vyk_fake_hidraw_refuse_open(node(0).c_str(), err);
         std::uint32_t error = 0;
@@ -297,10 +304,21 @@ TEST_F(HidrawTest, ANodeWithoutPermissionIsListedAndItsOpenNamesTheUdevRule) {
         EXPECT_NE(detail.find("resources/udev/README.md"), std::string::npos) << detail;
         // The descriptor comes from sysfs, so the interface is still listed.
         ASSERT_EQ(detail::enumerateHidraw().size(), 1u);
+        // The programs behave as if no mouse were connected, and the debug line names the
+        // node and the fix.
+        std::filesystem::remove(debugFile);
         TuiHIDData hid;
         THIDDataParam p;
         p.UsageAndPage = kVendor;
+        p.Data.ReportID = 2;
+        p.Data.DATASIZE = 16;
         EXPECT_FALSE(hid.IsDeviceExist(p));
+        EXPECT_EQ(hid.HidFindAndSetFeatureReport(p), kErrorDeviceNotConnected);
+        EXPECT_TRUE(sim_->log().empty());
+        const auto lines = vyk::test::readBytes(debugFile);
+        const std::string text(lines.begin(), lines.end());
+        EXPECT_NE(text.find("cannot open " + node(0)), std::string::npos) << text;
+        EXPECT_NE(text.find("70-vyk-mouse.rules"), std::string::npos) << text;
     }
     // Nodes that are gone or never were are not-found, not access errors.
     std::uint32_t error = 0;
@@ -308,6 +326,47 @@ TEST_F(HidrawTest, ANodeWithoutPermissionIsListedAndItsOpenNamesTheUdevRule) {
     EXPECT_EQ(error, kErrorFileNotFound);
     vyk_fake_hidraw_refuse_open(node(0).c_str(), 0);
     EXPECT_TRUE(HidDevice::open(node(0), &error));
+}
+
+TEST_F(HidrawTest, TheHidComponentsReadersDeliverAndStop) {
+    start(2);
+    struct Got {
+        std::string id, path;
+        std::uint8_t reportId;
+        std::vector<std::uint8_t> data;
+    };
+    std::vector<Got> got;
+    std::atomic<int> notConnected{0};
+    {
+        TuiHIDData hid;
+        hid.OnData = [&](const QString& id, const QString& path, std::uint8_t rid, const void* data, std::uint16_t size) {
+            const auto* b = static_cast<const std::uint8_t*>(data);
+            got.push_back({id.toStdString(), path.toStdString(), rid, {b, b + size}});
+        };
+        hid.OnDeviceNotConnected = [&](const QString&, const QString&) { ++notConnected; };
+        hid.HidFindAndReadDevice(kVendor, "*");
+        EXPECT_EQ(TuiHIDData::ReaderCount(), 2u);
+        ASSERT_TRUE(waitUntil([&] { return sim_->openHandles(0) == 1 && sim_->openHandles(1) == 1; }));
+        ASSERT_TRUE(sim_->injectInput(1, {7, 0, 1, 0}));
+        ASSERT_TRUE(waitUntil([&] { return got.size() == 1; }));
+        EXPECT_EQ(got[0].id, "HID\\VID_F0F0&PID_0701&REV_0100&MI_02");
+        EXPECT_EQ(got[0].path, node(1));
+        EXPECT_EQ(got[0].reportId, 7);
+        EXPECT_EQ(got[0].data, (std::vector<std::uint8_t>{0, 1, 0, 0, 0, 0, 0}));
+
+        // Stopping ends both readers through their stop events, and closes the nodes.
+        hid.HidStopRead();
+        EXPECT_EQ(TuiHIDData::ReaderCount(), 0u);
+        EXPECT_EQ(vyk_fake_hidraw_open_handles(), 0u);
+
+        // Readers on a mouse that goes away say so, once each.
+        hid.HidFindAndReadDevice(kVendor, "*");
+        ASSERT_TRUE(waitUntil([&] { return sim_->openHandles(0) == 1 && sim_->openHandles(1) == 1; }));
+        sim_->unplug();
+        ASSERT_TRUE(waitUntil([&] { return notConnected.load() == 2; }));
+    }
+    EXPECT_EQ(got.size(), 1u);
+    EXPECT_EQ(vyk_fake_hidraw_open_handles(), 0u);
 }
 
 TEST_F(HidrawTest, UnplugInTheMiddleOfAFeatureReportIsNotConnected) {
@@ -352,6 +411,24 @@ TEST_F(HidrawTest, UnplugInTheMiddleOfAFeatureReportIsNotConnected) {
         EXPECT_FALSE(HidDevice::open(node(0), &error));  // the simulator is unplugged
         EXPECT_EQ(error, kErrorDeviceNotConnected);
         ::close(stopFd);
+    }
+    // The same for a get (the caller's buffer stays as it was) and an output report.
+    vyk_fake_hidraw_set_unplug_errno(EPROTO);
+    for (const char* op : {"GET", "OUT"}) {
+        SCOPED_TRACE(op);
+        sim_->plug();
+        auto dev = open();
+        ASSERT_TRUE(dev);
+        sim_->failNext(1, 0, vyk::sim::kFailByUnplug);
+        if (std::string(op) == "GET") {
+            std::vector<std::uint8_t> get(64, 0x33);
+            get[0] = 3;
+            EXPECT_EQ(dev->getFeature(get.data(), get.size()), kErrorDeviceNotConnected);
+            EXPECT_EQ(get[1], 0x33);
+        } else {
+            const std::uint8_t out[8] = {9, 1};
+            EXPECT_EQ(dev->writeOutput(out, sizeof out), kErrorDeviceNotConnected);
+        }
     }
 }
 

@@ -6,6 +6,11 @@
 // feature and output reports go to it over a handle connection (so its memory, report log and
 // failure injection apply), its input reports arrive on the node.
 //
+// umockdev's own ioctl emulation (UMockdevIoctlBase) carries these ioctls and read(), but the
+// node it opens is a regular file, which poll() always reports readable: a reader that waits in
+// poll() with a stop event, idles without waking, or sees POLLHUP on unplug cannot run on it.
+// umockdev stays in charge of sysfs and uevents.
+//
 // The descriptor an application gets is one end of a socket pair, so poll() on it is the
 // kernel's own: it blocks until an input report arrives, and reports POLLHUP once the device
 // is gone. What the emulation answers follows drivers/hid/hidraw.c:
