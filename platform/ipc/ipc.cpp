@@ -7,6 +7,7 @@
 #include <QMetaObject>
 #include <QPointer>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <algorithm>
 #include <bit>
@@ -14,6 +15,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -132,10 +134,33 @@ thread_local std::vector<Endpoint*> t_endpoints;
 struct Endpoint::Conn {
     int fd = -1;
     QSocketNotifier* notifier = nullptr;
+    long long deadlineMs = 0;  // steady clock: closed when its frame has not come by then
 };
+
+namespace {
+
+std::atomic<int> g_frameDeadlineMs{kDefaultFrameDeadlineMs};
+constexpr int kAcceptPauseMs = 250;
+
+long long nowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+int openReserve() { return ::open("/dev/null", O_RDONLY | O_CLOEXEC); }
+
+// True when the connection has nothing to read (no frame, no hang-up).
+bool idle(int fd) {
+    pollfd p{fd, POLLIN, 0};
+    return ::poll(&p, 1, 0) == 0;
+}
+
+}  // namespace
 
 void setPeerTimeout(int ms) { g_peerTimeoutMs = ms > 0 ? ms : kDefaultPeerTimeoutMs; }
 int peerTimeout() { return g_peerTimeoutMs; }
+void setFrameDeadline(int ms) { g_frameDeadlineMs = ms > 0 ? ms : kDefaultFrameDeadlineMs; }
+int frameDeadline() { return g_frameDeadlineMs; }
 
 QString socketPath(const QString& windowClass) {
     return QFile::decodeName(QByteArray((vyk::platform::runtimeDir() / "").c_str())) + windowClass +
@@ -175,8 +200,12 @@ SendStatus sendMessage(const QString& windowClass, const Message& m, std::int64_
         std::vector<std::pair<QPointer<Endpoint>, Endpoint::Conn*>> owners;  // parallel to fds[1..]
         fds.push_back({fd, POLLIN, 0});
         owners.emplace_back(nullptr, nullptr);
+        bool waitingConns = false;
         for (Endpoint* ep : t_endpoints) {
-            if (ep->listenFd_ >= 0) {
+            // Neither timers nor notifiers run during the wait: deadlines are kept here.
+            ep->dropExpired();
+            waitingConns = waitingConns || !ep->conns_.empty() || ep->acceptPaused();
+            if (ep->listenFd_ >= 0 && !ep->acceptPaused() && ep->conns_.size() < kMaxPendingConnections) {
                 fds.push_back({ep->listenFd_, POLLIN, 0});
                 owners.emplace_back(ep, nullptr);
             }
@@ -190,7 +219,8 @@ SendStatus sendMessage(const QString& windowClass, const Message& m, std::int64_
             ::close(fd);
             return SendStatus::Timeout;
         }
-        const int n = ::poll(fds.data(), fds.size(), static_cast<int>(left));
+        // With connections waiting for their frame (or accepting paused) look again soon.
+        const int n = ::poll(fds.data(), fds.size(), static_cast<int>(waitingConns ? std::min<long long>(left, 50) : left));
         if (n < 0) {
             if (errno == EINTR) continue;
             ::close(fd);
@@ -263,8 +293,20 @@ bool Endpoint::listen() {
     struct stat st {};
     if (::stat(addr.sun_path, &st) == 0) inode_ = st.st_ino;
     listenFd_ = fd;
+    reserveFd_ = openReserve();
     listenNotifier_ = new QSocketNotifier(fd, QSocketNotifier::Read, this);
-    connect(listenNotifier_, &QSocketNotifier::activated, this, [this] { acceptPending(); });
+    connect(listenNotifier_, &QSocketNotifier::activated, this, [this] { guarded([this] { acceptPending(); }); });
+    if (expiry_ == nullptr) {
+        expiry_ = new QTimer(this);
+        expiry_->setSingleShot(true);
+        connect(expiry_, &QTimer::timeout, this, [this] { guarded([this] { dropExpired(); }); });
+        resume_ = new QTimer(this);
+        resume_->setSingleShot(true);
+        connect(resume_, &QTimer::timeout, this, [this] {
+            pausedUntilMs_ = 0;
+            resumeAcceptingIfRoom();
+        });
+    }
     return true;
 }
 
@@ -285,14 +327,40 @@ void Endpoint::close() {
     }
     ::close(listenFd_);
     listenFd_ = -1;
+    if (reserveFd_ >= 0) ::close(reserveFd_);
+    reserveFd_ = -1;
+    if (expiry_) expiry_->stop();
+    if (resume_) resume_->stop();
+    pausedUntilMs_ = 0;
 }
 
 void Endpoint::acceptPending() {
-    if (listenFd_ < 0) return;
+    if (listenFd_ < 0 || acceptPaused()) return;
     for (;;) {
+        if (conns_.size() >= kMaxPendingConnections) {
+            // Full: the longest-idle connection makes room. When every one has its frame
+            // waiting, new ones stay queued until those have been served.
+            if (!std::any_of(conns_.begin(), conns_.end(), [](const auto& c) { return idle(c->fd); })) {
+                if (listenNotifier_) listenNotifier_->setEnabled(false);
+                return;
+            }
+            dropOldestIdle();
+        }
         const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (fd < 0) {
-            if (errno == EINTR) continue;
+            const int err = errno;
+            if (err == EINTR || err == ECONNABORTED) continue;
+            if (err == EMFILE || err == ENFILE || err == ENOBUFS || err == ENOMEM) {
+                // Out of descriptors: an idle connection of ours makes room, else the waiting
+                // connection is taken and closed with the reserve, else accepting pauses.
+                // Never leave the connection in the queue, or the notifier fires forever.
+                if (std::any_of(conns_.begin(), conns_.end(), [](const auto& c) { return idle(c->fd); })) {
+                    dropOldestIdle();
+                    continue;
+                }
+                if (refuseOnePending()) continue;
+                pauseAccepting();
+            }
             return;
         }
         if (!sameUser(fd)) {
@@ -301,11 +369,75 @@ void Endpoint::acceptPending() {
         }
         auto c = std::make_unique<Conn>();
         c->fd = fd;
+        c->deadlineMs = nowMs() + frameDeadline();
         c->notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
         Conn* raw = c.get();
-        connect(c->notifier, &QSocketNotifier::activated, this, [this, raw] { serveConn(raw); });
+        connect(c->notifier, &QSocketNotifier::activated, this, [this, raw] { guarded([this, raw] { serveConn(raw); }); });
         conns_.push_back(std::move(c));
+        scheduleExpiry();
     }
+}
+
+bool Endpoint::refuseOnePending() {
+    if (reserveFd_ < 0) return false;
+    ::close(reserveFd_);
+    reserveFd_ = -1;
+    const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd >= 0) ::close(fd);
+    reserveFd_ = openReserve();
+    if (fd >= 0) debugLog(QStringLiteral("ipc: %1: out of file descriptors, a connection was refused").arg(class_));
+    return fd >= 0 && reserveFd_ >= 0;
+}
+
+void Endpoint::pauseAccepting() {
+    debugLog(QStringLiteral("ipc: %1: cannot accept connections now, pausing").arg(class_));
+    pausedUntilMs_ = nowMs() + kAcceptPauseMs;
+    if (listenNotifier_) listenNotifier_->setEnabled(false);
+    if (resume_) resume_->start(kAcceptPauseMs);
+}
+
+bool Endpoint::acceptPaused() const { return pausedUntilMs_ != 0 && nowMs() < pausedUntilMs_; }
+
+void Endpoint::resumeAcceptingIfRoom() {
+    if (listenNotifier_ == nullptr || listenNotifier_->isEnabled()) return;
+    if (conns_.size() < kMaxPendingConnections && !acceptPaused() && (resume_ == nullptr || !resume_->isActive())) {
+        listenNotifier_->setEnabled(true);
+    }
+}
+
+void Endpoint::dropOldestIdle() {
+    // Connections are kept in the order they came; one whose frame is already there is about
+    // to be served and is passed over.
+    for (auto& c : conns_) {
+        if (idle(c->fd)) {
+            removeConn(c.get(), true);
+            return;
+        }
+    }
+    if (!conns_.empty()) removeConn(conns_.front().get(), true);
+}
+
+void Endpoint::dropExpired() {
+    const long long now = nowMs();
+    for (std::size_t i = 0; i < conns_.size();) {
+        if (conns_[i]->deadlineMs <= now) {
+            removeConn(conns_[i].get(), true);
+        } else {
+            ++i;
+        }
+    }
+    scheduleExpiry();
+}
+
+void Endpoint::scheduleExpiry() {
+    if (expiry_ == nullptr) return;
+    if (conns_.empty()) {
+        expiry_->stop();
+        return;
+    }
+    long long first = conns_.front()->deadlineMs;
+    for (const auto& c : conns_) first = std::min(first, c->deadlineMs);
+    expiry_->start(static_cast<int>(std::clamp<long long>(first - nowMs() + 1, 0, 60000)));
 }
 
 void Endpoint::removeConn(Conn* c, bool closeFd) {
@@ -315,6 +447,7 @@ void Endpoint::removeConn(Conn* c, bool closeFd) {
     (*it)->notifier->deleteLater();
     if (closeFd) ::close((*it)->fd);
     conns_.erase(it);
+    resumeAcceptingIfRoom();
 }
 
 void Endpoint::serveConn(Conn* c) {

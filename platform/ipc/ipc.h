@@ -15,17 +15,26 @@
 // - A missing peer is silent: send returns at once, a post vanishes. A peer that does not
 //   answer within the peer timeout (5 s) is treated as missing.
 // - Only processes of the same user can connect (checked on both sides with SO_PEERCRED).
+// - A local program cannot lock an endpoint out: a connection that has not sent its frame
+//   within the frame deadline is closed, at most kMaxPendingConnections wait at once (the
+//   longest-idle one makes room for a new one; when all have their frame waiting, new ones
+//   stay queued until those are served), and when the process runs out of file
+//   descriptors pending connections are taken and closed (one descriptor is kept in reserve for
+//   that) or accepting pauses briefly: the endpoint never spins, and real messages get through
+//   again as soon as the idle connections are gone.
 //
 // Everything runs on the thread that owns the endpoints (the UI thread in the programs).
 
 #include <QObject>
 #include <QString>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
 
 class QSocketNotifier;
+class QTimer;
 
 namespace vyk::platform::ipc {
 
@@ -42,11 +51,17 @@ enum class SendStatus {
 };
 
 constexpr int kDefaultPeerTimeoutMs = 5000;
+constexpr int kDefaultFrameDeadlineMs = 2000;
+constexpr std::size_t kMaxPendingConnections = 32;
 
 // The peer timeout of this process (milliseconds). Time spent serving a message sent back to
 // us during the wait does not count: the clock starts again after each one.
 void setPeerTimeout(int ms);
 int peerTimeout();
+
+// How long an accepted connection may take to send its frame (milliseconds), for this process.
+void setFrameDeadline(int ms);
+int frameDeadline();
 
 // The socket path of a window class.
 QString socketPath(const QString& windowClass);
@@ -80,6 +95,9 @@ public:
 
     void setHandler(Handler h) { handler_ = std::move(h); }
 
+    // Accepted connections whose frame has not been handled yet.
+    std::size_t pendingConnections() const { return conns_.size(); }
+
     // Queues a message to this endpoint itself (a post to one's own window), handled by the
     // event loop after what is already queued.
     void post(const Message& m);
@@ -89,6 +107,13 @@ private:
     friend SendStatus sendMessage(const QString&, const Message&, std::int64_t*);
 
     void acceptPending();
+    bool refuseOnePending();
+    void pauseAccepting();
+    bool acceptPaused() const;
+    void resumeAcceptingIfRoom();
+    void dropOldestIdle();
+    void dropExpired();
+    void scheduleExpiry();
     void serveConn(Conn* c);
     void removeConn(Conn* c, bool closeFd);
     std::int64_t dispatch(const Message& m);
@@ -98,6 +123,10 @@ private:
     int listenFd_ = -1;
     unsigned long long inode_ = 0;
     QSocketNotifier* listenNotifier_ = nullptr;
+    QTimer* expiry_ = nullptr;       // closes connections past their frame deadline
+    QTimer* resume_ = nullptr;       // ends a pause of accepting
+    long long pausedUntilMs_ = 0;    // steady clock, while accepting is paused
+    int reserveFd_ = -1;             // given up to take and close a connection without fds
     std::vector<std::unique_ptr<Conn>> conns_;
 };
 

@@ -1,5 +1,6 @@
 #include "platform/ipc/ipc.h"
 #include "tests/platform/ipc/ipc_peer_thread.h"
+#include "tests/support/test_env.h"
 #include "tests/support/wait.h"
 
 #include <gtest/gtest.h>
@@ -9,11 +10,14 @@
 #include <QFile>
 #include <QThread>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <string>
 #include <functional>
 #include <mutex>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -319,4 +323,118 @@ TEST(Ipc, OtherUsersCannotConnect) {
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0) << "another user got an answer";
     EXPECT_EQ(handled.load(), 0);
+}
+
+namespace {
+
+// A client of a local program: a non-blocking connection to the endpoint's socket, or -1.
+int connectIdle(const QString& windowClass) {
+    const QByteArray path = QFile::encodeName(socketPath(windowClass));
+    const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) return -1;
+    sockaddr_un a {};
+    a.sun_family = AF_UNIX;
+    std::strcpy(a.sun_path, path.constData());
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// True once the endpoint has closed the connection.
+bool closedByPeer(int fd) {
+    char b;
+    return ::recv(fd, &b, 1, MSG_DONTWAIT) == 0;
+}
+
+struct FrameDeadline {
+    explicit FrameDeadline(int ms) { setFrameDeadline(ms); }
+    ~FrameDeadline() { setFrameDeadline(kDefaultFrameDeadlineMs); }
+};
+
+}  // namespace
+
+TEST(Ipc, IdleConnectionsAreCappedAndClosedAndRealMessagesGetThrough) {
+    FrameDeadline deadline(400);
+    Log log;
+    Endpoint mon("TVYKMONMAIN");
+    mon.setHandler([&](const Message& m) -> std::int64_t { log.add(m.wParam); return 0; });
+    ASSERT_TRUE(mon.listen());
+    // A local program opens connections and never writes.
+    std::vector<int> idle;
+    for (int round = 0; round < 5; ++round) {
+        for (int i = 0; i < 20; ++i) {
+            const int fd = connectIdle("TVYKMONMAIN");
+            ASSERT_GE(fd, 0);
+            idle.push_back(fd);
+        }
+        QCoreApplication::processEvents();
+        EXPECT_LE(mon.pendingConnections(), kMaxPendingConnections);
+    }
+    // A real message among them is handled at once.
+    ASSERT_TRUE(postMessage("TVYKMONMAIN", {7035, 42, 0}));
+    ASSERT_TRUE(waitUntil([&] { return log.size() == 1; }, 1000));
+    EXPECT_EQ(log.get()[0], 42);
+    // Past the deadline every idle connection has been closed by the endpoint.
+    EXPECT_TRUE(waitUntil([&] { return mon.pendingConnections() == 0; }, 5000));
+    for (int fd : idle) {
+        EXPECT_TRUE(closedByPeer(fd));
+        ::close(fd);
+    }
+    // The wait of a send keeps the deadline too.
+    const int lingering = connectIdle("TVYKMONMAIN");
+    ASSERT_GE(lingering, 0);
+    QCoreApplication::processEvents();
+    Peer cfg("TVYKCFGMAIN", [](const Message&) -> std::int64_t {
+        std::this_thread::sleep_for(std::chrono::milliseconds(900));  // a slow handler
+        return 1;
+    });
+    EXPECT_EQ(sendMessage("TVYKCFGMAIN", {7040, 1, 0}), SendStatus::Delivered);
+    EXPECT_TRUE(closedByPeer(lingering));
+    ::close(lingering);
+}
+
+TEST(Ipc, OutOfDescriptorsTheEndpointNeitherSpinsNorLocksOut) {
+    FrameDeadline deadline(60000);  // idle connections stay until the descriptors run out
+    Log log;
+    Endpoint mon("TVYKMONMAIN");
+    mon.setHandler([&](const Message& m) -> std::int64_t { log.add(m.wParam); return 0; });
+    ASSERT_TRUE(mon.listen());
+    // One message first: it also lets the sanitizers' runtime see every type involved while
+    // it still has descriptors of its own for its checks.
+    ASSERT_TRUE(postMessage("TVYKMONMAIN", {7035, 1, 0}));
+    ASSERT_TRUE(waitUntil([&] { return log.size() == 1; }));
+    std::vector<int> clients;
+    for (int i = 0; i < 3; ++i) clients.push_back(connectIdle("TVYKMONMAIN"));
+    ASSERT_TRUE(waitUntil([&] { return mon.pendingConnections() == 3; }));
+
+    rlimit old {};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &old), 0);
+    struct Restore {
+        rlimit limit;
+        ~Restore() { ::setrlimit(RLIMIT_NOFILE, &limit); }
+    } restore{old};
+    rlimit low = old;
+    low.rlim_cur = static_cast<rlim_t>(vyk::test::openDescriptorCount() + 8);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
+    // The local program takes every descriptor left; its connections queue up unaccepted.
+    for (int i = 0; i < 60; ++i) {
+        const int fd = connectIdle("TVYKMONMAIN");
+        if (fd < 0) break;
+        clients.push_back(fd);
+    }
+    ASSERT_GT(clients.size(), 3u);
+    // The endpoint gives up its idle connections and takes and closes the rest instead of
+    // spinning on a queue it cannot take: every client but those it still holds sees its end.
+    const auto closed = [&] {
+        return static_cast<std::size_t>(std::count_if(clients.begin(), clients.end(), closedByPeer));
+    };
+    EXPECT_TRUE(waitUntil([&] { return closed() > 0 && closed() + mon.pendingConnections() == clients.size(); }, 5000))
+        << closed() << " closed, " << mon.pendingConnections() << " held, " << clients.size() << " clients";
+    for (int fd : clients) ::close(fd);
+    clients.clear();
+    // Once they are gone a real message gets through, even with the low limit still in place.
+    ASSERT_TRUE(postMessage("TVYKMONMAIN", {7035, 7, 0}));
+    EXPECT_TRUE(waitUntil([&] { return log.size() == 2; }, 2000));
 }
