@@ -1,5 +1,6 @@
 #include "sim/mouse_sim_server.h"
 
+#include "core/device/feature_reports.h"
 #include "platform/hid/sim_protocol.h"
 
 #include <algorithm>
@@ -29,17 +30,8 @@ constexpr std::uint32_t kNotConnected = 1167;
 constexpr std::uint32_t kInvalidParameter = 87;
 constexpr std::size_t kMemoryLogEntries = 20000;
 
-// Feature report sizes by report ID (the size counts the ID byte).
-std::size_t featureSize(std::uint8_t id) {
-    switch (id) {
-    case 2: return 16;
-    case 3: return 64;
-    case 4: return 1024;
-    case 5: return 2048;
-    case 6: return 4096;
-    default: return 0;
-    }
-}
+// Feature report sizes by report ID (the size counts the ID byte): the protocol's table.
+constexpr std::size_t featureSize(std::uint8_t id) { return vyk::device::featureReportSize(id); }
 
 void wake(int fd) {
     const std::uint64_t one = 1;
@@ -442,7 +434,7 @@ std::uint32_t MouseSimServer::handleSetFeature(Interface& i, const std::vector<s
         break;
     }
     case 3:  // prepare a read
-        if (8 + length > 4096) return kGenFailure;
+        if (8 + length > vyk::device::kLargestFeatureReport) return kGenFailure;
         i.pendingRead = true;
         std::copy_n(b + 1, 7, i.pendingHeader);
         i.pendingAddress = address;

@@ -1,5 +1,7 @@
 #include "core/device/DeviceProtocol.h"
 
+#include "core/device/feature_reports.h"
+
 #include "platform/hid/hid_errors.h"
 
 #include <algorithm>
@@ -60,25 +62,9 @@ std::uint32_t sendSmallCommand(TuiHIDData& hid, std::uint8_t command, const std:
 
 }  // namespace
 
-std::uint8_t ReportIDForLength(std::size_t total) {
-    if (total <= 16) return 2;
-    if (total <= 64) return 3;
-    if (total <= 1024) return 4;
-    if (total <= 2048) return 5;
-    if (total <= 4096) return 6;
-    return 0;
-}
+std::uint8_t ReportIDForLength(std::size_t total) { return vyk::device::featureReportForLength(total); }
 
-std::size_t ReportSizeForID(std::uint8_t reportId) {
-    switch (reportId) {
-    case 2: return 16;
-    case 3: return 64;
-    case 4: return 1024;
-    case 5: return 2048;
-    case 6: return 4096;
-    default: return 0;
-    }
-}
+std::size_t ReportSizeForID(std::uint8_t reportId) { return vyk::device::featureReportSize(reportId); }
 
 std::uint32_t SendDeviceCommand(TuiHIDData& hid, const TDeviceCommandBuffer& command) {
     const DeviceCommandHeader& h = command.Header;

@@ -73,7 +73,8 @@ using TDeviceCPITable = std::array<std::uint8_t, DEVICE_CPI_TABLE_SIZE>;
 // Report ID for a total length (header + payload): up to 16 -> 2, 17..64 -> 3, 65..1024 -> 4,
 // 1025..2048 -> 5, 2049..4096 -> 6; 0 above 4096.
 std::uint8_t ReportIDForLength(std::size_t total);
-// Report size for a report ID (ID byte included): 16, 64, 1024, 2048, 4096; 0 for others.
+// Report size for a report ID (ID byte included), from core/device/feature_reports.h; 0 for
+// IDs outside 2..6.
 std::size_t ReportSizeForID(std::uint8_t reportId);
 
 // Sends one command report built from the header and, for command 2, its payload (at most
