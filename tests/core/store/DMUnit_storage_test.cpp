@@ -14,17 +14,8 @@ using vyk::platform::RegistryError;
 
 namespace {
 
-constexpr std::size_t kProfile = sizeof(TMouseProfileInfo);
-
 class StorageTest : public StoreTest {
 protected:
-    std::unique_ptr<TDM> start() { return std::make_unique<TDM>(); }
-    std::unique_ptr<TMouseProfileInfo> slot(const TDM& dm, int i) {
-        auto p = std::make_unique<TMouseProfileInfo>();
-        std::memset(static_cast<void*>(p.get()), 0, kProfile);
-        EXPECT_TRUE(dm.ReadProfileInfo(*p, i));
-        return p;
-    }
     // Stores a profile record with a marker, as the configuration program would.
     void storeProfile(int index, std::uint8_t pointerSpeed) {
         auto dm = start();

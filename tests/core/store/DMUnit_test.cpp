@@ -17,7 +17,6 @@ constexpr std::size_t kProfile = sizeof(TMouseProfileInfo);
 
 class DataModuleTest : public StoreTest {
 protected:
-    std::unique_ptr<TDM> start() { return std::make_unique<TDM>(); }
     // Runs the save part of APPLY.
     static void apply(TDM& dm) {
         dm.SaveBackToCurrentProfileInfo();
@@ -27,12 +26,6 @@ protected:
         dm.SaveBackAllProfileInfoToRegistry();
         dm.SaveBackToProfileGroupSettingInfo();
         dm.SaveProfileGroupSettingInfoToRegistry();
-    }
-    std::unique_ptr<TMouseProfileInfo> slot(const TDM& dm, int i) {
-        auto p = std::make_unique<TMouseProfileInfo>();
-        std::memset(static_cast<void*>(p.get()), 0, kProfile);
-        EXPECT_TRUE(dm.ReadProfileInfo(*p, i));
-        return p;
     }
     std::vector<std::uint8_t> storedGroup() { return vyk::test::readBytes(valueFile("ProfileSettingGroup.pfd")); }
 };

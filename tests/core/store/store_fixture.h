@@ -59,6 +59,16 @@ protected:
     }
     void writeConfig(const std::string& text) const { vyk::test::writeText(exe_ / "config.ini", text); }
 
+    // A data module started on this test's store.
+    static std::unique_ptr<TDM> start() { return std::make_unique<TDM>(); }
+    // The stored working copy of profile slot i.
+    static std::unique_ptr<TMouseProfileInfo> slot(const TDM& dm, int i) {
+        auto p = std::make_unique<TMouseProfileInfo>();
+        std::memset(static_cast<void*>(p.get()), 0, sizeof(TMouseProfileInfo));
+        EXPECT_TRUE(dm.ReadProfileInfo(*p, i));
+        return p;
+    }
+
     fs::path registry_, docs_, exe_;
     std::vector<std::unique_ptr<vyk::test::ScopedEnv>> envs_;
     QStringList messages_;
