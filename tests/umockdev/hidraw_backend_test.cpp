@@ -255,6 +255,20 @@ TEST_F(HidrawTest, InputReportsArriveThroughPollAndRead) {
     ::close(stopFd);
 }
 
+TEST_F(HidrawTest, ACollectionWithoutReportIdsReadsAsReportZero) {
+    start(1, true);
+    auto dev = open(vyk::sim::kMouseInterface);
+    ASSERT_TRUE(dev);
+    EXPECT_FALSE(dev->caps().usesReportIds);
+    std::uint8_t buf[5];
+    ASSERT_TRUE(sim_->injectInput(vyk::sim::kMouseInterface, {0x01, 0x05, 0xFB, 0x00}));
+    const int stopFd = ::eventfd(0, EFD_CLOEXEC);
+    const ReadResult r = dev->readInput(buf, sizeof buf, stopFd);
+    ::close(stopFd);
+    ASSERT_EQ(r.kind, ReadResult::Report);
+    EXPECT_EQ(std::vector<std::uint8_t>(buf, buf + sizeof buf), (std::vector<std::uint8_t>{0, 0x01, 0x05, 0xFB, 0x00}));
+}
+
 TEST_F(HidrawTest, AnIdleReaderSleepsInPoll) {
     start();
     auto dev = open();
