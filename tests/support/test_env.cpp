@@ -80,7 +80,8 @@ void isolateEnvironment() {
     ::setenv("VYK_SIM_SOCKET", (runtime / "vyk/mouse-sim.sock").c_str(), 1);
     ::setenv("LANG", "C.UTF-8", 1);
     ::setenv("LC_ALL", "C.UTF-8", 1);
-    ::unsetenv("DISPLAY");
+    // Screenshot mode (scripts/screenshots.sh) renders on the private X server it was given.
+    if (std::getenv("VYK_SCREENSHOT_DIR") == nullptr) ::unsetenv("DISPLAY");
     ::unsetenv("WAYLAND_DISPLAY");
     ::unsetenv("VYK_DEBUG");
 }

@@ -1,0 +1,50 @@
+// Screenshot mode (scripts/screenshots.sh): the message dialogs in English and in Simplified
+// Chinese, with the build's skin.
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include "config/dialogs/showdialog.h"
+#include "config/dialogs/showdialog2.h"
+#include "core/language/vgLang.h"
+#include "tests/config/support/modal.h"
+#include "tests/config/support/screenshot.h"
+
+namespace {
+
+void shoot(const QString& name) {
+    vyk::test::whenModal([name](QWidget* d) {
+        vyk::test::saveScreenshot(d, name);
+        QTest::keyClick(d, Qt::Key_Escape);
+    });
+}
+
+}  // namespace
+
+TEST(ScreenshotDialogs, MessageDialogs) {
+    VYK_SCREENSHOT_ONLY();
+    vyk::test::useBuildSkin("0409");
+    shoot("dialog-showdialog-en");
+    ShowDialog("APPLY", "The mouse is not connected. Connect it and press APPLY again.");
+    shoot("dialog-showdialog2-en");
+    ShowDialog2("RESET ALL PROFILES", "ARE YOU SURE YOU WANT TO RESET ALL PROFILES BACK TO FACTORY SETTINGS  ?",
+                "All five profiles and their macros return to the factory settings.");
+    shoot("dialog-showdialog-long-en");
+    ShowDialog("LOAD FILE",
+               "The file /home/user/Documents/VykProfile/a-very-long-profile-name-that-does-not-fit.pfd was "
+               "written by another version of this program and cannot be loaded. Choose a file saved by this "
+               "version, or save the current settings again.");
+
+    TTextList zh;
+    zh.SetValue("OK", QString::fromUtf8("确定"));
+    zh.SetValue("CANCEL", QString::fromUtf8("取消"));
+    vyk::toolkit::setTable(zh);
+    vyk::test::useBuildSkin("0804");
+    shoot("dialog-showdialog-zh");
+    ShowDialog(QString::fromUtf8("应用"), QString::fromUtf8("未连接鼠标。请连接鼠标后再按“应用”。"));
+    shoot("dialog-showdialog2-zh");
+    ShowDialog2(QString::fromUtf8("重置所有配置"), QString::fromUtf8("确定要将所有配置恢复为出厂设置吗？"),
+                QString::fromUtf8("五个配置及其宏都将恢复为出厂设置。"));
+    vyk::toolkit::resetTable();
+    FreeGlobalImageDataBase();
+}
