@@ -96,36 +96,21 @@ void TuiMenuPopup::paintEvent(QPaintEvent*) {
     }
 }
 
-// Events on the popup itself lie outside its box: they belong to another box of the tree, or
-// to none.
+// Events on the popup itself lie outside its box: the box passes them to the box of the tree
+// under the pointer, if any.
 void TuiMenuPopup::mousePressEvent(QMouseEvent* e) {
     e->accept();
-    vyk::platform::guarded([&] {
-        const QPoint g = e->globalPosition().toPoint();
-        if (TuiMenuBox* b = FBox->BoxAt(g)) {
-            b->HandlePress(b->mapFromGlobal(e->globalPosition()), e->button());
-        } else if (FLevel) {
-            CloseAllMenus(FLevel);
-        } else {
-            hide();
-        }
-    });
+    vyk::platform::guarded([&] { FBox->RoutePress(e->globalPosition(), e->button()); });
 }
 
 void TuiMenuPopup::mouseMoveEvent(QMouseEvent* e) {
     e->accept();
-    vyk::platform::guarded([&] {
-        if (TuiMenuBox* b = FBox->BoxAt(e->globalPosition().toPoint())) b->HandleMove(b->mapFromGlobal(e->globalPosition()));
-    });
+    vyk::platform::guarded([&] { FBox->RouteMove(e->globalPosition()); });
 }
 
 void TuiMenuPopup::mouseReleaseEvent(QMouseEvent* e) {
     e->accept();
-    vyk::platform::guarded([&] {
-        TuiMenuBox* b = FBox->BoxAt(e->globalPosition().toPoint());
-        if (!b) b = FBox;
-        b->HandleRelease(b->mapFromGlobal(e->globalPosition()), e->button());
-    });
+    vyk::platform::guarded([&] { FBox->RouteRelease(e->globalPosition(), e->button()); });
 }
 
 void TuiMenuPopup::keyPressEvent(QKeyEvent* e) {

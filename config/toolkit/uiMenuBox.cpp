@@ -498,44 +498,50 @@ void forEachOpenBox(TuiMenuBox* box, const std::function<void(TuiMenuBox*)>& fn)
 
 }  // namespace
 
+void TuiMenuBox::RoutePress(const QPointF& globalPos, Qt::MouseButton button) {
+    if (TuiMenuBox* b = BoxAt(globalPos.toPoint())) {
+        b->HandlePress(b->mapFromGlobal(globalPos), button);
+    } else if (FuiMenuItemsEx) {
+        CloseAllMenus(FuiMenuItemsEx);  // a press outside the menu closes it
+    } else if (QWidget* w = window()) {
+        w->hide();
+    }
+}
+
+void TuiMenuBox::RouteMove(const QPointF& globalPos) {
+    const QPointer<TuiMenuBox> target = BoxAt(globalPos.toPoint());
+    forEachOpenBox(this, [&](TuiMenuBox* other) {
+        if (other != target) other->HandleLeave();
+    });
+    if (target) target->HandleMove(target->mapFromGlobal(globalPos));
+}
+
+void TuiMenuBox::RouteRelease(const QPointF& globalPos, Qt::MouseButton button) {
+    TuiMenuBox* b = BoxAt(globalPos.toPoint());
+    if (b && b != this) {
+        // Released over another popup: this box's press ends here.
+        FMouseDownItem = nullptr;
+        FMoveOverItem = nullptr;
+        update();
+    } else {
+        b = this;
+    }
+    b->HandleRelease(b->mapFromGlobal(globalPos), button);
+}
+
 void TuiMenuBox::mousePressEvent(QMouseEvent* e) {
     e->accept();
-    vyk::platform::guarded([&] {
-        TuiMenuBox* b = BoxAt(e->globalPosition().toPoint());
-        if (b) {
-            b->HandlePress(b->mapFromGlobal(e->globalPosition()), e->button());
-        } else if (FuiMenuItemsEx) {
-            CloseAllMenus(FuiMenuItemsEx);  // a press outside the menu closes it
-        }
-    });
+    vyk::platform::guarded([&] { RoutePress(e->globalPosition(), e->button()); });
 }
 
 void TuiMenuBox::mouseMoveEvent(QMouseEvent* e) {
     e->accept();
-    vyk::platform::guarded([&] {
-        TuiMenuBox* b = BoxAt(e->globalPosition().toPoint());
-        const QPointer<TuiMenuBox> target = b;
-        forEachOpenBox(this, [&](TuiMenuBox* other) {
-            if (other != target) other->HandleLeave();
-        });
-        if (target) target->HandleMove(target->mapFromGlobal(e->globalPosition()));
-    });
+    vyk::platform::guarded([&] { RouteMove(e->globalPosition()); });
 }
 
 void TuiMenuBox::mouseReleaseEvent(QMouseEvent* e) {
     e->accept();
-    vyk::platform::guarded([&] {
-        TuiMenuBox* b = BoxAt(e->globalPosition().toPoint());
-        if (b && b != this) {
-            // Released over another popup: this box's press ends here.
-            FMouseDownItem = nullptr;
-            FMoveOverItem = nullptr;
-            update();
-        } else {
-            b = this;
-        }
-        b->HandleRelease(b->mapFromGlobal(e->globalPosition()), e->button());
-    });
+    vyk::platform::guarded([&] { RouteRelease(e->globalPosition(), e->button()); });
 }
 
 void TuiMenuBox::leaveEvent(QEvent*) { HandleLeave(); }

@@ -125,9 +125,13 @@ public:
     void HandleLeave();
     bool HandleKey(QKeyEvent* e);
 
-    // The box of this menu tree under a screen point (this box's level and the levels above
-    // it), or null.
+    // The box of this menu tree whose popup holds a screen point, or null.
     TuiMenuBox* BoxAt(const QPoint& globalPos);
+    // Mouse events that reached this box or its popup, at a screen point: passed to the box of
+    // the tree under the pointer. A press outside the tree closes it.
+    void RoutePress(const QPointF& globalPos, Qt::MouseButton button);
+    void RouteMove(const QPointF& globalPos);
+    void RouteRelease(const QPointF& globalPos, Qt::MouseButton button);
 
 protected:
     void paintEvent(QPaintEvent* e) override;
