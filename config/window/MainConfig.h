@@ -26,6 +26,8 @@
 #include "config/window/CfgState.h"
 
 #include <QList>
+#include <QPixmap>
+#include <QPoint>
 #include <QString>
 #include <QWidget>
 
@@ -40,7 +42,6 @@ class QStackedWidget;
 class QTimer;
 class TDM;
 class TImageStateButton;
-class TSkinImage;
 class TuiCommandSetting;
 class TuiLanguage;
 class TuiMacroSetClass;
@@ -70,7 +71,6 @@ public:
     QTimer* Timer2 = nullptr;        // closes the window after OK, 500 ms, stopped
 
     // ---- frame
-    TSkinImage* ImageBackground = nullptr;
     QStackedWidget* TabControlMain = nullptr;
     TImageStateButton* BtnMainConfig = nullptr;  // "GENERAL", tag 0
     TImageStateButton* BtnCPI = nullptr;         // "DPI", tag 1
@@ -196,6 +196,9 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -212,4 +215,8 @@ private:
     TCfgState FState;
     QList<int> FLanguageIndexMap;
     bool FChangingLanguageSelector = false;
+    QPixmap FBackground;        // the frame's background (skin), painted stretched
+    bool FDragging = false;     // moving the window by hand where the desktop cannot
+    QPoint FDragOffset;
+    bool FFirstPaintDone = false;
 };

@@ -1,0 +1,68 @@
+// VykCfg: the configuration program.
+#include "config/toolkit/ImageDataBaseUnit.h"
+#include "config/toolkit/SkinStyle.h"
+#include "config/window/MainConfig.h"
+#include "core/defs/pubunit_norvane.h"
+#include "core/store/DMUnit.h"
+#include "platform/dialogs/message_box.h"
+#include "platform/instance/instance_lock.h"
+#include "platform/instance/quit_signals.h"
+#include "platform/paths/paths.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QIcon>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+// The program's icon for the task bar and the window: images/0409/icons/logo.ico beside the
+// executable, when it is there and readable.
+QIcon programIcon() {
+    const QString path = vyk::platform::resolveCaseInsensitive(vyk::platform::executableDir(),
+                                                               QStringLiteral("images/0409/icons/logo.ico"));
+    if (path.isEmpty() || !QFileInfo(path).isFile()) return QIcon();
+    QIcon icon(path);
+    return icon.availableSizes().isEmpty() ? QIcon() : icon;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // A second configuration program ends at once, without a message and without creating
+    // anything.
+    std::unique_ptr<vyk::platform::InstanceLock> lock;
+    try {
+        lock = vyk::platform::InstanceLock::tryAcquire(CONFIG_MAIN_CLASS_NAME.latin1());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "VykCfg: %s\n", e.what());
+        return 1;
+    }
+    if (!lock) return 0;
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("VykCfg"));
+    QApplication::setApplicationDisplayName(CONFIG_APP_TITLE);  // translated by the window
+    QGuiApplication::setDesktopFileName(QStringLiteral("vykcfg"));
+    if (const QIcon icon = programIcon(); !icon.isNull()) QApplication::setWindowIcon(icon);
+    vyk::platform::installMessageBoxErrorReporter();
+    CreateGlobalImageDataBase();
+    // Log-out, shutdown and Ctrl+C end the event loop, so the clean-up below runs: the message
+    // socket removed, the lock released. Nothing is asked and nothing is saved.
+    vyk::platform::QuitOnSignals stopSignals;
+
+    int rc = 0;
+    {
+        auto dm = std::make_unique<TDM>();
+        auto window = std::make_unique<TVYKCFGMAIN>(dm.get());
+        window->show();
+        if (!stopSignals.stopRequested()) rc = app.exec();
+        window.reset();
+        dm.reset();
+    }
+    FreeGlobalImageDataBase();
+    lock.reset();
+    return rc;
+}

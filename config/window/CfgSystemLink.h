@@ -1,0 +1,61 @@
+#pragma once
+// CfgSystemLink: the real CfgLink of the configuration program. The mouse through TuiHIDData
+// and the device protocol of core/device, device arrivals through TuiHIDEvent, the monitor
+// through platform/ipc (the window's endpoint "TVYKCFGMAIN" and messages to "TVYKMONMAIN"),
+// documents and the monitor's start through platform/shell, the pointer settings and the
+// double-click time through platform/pointer (the pointer settings on a TuiThread worker).
+//
+// UI thread only. Device operations block until their reports are done; with no mouse they
+// return a non-zero code. Indexes outside their range are refused with kInvalidParameter
+// before anything is sent.
+
+#include "config/window/CfgLink.h"
+
+#include <QObject>
+
+class TuiHIDData;
+class TuiHIDEvent;
+namespace vyk::platform::ipc {
+class Endpoint;
+}
+
+class CfgSystemLink : public QObject, public CfgLink {
+    Q_OBJECT
+public:
+    explicit CfgSystemLink(QObject* parent = nullptr);
+    ~CfgSystemLink() override;
+
+    bool ListenForMessages(MessageHandler handler) override;
+    void SetDeviceArrivalHandler(ArrivalHandler handler) override;
+
+    bool DeviceExists() override;
+    std::uint32_t SetDeviceWriteMode(std::uint8_t mode) override;
+    std::uint32_t ReadCurrentCPIIndex(std::int32_t& index) override;
+    std::uint32_t WriteButtonTable(const TButtonBlock& block, int profile) override;
+    std::uint32_t WriteLEDConfig(const TLEDCONFIG& block, int profile) override;
+    std::uint32_t WriteCPITable(const TCPIBlock& block, int profile) override;
+    std::uint32_t WriteReportRate(std::uint8_t code, int profile) override;
+    std::uint32_t WriteMacroTables(const TMacroTables& tables) override;
+    std::uint32_t WriteDeviceByte(std::uint8_t value, int address) override;
+    std::uint32_t WriteActiveProfile(std::uint8_t profile) override;
+    std::uint32_t SendProfileCommand(std::uint8_t param1, std::uint8_t param2) override;
+    std::uint32_t SetLEDPreview(const TLEDCONFIG& led) override;
+    std::uint32_t SetSensorLift(std::uint8_t value) override;
+
+    bool FindMonitorWindow() override;
+    bool SendToMonitor(std::uint32_t msg, std::int64_t wParam, std::int64_t lParam) override;
+    bool PostToMonitor(std::uint32_t msg, std::int64_t wParam, std::int64_t lParam) override;
+    bool StartMonitor(const QString& folder) override;
+
+    void ApplyPointerSettings(const TMouseParams& params) override;
+    void SetDoubleClickTime(int ms) override;
+    bool OpenDocument(const QString& target) override;
+
+    TuiHIDData* HidData() const { return FHid; }
+
+private:
+    TuiHIDData* FHid = nullptr;
+    TuiHIDEvent* FEvent = nullptr;
+    vyk::platform::ipc::Endpoint* FEndpoint = nullptr;
+    ArrivalHandler FArrival;
+};

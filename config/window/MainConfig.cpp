@@ -1,0 +1,605 @@
+// TVYKCFGMAIN: the frame, creation, showing, closing, language, help and messages.
+#include "config/window/MainConfig.h"
+
+#include "config/dialogs/showdialog.h"
+#include "config/toolkit/ImageDataBaseUnit.h"
+#include "config/toolkit/ImageStateButton.h"
+#include "config/toolkit/MainWindowRef.h"
+#include "config/toolkit/SkinStyle.h"
+#include "config/toolkit/uiCommandSetting.h"
+#include "config/window/CfgSystemLink.h"
+#include "config/window/DpiPage.h"
+#include "config/window/GeneralPage.h"
+#include "config/window/InfoPage.h"
+#include "config/window/LightPage.h"
+#include "core/defs/pubunit_norvane.h"
+#include "core/defs/record_text.h"
+#include "core/language/uiLanguage.h"
+#include "core/language/vgLang.h"
+#include "core/macro/uiMacroSet.h"
+#include "core/store/DMUnit.h"
+#include "platform/diag/diag.h"
+#include "platform/paths/paths.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListView>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QProgressBar>
+#include <QScreen>
+#include <QShowEvent>
+#include <QStackedWidget>
+#include <QTimer>
+#include <QWindow>
+
+using vyk::platform::debugLog;
+using vyk::platform::guarded;
+using vyk::toolkit::translate;
+
+namespace {
+
+const QString kDefaultMacroSet = QStringLiteral("DefaultMacroSet");
+const QString kDefaultLanguage = QStringLiteral("0409");
+
+// Where the frame's controls sit (client coordinates).
+constexpr int kTabY = 74, kTabW = 128, kTabH = 36, kTabX0 = 186;
+constexpr int kPageX = 176, kPageY = 118, kPageW = 606, kPageH = 412;
+constexpr int kProfileX = 20, kProfileY0 = 128, kProfileW = 140, kProfileH = 40, kProfileStep = 52;
+constexpr int kCommandY = 574, kCommandH = 36;
+
+// A slot body under the default error handler.
+template <typename F>
+auto guard(F f) {
+    return [f] { guarded(f); };
+}
+
+QString stringOf(const char16_t* text, std::size_t capacity) {
+    std::size_t n = 0;
+    while (n < capacity && text[n] != 0) ++n;
+    return QString::fromUtf16(text, static_cast<qsizetype>(n));
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Creation
+
+TVYKCFGMAIN::TVYKCFGMAIN(TDM* dataModule, CfgLink* link, QWidget* parent) : QWidget(parent), FDM(dataModule) {
+    if (link == nullptr) {
+        FOwnLink = std::make_unique<CfgSystemLink>();
+        FLink = FOwnLink.get();
+    } else {
+        FLink = link;
+    }
+    setObjectName(QStringLiteral("VYKCFGMAIN"));
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    setFixedSize(CFG_WINDOW_WIDTH, CFG_WINDOW_HEIGHT);
+    setWindowTitle(CONFIG_APP_TITLE);
+    vyk::config::SetMainWindow(this);
+    CreateGlobalImageDataBase();
+
+    // Non-visual components, in layout order. The language component registers this window
+    // for translation (it must be a window by now).
+    uiLanguage1 = new TuiLanguage(this);
+    uiCommandSetting1 = new TuiCommandSetting(this);
+    TimerProcess = new QTimer(this);
+    TimerProcess->setInterval(100);
+    Timer2 = new QTimer(this);
+    Timer2->setInterval(500);
+
+    CreateControls();
+    ConnectControls();
+    RegisterRefreshCommands();
+
+    FLink->SetDeviceArrivalHandler([this] { guarded([this] { uiHIDEvent1DeviceArrival(); }); });
+    if (!FLink->ListenForMessages([this](std::uint32_t msg, std::int64_t w, std::int64_t l) {
+            return HandleMessage(msg, w, l);
+        })) {
+        debugLog(QStringLiteral("config: cannot receive messages as %1").arg(CONFIG_MAIN_CLASS_NAME));
+    }
+
+    guarded([this] { InitializeForm(); });
+
+    // Opens centred on the screen.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect avail = screen->availableGeometry();
+        move(avail.center() - QPoint(width() / 2, height() / 2));
+    }
+}
+
+TVYKCFGMAIN::~TVYKCFGMAIN() {
+    guarded([this] { FinalizeForm(); });
+    TimerProcess->stop();
+    Timer2->stop();
+    // Nothing may reach a half-destroyed window.
+    FLink->SetDeviceArrivalHandler(nullptr);
+    FLink->ListenForMessages(nullptr);
+}
+
+void TVYKCFGMAIN::FinalizeForm() {}
+
+TImageStateButton* TVYKCFGMAIN::MakeButton(const QString& objectName, const QString& caption, int x, int y, int w,
+                                           int h) {
+    auto* b = new TImageStateButton(this);
+    b->setObjectName(objectName);
+    b->setText(caption);
+    b->setGeometry(x, y, w, h);
+    b->setFocusPolicy(Qt::NoFocus);
+    return b;
+}
+
+void TVYKCFGMAIN::CreateControls() {
+    // Tabs and their pages.
+    TabControlMain = new QStackedWidget(this);
+    TabControlMain->setObjectName(QStringLiteral("TabControlMain"));
+    TabControlMain->setGeometry(kPageX, kPageY, kPageW, kPageH);
+    PageGeneral = new TGeneralPage(*FDM, FState, *FLink, TabControlMain);
+    PageDpi = new TDpiPage(*FDM, FState, *FLink, TabControlMain);
+    PageLight = new TLightPage(*FDM, FState, *FLink, TabControlMain);
+    PageInfo = new TInfoPage(*FDM, FState, *FLink, TabControlMain);
+    for (QWidget* page : {static_cast<QWidget*>(PageGeneral), static_cast<QWidget*>(PageDpi),
+                          static_cast<QWidget*>(PageLight), static_cast<QWidget*>(PageInfo)}) {
+        TabControlMain->addWidget(page);
+    }
+
+    const struct {
+        TImageStateButton** button;
+        const char* name;
+        const char* caption;
+    } tabs[] = {{&BtnMainConfig, "BtnMainConfig", "GENERAL"},
+                {&BtnCPI, "BtnCPI", "DPI"},
+                {&BtnColor, "BtnColor", "LIGHT"},
+                {&BtnUpdate, "BtnUpdate", "INFO"}};
+    for (int i = 0; i < 4; ++i) {
+        auto* b = MakeButton(QString::fromLatin1(tabs[i].name), QString::fromLatin1(tabs[i].caption),
+                             kTabX0 + i * (kTabW + 8), kTabY, kTabW, kTabH);
+        b->SetTag(i);
+        b->SetStaysPressed(true);
+        *tabs[i].button = b;
+    }
+
+    for (int i = 0; i < 5; ++i) {
+        auto* b = MakeButton(QStringLiteral("BtnProfile%1").arg(i + 1), QStringLiteral("PROFILE%1").arg(i + 1),
+                             kProfileX, kProfileY0 + i * kProfileStep, kProfileW, kProfileH);
+        b->SetTag(i);
+        b->SetStaysPressed(true);
+        BtnProfile[static_cast<std::size_t>(i)] = b;
+    }
+
+    // Commands along the bottom: the profile commands on the left, OK/CANCEL/APPLY on the right.
+    BtnRestor = MakeButton(QStringLiteral("BtnRestor"), QStringLiteral("RESTORE"), 20, kCommandY, 110, kCommandH);
+    BtnRestoreall =
+        MakeButton(QStringLiteral("BtnRestoreall"), QStringLiteral("RESET ALL"), 136, kCommandY, 110, kCommandH);
+    BtnLoad = MakeButton(QStringLiteral("BtnLoad"), QStringLiteral("LOAD FILE"), 252, kCommandY, 110, kCommandH);
+    BtnSave = MakeButton(QStringLiteral("BtnSave"), QStringLiteral("SAVE AS"), 368, kCommandY, 110, kCommandH);
+    BtnOK = MakeButton(QStringLiteral("BtnOK"), QStringLiteral("OK"), 498, kCommandY, 90, kCommandH);
+    BtnCancel = MakeButton(QStringLiteral("BtnCancel"), QStringLiteral("CANCEL"), 594, kCommandY, 90, kCommandH);
+    BtnApply = MakeButton(QStringLiteral("BtnApply"), QStringLiteral("APPLY"), 690, kCommandY, 90, kCommandH);
+
+    ProgressBarTime = new QProgressBar(this);
+    ProgressBarTime->setObjectName(QStringLiteral("ProgressBarTime"));
+    ProgressBarTime->setRange(0, 100);
+    ProgressBarTime->setValue(0);
+    ProgressBarTime->setTextVisible(false);
+    ProgressBarTime->setGeometry(kPageX, kPageY + kPageH + 16, kPageW, 8);
+    ProgressBarTime->setStyleSheet(
+        QStringLiteral("QProgressBar { background: %1; border: 1px solid %2; border-radius: 3px; }"
+                       "QProgressBar::chunk { background: %3; border-radius: 3px; }")
+            .arg(vyk::config::skincolor::Surface.name(), vyk::config::skincolor::Rim.name(),
+                 vyk::config::skincolor::Accent.name()));
+    ProgressBarTime->hide();
+
+    // Top right: language, help, minimise, close.
+    PopBoxLanguage = new QComboBox(this);
+    PopBoxLanguage->setObjectName(QStringLiteral("PopBoxLanguage"));
+    PopBoxLanguage->setGeometry(560, 22, 120, 26);
+    PopBoxLanguage->setEditable(false);
+    PopBoxLanguage->setFocusPolicy(Qt::ClickFocus);
+    PopBoxLanguage->setView(new QListView(PopBoxLanguage));
+    PopBoxLanguage->setFont(vyk::config::TextFont(13));
+    PopBoxLanguage->setStyleSheet(
+        QStringLiteral("QComboBox { color: %1; background: %2; border: 1px solid %3; border-radius: 3px;"
+                       " padding: 1px 8px; }"
+                       "QComboBox::drop-down { border: none; width: 18px; }"
+                       "QComboBox QAbstractItemView { color: %1; background: %2; selection-background-color: %4;"
+                       " border: 1px solid %3; outline: none; }")
+            .arg(vyk::config::skincolor::Text.name(), vyk::config::skincolor::Surface.name(),
+                 vyk::config::skincolor::Rim.name(), vyk::config::skincolor::Accent.name()));
+    PopBoxLanguage->installEventFilter(this);
+
+    BtnHelp = MakeButton(QStringLiteral("BtnHelp"), QString(), 690, 22, 26, 26);
+    BTNMIN = MakeButton(QStringLiteral("BTNMIN"), QString(), 722, 22, 26, 26);
+    BtnClose = MakeButton(QStringLiteral("BtnClose"), QString(), 754, 22, 26, 26);
+    SetBaseTexts();
+}
+
+void TVYKCFGMAIN::SetBaseTexts() {
+    // Glyphs of the window buttons until their skin bitmaps are loaded.
+    BtnHelp->setText(QStringLiteral("?"));
+    BTNMIN->setText(QStringLiteral("_"));
+    BtnClose->setText(QStringLiteral("X"));
+}
+
+void TVYKCFGMAIN::ConnectControls() {
+    for (TImageStateButton* tab : {BtnMainConfig, BtnCPI, BtnColor, BtnUpdate}) {
+        connect(tab, &TImageStateButton::MouseUp, this,
+                [this, tab](Qt::MouseButton) { guarded([this, tab] { BtnMainConfigMouseUp(tab->Tag()); }); });
+    }
+    for (TImageStateButton* b : BtnProfile) {
+        connect(b, &QAbstractButton::clicked, this, [this, b] { guarded([this, b] { BtnProfile1Click(b->Tag()); }); });
+    }
+    connect(BtnOK, &QAbstractButton::clicked, this, guard([this] { BtnOKClick(); }));
+    connect(BtnCancel, &QAbstractButton::clicked, this, guard([this] { BtnCancelClick(); }));
+    connect(BtnApply, &QAbstractButton::clicked, this, guard([this] { BtnApplyClick(); }));
+    connect(BtnRestor, &QAbstractButton::clicked, this, guard([this] { BtnRestorClick(); }));
+    connect(BtnRestoreall, &QAbstractButton::clicked, this, guard([this] { BtnRestoreallClick(); }));
+    connect(BtnLoad, &TImageStateButton::MouseUp, this, [this](Qt::MouseButton) { guarded([this] { BtnLoadMouseUp(); }); });
+    connect(BtnSave, &TImageStateButton::MouseUp, this, [this](Qt::MouseButton) { guarded([this] { BtnSaveMouseUp(); }); });
+    connect(BTNMIN, &QAbstractButton::clicked, this, guard([this] { BTNMINClick(); }));
+    connect(BtnClose, &QAbstractButton::clicked, this, guard([this] { BtnCloseClick(); }));
+    connect(BtnHelp, &QAbstractButton::clicked, this, guard([this] { BtnHelpClick(); }));
+    connect(PopBoxLanguage, &QComboBox::currentIndexChanged, this, [this](int) {
+        if (!FChangingLanguageSelector) guarded([this] { PopBoxLanguageChange(); });
+    });
+    connect(PageInfo, &TInfoPage::WebsiteClicked, this, guard([this] { lblwebsiteClick(); }));
+    connect(TimerProcess, &QTimer::timeout, this, guard([this] { TimerProcessTimer(); }));
+    connect(Timer2, &QTimer::timeout, this, guard([this] { Timer2Timer(); }));
+}
+
+void TVYKCFGMAIN::RegisterRefreshCommands() {
+    // The order is the order of the refresh: button captions, DPI page, pointer tracks,
+    // profile buttons, polling rate, lighting.
+    const struct {
+        const char* name;
+        void (TVYKCFGMAIN::*handler)();
+    } commands[] = {
+        {"SetButton", &TVYKCFGMAIN::uiCommandSetting1Commands0Execute},
+        {"SetCPI", &TVYKCFGMAIN::uiCommandSetting1Commands1Execute},
+        {"SetMouseParam", &TVYKCFGMAIN::uiCommandSetting1Commands2Execute},
+        {"SetProfileBtn", &TVYKCFGMAIN::uiCommandSetting1Commands3Execute},
+        {"SetReport", &TVYKCFGMAIN::uiCommandSetting1Commands4Execute},
+        {"SetLED", &TVYKCFGMAIN::uiCommandSetting1Commands5Execute},
+    };
+    for (const auto& c : commands) {
+        auto handler = c.handler;
+        uiCommandSetting1->Commands()->Add(QString::fromLatin1(c.name),
+                                           [this, handler](TuiGetSet, void*, std::uint32_t) { (this->*handler)(); });
+    }
+}
+
+void TVYKCFGMAIN::RefreshAll() {
+    uiCommandSetting1->SetData(&FDM->FAllProfileSettingInfo, static_cast<int>(sizeof(TALLGAMESINFO)));
+}
+
+void TVYKCFGMAIN::InitializeForm() {
+    // 1-3. The macro database, with its default set. A database that cannot be read or written
+    // is reported; the window still comes up with the rest of its data.
+    guarded([this] {
+        const QString path = FDM->GetPersonalDocumentMacroDatabasePath();
+        FMacroSetClass = std::make_unique<TuiMacroSetClass>();
+        FMacroSetClass->LoadMacrosetDB(path);
+        if (!FMacroSetClass->MacroSetExist(kDefaultMacroSet)) {
+            FMacroSetClass->CreateNewMacroSet(kDefaultMacroSet);
+            FMacroSetClass->SwitchToMacroSet(kDefaultMacroSet);
+            FMacroSetClass->CreateNewMacro(QStringLiteral("Macro1"));
+            FMacroSetClass->CreateNewMacro(QStringLiteral("Macro2"));
+            FMacroSetClass->SaveMacroSetDB();
+        }
+        FMacroSetClass->SwitchToMacroSet(kDefaultMacroSet);
+    });
+    if (!FMacroSetClass) FMacroSetClass = std::make_unique<TuiMacroSetClass>();
+    FCurrentMacro = 0;
+    FState.DblClickTestCentrePending = true;
+
+    // 4-5.
+    InitCPIControlTable();
+    SelectTab(0);
+
+    // 6.
+    FState.FillFromProfile(FDM->FCurrentProfileInfo);
+
+    // 7-8.
+    FillLanguageList();
+    ApplyLanguage();
+    FChangingLanguageSelector = true;
+    PopBoxLanguage->setCurrentIndex(FLanguageIndexMap.indexOf(FDM->FAllProfileSettingInfo.CurrentLanguage));
+    FChangingLanguageSelector = false;
+
+    // 9.
+    const int p = FDM->FProfileIndex;
+    if (p >= 0 && p <= 4) {
+        const TProfileSetting& slot = FDM->FProfileSettingGroup.ProfileSettingList[p];
+        FProfilePath = stringOf(slot.FilePath, std::size(slot.FilePath));
+        FMacroPath = stringOf(slot.MacroPath, std::size(slot.MacroPath));
+    }
+
+    // 10-14.
+    RebuildMacroMenu();
+    RefreshAll();
+    FState.SettingsChanged = false;
+    FState.ReportRateChanged = false;
+    ShowMouseView(true);
+    LoadSkinImages();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Language
+
+void TVYKCFGMAIN::FillLanguageList() {
+    FChangingLanguageSelector = true;
+    PopBoxLanguage->clear();
+    FLanguageIndexMap.clear();
+    // Languages that have no native name are left out of the selector; the map keeps each
+    // entry tied to its own language so the one shown is the one applied, stored and sent.
+    const auto names = LanguageNameList();
+    const auto& resources = uiLanguage1->Resources();
+    for (int i = 0; i < static_cast<int>(resources.size()); ++i) {
+        const TLocaleNameRecord* record = names ? names->Find(resources[static_cast<std::size_t>(i)].Name) : nullptr;
+        if (record == nullptr) continue;
+        PopBoxLanguage->addItem(record->NativeName);
+        FLanguageIndexMap.append(i);
+    }
+    FChangingLanguageSelector = false;
+}
+
+void TVYKCFGMAIN::ApplyLanguage() {
+    // A stored index past the language list (a damaged or older record) falls back to 0409.
+    int stored = FDM->FAllProfileSettingInfo.CurrentLanguage;
+    if (uiLanguage1->GetLanguageShortIDByIndex(stored).isEmpty()) {
+        const int fallback = uiLanguage1->GetLanguageIndexByShortID(kDefaultLanguage);
+        debugLog(QStringLiteral("config: stored language %1 is not in the language list").arg(stored));
+        stored = fallback >= 0 ? fallback : 0;
+        FDM->FAllProfileSettingInfo.CurrentLanguage = static_cast<std::uint8_t>(stored);
+    }
+    const int current = uiLanguage1->GetLanguageIndexByShortID(uiLanguage1->Lang());
+    if (current != stored) {
+        const QString name = uiLanguage1->GetLanguageShortIDByIndex(stored);
+        if (!name.isEmpty()) uiLanguage1->SetLang(name);
+    }
+
+    // The image folder follows the language.
+    QString langName = uiLanguage1->Lang();
+    if (langName.isEmpty()) langName = kDefaultLanguage;
+    CreateGlobalImageDataBase();
+    GlobalImageDataBase->SetImageBasePath(vyk::config::ImageFolderForLanguage(langName));
+
+    const QString title = translate(CONFIG_APP_TITLE);
+    QGuiApplication::setApplicationDisplayName(title);
+    setWindowTitle(title);
+}
+
+void TVYKCFGMAIN::PopBoxLanguageChange() {
+    const int entry = PopBoxLanguage->currentIndex();
+    if (entry < 0 || entry >= FLanguageIndexMap.size()) return;
+    const int i = FLanguageIndexMap.at(entry);
+    const QString name = uiLanguage1->GetLanguageShortIDByIndex(i);
+    if (name.isEmpty()) return;
+    uiLanguage1->SetLang(name);
+
+    if (name == QLatin1String("0409")) {
+        SetMenuFontFamily(QStringLiteral("Verdana"));
+    } else if (name == QLatin1String("0804") || name == QLatin1String("0404")) {
+        SetMenuFontFamily(QStringLiteral("黑体"));
+    }
+
+    FDM->FAllProfileSettingInfo.CurrentLanguage = static_cast<std::uint8_t>(i);
+    FDM->SaveBackAllProfileSettingInfo();
+    ApplyLanguage();
+    RebuildMacroMenu();
+    // The monitor reloads and translates before this returns.
+    FLink->SendToMonitor(WM_CFG_LANGUAGE_CHANGED, i, 0);
+    FState.SettingsChanged = true;
+    emit LanguageChanged(i);
+}
+
+bool TVYKCFGMAIN::PopBoxLanguageKeyDown(QKeyEvent* event) {
+    // The selector changes only by choosing with the mouse; typed keys go nowhere. Tab still
+    // moves the focus on.
+    if (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) return false;
+    event->accept();
+    return true;
+}
+
+bool TVYKCFGMAIN::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == PopBoxLanguage && (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)) {
+        bool swallowed = false;
+        guarded([&] { swallowed = PopBoxLanguageKeyDown(static_cast<QKeyEvent*>(event)); });
+        if (swallowed) return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Showing, moving, tabs
+
+void TVYKCFGMAIN::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!event->spontaneous()) guarded([this] { FormShow(); });
+}
+
+void TVYKCFGMAIN::FormShow() {
+    FState.ReportRateChanged = false;
+    // The monitor's window is never shown, so there is nothing to bring forward when it runs.
+    if (!FLink->FindMonitorWindow()) FLink->StartMonitor(vyk::platform::executableDir());
+    PlaceOnScreens();
+}
+
+void TVYKCFGMAIN::PlaceOnScreens() {
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (screens.isEmpty()) return;
+    QPoint pos = this->pos();
+    if (screens.size() > 1) pos.setX(screens.first()->geometry().left());
+    // Keep the whole window on the screen that holds most of it (the first one when none does).
+    QScreen* target = screens.first();
+    const QRect frame(pos, size());
+    int best = 0;
+    for (QScreen* s : screens) {
+        const QRect overlap = s->availableGeometry().intersected(frame);
+        const int area = overlap.isValid() ? overlap.width() * overlap.height() : 0;
+        if (area > best) {
+            best = area;
+            target = s;
+        }
+    }
+    const QRect avail = target->availableGeometry();
+    pos.setX(std::clamp(pos.x(), avail.left(), std::max(avail.left(), avail.right() + 1 - width())));
+    pos.setY(std::clamp(pos.y(), avail.top(), std::max(avail.top(), avail.bottom() + 1 - height())));
+    move(pos);
+}
+
+void TVYKCFGMAIN::mousePressEvent(QMouseEvent* event) {
+    // The background is the window's title bar: dragging it moves the window.
+    if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
+    if (windowHandle() != nullptr && windowHandle()->startSystemMove()) return;
+    FDragging = true;
+    FDragOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
+}
+
+void TVYKCFGMAIN::mouseMoveEvent(QMouseEvent* event) {
+    if (FDragging && (event->buttons() & Qt::LeftButton)) {
+        move(event->globalPosition().toPoint() - FDragOffset);
+        return;
+    }
+    QWidget::mouseMoveEvent(event);
+}
+
+void TVYKCFGMAIN::mouseReleaseEvent(QMouseEvent* event) {
+    FDragging = false;
+    QWidget::mouseReleaseEvent(event);
+}
+
+void TVYKCFGMAIN::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    if (!FBackground.isNull()) {
+        p.drawPixmap(rect(), FBackground);
+    } else {
+        // No skin: a plain frame in the skin's colours.
+        p.fillRect(rect(), vyk::config::skincolor::Window);
+        p.setPen(vyk::config::skincolor::Rim);
+        p.drawRect(rect().adjusted(0, 0, -1, -1));
+        p.fillRect(QRect(kPageX, kPageY, kPageW, kPageH), vyk::config::skincolor::Surface);
+    }
+    // The title, right of the brand mark in the header.
+    p.setPen(vyk::config::skincolor::Text);
+    p.setFont(vyk::config::TitleFont(20, true));
+    p.drawText(QRect(68, 12, 480, 36), Qt::AlignLeft | Qt::AlignVCenter, windowTitle());
+    if (!FFirstPaintDone) {
+        FFirstPaintDone = true;  // the start-up benchmark waits for this line
+        debugLog(QStringLiteral("config: first frame painted"));
+    }
+}
+
+void TVYKCFGMAIN::BtnMainConfigMouseUp(int tag) { SelectTab(tag); }
+
+void TVYKCFGMAIN::SelectTab(int i) {
+    if (i < 0 || i > 3) return;
+    TabControlMain->setCurrentIndex(i);
+    int k = 0;
+    for (TImageStateButton* tab : {BtnMainConfig, BtnCPI, BtnColor, BtnUpdate}) tab->SetPressed(k++ == i);
+}
+
+int TVYKCFGMAIN::CurrentTab() const { return TabControlMain->currentIndex(); }
+
+void TVYKCFGMAIN::uiCommandSetting1Commands3Execute() {
+    // SetProfileBtn: the current profile's button is pressed, the others are not.
+    for (int k = 0; k < 5; ++k) BtnProfile[static_cast<std::size_t>(k)]->SetPressed(k == FDM->FProfileIndex);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Window buttons and closing
+
+void TVYKCFGMAIN::BTNMINClick() { showMinimized(); }
+
+void TVYKCFGMAIN::BtnCancelClick() {
+    // A save that fails raises an error before the close, so the window stays open with the
+    // edits still in it.
+    AskSaveChanges();
+    close();
+}
+
+void TVYKCFGMAIN::BtnCloseClick() {
+    AskSaveChanges();
+    close();
+}
+
+bool TVYKCFGMAIN::AskSaveChanges() {
+    if (!FState.SettingsChanged) return false;
+    if (ShowDialog(translate(QStringLiteral("WARNING")),
+                   translate(QStringLiteral("THE SETTINGS WAS CHANGED, SAVE THE CURRENT SETTING ANYWAY?"))) != 1) {
+        return false;
+    }
+    FDM->SaveBackAllProfileSettingInfo();
+    FDM->SaveCurrentProfileInfoToRegistry();
+    FDM->SaveBackAllProfileInfo();
+    FDM->SaveBackAllProfileInfoToFile();
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Help, website, device, messages
+
+QString TVYKCFGMAIN::HelpTarget(const QString& languageName) const {
+    auto valueOf = [this](const QString& key) -> QString {
+        for (const QString& pair : FDM->FOtherConfig.HelpFile) {
+            const int eq = pair.indexOf(QLatin1Char('='));
+            if (eq < 0) continue;
+            if (pair.left(eq).trimmed().compare(key, Qt::CaseInsensitive) == 0) return pair.mid(eq + 1).trimmed();
+        }
+        return QString();
+    };
+    QString value = valueOf(languageName);
+    if (value.isEmpty()) value = valueOf(kDefaultLanguage);
+    if (value.isEmpty()) return QString();
+    const QString beside = vyk::platform::resolveCaseInsensitive(vyk::platform::executableDir(), value);
+    if (!beside.isEmpty() && QFileInfo(beside).isFile()) return beside;
+    return value;
+}
+
+void TVYKCFGMAIN::BtnHelpClick() {
+    const QString target = HelpTarget(uiLanguage1->Lang());
+    if (target.isEmpty()) return;
+    // Only an existing file or a web address opens; anything else is refused silently.
+    if (!FLink->OpenDocument(target)) debugLog(QStringLiteral("config: help \"%1\" cannot be opened").arg(target));
+}
+
+void TVYKCFGMAIN::lblwebsiteClick() { FLink->OpenDocument(PageInfo->lblwebsite->text()); }
+
+bool TVYKCFGMAIN::FindMonitorWindow() { return FLink->FindMonitorWindow(); }
+
+void TVYKCFGMAIN::uiHIDEvent1DeviceArrival() { BtnApply->setEnabled(true); }
+
+void TVYKCFGMAIN::WMCloseConfig(std::int64_t, std::int64_t) {
+    // The monitor is exiting: end now, without asking and without saving.
+    Timer2->stop();
+    TimerProcess->stop();
+    QCoreApplication::exit(0);
+}
+
+void TVYKCFGMAIN::WMShowWindow(std::int64_t, std::int64_t) {
+    if (isMinimized()) showNormal();
+    show();
+    raise();
+    activateWindow();
+}
+
+void TVYKCFGMAIN::WMNotify7038(std::int64_t, std::int64_t) {}
+
+std::int64_t TVYKCFGMAIN::HandleMessage(std::uint32_t msg, std::int64_t WParam, std::int64_t LParam) {
+    guarded([&] {
+        switch (msg) {
+        case WM_CFG_CLOSE: WMCloseConfig(WParam, LParam); break;
+        case WM_CFG_RESERVED: WMNotify7038(WParam, LParam); break;
+        case WM_CFG_SWITCH_PROFILE: WMSwitchProfile(WParam, LParam); break;
+        case WM_CFG_CPI_INDEX: WMSetCurrentCPIIndex(WParam, LParam); break;
+        case VYK_IPC_SHOW_WINDOW: WMShowWindow(WParam, LParam); break;
+        default: break;
+        }
+    });
+    return 0;
+}

@@ -1,0 +1,2 @@
+# The programs the VykCfg process tests start.
+add_dependencies(${name} VykCfg VykMon uiHook)

@@ -1,0 +1,158 @@
+// The real VykCfg program, started offscreen by the test with a private store, Documents
+// folder and executable folder, and a stand-in for the monitor where a test needs one.
+#include "core/defs/pubunit_norvane.h"
+#include "platform/ipc/ipc.h"
+#include "platform/ipc/vyk_messages.h"
+#include "tests/platform/ipc/ipc_peer_thread.h"
+#include "tests/support/test_env.h"
+#include "tests/support/wait.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <memory>
+
+namespace fs = std::filesystem;
+using vyk::test::waitUntil;
+
+namespace {
+
+// An executable folder: the built resources beside a monitor "program" that only leaves a
+// mark that it was started.
+fs::path makeExeDir(const fs::path& startMark) {
+    const fs::path dir = vyk::test::freshDir("exe-cfg");
+    const fs::path bin = VYK_TEST_BIN_DIR;
+    std::error_code ec;
+    for (const char* name : {"ui.local", "config.ini", "images", "libuiHook.so"}) {
+        if (fs::exists(bin / name)) fs::create_symlink(bin / name, dir / name, ec);
+    }
+    vyk::test::writeText(dir / "VykMon", "#!/bin/sh\necho started >> '" + startMark.string() + "'\n");
+    fs::permissions(dir / "VykMon", fs::perms::owner_all);
+    return dir;
+}
+
+class VykCfgProcess {
+public:
+    VykCfgProcess(const fs::path& exeDir, const fs::path& registry, const fs::path& docs) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("VYK_EXE_DIR", QString::fromStdString(exeDir.string()));
+        env.insert("VYK_REGISTRY_ROOT", QString::fromStdString(registry.string()));
+        env.insert("VYK_DOCUMENTS_DIR", QString::fromStdString(docs.string()));
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        proc_.setProcessEnvironment(env);
+        proc_.setProcessChannelMode(QProcess::ForwardedChannels);
+        proc_.setProgram(QString::fromStdString((fs::path(VYK_TEST_BIN_DIR) / "VykCfg").string()));
+    }
+    ~VykCfgProcess() {
+        if (proc_.state() == QProcess::NotRunning) return;
+        proc_.kill();
+        proc_.waitForFinished(10000);
+    }
+    void start() { proc_.start(); }
+    QProcess& process() { return proc_; }
+    bool finished(int ms) { return proc_.state() == QProcess::NotRunning || proc_.waitForFinished(ms); }
+
+private:
+    QProcess proc_;
+};
+
+// True once the window answers a sent message: it is built, shown and in its event loop.
+bool windowServes(int timeoutMs = 60000) {
+    return waitUntil(
+        [] {
+            return vyk::platform::ipc::sendMessage(CONFIG_MAIN_CLASS_NAME, {WM_CFG_RESERVED, 0, 0}) ==
+                   vyk::platform::ipc::SendStatus::Delivered;
+        },
+        timeoutMs);
+}
+
+class VykCfgProcessTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        mark_ = vyk::test::freshDir("mark") / "monitor-started";
+        exe_ = makeExeDir(mark_);
+        registry_ = vyk::test::freshDir("registry");
+        docs_ = vyk::test::freshDir("documents");
+    }
+    std::unique_ptr<VykCfgProcess> make() { return std::make_unique<VykCfgProcess>(exe_, registry_, docs_); }
+    fs::path macroDb() const {
+        for (const auto& e : fs::recursive_directory_iterator(docs_))
+            if (e.path().filename() == "MacroSet.MSDB") return e.path();
+        return {};
+    }
+    // Ends a running VykCfg the way the monitor's Exit does.
+    static void closeByMessage(VykCfgProcess& cfg) {
+        ASSERT_TRUE(vyk::platform::ipc::postMessage(CONFIG_MAIN_CLASS_NAME, {WM_CFG_CLOSE, 0, 0}));
+        ASSERT_TRUE(cfg.finished(20000));
+        EXPECT_EQ(cfg.process().exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(cfg.process().exitCode(), 0);
+    }
+
+    fs::path mark_, exe_, registry_, docs_;
+};
+
+TEST_F(VykCfgProcessTest, ASecondStartEndsSilentlyAndTheCloseMessageEndsTheFirst) {
+    auto first = make();
+    first->start();
+    ASSERT_TRUE(first->process().waitForStarted(10000));
+    ASSERT_TRUE(windowServes());
+
+    auto second = make();
+    second->start();
+    ASSERT_TRUE(second->finished(20000)) << "a second VykCfg must end on its own";
+    EXPECT_EQ(second->process().exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second->process().exitCode(), 0);
+    EXPECT_EQ(first->process().state(), QProcess::Running);
+
+    closeByMessage(*first);
+    EXPECT_FALSE(vyk::platform::ipc::findWindow(CONFIG_MAIN_CLASS_NAME));
+}
+
+TEST_F(VykCfgProcessTest, TheMacroDatabaseIsCreatedOnceAndSurvivesARestartByteForByte) {
+    auto cfg = make();
+    cfg->start();
+    ASSERT_TRUE(windowServes());
+    const fs::path db = macroDb();
+    ASSERT_FALSE(db.empty());
+    EXPECT_EQ(fs::file_size(db), 584644u);
+    const auto first = vyk::test::readBytes(db);
+    closeByMessage(*cfg);
+
+    auto again = make();
+    again->start();
+    ASSERT_TRUE(windowServes());
+    EXPECT_EQ(vyk::test::readBytes(db), first);
+    closeByMessage(*again);
+}
+
+TEST_F(VykCfgProcessTest, StartsTheMonitorFromItsFolderOnlyWhenNoneRuns) {
+    {
+        auto cfg = make();
+        cfg->start();
+        ASSERT_TRUE(windowServes());
+        EXPECT_TRUE(waitUntil([&] { return fs::exists(mark_); }, 20000)) << "VykMon was not started";
+        closeByMessage(*cfg);
+    }
+    fs::remove(mark_);
+
+    // A monitor is there: the stand-in answers on the monitor's window class.
+    std::atomic<int> messages{0};
+    vyk::test::IpcPeerThread monitor(MONITOR_MAIN_CLASS_NAME, [&](const vyk::platform::ipc::Message&) {
+        ++messages;
+        return std::int64_t{0};
+    });
+    ASSERT_TRUE(monitor.listening());
+    auto cfg = make();
+    cfg->start();
+    ASSERT_TRUE(windowServes());
+    // The window was shown before it served the message, so its look for the monitor is done.
+    EXPECT_FALSE(fs::exists(mark_)) << "a second monitor was started";
+    closeByMessage(*cfg);
+    EXPECT_EQ(messages.load(), 0) << "start-up and the close message tell the monitor nothing";
+}
+
+}  // namespace

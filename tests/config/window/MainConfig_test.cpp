@@ -1,0 +1,396 @@
+// The configuration window built offscreen in the test process, with a private store,
+// Documents folder and executable folder, and a recording link in place of the mouse, the
+// monitor and the desktop. Driven with real clicks and keys.
+#include "config/dialogs/showdialog.h"
+#include "config/toolkit/ImageDataBaseUnit.h"
+#include "config/toolkit/ImageStateButton.h"
+#include "config/toolkit/WrapLabel.h"
+#include "config/window/InfoPage.h"
+#include "config/window/MainConfig.h"
+#include "core/language/uiLanguage.h"
+#include "core/language/vgLang.h"
+#include "core/macro/uiMacroSet.h"
+#include "core/store/DMUnit.h"
+#include "platform/diag/diag.h"
+#include "platform/registry/registry.h"
+#include "tests/config/support/modal.h"
+#include "tests/config/window/recording_link.h"
+#include "tests/support/test_env.h"
+#include "tests/support/wait.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QProgressBar>
+#include <QStackedWidget>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+namespace fs = std::filesystem;
+using cfgtest::RecordingLink;
+using vyk::test::ScopedEnv;
+using vyk::test::waitUntil;
+
+namespace {
+
+const char* const kQuestion = "THE SETTINGS WAS CHANGED, SAVE THE CURRENT SETTING ANYWAY?";
+
+// A language file: English, a language the programs know no name for ("7F7F"), then
+// Simplified Chinese, which translates the window's title and the close question.
+void writeLanguageFile(const fs::path& file) {
+    TvgLang lang;
+    const QStringList texts{"GAMING MOUSE CONFIG", "GENERAL", "WARNING", kQuestion};
+    for (const QString& t : texts) lang.Original().Add(t);
+    lang.AddLang("0409");
+    lang.AddLang("7F7F");
+    lang.AddLang("0804");
+    const QStringList zh{"游戏鼠标设置", "常规", "警告", "设置已更改，是否保存当前设置？"};
+    for (int i = 0; i < texts.size(); ++i) lang.Resources()[2].Table.SetValue(texts[i], zh[i]);
+    lang.SaveToFile(QString::fromStdString(file.string()));
+}
+
+class MainConfigTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        registryEnv_ = std::make_unique<ScopedEnv>("VYK_REGISTRY_ROOT", vyk::test::freshDir("registry").string());
+        docs_ = vyk::test::freshDir("documents");
+        docsEnv_ = std::make_unique<ScopedEnv>("VYK_DOCUMENTS_DIR", docs_.string());
+        exe_ = vyk::test::freshDir("exe");
+        exeEnv_ = std::make_unique<ScopedEnv>("VYK_EXE_DIR", exe_.string());
+        writeLanguageFile(exe_ / "ui.local");
+        vyk::platform::setErrorReporter([this](const QString& text) { errors_.append(text); });
+        QApplication::setQuitOnLastWindowClosed(false);
+        FreeGlobalImageDataBase();
+    }
+    void TearDown() override {
+        window_.reset();
+        dm_.reset();
+        vyk::platform::setErrorReporter({});
+        EXPECT_TRUE(errors_.isEmpty()) << errors_.join("\n").toStdString();
+    }
+
+    TVYKCFGMAIN& open() {
+        window_.reset();
+        dm_.reset();
+        dm_ = std::make_unique<TDM>();
+        window_ = std::make_unique<TVYKCFGMAIN>(dm_.get(), &link_);
+        return *window_;
+    }
+    TVYKCFGMAIN& openShown() {
+        TVYKCFGMAIN& w = open();
+        w.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&w));
+        return w;
+    }
+    fs::path macroDb() const {
+        for (const auto& e : fs::recursive_directory_iterator(docs_))
+            if (e.path().filename() == "MacroSet.MSDB") return e.path();
+        return {};
+    }
+    QByteArray storedValue(const QString& name) const {
+        auto key = vyk::platform::RegistryKey::open(vyk::platform::RegistryRoot::CurrentUser,
+                                                    dm_->ProfileRegFolder(), false);
+        if (!key) return {};
+        return key->readBinary(name).value_or(QByteArray());
+    }
+    RecordingLink link_;
+    fs::path docs_, exe_;
+    std::unique_ptr<TDM> dm_;
+    std::unique_ptr<TVYKCFGMAIN> window_;
+    QStringList errors_;
+    std::unique_ptr<ScopedEnv> registryEnv_, docsEnv_, exeEnv_;
+};
+
+TEST_F(MainConfigTest, FirstStartCreatesTheDefaultMacroSetAndARestartLeavesItAsItIs) {
+    open();
+    const fs::path db = macroDb();
+    ASSERT_FALSE(db.empty()) << "no MacroSet.MSDB in the Documents folder";
+    EXPECT_EQ(fs::file_size(db), 584644u);
+    EXPECT_EQ(window_->FMacroSetClass->CurrentMacroSetName(), "DefaultMacroSet");
+    EXPECT_EQ(window_->FMacroSetClass->GetMacroListNamesByMacroSetName("DefaultMacroSet"),
+              (QStringList{"Macro1", "Macro2"}));
+    const auto first = vyk::test::readBytes(db);
+
+    open();
+    EXPECT_EQ(vyk::test::readBytes(db), first) << "a restart must not add or rewrite anything";
+    EXPECT_EQ(window_->FMacroSetClass->GetMacroSetListNames(), QStringList{"DefaultMacroSet"});
+}
+
+TEST_F(MainConfigTest, AMissingDefaultSetIsAddedBesideTheUsersSets) {
+    {
+        dm_ = std::make_unique<TDM>();
+        TuiMacroSetClass db;
+        db.LoadMacrosetDB(dm_->GetPersonalDocumentMacroDatabasePath());
+        db.CreateNewMacroSet("Mine");
+        db.SwitchToMacroSet("Mine");
+        db.CreateNewMacro("Jump");
+        db.SaveMacroSetDB();
+    }
+    open();
+    EXPECT_EQ(window_->FMacroSetClass->GetMacroSetListNames(), (QStringList{"Mine", "DefaultMacroSet"}));
+    EXPECT_EQ(window_->FMacroSetClass->GetMacroListNamesByMacroSetName("Mine"), QStringList{"Jump"});
+    EXPECT_EQ(window_->FMacroSetClass->CurrentMacroSetName(), "DefaultMacroSet");
+}
+
+TEST_F(MainConfigTest, CreationSetsTheFrameAndTheStateUp) {
+    TVYKCFGMAIN& w = open();
+    EXPECT_EQ(w.size(), QSize(801, 638));
+    EXPECT_TRUE(w.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(w.CurrentTab(), 0);
+    EXPECT_TRUE(w.BtnMainConfig->IsPressed());
+    EXPECT_FALSE(w.State().SettingsChanged);
+    EXPECT_FALSE(w.State().ReportRateChanged);
+    EXPECT_TRUE(w.State().DblClickTestCentrePending);
+    const auto& c = dm_->FCurrentProfileInfo.ConfigInfo;
+    EXPECT_EQ(w.State().MouseParams.PointerSpeed, c.PointerSpeed);
+    EXPECT_EQ(w.State().MouseParams.WheelLines, c.VWheelSpeed);
+    EXPECT_EQ(w.State().MouseParams.Acceleration, c.PointerAcceleration);
+    EXPECT_EQ(std::memcmp(&w.State().LEDCache, &c.LEDConfig, sizeof(TLEDCONFIG)), 0);
+    // SetProfileBtn: only the current profile's button is pressed.
+    for (int k = 0; k < 5; ++k) EXPECT_EQ(w.BtnProfile[k]->IsPressed(), k == dm_->FProfileIndex) << k;
+    EXPECT_FALSE(w.ProgressBarTime->isVisible());
+    EXPECT_FALSE(w.FProfilePath.isEmpty());
+    EXPECT_TRUE(link_.handler) << "the window receives the monitor's messages";
+}
+
+TEST_F(MainConfigTest, TabButtonsShowTheirPagesOnRelease) {
+    TVYKCFGMAIN& w = openShown();
+    TImageStateButton* tabs[] = {w.BtnMainConfig, w.BtnCPI, w.BtnColor, w.BtnUpdate};
+    QWidget* pages[] = {reinterpret_cast<QWidget*>(w.PageGeneral), reinterpret_cast<QWidget*>(w.PageDpi),
+                        reinterpret_cast<QWidget*>(w.PageLight), reinterpret_cast<QWidget*>(w.PageInfo)};
+    for (int i : {3, 1, 2, 0, 2}) {
+        SCOPED_TRACE(i);
+        QTest::mouseClick(tabs[i], Qt::LeftButton);
+        EXPECT_EQ(w.CurrentTab(), i);
+        EXPECT_EQ(w.TabControlMain->currentWidget(), pages[i]);
+        for (int k = 0; k < 4; ++k) EXPECT_EQ(tabs[k]->IsPressed(), k == i);
+    }
+    // A right-button release over a tab button selects it too.
+    QTest::mouseClick(tabs[3], Qt::RightButton);
+    EXPECT_EQ(w.CurrentTab(), 3);
+    // Out of range: nothing changes.
+    w.SelectTab(7);
+    EXPECT_EQ(w.CurrentTab(), 3);
+}
+
+TEST_F(MainConfigTest, InfoPageShowsTheFixedTextsAndOpensTheWebsite) {
+    TVYKCFGMAIN& w = openShown();
+    QTest::mouseClick(w.BtnUpdate, Qt::LeftButton);
+    EXPECT_EQ(w.PageInfo->LabelVersion->text(), "VERSION: V1.0.CF");
+    EXPECT_EQ(w.PageInfo->LabelRights->text(), "ALL RIGHTS RESERVED");
+    QTest::mouseClick(w.PageInfo->Labelemail, Qt::LeftButton);
+    EXPECT_TRUE(link_.opened.isEmpty()) << "the e-mail label is not clickable";
+    QTest::mouseClick(w.PageInfo->lblwebsite, Qt::LeftButton);
+    EXPECT_EQ(link_.opened, QStringList{QString::fromLatin1(CFG_INFO_WEBSITE)});
+}
+
+// The close question: (edited?, answer) -> (question shown, saved, closed).
+TEST_F(MainConfigTest, CancelAndCloseAskOnlyAfterEditsAndSaveOnlyOnOk) {
+    struct Case {
+        const char* name;
+        bool useCloseButton;
+        bool edited;
+        bool answerOk;
+        bool expectSaved;
+    } cases[] = {
+        {"no edit, CANCEL", false, false, false, false},
+        {"edit, CANCEL, answered OK", false, true, true, true},
+        {"edit, CANCEL, answered CANCEL", false, true, false, false},
+        {"edit, close button, answered OK", true, true, true, true},
+        {"no edit, close button", true, false, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TVYKCFGMAIN& w = openShown();
+        const std::uint16_t before = dm_->FCurrentProfileInfo.ConfigInfo.PointerSpeed;
+        const std::uint16_t edited = before == 3 ? 4 : 3;
+        if (c.edited) {
+            dm_->FCurrentProfileInfo.ConfigInfo.PointerSpeed = edited;
+            w.State().SettingsChanged = true;
+        }
+        bool asked = false;
+        if (c.edited) {
+            vyk::test::whenModal([&](QWidget* dlgWidget) {
+                asked = true;
+                auto* dlg = qobject_cast<TFrmDialog*>(dlgWidget);
+                ASSERT_NE(dlg, nullptr);
+                EXPECT_EQ(dlg->LabelText->text(), kQuestion);
+                QTest::mouseClick(c.answerOk ? dlg->BTNOK : dlg->BTNCANCEL, Qt::LeftButton);
+            });
+        }
+        QTest::mouseClick(c.useCloseButton ? w.BtnClose : w.BtnCancel, Qt::LeftButton);
+        EXPECT_EQ(asked, c.edited);
+        EXPECT_FALSE(w.isVisible()) << "the window closes whatever the answer";
+
+        TDM reread;
+        EXPECT_EQ(reread.FCurrentProfileInfo.ConfigInfo.PointerSpeed, c.expectSaved ? edited : before);
+    }
+}
+
+TEST_F(MainConfigTest, CloseMessageEndsWithoutAskingOrSaving) {
+    TVYKCFGMAIN& w = openShown();
+    const std::uint16_t before = dm_->FCurrentProfileInfo.ConfigInfo.PointerSpeed;
+    dm_->FCurrentProfileInfo.ConfigInfo.PointerSpeed = before == 3 ? 4 : 3;
+    w.State().SettingsChanged = true;
+    // The application's loop ends with code 0; no dialog opens on the way.
+    int rc = -1;
+    QTimer::singleShot(0, [&] { link_.deliver(WM_CFG_CLOSE); });
+    QTimer::singleShot(3000, [] { QCoreApplication::exit(99); });
+    rc = QCoreApplication::exec();
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    TDM reread;
+    EXPECT_EQ(reread.FCurrentProfileInfo.ConfigInfo.PointerSpeed, before);
+}
+
+TEST_F(MainConfigTest, ShowMessageBringsAMinimisedWindowBack) {
+    TVYKCFGMAIN& w = openShown();
+    QTest::mouseClick(w.BTNMIN, Qt::LeftButton);
+    EXPECT_TRUE(waitUntil([&] { return w.isMinimized(); }, 2000));
+    link_.deliver(VYK_IPC_SHOW_WINDOW);
+    EXPECT_TRUE(waitUntil([&] { return !w.isMinimized() && w.isVisible(); }, 2000));
+    // The reserved message does nothing.
+    EXPECT_EQ(link_.deliver(WM_CFG_RESERVED, 5, 6), 0);
+    EXPECT_TRUE(errors_.isEmpty());
+}
+
+TEST_F(MainConfigTest, MessagesOutOfRangeAreReportedAndChangeNothing) {
+    open();
+    const int profile = dm_->FProfileIndex;
+    link_.deliver(WM_CFG_SWITCH_PROFILE, 5);
+    link_.deliver(WM_CFG_CPI_INDEX, -1);
+    EXPECT_EQ(errors_.size(), 2);
+    errors_.clear();
+    EXPECT_EQ(dm_->FProfileIndex, profile);
+}
+
+TEST_F(MainConfigTest, LanguageChangeAppliesStoresAndSendsTheLanguageShown) {
+    TVYKCFGMAIN& w = openShown();
+    // "7F7F" has no native name, so the selector holds English and Chinese only; the Chinese
+    // entry still stands for language 2 of the list.
+    ASSERT_EQ(w.PopBoxLanguage->count(), 2);
+    EXPECT_EQ(w.LanguageIndexMap(), (QList<int>{0, 2}));
+    EXPECT_EQ(w.PopBoxLanguage->currentIndex(), 0);
+    EXPECT_EQ(w.windowTitle(), "GAMING MOUSE CONFIG");
+
+    w.PopBoxLanguage->setCurrentIndex(1);
+    EXPECT_EQ(w.uiLanguage1->Lang(), "0804");
+    EXPECT_EQ(dm_->FAllProfileSettingInfo.CurrentLanguage, 2);
+    const QByteArray all = storedValue("allsettings.pfd");
+    ASSERT_GT(all.size(), 30952);
+    EXPECT_EQ(static_cast<std::uint8_t>(all[30952]), 2) << "CurrentLanguage is byte 30952 of the stored record";
+    ASSERT_EQ(link_.sentOf(WM_CFG_LANGUAGE_CHANGED).size(), 1u);
+    EXPECT_EQ(link_.sentOf(WM_CFG_LANGUAGE_CHANGED)[0].wParam, 2);
+    EXPECT_FALSE(link_.sentOf(WM_CFG_LANGUAGE_CHANGED)[0].posted) << "sent, not posted";
+    EXPECT_EQ(w.windowTitle(), "游戏鼠标设置");
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), "游戏鼠标设置");
+    EXPECT_EQ(w.BtnMainConfig->text(), "常规");
+    EXPECT_TRUE(w.State().SettingsChanged) << "the close question follows a language change";
+
+    // A restart comes up in the stored language with the selector on it, and asks nothing.
+    TVYKCFGMAIN& again = open();
+    EXPECT_EQ(again.uiLanguage1->Lang(), "0804");
+    EXPECT_EQ(again.PopBoxLanguage->currentIndex(), 1);
+    EXPECT_EQ(again.windowTitle(), "游戏鼠标设置");
+    EXPECT_FALSE(again.State().SettingsChanged);
+    EXPECT_EQ(link_.sentOf(WM_CFG_LANGUAGE_CHANGED).size(), 1u) << "start-up sends nothing";
+}
+
+TEST_F(MainConfigTest, TypedKeysDoNotChangeTheLanguage) {
+    TVYKCFGMAIN& w = openShown();
+    w.PopBoxLanguage->setFocus();
+    for (Qt::Key key : {Qt::Key_Down, Qt::Key_End, Qt::Key_PageDown, Qt::Key_Z, Qt::Key_Space}) {
+        QTest::keyClick(w.PopBoxLanguage, key);
+    }
+    EXPECT_EQ(w.PopBoxLanguage->currentIndex(), 0);
+    EXPECT_EQ(w.uiLanguage1->Lang(), "0409");
+    EXPECT_TRUE(link_.sentOf(WM_CFG_LANGUAGE_CHANGED).empty());
+}
+
+TEST_F(MainConfigTest, StoredLanguageOutOfRangeFallsBackToEnglish) {
+    {
+        TDM dm;
+        dm.FAllProfileSettingInfo.CurrentLanguage = 9;
+        dm.SaveBackAllProfileSettingInfo();
+    }
+    TVYKCFGMAIN& w = open();
+    EXPECT_EQ(w.uiLanguage1->Lang(), "0409");
+    EXPECT_EQ(dm_->FAllProfileSettingInfo.CurrentLanguage, 0);
+    EXPECT_EQ(w.PopBoxLanguage->currentIndex(), 0);
+    EXPECT_EQ(w.windowTitle(), "GAMING MOUSE CONFIG");
+}
+
+TEST_F(MainConfigTest, HelpTakesTheLanguagesEntryElseEnglishAndPrefersAFileBesideTheProgram) {
+    vyk::test::writeText(exe_ / "config.ini", "[HelpFiles]\n0409=Manual.pdf\n0404=https://help.example.org/zh\n");
+    vyk::test::writeText(exe_ / "Manual.pdf", "%PDF");
+    TVYKCFGMAIN& w = openShown();
+    const QString beside = QString::fromStdString((exe_ / "Manual.pdf").string());
+    EXPECT_EQ(w.HelpTarget("0804"), beside) << "no 0804 entry: the 0409 file beside the program";
+    EXPECT_EQ(w.HelpTarget("0404"), "https://help.example.org/zh");
+    QTest::mouseClick(w.BtnHelp, Qt::LeftButton);
+    EXPECT_EQ(link_.opened, QStringList{beside});
+
+    // Without any entry nothing opens.
+    vyk::test::writeText(exe_ / "config.ini", "[HelpFiles]\n");
+    TVYKCFGMAIN& bare = openShown();
+    link_.opened.clear();
+    QTest::mouseClick(bare.BtnHelp, Qt::LeftButton);
+    EXPECT_TRUE(link_.opened.isEmpty());
+    // An entry naming no file beside the program is handed on as it is (the link opens only
+    // existing files and web addresses).
+    vyk::test::writeText(exe_ / "config.ini", "[HelpFiles]\n0409=/nowhere/help.pdf\n");
+    EXPECT_EQ(open().HelpTarget("0409"), "/nowhere/help.pdf");
+}
+
+TEST_F(MainConfigTest, ShowingStartsTheMonitorOnlyWhenItIsNotRunning) {
+    link_.monitorRuns = true;
+    openShown();
+    EXPECT_TRUE(link_.started.isEmpty());
+
+    link_.monitorRuns = false;
+    openShown();
+    ASSERT_EQ(link_.started.size(), 1);
+    EXPECT_EQ(QDir::cleanPath(link_.started[0]), QDir::cleanPath(QString::fromStdString(exe_.string())));
+}
+
+TEST_F(MainConfigTest, DeviceArrivalEnablesApply) {
+    TVYKCFGMAIN& w = open();
+    w.BtnApply->setEnabled(false);
+    ASSERT_TRUE(link_.arrival);
+    link_.arrival();
+    EXPECT_TRUE(w.BtnApply->isEnabled());
+}
+
+TEST_F(MainConfigTest, TheWindowIsKeptOnScreen) {
+    TVYKCFGMAIN& w = openShown();
+    const QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
+    for (QPoint p : {QPoint(-3000, 40), QPoint(40, 5000), QPoint(avail.right() + 500, -900)}) {
+        w.move(p);
+        w.PlaceOnScreens();
+        EXPECT_TRUE(avail.contains(QRect(w.pos(), w.size())) ||
+                    (w.width() > avail.width() || w.height() > avail.height()))
+            << p.x() << "," << p.y() << " -> " << w.pos().x() << "," << w.pos().y();
+        EXPECT_GE(w.x(), avail.left());
+        EXPECT_GE(w.y(), avail.top());
+    }
+}
+
+TEST_F(MainConfigTest, DraggingTheBackgroundMovesTheWindow) {
+    TVYKCFGMAIN& w = openShown();
+    const QPoint start = w.pos();
+    const QPoint grab(400, 40);  // the title area, no control there
+    ASSERT_EQ(w.childAt(grab), nullptr);
+    QTest::mousePress(&w, Qt::LeftButton, {}, grab);
+    QMouseEvent move(QEvent::MouseMove, QPointF(grab + QPoint(30, 20)), w.mapToGlobal(QPointF(grab + QPoint(30, 20))),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &move);
+    QTest::mouseRelease(&w, Qt::LeftButton, {}, grab + QPoint(30, 20));
+    EXPECT_EQ(w.pos(), start + QPoint(30, 20));
+}
+
+}  // namespace
