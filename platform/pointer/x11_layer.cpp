@@ -8,6 +8,11 @@
 // between listing and writing, costs only that value. Every request is synced before the next
 // step, so errors arrive while the hook is in place.
 //
+// A lost connection (the server ends or goes away mid-apply) must not end the program either:
+// Xlib's I/O error handler is process-wide and ends the program by default, so ours (installed
+// once, handing every other connection to the handler that was there before) lets only this
+// connection go, and the apply stops there.
+//
 // Threads: the connection belongs to the thread that made the layer. Xlib 1.8 and later set up
 // its locks before the first call, so a connection of our own beside the UI thread's is safe.
 
@@ -15,8 +20,10 @@
 
 #include "platform/diag/diag.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 // X headers last: they define macros (CursorShape, None, Status) that clash with Qt's names.
@@ -37,10 +44,31 @@ Bool swallowError(Display*, XErrorEvent*, xError*) {
     return False;  // handled: the process-wide handler never sees it
 }
 
+// The open connection of this layer (one at a time: applies are serialised by the caller).
+std::atomic<Display*> g_ourDisplay{nullptr};
+std::atomic<XIOErrorHandler> g_previousIOHandler{nullptr};
+std::once_flag g_ioHandlerOnce;
+
+int onIOError(Display* dpy) {
+    if (dpy == g_ourDisplay.load()) return 0;  // ours: the exit handler below ends only its use
+    const XIOErrorHandler previous = g_previousIOHandler.load();
+    return previous != nullptr ? previous(dpy) : _XDefaultIOError(dpy);
+}
+
+void installIOErrorHandler() {
+    std::call_once(g_ioHandlerOnce, [] { g_previousIOHandler.store(XSetIOErrorHandler(&onIOError)); });
+}
+
 class X11Layer final : public PointerBackend {
 public:
-    explicit X11Layer(Display* dpy) : dpy_(dpy) {}
-    ~X11Layer() override { XCloseDisplay(dpy_); }
+    explicit X11Layer(Display* dpy) : dpy_(dpy) {
+        XSetIOErrorExitHandler(dpy_, &X11Layer::onLost, this);
+        g_ourDisplay.store(dpy_);
+    }
+    ~X11Layer() override {
+        XCloseDisplay(dpy_);
+        g_ourDisplay.store(nullptr);
+    }
     X11Layer(const X11Layer&) = delete;
     X11Layer& operator=(const X11Layer&) = delete;
 
@@ -52,13 +80,17 @@ public:
     void setDoubleClickTime(int) override {}
 
 private:
-    // Runs the requests made by fn and waits for their answers; false when one failed.
+    static void onLost(Display*, void* self) { static_cast<X11Layer*>(self)->lost_ = true; }
+
+    // Runs the requests made by fn and waits for their answers; false when one failed or the
+    // connection is lost (then nothing more is sent).
     template <typename Fn>
     bool checked(Fn fn) {
+        if (lost_) return false;
         const int before = t_xErrors;
         fn();
-        XSync(dpy_, False);
-        return t_xErrors == before;
+        if (!lost_) XSync(dpy_, False);
+        return !lost_ && t_xErrors == before;
     }
     std::vector<int> pointerDevices();
     // The property of a device: type, format and raw items; empty when the device lacks it.
@@ -72,22 +104,24 @@ private:
 
     Display* dpy_;
     bool haveXI2_ = false;
+    bool lost_ = false;
 };
 
 bool X11Layer::init() {
+    installIOErrorHandler();
     // Our error hook for every core and extension error code.
     for (int code = 0; code <= 255; ++code) XESetWireToError(dpy_, code, &swallowError);
     int opcode = 0;
     int event = 0;
     int error = 0;
-    if (XQueryExtension(dpy_, "XInputExtension", &opcode, &event, &error)) {
+    if (XQueryExtension(dpy_, "XInputExtension", &opcode, &event, &error) && !lost_) {
         int major = 2;
         int minor = 0;
         haveXI2_ = XIQueryVersion(dpy_, &major, &minor) == Success && major >= 2;
     }
     // Extensions may put their own hooks in place when first used; ours go back on top.
     for (int code = 0; code <= 255; ++code) XESetWireToError(dpy_, code, &swallowError);
-    return true;
+    return !lost_;
 }
 
 std::vector<int> X11Layer::pointerDevices() {
@@ -132,6 +166,7 @@ void X11Layer::setAcceleration(int, const AccelerationPreset& preset) {
         debugLog(QStringLiteral("pointer: X pointer control refused"));
 
     // libinput: 1 at the chosen profile, 0 elsewhere (adaptive is item 0, flat item 1).
+    if (lost_) return;
     const Atom enabled = XInternAtom(dpy_, "libinput Accel Profile Enabled", True);
     if (enabled == None) return;
     const Atom available = XInternAtom(dpy_, "libinput Accel Profiles Available", True);
@@ -152,6 +187,7 @@ void X11Layer::setAcceleration(int, const AccelerationPreset& preset) {
 }
 
 void X11Layer::setSpeed(int speed) {
+    if (lost_) return;
     const Atom accelSpeed = XInternAtom(dpy_, "libinput Accel Speed", True);
     if (accelSpeed == None) return;
     const Atom floatType = XInternAtom(dpy_, "FLOAT", True);

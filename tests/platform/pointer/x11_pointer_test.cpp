@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/pointer/pointer_settings.h"
+#include "tests/platform/pointer/fake_x_server.h"
 #include "tests/platform/pointer/pointer_test_env.h"
 #include "tests/support/test_env.h"
 #include "tests/support/xvfb_server.h"
@@ -12,6 +13,7 @@
 #include <QApplication>
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -188,6 +190,39 @@ TEST_F(X11Pointer, ServerGoneMeansNothingApplied) {
     QApplication::setWheelScrollLines(3);
     vyk::platform::applyPointerSettings(PointerSettings{10, 6, 1});
     EXPECT_EQ(QApplication::wheelScrollLines(), 6);
+}
+
+// The X server hangs up while the worker applies: the apply ends there, the program goes on
+// (Xlib would end the process), and our own process still gets its part.
+TEST(X11PointerLost, ConnectionLostMidApplyEndsOnlyTheApply) {
+    constexpr int kChangePointerControl = 105;
+    auto fake = std::make_unique<vyk::test::pointer::FakeXServer>(kChangePointerControl,
+                                                                  vyk::test::pointer::FakeXServer::Action::HangUp);
+    ASSERT_TRUE(fake->listening());
+    vyk::test::ScopedEnv display("DISPLAY", fake->display());
+    QApplication::setWheelScrollLines(3);
+    std::thread worker([] { vyk::platform::applyPointerSettings(PointerSettings{10, 6, 2}); });
+    worker.join();
+    EXPECT_TRUE(fake->hungUp());
+    EXPECT_TRUE(vyk::test::waitUntil([] { return QApplication::wheelScrollLines() == 6; }));
+    // A later apply with the server gone (DISPLAY names nothing now) still goes through.
+    fake.reset();
+    vyk::platform::applyPointerSettings(PointerSettings{10, 4, 1});
+    EXPECT_EQ(QApplication::wheelScrollLines(), 4);
+}
+
+// The server refuses the pointer control with an X error: only that value is lost; Xlib's
+// default handler (which ends the process) never sees the error.
+TEST(X11PointerLost, ErrorFromTheServerCostsOnlyThatValue) {
+    constexpr int kChangePointerControl = 105;
+    vyk::test::pointer::FakeXServer fake(kChangePointerControl, vyk::test::pointer::FakeXServer::Action::Error);
+    ASSERT_TRUE(fake.listening());
+    vyk::test::ScopedEnv display("DISPLAY", fake.display());
+    QApplication::setWheelScrollLines(3);
+    std::thread worker([] { vyk::platform::applyPointerSettings(PointerSettings{10, 7, 1}); });
+    worker.join();
+    EXPECT_EQ(fake.errorsSent(), 1);
+    EXPECT_TRUE(vyk::test::waitUntil([] { return QApplication::wheelScrollLines() == 7; }));
 }
 
 }  // namespace
