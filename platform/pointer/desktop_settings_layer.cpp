@@ -4,13 +4,24 @@
 // or does not accept (outside its range or choices) is skipped. Every write is synced, so it is
 // stored before the call returns, except the double-click time, which runs on the UI thread
 // and is therefore handed to the backend without waiting for it.
+//
+// The dconf backend reaches its service over the session bus; without a session bus (a bare
+// session, a test) every write would only fail later with a warning, so the layer is skipped.
 
 // GIO first: its headers use names that Qt defines as macros.
+#define G_SETTINGS_ENABLE_BACKEND
 #include <gio/gio.h>
+#include <gio/gsettingsbackend.h>
 
 #include "platform/pointer/pointer_layers.h"
 
 #include "platform/diag/diag.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include <sys/stat.h>
 
 namespace vyk::platform::pointer {
 
@@ -56,6 +67,28 @@ private:
     GSettings* settings_;
 };
 
+// Where GDBus looks for the session bus: the address in the environment, else the socket in
+// the runtime folder.
+bool haveSessionBus() {
+    const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    if (address != nullptr && *address != '\0') return true;
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime == nullptr || *runtime == '\0') return false;
+    struct stat st {};
+    return ::stat((std::string(runtime) + "/bus").c_str(), &st) == 0 && S_ISSOCK(st.st_mode);
+}
+
+// Whether writes to the default backend can reach anyone.
+bool backendUsable() {
+    GSettingsBackend* backend = g_settings_backend_get_default();  // a new reference
+    const char* type = G_OBJECT_TYPE_NAME(backend);
+    const bool dconf = std::strcmp(type, "DConfSettingsBackend") == 0;
+    const bool memory = std::strcmp(type, "GMemorySettingsBackend") == 0 ||
+                        std::strcmp(type, "GNullSettingsBackend") == 0;
+    g_object_unref(backend);
+    return !memory && (!dconf || haveSessionBus());
+}
+
 }  // namespace
 
 std::unique_ptr<PointerBackend> makeDesktopSettingsLayer() {
@@ -63,6 +96,10 @@ std::unique_ptr<PointerBackend> makeDesktopSettingsLayer() {
     if (source == nullptr) return nullptr;
     GSettingsSchema* schema = g_settings_schema_source_lookup(source, kSchemaId, TRUE);
     if (schema == nullptr) return nullptr;
+    if (!backendUsable()) {
+        g_settings_schema_unref(schema);
+        return nullptr;
+    }
     GSettings* settings = g_settings_new_full(schema, nullptr, nullptr);
     if (settings == nullptr) {
         g_settings_schema_unref(schema);
