@@ -5,8 +5,9 @@
 // applyPointerSettings applies acceleration, speed and wheel lines, in that order, each through
 // every backend that is there, in this order (a missing backend is skipped without a word):
 //   1. the desktop's own settings (GSettings schema org.gnome.desktop.peripherals.mouse, only
-//      when the schema is installed): `accel-profile`, `speed`, `double-click`. They persist
-//      and the desktop follows them at once;
+//      when the schema is installed and the settings store reaches the desktop, i.e. not dconf
+//      without a session bus): `accel-profile`, `speed`, `double-click`. They persist and the
+//      desktop follows them at once;
 //   2. the X server, when DISPLAY names one that answers: the core pointer control
 //      (acceleration factor and threshold) and, on XInput pointer devices that have them, the
 //      properties "libinput Accel Profile Enabled" and "libinput Accel Speed";
