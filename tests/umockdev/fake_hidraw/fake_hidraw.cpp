@@ -211,7 +211,8 @@ int openNode(const char* path, int flags) {
 bool isNodePath(const char* path) { return path != nullptr && std::strncmp(path, kNodePrefix, std::strlen(kNodePrefix)) == 0; }
 
 mode_t modeArg(int flags, va_list ap) {
-    return (flags & (O_CREAT | O_TMPFILE)) ? static_cast<mode_t>(va_arg(ap, int)) : 0;
+    const bool hasMode = (flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE;
+    return hasMode ? static_cast<mode_t>(va_arg(ap, int)) : 0;
 }
 
 int setFeature(Handle& h, unsigned char* buf, std::size_t len) {
