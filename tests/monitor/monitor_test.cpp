@@ -368,9 +368,11 @@ TEST_F(MonitorTest, ErrorBoxesFromMessagesNeverNest) {
     });
     for (int i = 0; i < kPosts; ++i)
         ASSERT_TRUE(vyk::platform::ipc::postMessage(MONITOR_MAIN_CLASS_NAME, {WM_CFG_SETTINGS_APPLIED, 1, 1}));
-    ASSERT_TRUE(waitUntil([&] { return boxes_.size() + suppressed() >= kPosts; }, 20000));
+    ASSERT_TRUE(waitUntil([&] { return boxes_.size() + suppressed() >= kPosts; }, 30000));
+    // Never one box inside another; what arrived while the first was open was logged instead.
     EXPECT_EQ(deepest, 1);
-    EXPECT_EQ(boxes_.size(), 1);
+    EXPECT_GE(suppressed(), 1);
+    EXPECT_EQ(boxes_.size() + suppressed(), kPosts);
     EXPECT_TRUE(boxes_.value(0).contains("ProfileSettingGroup.pfd")) << boxes_.join("\n").toStdString();
     boxes_.clear();
 }
