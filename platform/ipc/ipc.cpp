@@ -303,8 +303,10 @@ bool Endpoint::listen() {
         resume_ = new QTimer(this);
         resume_->setSingleShot(true);
         connect(resume_, &QTimer::timeout, this, [this] {
-            pausedUntilMs_ = 0;
-            resumeAcceptingIfRoom();
+            guarded([this] {
+                pausedUntilMs_ = 0;
+                resumeAcceptingIfRoom();
+            });
         });
     }
     return true;
