@@ -1,0 +1,167 @@
+// VykCfg's start-up under Xvfb against the floor of this machine:
+//  - StartToFirstFrame/VykCfg: time from starting the program to its first painted frame of
+//    the main window, and its resident memory once it has painted and settled (500 ms);
+//  - StartToFirstFrame/Floor: the same for a minimal Qt Widgets program (bench/config/
+//    floor_window.cpp) with a frameless window of the same size, started the same way.
+// Both programs append a line to the file named by VYK_DEBUG_LOG on their first paint. VykCfg
+// runs with the built resources (language file, skin) and no monitor beside it, so it starts
+// nothing else. Run from a release build: build/bench-bin/vyk_config_bench
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStandardPaths>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+// A private X server for the whole run.
+class Xvfb {
+public:
+    Xvfb() {
+        const QString xvfb = QStandardPaths::findExecutable("Xvfb");
+        if (xvfb.isEmpty()) return;
+        int fds[2];
+        if (::pipe2(fds, O_CLOEXEC) != 0) return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::dup2(fds[1], 3);
+            const int devnull = ::open("/dev/null", O_WRONLY);
+            if (devnull >= 0) {
+                ::dup2(devnull, 1);
+                ::dup2(devnull, 2);
+            }
+            const std::string path = xvfb.toStdString();
+            ::execl(path.c_str(), "Xvfb", "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+                    "-noreset", static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::close(fds[1]);
+        std::string number;
+        pollfd p{fds[0], POLLIN, 0};
+        char c = 0;
+        while (::poll(&p, 1, 10000) > 0 && ::read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+        ::close(fds[0]);
+        if (!number.empty()) display_ = ":" + number;
+    }
+    ~Xvfb() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGTERM);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+    const std::string& display() const { return display_; }
+
+private:
+    pid_t pid_ = -1;
+    std::string display_;
+};
+
+Xvfb& server() {
+    static Xvfb x;
+    return x;
+}
+
+fs::path binDir() { return fs::path(VYK_BENCH_BIN_DIR); }
+
+// The built resources without the monitor, so VykCfg starts nothing else.
+fs::path exeDir() {
+    static const fs::path dir = [] {
+        const fs::path d = fs::temp_directory_path() / ("vyk-cfg-bench-exe-" + std::to_string(::getpid()));
+        fs::create_directories(d);
+        std::error_code ec;
+        for (const char* name : {"ui.local", "config.ini", "images", "libuiHook.so"})
+            if (fs::exists(binDir() / name)) fs::create_symlink(binDir() / name, d / name, ec);
+        return d;
+    }();
+    return dir;
+}
+
+long residentKiB(qint64 pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+    return 0;
+}
+
+void startToFirstFrame(benchmark::State& state, const fs::path& program) {
+    if (server().display().empty()) {
+        state.SkipWithError("Xvfb is not installed");
+        return;
+    }
+    long rssTotal = 0;
+    int runs = 0;
+    for (auto _ : state) {
+        const fs::path root = fs::temp_directory_path() / ("vyk-cfg-bench-" + std::to_string(::getpid()) + "-" +
+                                                           std::to_string(runs));
+        fs::remove_all(root);
+        fs::create_directories(root / "docs");
+        fs::create_directories(root / "registry");
+        const fs::path log = root / "frame.log";
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DISPLAY", QString::fromStdString(server().display()));
+        env.insert("QT_QPA_PLATFORM", "xcb");
+        env.insert("VYK_EXE_DIR", QString::fromStdString(exeDir().string()));
+        env.insert("VYK_DOCUMENTS_DIR", QString::fromStdString((root / "docs").string()));
+        env.insert("VYK_REGISTRY_ROOT", QString::fromStdString((root / "registry").string()));
+        env.insert("VYK_DEBUG_LOG", QString::fromStdString(log.string()));
+        env.remove("VYK_DEBUG");
+        QProcess proc;
+        proc.setProcessEnvironment(env);
+        proc.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        proc.setProgram(QString::fromStdString(program.string()));
+
+        const auto t0 = Clock::now();
+        proc.start();
+        bool painted = false;
+        while (Clock::now() - t0 < std::chrono::seconds(60)) {
+            std::ifstream in(log);
+            std::string line;
+            while (std::getline(in, line))
+                if (line.find("first frame painted") != std::string::npos) painted = true;
+            if (painted || proc.state() == QProcess::NotRunning) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        const double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
+        if (!painted) {
+            state.SkipWithError("the program did not paint its window");
+            proc.kill();
+            proc.waitForFinished(5000);
+            break;
+        }
+        state.SetIterationTime(seconds);
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        rssTotal += residentKiB(proc.processId());
+        ++runs;
+        proc.kill();
+        proc.waitForFinished(10000);
+        fs::remove_all(root);
+    }
+    if (runs > 0) state.counters["rss_MiB"] = static_cast<double>(rssTotal) / runs / 1024.0;
+}
+
+void BM_StartToFirstFrame_VykCfg(benchmark::State& state) { startToFirstFrame(state, binDir() / "VykCfg"); }
+void BM_StartToFirstFrame_Floor(benchmark::State& state) {
+    startToFirstFrame(state, fs::path(VYK_BENCH_FLOOR_PROGRAM));
+}
+
+}  // namespace
+
+BENCHMARK(BM_StartToFirstFrame_Floor)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_StartToFirstFrame_VykCfg)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
