@@ -50,6 +50,9 @@ class TGeneralPage;
 class TDpiPage;
 class TLightPage;
 class TInfoPage;
+namespace vyk::config {
+class ApplyInputQueue;
+}
 
 // Client size of the window.
 inline constexpr int CFG_WINDOW_WIDTH = 801;
@@ -158,12 +161,15 @@ public:
     void BtnApplyClick();
     void BtnOKClick();
     bool ApplySettings();
-    void WriteProfileToDevice(const TMouseProfileInfo& AProfile, int AProfileIndex);
+    // True when every block of the profile reached the mouse.
+    bool WriteProfileToDevice(const TMouseProfileInfo& AProfile, int AProfileIndex);
     void NotifyDeviceAndMonitor();
     void PumpMessages();
     void PumpMessagesAndWait();
     void TimerProcessTimer();
     void Timer2Timer();
+    // Inputs held back while APPLY writes to the mouse (config/window/ApplyInputQueue.h).
+    vyk::config::ApplyInputQueue& ApplyQueue();
 
     // ---- profiles (MainConfigProfiles.cpp)
     void BtnProfile1Click(int tag);
@@ -219,4 +225,5 @@ private:
     bool FDragging = false;     // moving the window by hand where the desktop cannot
     QPoint FDragOffset;
     bool FFirstPaintDone = false;
+    vyk::config::ApplyInputQueue* FApplyQueue = nullptr;  // made on first use, a child
 };

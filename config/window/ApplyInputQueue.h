@@ -1,0 +1,87 @@
+#pragma once
+// ApplyInputQueue: holds back the inputs that would interleave with APPLY's device writes and
+// runs them, in the order they came, once APPLY is done.
+//
+// APPLY lets the UI thread handle waiting events between its writes (the window repaints, the
+// progress bar moves, the pointer hovers). While it is held, the queue keeps back:
+//   - mouse presses, releases, double clicks, drags (moves with a button down), wheel turns,
+//     context-menu requests and keys aimed at the window or at a popup that belongs to it (a
+//     profile button, a DPI level radio, OK or APPLY, RESET ALL, a colour swatch, ...): each
+//     is copied and delivered to its widget later, exactly as it came;
+//   - the monitor's messages WM_CFG_SWITCH_PROFILE, WM_CFG_CPI_INDEX and WM_CFG_CLOSE; the
+//     monitor gets 0 at once and the message is handled later by the window's own handler.
+// Everything else (paint, timers, hover, dialogs of their own, other messages) goes on as
+// usual. A held WM_CFG_CLOSE wins: when it is released, the other held inputs are dropped and
+// only the close runs (the program ends without acting on them).
+//
+// Hold/Release nest; the outermost Release stops holding and runs what was held, each entry
+// under the default error handler (nothing thrown leaves Release, so it may run from a
+// destructor). An input whose widget is gone by then is dropped.
+//
+// UI thread only.
+
+#include "config/window/CfgLink.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QEvent;
+class QWidget;
+
+namespace vyk::config {
+
+class ApplyInputQueue : public QObject {
+    Q_OBJECT
+public:
+    // window: the window whose inputs are held (it owns the queue). link: where the window
+    // receives its messages; normal: the window's own message handler, reinstalled on release.
+    ApplyInputQueue(QWidget* window, CfgLink& link, CfgLink::MessageHandler normal);
+    ~ApplyInputQueue() override;
+
+    void Hold();
+    void Release();
+    bool Holding() const { return FDepth > 0; }
+    // Inputs waiting (for tests and diagnostics).
+    std::size_t Pending() const { return FItems.size(); }
+
+    // Holds for the lifetime of the object.
+    class Scope {
+    public:
+        explicit Scope(ApplyInputQueue& q) : FQueue(q) { FQueue.Hold(); }
+        ~Scope() { FQueue.Release(); }
+        Scope(const Scope&) = delete;
+        Scope& operator=(const Scope&) = delete;
+
+    private:
+        ApplyInputQueue& FQueue;
+    };
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct Item {
+        QPointer<QWidget> target;     // an input event, or
+        std::unique_ptr<QEvent> event;
+        std::function<void()> run;    // a message
+        bool quit = false;
+    };
+
+    bool Belongs(QWidget* w) const;
+    std::int64_t HeldHandler(std::uint32_t msg, std::int64_t wParam, std::int64_t lParam);
+    void RunHeld();
+
+    QWidget* FWindow;
+    CfgLink& FLink;
+    CfgLink::MessageHandler FNormal;
+    int FDepth = 0;
+    bool FRunning = false;
+    std::vector<Item> FItems;
+};
+
+}  // namespace vyk::config
