@@ -1,0 +1,208 @@
+// APPLY of five changed profiles and thirty used 59-action macros, by the real window and its
+// real link, against the simulated mouse with its USB timing model on and a stand-in monitor.
+//
+// Counters per APPLY (milliseconds):
+//   wall       the whole APPLY (saving included), from the click to its return
+//   pauses     the specified pauses: 100 ms before each profile, 100 ms after command 1
+//   transfer   the transfer time the timing model accounts for the reports in the log
+//   ratio      wall / (pauses + transfer); the aim is at most 1.05
+//   frame_gap  the longest time the UI thread did not get to its events (a 2 ms probe timer)
+//              while the progress bar shows (the writes run under it)
+//   gap_incl_saving  the same from the click on, the saving to disk before the bar included
+//
+//   build/bench-bin/vyk_apply_bench [--benchmark_filter=...]
+#include "config/window/MainConfig.h"
+#include "core/defs/pubunit_norvane.h"
+#include "core/device/DeviceEncoders.h"
+#include "core/macro/uiMacroList.h"
+#include "core/macro/uiMacroSet.h"
+#include "core/store/DMUnit.h"
+#include "core/defs/uiThread.h"
+#include "platform/ipc/ipc.h"
+#include "platform/pointer/recording_pointer_backend.h"
+#include "sim/mouse_sim_server.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QProgressBar>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr int kProfiles = 5;
+constexpr int kMacros = 30;
+constexpr int kMacrosPerProfile = kMacros / kProfiles;
+
+// Thirty macros of 59 key actions each in the current set, every one assigned to a button of
+// one of the five profiles (six per profile, records 3..8).
+void fillMacrosAndButtons(TVYKCFGMAIN& w, TDM& dm) {
+    std::vector<TMACROKEYINFO> macros(kMacros);
+    for (int m = 0; m < kMacros; ++m) {
+        TMACROKEYINFO& k = macros[static_cast<std::size_t>(m)];
+        k = TMACROKEYINFO{};
+        const std::u16string name = u"Macro" + std::u16string(1, static_cast<char16_t>(u'A' + m % 26)) +
+                                    std::u16string(1, static_cast<char16_t>(u'0' + m / 26));
+        std::copy(name.begin(), name.end(), k.szMacroName);
+        k.MacroListCount = MACRO_MAX_DEVICE_ACTIONS;
+        k.nMacroIndex = static_cast<std::uint16_t>(m);
+        for (int j = 0; j < k.MacroListCount; ++j) {
+            k.MacroList[j].nKeyType = MACRO_KEY_TYPE_KEY;
+            k.MacroList[j].nKeyState = static_cast<std::uint16_t>(1 - j % 2);
+            k.MacroList[j].VALUE1 = static_cast<std::uint8_t>(0x41 + j % 26);
+        }
+    }
+    w.FMacroSetClass->CurrentMacroClass()->SetMacroKeyInfoList(macros);
+    w.FMacroSetClass->SaveBackCurrentMacroClassDataToCurrentMacroList();
+
+    auto profile = std::make_unique<TMouseProfileInfo>();
+    for (int p = 0; p < kProfiles; ++p) {
+        dm.ReadProfileInfo(*profile, p);
+        for (int b = 0; b < kMacrosPerProfile; ++b) {
+            const int m = p * kMacrosPerProfile + b;
+            TBUTTONFUNCINFO& f = profile->ConfigInfo.ButtonFuncInfo[3 + b];
+            f.FunctionType = FUNCTION_TYPE_MACRO;
+            f.FunctionCode = FUNCTION_CODE_MACRO;
+            f.MacroKeyInfo = macros[static_cast<std::size_t>(m)];
+        }
+        dm.SaveBackToProfileInfo(*profile, p);
+    }
+    dm.ReadCurrentProfileInfo();
+}
+
+double modelledTransferMs(const vyk::sim::MouseSimServer& sim) {
+    std::chrono::microseconds total{0};
+    for (const auto& r : sim.log()) total += vyk::sim::MouseSimServer::transferTime(r.bytes.size());
+    return static_cast<double>(total.count()) / 1000.0;
+}
+
+void BM_ApplyFiveProfilesThirtyMacros(benchmark::State& state) {
+    vyk::platform::RecordingPointerBackend pointer;  // the desktop is left alone
+    vyk::platform::ScopedPointerBackend pointerScope(&pointer);
+
+    vyk::sim::SimOptions options;
+    options.timing = true;
+    vyk::sim::MouseSimServer sim(options);
+    std::string error;
+    if (!sim.start(&error)) {
+        state.SkipWithError(("simulated mouse: " + error).c_str());
+        return;
+    }
+    vyk::platform::ipc::Endpoint monitor(MONITOR_MAIN_CLASS_NAME);
+    int reloads = 0;
+    monitor.setHandler([&reloads](const vyk::platform::ipc::Message& m) -> std::int64_t {
+        if (m.msg == WM_CFG_SETTINGS_APPLIED) ++reloads;
+        return 0;
+    });
+    monitor.listen();
+
+    auto dm = std::make_unique<TDM>();
+    auto window = std::make_unique<TVYKCFGMAIN>(dm.get());
+    window->show();
+    fillMacrosAndButtons(*window, *dm);
+
+    // The probe: a fast timer; the longest gap between two of its ticks is the longest time
+    // the window could not repaint.
+    QTimer probe;
+    probe.setTimerType(Qt::PreciseTimer);
+    probe.setInterval(2);
+    QElapsedTimer sinceTick;
+    qint64 maxGapNs = 0;     // while the progress bar shows
+    qint64 maxAnyGapNs = 0;  // from the click on (the saving before the bar included)
+    bool lastTickWithBar = false;
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        const qint64 gap = sinceTick.nsecsElapsed();
+        const bool bar = !window->ProgressBarTime->isHidden();
+        maxAnyGapNs = std::max(maxAnyGapNs, gap);
+        if (bar && lastTickWithBar) maxGapNs = std::max(maxGapNs, gap);
+        lastTickWithBar = bar;
+        sinceTick.restart();
+    });
+
+    double wallMs = 0, transferMs = 0, gapMs = 0, anyGapMs = 0;
+    std::int64_t reports = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        for (int p = 0; p < kProfiles; ++p) dm->SetProfileChanged(p, true);
+        sim.clearLog();
+        maxGapNs = 0;
+        maxAnyGapNs = 0;
+        lastTickWithBar = false;
+        state.ResumeTiming();
+
+        sinceTick.start();
+        probe.start();
+        QElapsedTimer wall;
+        wall.start();
+        window->BtnApplyClick();
+        const qint64 ns = wall.nsecsElapsed();
+        // The progress bar runs on; the UI must stay live until it is gone.
+        while (!window->ProgressBarTime->isHidden()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+        }
+        probe.stop();
+
+        state.PauseTiming();
+        wallMs += static_cast<double>(ns) / 1e6;
+        transferMs += modelledTransferMs(sim);
+        reports += static_cast<std::int64_t>(sim.log().size());
+        gapMs = std::max(gapMs, static_cast<double>(maxGapNs) / 1e6);
+        anyGapMs = std::max(anyGapMs, static_cast<double>(maxAnyGapNs) / 1e6);
+        state.ResumeTiming();
+    }
+    const double n = static_cast<double>(state.iterations());
+    const double pausesMs = 100.0 * (kProfiles + 1);
+    state.counters["wall_ms"] = wallMs / n;
+    state.counters["pauses_ms"] = pausesMs;
+    state.counters["transfer_ms"] = transferMs / n;
+    state.counters["ratio"] = (wallMs / n) / (pausesMs + transferMs / n);
+    state.counters["frame_gap_ms"] = gapMs;
+    state.counters["gap_incl_saving_ms"] = anyGapMs;
+    state.counters["reports"] = static_cast<double>(reports) / n;
+    state.counters["reloads"] = reloads;
+
+    window.reset();
+    TuiThread::WaitForCalls(std::chrono::seconds(10));
+    dm.reset();
+    sim.stop();
+}
+// Each APPLY is followed by its ~2 s progress bar (not timed); a few runs give a stable mean.
+BENCHMARK(BM_ApplyFiveProfilesThirtyMacros)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // A private home, registry, Documents and runtime folder.
+    std::string root = (std::filesystem::temp_directory_path() / "vyk-apply-bench-XXXXXX").string();
+    if (::mkdtemp(root.data()) == nullptr) return 1;
+    const std::filesystem::path r = root;
+    for (const char* d : {"home", "runtime", "exe", "registry", "documents"}) std::filesystem::create_directories(r / d);
+    std::filesystem::permissions(r / "runtime", std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::replace);
+    ::setenv("HOME", (r / "home").c_str(), 1);
+    ::setenv("XDG_RUNTIME_DIR", (r / "runtime").c_str(), 1);
+    ::setenv("VYK_SIM_SOCKET", (r / "runtime" / "vyk" / "mouse-sim.sock").c_str(), 1);
+    ::setenv("VYK_EXE_DIR", (r / "exe").c_str(), 1);
+    ::setenv("VYK_REGISTRY_ROOT", (r / "registry").c_str(), 1);
+    ::setenv("VYK_DOCUMENTS_DIR", (r / "documents").c_str(), 1);
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    std::error_code ec;
+    std::filesystem::remove_all(r, ec);
+    return 0;
+}
