@@ -58,6 +58,23 @@ auto guard(F f) {
     return [f] { guarded(f); };
 }
 
+// The language selector: a combo box in the skin's colours with a drawn chevron (the style
+// sheet gives it no arrow picture).
+class LanguageBox : public QComboBox {
+public:
+    using QComboBox::QComboBox;
+
+protected:
+    void paintEvent(QPaintEvent* e) override {
+        QComboBox::paintEvent(e);
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(vyk::config::skincolor::Text, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        const QPointF c(width() - 11.0, height() / 2.0);
+        p.drawPolyline(QPolygonF({c + QPointF(-4, -2), c + QPointF(0, 2), c + QPointF(4, -2)}));
+    }
+};
+
 QString stringOf(const char16_t* text, std::size_t capacity) {
     std::size_t n = 0;
     while (n < capacity && text[n] != 0) ++n;
@@ -196,7 +213,7 @@ void TVYKCFGMAIN::CreateControls() {
     ProgressBarTime->hide();
 
     // Top right: language, help, minimise, close.
-    PopBoxLanguage = new QComboBox(this);
+    PopBoxLanguage = new LanguageBox(this);
     PopBoxLanguage->setObjectName(QStringLiteral("PopBoxLanguage"));
     PopBoxLanguage->setGeometry(560, 22, 120, 26);
     PopBoxLanguage->setEditable(false);
@@ -207,6 +224,7 @@ void TVYKCFGMAIN::CreateControls() {
         QStringLiteral("QComboBox { color: %1; background: %2; border: 1px solid %3; border-radius: 3px;"
                        " padding: 1px 8px; }"
                        "QComboBox::drop-down { border: none; width: 18px; }"
+                       "QComboBox::down-arrow { image: none; width: 0; height: 0; border: none; }"
                        "QComboBox QAbstractItemView { color: %1; background: %2; selection-background-color: %4;"
                        " border: 1px solid %3; outline: none; }")
             .arg(vyk::config::skincolor::Text.name(), vyk::config::skincolor::Surface.name(),
