@@ -9,11 +9,18 @@
 #include "core/language/vgLang.h"
 #include "tests/config/support/modal.h"
 #include "tests/config/support/screenshot.h"
+#include "tests/support/test_env.h"
 
 namespace {
 
-void shoot(const QString& name) {
-    vyk::test::whenModal([name](QWidget* d) {
+// Saves the next dialog; with hoverOK the pointer rests on OK first (hot bitmap).
+void shoot(const QString& name, bool hoverOK = false) {
+    vyk::test::whenModal([name, hoverOK](QWidget* d) {
+        if (hoverOK) {
+            auto* ok = d->findChild<QWidget*>("BTNOK");
+            QTest::mouseMove(ok, ok->rect().center());
+            QTest::qWait(50);
+        }
         vyk::test::saveScreenshot(d, name);
         QTest::keyClick(d, Qt::Key_Escape);
     });
@@ -26,7 +33,7 @@ TEST(ScreenshotDialogs, MessageDialogs) {
     vyk::test::useBuildSkin("0409");
     shoot("dialog-showdialog-en");
     ShowDialog("APPLY", "The mouse is not connected. Connect it and press APPLY again.");
-    shoot("dialog-showdialog2-en");
+    shoot("dialog-showdialog2-en", true);
     ShowDialog2("RESET ALL PROFILES", "ARE YOU SURE YOU WANT TO RESET ALL PROFILES BACK TO FACTORY SETTINGS  ?",
                 "All five profiles and their macros return to the factory settings.");
     shoot("dialog-showdialog-long-en");
@@ -46,5 +53,12 @@ TEST(ScreenshotDialogs, MessageDialogs) {
     ShowDialog2(QString::fromUtf8("重置所有配置"), QString::fromUtf8("确定要将所有配置恢复为出厂设置吗？"),
                 QString::fromUtf8("五个配置及其宏都将恢复为出厂设置。"));
     vyk::toolkit::resetTable();
+
+    // Without any skin file: the drawn panel, buttons and warning icon.
+    FreeGlobalImageDataBase();
+    CreateGlobalImageDataBase();
+    GlobalImageDataBase->SetImageBasePath(QString::fromStdString(vyk::test::freshDir("no-skin").string()));
+    shoot("dialog-showdialog-noskin-en");
+    ShowDialog("APPLY", "The mouse is not connected. Connect it and press APPLY again.");
     FreeGlobalImageDataBase();
 }
