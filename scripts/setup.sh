@@ -14,6 +14,12 @@ PACKAGES=(
   fonts-urw-base35 fonts-open-sans fonts-wqy-microhei
 )
 
+# `setup.sh --fuzz` adds the compiler of the fuzz targets (scripts/fuzz.sh); the normal build
+# and the replay of the fuzz corpora (ctest) need only gcc.
+if [ "${1:-}" = "--fuzz" ]; then
+  PACKAGES+=(clang libclang-rt-14-dev)
+fi
+
 missing=()
 for p in "${PACKAGES[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

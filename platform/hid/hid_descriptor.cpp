@@ -213,6 +213,14 @@ bool parseReportDescriptor(std::span<const std::uint8_t> d, std::vector<HidColle
         }
     }
     if (depth != 0) return fail(error, "collection not closed at the end of the descriptor");
+    if (sawNumbered) {
+        // Every report of a numbered descriptor starts with its ID; a field that carries no
+        // bits, declared before the first Report ID, names no report. Listed as report 0, it
+        // would let a report whose first byte is 0 pass as one of the collection's.
+        for (HidCollection& c : result)
+            for (auto* ids : {&c.inputReportIds, &c.outputReportIds, &c.featureReportIds})
+                ids->erase(std::remove(ids->begin(), ids->end(), std::uint8_t{0}), ids->end());
+    }
 
     for (HidCollection& c : result) {
         auto length = [&](ReportType rt, const std::vector<std::uint8_t>& ids) {

@@ -158,3 +158,20 @@ TEST(HidDescriptor, FieldsThatCarryNoBitsYieldNoUsages) {
     const std::uint8_t report[] = {0x00, 0x01};
     EXPECT_TRUE(inputButtonUsagesOn(out[0], report, sizeof report).empty());
 }
+
+TEST(HidDescriptor, AnEmptyFieldBeforeTheFirstReportIdNamesNoReport) {
+    // A feature item of no bits (report count 0) before the first Report ID, then numbered
+    // reports: report 0 is not one of the collection's, so an input whose first byte is 0 is
+    // not taken for it. (Found by the descriptor fuzz target.)
+    const Bytes d = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x75, 0x08, 0x09, 0x04, 0xB1, 0x02,
+                     0x85, 0x05, 0x95, 0x07, 0x09, 0x05, 0xB1, 0x02, 0x85, 0x07, 0x95, 0x07, 0x09, 0x07,
+                     0x81, 0x02, 0xC0};
+    std::vector<HidCollection> out;
+    std::string error;
+    ASSERT_TRUE(parseReportDescriptor(d, out, &error)) << error;
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_TRUE(out[0].usesReportIds);
+    EXPECT_EQ(out[0].featureReportIds, (std::vector<std::uint8_t>{5}));
+    EXPECT_EQ(out[0].inputReportIds, (std::vector<std::uint8_t>{7}));
+    EXPECT_EQ(out[0].featureReportByteLength, 1 + 7);
+}
