@@ -232,6 +232,23 @@ TEST_F(MainConfigTest, CancelAndCloseAskOnlyAfterEditsAndSaveOnlyOnOk) {
     }
 }
 
+TEST_F(MainConfigTest, ASaveThatFailsKeepsTheWindowOpenWithTheEdits) {
+    TVYKCFGMAIN& w = openShown();
+    dm_->FCurrentProfileInfo.ConfigInfo.PointerSpeed = 7;
+    w.State().SettingsChanged = true;
+    // The store cannot be written: its folder would have to sit inside a plain file.
+    const fs::path blocker = vyk::test::freshDir("blocked") / "file";
+    vyk::test::writeText(blocker, "x");
+    ScopedEnv broken("VYK_REGISTRY_ROOT", (blocker / "registry").string());
+    vyk::test::whenModal([](QWidget* dlg) { QTest::mouseClick(qobject_cast<TFrmDialog*>(dlg)->BTNOK, Qt::LeftButton); });
+    QTest::mouseClick(w.BtnCancel, Qt::LeftButton);
+    EXPECT_EQ(errors_.size(), 1) << "the failure is reported";
+    errors_.clear();
+    EXPECT_TRUE(w.isVisible()) << "the window stays open, so the edits are not lost";
+    EXPECT_TRUE(w.State().SettingsChanged);
+    EXPECT_EQ(dm_->FCurrentProfileInfo.ConfigInfo.PointerSpeed, 7);
+}
+
 TEST_F(MainConfigTest, CloseMessageEndsWithoutAskingOrSaving) {
     TVYKCFGMAIN& w = openShown();
     const std::uint16_t before = dm_->FCurrentProfileInfo.ConfigInfo.PointerSpeed;
