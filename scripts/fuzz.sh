@@ -60,7 +60,7 @@ run_one() {
   local dict=()
   [ -f "$here/fuzz/dict/$t.dict" ] && dict=(-dict="$here/fuzz/dict/$t.dict")
   nice -n "${FUZZ_NICE:-10}" "$build/fuzz-bin/vyk_fuzz_$t" "$corpus" "$here/fuzz/corpus/$t" "${dict[@]}" \
-    -max_total_time="$seconds" -max_len="$(max_len "$t")" -timeout=25 -rss_limit_mb=4096 \
+    -max_total_time="$seconds" -max_len="$(max_len "$t")" -timeout=25 -rss_limit_mb=2048 \
     -print_final_stats=1 -artifact_prefix="$artifacts/" >"$logs/$t.log" 2>&1
 }
 
