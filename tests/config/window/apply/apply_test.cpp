@@ -10,10 +10,17 @@
 #include "tests/config/support/modal.h"
 #include "tests/config/window/apply/apply_fixture.h"
 
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QProgressBar>
 #include <QTimer>
 
 #include <algorithm>
+#include <cstring>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 using namespace applytest;
 
@@ -345,4 +352,69 @@ TEST_F(ApplyTest, OkClosesTheWindowOnlyOnceTheProgressBarIsGone) {
     EXPECT_TRUE(barHiddenAtClose);
     EXPECT_FALSE(w.Timer2->isActive());
     w.removeEventFilter(&spy);
+}
+
+// A monitor that takes the message and never answers: APPLY ends once the peer timeout has
+// passed, with the mouse fully written.
+TEST_F(ApplyTest, AHungMonitorDoesNotHoldApplyForever) {
+    TVYKCFGMAIN& w = open();
+    monitor_.reset();
+    const QByteArray path = vyk::platform::ipc::socketPath(MONITOR_MAIN_CLASS_NAME).toLocal8Bit();
+    const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    ASSERT_LT(static_cast<std::size_t>(path.size()), sizeof addr.sun_path);
+    std::memcpy(addr.sun_path, path.constData(), static_cast<std::size_t>(path.size()));
+    ::unlink(addr.sun_path);
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    ASSERT_EQ(::listen(fd, 8), 0);  // connections wait in the backlog, nobody ever answers
+    const int oldTimeout = vyk::platform::ipc::peerTimeout();
+    vyk::platform::ipc::setPeerTimeout(300);
+
+    clickApply();
+
+    vyk::platform::ipc::setPeerTimeout(oldTimeout);
+    ::close(fd);
+    ::unlink(addr.sun_path);
+    EXPECT_EQ(reports(), concat({applyStart(), profileWrites(0), applyEnd()}));
+    EXPECT_TRUE(w.BtnApply->isEnabled());
+    EXPECT_EQ(flags(), std::vector<bool>(5, false));
+}
+
+// The monitor's close message in the middle of APPLY: the sequence ends (the mouse leaves write
+// mode 0), then the program ends; inputs held beside it are dropped. Last in this file: the
+// end of the program stays requested until the event loop runs again.
+TEST_F(ApplyTest, ACloseMessageDuringTheWritesEndsTheProgramAfterTheSequence) {
+    TVYKCFGMAIN& w = open();
+    bool pressed = false;
+    QObject::connect(w.BtnProfile[3], &QAbstractButton::pressed, [&] { pressed = true; });
+    bool injected = false;
+    link_->before = [&](const std::string& op, int arg) {
+        if (op != "button" || injected) return;
+        injected = true;
+        EXPECT_TRUE(vyk::platform::ipc::postMessage(CONFIG_MAIN_CLASS_NAME, {WM_CFG_CLOSE, 0, 0}));
+        QTest::mouseClick(w.BtnProfile[3], Qt::LeftButton);
+    };
+    bool quitRequested = false;
+    QMetaObject::Connection c =
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, [&] { quitRequested = true; });
+    clickApply();
+    QObject::disconnect(c);
+
+    EXPECT_EQ(reports(), concat({applyStart(), profileWrites(0), applyEnd()}));
+    EXPECT_EQ(sim_->control("status").find("writemode=1") != std::string::npos, true);
+    EXPECT_FALSE(w.TimerProcess->isActive()) << "the close ran after the sequence";
+    EXPECT_FALSE(pressed) << "held inputs are dropped when the program ends";
+    EXPECT_EQ(toMonitor_.size(), 1u);
+    // A loop started now ends at once: the end of the program was requested.
+    QElapsedTimer t;
+    t.start();
+    QEventLoop loop;
+    QTimer::singleShot(2000, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_TRUE(quitRequested || t.elapsed() < 1000);
+    // Let the application's loop take the request, so nothing after this test inherits it.
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    QCoreApplication::exec();
 }
