@@ -32,5 +32,3 @@ void TVYKCFGMAIN::BtnSaveMouseUp() {}
 void TVYKCFGMAIN::BtnRestorClick() {}
 
 void TVYKCFGMAIN::BtnRestoreallClick() {}
-
-void TVYKCFGMAIN::WriteProfileCPIToDevice(const TMouseProfileInfo&, int) {}

@@ -1,14 +1,53 @@
-// TVYKCFGMAIN: DPI, polling, lighting and pointer controls.
+// TVYKCFGMAIN: DPI, polling, lighting and pointer controls. The controls and their handlers
+// live in the pages (DpiPage, PointerPanel on the GENERAL page, LightPage); the window runs
+// their refresh commands and the DPI block writes, which need the device encoders and
+// APPLY's pumps.
 #include "config/window/MainConfig.h"
 
-void TVYKCFGMAIN::InitCPIControlTable() {}
+#include "config/window/DpiPage.h"
+#include "config/window/GeneralPage.h"
+#include "config/window/LightPage.h"
+#include "config/window/PointerPanel.h"
+#include "core/device/DeviceEncoders.h"
+#include "core/store/DMUnit.h"
 
-void TVYKCFGMAIN::RefreshCPIIndicators() {}
+void TVYKCFGMAIN::InitCPIControlTable() {
+    PageDpi->InitCPIControlTable();
+    connect(PageDpi, &TDpiPage::WriteCurrentLevel, this, [this] {
+        // Runs inside the radio's guarded handler.
+        CfgLink::TCPIBlock block{};
+        BuildCPITable(FDM->FCurrentProfileInfo, block);
+        WriteCPIConfigToDevice(block, FDM->FProfileIndex);
+    });
+}
 
-void TVYKCFGMAIN::uiCommandSetting1Commands1Execute() {}
+void TVYKCFGMAIN::RefreshCPIIndicators() { PageDpi->RefreshCPIIndicators(); }
 
-void TVYKCFGMAIN::uiCommandSetting1Commands2Execute() {}
+void TVYKCFGMAIN::SetCPILevelEnabled(int level, bool on) { PageDpi->SetCPILevelEnabled(level, on); }
 
-void TVYKCFGMAIN::uiCommandSetting1Commands4Execute() {}
+void TVYKCFGMAIN::ShowCPILevel(int level) { PageDpi->ShowCPILevel(level); }
 
-void TVYKCFGMAIN::uiCommandSetting1Commands5Execute() {}
+void TVYKCFGMAIN::PreviewLEDColor(std::uint32_t argb) { PageLight->PreviewLEDColor(argb); }
+
+void TVYKCFGMAIN::WriteCPIConfigToDevice(const CfgLink::TCPIBlock& block, int AProfileIndex) {
+    // Results are not looked at: with no mouse the window goes on as usual.
+    FLink->WriteCPITable(block, AProfileIndex);
+    PumpMessagesAndWait();
+    NotifyDeviceAndMonitor();
+}
+
+void TVYKCFGMAIN::WriteProfileCPIToDevice(const TMouseProfileInfo& AProfile, int AProfileIndex) {
+    PumpMessagesAndWait();
+    CfgLink::TCPIBlock block{};
+    BuildCPITable(AProfile, block);
+    FLink->WriteCPITable(block, AProfileIndex);
+    PumpMessages();
+}
+
+void TVYKCFGMAIN::uiCommandSetting1Commands1Execute() { PageDpi->Refresh(); }
+
+void TVYKCFGMAIN::uiCommandSetting1Commands2Execute() { PageGeneral->Pointer->RefreshMouseParam(); }
+
+void TVYKCFGMAIN::uiCommandSetting1Commands4Execute() { PageGeneral->Pointer->RefreshReport(); }
+
+void TVYKCFGMAIN::uiCommandSetting1Commands5Execute() { PageLight->Refresh(); }

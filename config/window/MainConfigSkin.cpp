@@ -5,6 +5,10 @@
 #include "config/toolkit/ImageDataBaseUnit.h"
 #include "config/toolkit/ImageStateButton.h"
 #include "config/toolkit/SkinStyle.h"
+#include "config/window/DpiPage.h"
+#include "config/window/GeneralPage.h"
+#include "config/window/LightPage.h"
+#include "config/window/PointerPanel.h"
 
 namespace {
 
@@ -39,5 +43,8 @@ void TVYKCFGMAIN::LoadSkinImages() {
     // A bitmap face carries its own glyph.
     if (!BTNMIN->NormalBitmap().isNull()) BTNMIN->setText(QString());
     if (!BtnClose->NormalBitmap().isNull()) BtnClose->setText(QString());
+    PageGeneral->Pointer->LoadSkin();
+    PageDpi->LoadSkin();
+    PageLight->LoadSkin();
     update();
 }

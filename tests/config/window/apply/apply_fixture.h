@@ -170,8 +170,10 @@ protected:
         window_ = std::make_unique<TVYKCFGMAIN>(dm_.get(), link_.get());
         window_->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
-        // Whatever the window did while it came up is not part of APPLY.
+        // Whatever the window did while it came up (its refresh sets the double-click time) is
+        // not part of APPLY.
         sim_->clearLog();
+        pointer_.clear();
         return *window_;
     }
     void clickApply() { QTest::mouseClick(window_->BtnApply, Qt::LeftButton); }
