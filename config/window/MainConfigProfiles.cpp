@@ -1,9 +1,38 @@
 // TVYKCFGMAIN: profile switching and the profile commands (LOAD FILE, SAVE AS, RESTORE,
 // RESET ALL), and the monitor's profile and DPI-level messages.
+//
+// A switch makes another slot the data module's current profile and the mouse's active one:
+// it writes no profile data (the mouse holds all five), only the active-profile byte and
+// command 1, and tells the monitor to reload. Before the slot changes, the record being left
+// is kept in its slot when it differs from it (the colour, the DPI level radio and the sensor
+// lift live in the record only until the next save-back), so nothing edited is lost by a
+// switch; its changed flag then says APPLY has to write it.
+//
+// A switch, RESTORE and RESET ALL hold the window's inputs and the monitor's messages the way
+// APPLY does (ApplyInputQueue) while they write to the mouse and pump events: a profile
+// click or a switch reported by the mouse that comes meanwhile runs after them, never in the
+// middle. The device results are not looked at: with no mouse the window still changes.
+//
+// After RESTORE and RESET ALL the monitor reloads profiles that are not stored yet (the store
+// keeps the old ones until APPLY), so its button mapping follows the old profile until then.
 #include "config/window/MainConfig.h"
 
+#include "config/dialogs/showdialog.h"
+#include "config/dialogs/showdialog2.h"
+#include "config/window/ApplyInputQueue.h"
+#include "core/defs/pubunit_norvane.h"
+#include "core/defs/record_text.h"
+#include "core/language/vgLang.h"
+#include "core/store/DMUnit.h"
+#include "core/store/Function_Norvanes.h"
+#include "platform/diag/diag.h"
+
+#include <cstring>
+#include <memory>
 #include <stdexcept>
 #include <string>
+
+using vyk::toolkit::translate;
 
 namespace {
 
@@ -13,22 +42,123 @@ void checkRange(std::int64_t value, std::int64_t low, std::int64_t high, const c
     }
 }
 
+// Keeps the current record in its slot when it holds values the slot does not have yet.
+void keepRecordBeingLeft(TDM& dm) {
+    if (!dm.IsProfileIndexInRange(dm.FProfileIndex)) return;
+    // Read over a copy, so a stored record shorter than the working copy compares equal in
+    // the tail it does not have.
+    auto stored = std::make_unique<TMouseProfileInfo>(dm.FCurrentProfileInfo);
+    if (!dm.ReadProfileInfo(*stored, dm.FProfileIndex)) return;
+    if (std::memcmp(static_cast<const void*>(stored.get()), static_cast<const void*>(&dm.FCurrentProfileInfo),
+                    sizeof(TMouseProfileInfo)) != 0) {
+        dm.SaveBackToCurrentProfileInfo();
+    }
+}
+
 }  // namespace
 
 void TVYKCFGMAIN::BtnProfile1Click(int tag) {
     checkRange(tag, 0, 4, "Profile");
-    // The buttons show the data module's current profile until switching is in place.
-    uiCommandSetting1Commands3Execute();
+    vyk::config::ApplyInputQueue::Scope hold(ApplyQueue());
+    TDM& dm = *FDM;
+    const bool changed = FState.SettingsChanged;
+
+    // 1-2.
+    keepRecordBeingLeft(dm);
+    dm.SwitchToProfile(tag);
+    dm.SaveBackAllProfileSettingInfo();
+    {
+        const TProfileSetting& slot = dm.FProfileSettingGroup.ProfileSettingList[tag];
+        const QString folder = vyk::defs::recordText(slot.FilePath);
+        if (!folder.isEmpty()) FProfilePath = folder;
+        FMacroPath = vyk::defs::recordText(slot.MacroPath);
+    }
+
+    // 3-5. The refresh shows the new profile; it is not an edit of it.
+    FState.FillFromProfile(dm.FCurrentProfileInfo);
+    RebuildMacroMenu();
+    RebindMacroButtons();
+    RefreshAll();
+    FState.SettingsChanged = changed;
+
+    // 6-8.
+    FLink->WriteActiveProfile(static_cast<std::uint8_t>(tag));  // the byte at 0x43
+    PumpMessages();
+    FLink->SendProfileCommand(1, static_cast<std::uint8_t>(dm.FAllProfileSettingInfo.CurrentGame & 0xFF));
+    FLink->SendToMonitor(WM_CFG_SETTINGS_APPLIED, 1, tag);
 }
 
-void TVYKCFGMAIN::WMSwitchProfile(std::int64_t WParam, std::int64_t) { checkRange(WParam, 0, 4, "Profile"); }
+void TVYKCFGMAIN::WMSwitchProfile(std::int64_t WParam, std::int64_t) {
+    // Runs inside the monitor's send: the monitor handles the reload message of the switch
+    // while it waits for this one.
+    checkRange(WParam, 0, 4, "Profile");
+    BtnProfile1Click(static_cast<int>(WParam));
+}
 
-void TVYKCFGMAIN::WMSetCurrentCPIIndex(std::int64_t WParam, std::int64_t) { checkRange(WParam, 0, 4, "DPI level"); }
+void TVYKCFGMAIN::WMSetCurrentCPIIndex(std::int64_t WParam, std::int64_t) {
+    // Shown only: not saved, not written, not an edit. A level the window has no row for is
+    // ignored.
+    if (WParam < 0 || WParam > 4) {
+        vyk::platform::debugLog(QStringLiteral("config: DPI level %1 from the monitor ignored").arg(WParam));
+        return;
+    }
+    FDM->FCurrentProfileInfo.ConfigInfo.CurrentCPIIndex = static_cast<std::int32_t>(WParam);
+    RefreshCPIIndicators();
+}
 
-void TVYKCFGMAIN::BtnLoadMouseUp() {}
+void TVYKCFGMAIN::BtnLoadMouseUp() {
+    // The loaded profile reaches the mouse with the next APPLY.
+    switch (ImportProfileFromFile(FProfilePath)) {
+    case IMPORT_PROFILE_DONE: {
+        RebindMacroButtons();
+        RebuildMacroMenu();
+        FState.FillFromProfile(FDM->FCurrentProfileInfo);
+        RefreshAll();
+        // Not on the mouse yet: APPLY or the close question takes it there.
+        FState.SettingsChanged = true;
+        break;
+    }
+    case IMPORT_PROFILE_WRONG_VERSION:
+        ShowDialog(translate(QStringLiteral("WARNING")),
+                   translate(QStringLiteral("GAMING MOUSE PROFILE VERSION INCORRECT!")));
+        break;
+    default: break;
+    }
+}
 
-void TVYKCFGMAIN::BtnSaveMouseUp() {}
+void TVYKCFGMAIN::BtnSaveMouseUp() {
+    // A folder that refuses the file is reported by the export itself.
+    ExportProfileToFile(FProfilePath);
+}
 
-void TVYKCFGMAIN::BtnRestorClick() {}
+void TVYKCFGMAIN::BtnRestorClick() {
+    // These questions are shown as written, in every language.
+    if (ShowDialog2(QStringLiteral("RESET THIS PROFILE"), QStringLiteral("ARE YOU SURE YOU WANT TO RESET THIS PROFILE ?"),
+                    QStringLiteral("RESET THE CURRENT PROFILE BACK TO FACTORY SETTING.")) != 1) {
+        return;
+    }
+    vyk::config::ApplyInputQueue::Scope hold(ApplyQueue());
+    TDM& dm = *FDM;
+    dm.RestoreCurrentProfileInfoToDefault();
+    FState.FillFromProfile(dm.FCurrentProfileInfo);
+    RebuildMacroMenu();
+    WriteProfileCPIToDevice(dm.FCurrentProfileInfo, dm.FProfileIndex);
+    RefreshAll();
+    FState.SettingsChanged = true;
+}
 
-void TVYKCFGMAIN::BtnRestoreallClick() {}
+void TVYKCFGMAIN::BtnRestoreallClick() {
+    if (ShowDialog2(QStringLiteral("RESET ALL PROFILES"),
+                    QStringLiteral("ARE YOU SURE YOU WANT TO RESET ALL PROFILES BACK TO FACTORY SETTINGS  ?"),
+                    QStringLiteral("RESET THE CURRENT PROFILE BACK TO FACTORY SETTING.")) != 1) {
+        return;
+    }
+    vyk::config::ApplyInputQueue::Scope hold(ApplyQueue());
+    TDM& dm = *FDM;
+    dm.RestoreAllProfileInfoToDefault();
+    // The factory record is now the current one: nothing of the old one is kept by the switch.
+    BtnProfile1Click(4);
+    WriteProfileCPIToDevice(dm.FCurrentProfileInfo, dm.FProfileIndex);
+    // Every profile waits for APPLY.
+    FState.SettingsChanged = true;
+}

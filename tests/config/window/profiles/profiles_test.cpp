@@ -1,0 +1,377 @@
+// Profile switching and the profile commands end to end in one process: the real window and
+// link against the simulated mouse's report log, a stand-in monitor endpoint, real clicks and
+// real messages through the window's endpoint.
+#include "config/dialogs/showdialog.h"
+#include "config/toolkit/ImageStateButton.h"
+#include "config/toolkit/WrapLabel.h"
+#include "config/window/ApplyInputQueue.h"
+#include "core/store/Function_Norvanes.h"
+#include "tests/config/support/modal.h"
+#include "tests/config/window/apply/apply_fixture.h"
+
+#include <QFile>
+
+#include <cstddef>
+#include <cstring>
+
+using namespace applytest;
+
+namespace {
+
+QString labelText(QWidget* dlg, const char* name) {
+    auto* label = dlg->findChild<vyk::config::WrapLabel*>(QString::fromLatin1(name));
+    return label ? label->text() : QString();
+}
+
+void clickIn(QWidget* dlg, const char* button) {
+    auto* b = dlg->findChild<TImageStateButton*>(QString::fromLatin1(button));
+    ASSERT_NE(b, nullptr) << button;
+    QTest::mouseClick(b, Qt::LeftButton);
+}
+
+// The texts of the next dialog, answered with OK or CANCEL.
+struct Answer {
+    QString title, text, text2;
+    bool seen = false;
+    void arm(bool ok) {
+        vyk::test::whenModal([this, ok](QWidget* d) {
+            seen = true;
+            title = labelText(d, "LabelTitle");
+            text = labelText(d, "LabelText");
+            text2 = labelText(d, "LabelText2");
+            clickIn(d, ok ? "BTNOK" : "BTNCANCEL");
+        });
+    }
+};
+
+std::string hex3(int address, int length) {
+    char line[32];
+    std::snprintf(line, sizeof line, "write %03X %d", address, length);
+    return line;
+}
+
+// What a switch to profile p sends to the mouse.
+std::vector<std::string> switchReports(int p) { return {hex3(0x43, 1), "cmd1 1 " + std::to_string(p)}; }
+
+// Equal records apart from the header (the factory values carry a new creation stamp).
+bool sameRecord(const TMouseProfileInfo& a, const TMouseProfileInfo& b) {
+    constexpr std::size_t from = offsetof(TMouseProfileInfo, FunctionList);
+    return std::memcmp(reinterpret_cast<const char*>(&a) + from, reinterpret_cast<const char*>(&b) + from,
+                       sizeof(TMouseProfileInfo) - from) == 0;
+}
+
+class ProfilesTest : public ApplyTest {
+protected:
+    void clickProfile(int i) { QTest::mouseClick(window_->BtnProfile[static_cast<std::size_t>(i)], Qt::LeftButton); }
+    std::vector<bool> pressed() const {
+        std::vector<bool> out;
+        for (auto* b : window_->BtnProfile) out.push_back(b->IsPressed());
+        return out;
+    }
+    static std::vector<bool> only(int i) {
+        std::vector<bool> v(5, false);
+        v[static_cast<std::size_t>(i)] = true;
+        return v;
+    }
+    std::unique_ptr<TMouseProfileInfo> slot(int i) const {
+        auto p = std::make_unique<TMouseProfileInfo>();
+        EXPECT_TRUE(dm_->ReadProfileInfo(*p, i));
+        return p;
+    }
+    // The stand-in monitor's messages as "msg w l".
+    std::vector<std::string> monitorMessages() const {
+        std::vector<std::string> out;
+        for (const auto& m : toMonitor_) {
+            out.push_back(std::to_string(m.msg) + " " + std::to_string(m.wParam) + " " + std::to_string(m.lParam));
+        }
+        return out;
+    }
+    void forgetTraffic() {
+        sim_->clearLog();
+        toMonitor_.clear();
+        monitorAt_.clear();
+    }
+};
+
+}  // namespace
+
+TEST_F(ProfilesTest, AClickSwitchesTheWindowTheStoreTheMouseAndTheMonitorAndRepeatsOnTheSameProfile) {
+    TVYKCFGMAIN& w = open();
+    ASSERT_EQ(dm_->FProfileIndex, 0);
+    forgetTraffic();
+
+    clickProfile(2);
+    EXPECT_EQ(dm_->FProfileIndex, 2);
+    EXPECT_EQ(dm_->FAllProfileSettingInfo.CurrentGame, 2);
+    EXPECT_EQ(pressed(), only(2));
+    EXPECT_EQ(reports(), switchReports(2)) << "a switch writes no profile data";
+    EXPECT_EQ(monitorMessages(), std::vector<std::string>{"7035 1 2"});
+    EXPECT_EQ(monitorAt_[0], sim_->log().size()) << "the monitor is told after command 1";
+    EXPECT_EQ(memory(0x43, 1), std::vector<std::uint8_t>{2});
+    EXPECT_FALSE(dm_->IsProfileChanged(1) || dm_->IsProfileChanged(3) || dm_->IsProfileChanged(4))
+        << "a switch changes no other profile";
+    EXPECT_FALSE(w.SettingsChanged()) << "the refresh of a switch is not an edit";
+
+    // The same profile again: the whole switch once more.
+    forgetTraffic();
+    clickProfile(2);
+    EXPECT_EQ(reports(), switchReports(2));
+    EXPECT_EQ(monitorMessages(), std::vector<std::string>{"7035 1 2"});
+    EXPECT_EQ(pressed(), only(2));
+
+    // The new current profile is stored at once: the next start opens on it.
+    window_.reset();
+    link_.reset();
+    dm_.reset();
+    TDM again;
+    EXPECT_EQ(again.FProfileIndex, 2);
+}
+
+TEST_F(ProfilesTest, UnsavedColourDpiLevelAndSensorLiftSurviveASwitchAndApplyWritesThem) {
+    open();
+    auto& c = dm_->FCurrentProfileInfo.ConfigInfo;
+    // Values the pages keep in the record only (a previewed colour, a level radio, the lift).
+    c.LEDConfig.R = 0x12;
+    c.LEDConfig.G = 0x34;
+    c.LEDConfig.B = 0x56;
+    const int level = (c.CurrentCPIIndex + 1) % 2;
+    c.CurrentCPIIndex = level;
+    const std::uint8_t lift = static_cast<std::uint8_t>(c.Sensorlift.SensorLift == 7 ? 9 : 7);
+    c.Sensorlift.SensorLift = lift;
+
+    dm_->SetProfileChanged(0, false);
+    clickProfile(1);
+    EXPECT_TRUE(dm_->IsProfileChanged(0)) << "the profile left behind waits for APPLY";
+    clickProfile(0);
+    const auto& back = dm_->FCurrentProfileInfo.ConfigInfo;
+    EXPECT_EQ(back.LEDConfig.R, 0x12);
+    EXPECT_EQ(back.LEDConfig.G, 0x34);
+    EXPECT_EQ(back.LEDConfig.B, 0x56);
+    EXPECT_EQ(back.CurrentCPIIndex, level);
+    EXPECT_EQ(back.Sensorlift.SensorLift, lift);
+    EXPECT_EQ(window_->State().LEDCache.R, 0x12) << "the lighting cache follows the profile shown";
+
+    // APPLY writes the colour (inverted, as the mouse takes it) into profile 1's LED block.
+    forgetTraffic();
+    clickApply();
+    const auto led = memory(0xF1, 3);
+    EXPECT_EQ(led, (std::vector<std::uint8_t>{0xED, 0xCB, 0xA9}));
+}
+
+TEST_F(ProfilesTest, TheMonitorsSwitchRunsInsideItsSendAndAnIndexAboveFourChangesNothing) {
+    open();
+    forgetTraffic();
+
+    // Sent the way the monitor sends it: the window's reload message comes back to the stand-in
+    // monitor while the send still waits.
+    std::int64_t result = -1;
+    const auto status = vyk::platform::ipc::sendMessage(CONFIG_MAIN_CLASS_NAME, {WM_CFG_SWITCH_PROFILE, 3, 0}, &result);
+    ASSERT_EQ(status, vyk::platform::ipc::SendStatus::Delivered);
+    EXPECT_EQ(dm_->FProfileIndex, 3);
+    EXPECT_EQ(pressed(), only(3));
+    EXPECT_EQ(reports(), switchReports(3)) << "the mouse gets its active profile again";
+    EXPECT_EQ(monitorMessages(), std::vector<std::string>{"7035 1 3"}) << "handled during the send";
+
+    forgetTraffic();
+    for (std::int64_t bad : {std::int64_t{5}, std::int64_t{-1}, std::int64_t{1} << 40}) {
+        window_->HandleMessage(WM_CFG_SWITCH_PROFILE, bad, 0);
+    }
+    ASSERT_EQ(errors_.size(), 3) << "each refused index is reported";
+    errors_.clear();
+    EXPECT_EQ(dm_->FProfileIndex, 3);
+    EXPECT_TRUE(reports().empty());
+    EXPECT_TRUE(toMonitor_.empty());
+}
+
+TEST_F(ProfilesTest, TheMousesDpiLevelIsShownOnlyAndLevelsOutsideTheRowsAreIgnored) {
+    TVYKCFGMAIN& w = open();
+    auto& c = dm_->FCurrentProfileInfo.ConfigInfo;
+    const std::int32_t stored = c.CurrentCPIIndex;
+    const auto flagsBefore = flags();
+    forgetTraffic();
+
+    const struct {
+        std::int64_t level;
+        std::int32_t shown;
+    } cases[] = {{2, 2}, {0, 0}, {4, 4}, {5, 4}, {200, 4}, {-1, 4}};
+    for (const auto& k : cases) {
+        w.HandleMessage(WM_CFG_CPI_INDEX, k.level, 0);
+        EXPECT_EQ(c.CurrentCPIIndex, k.shown) << "level " << k.level;
+    }
+    EXPECT_TRUE(reports().empty()) << "nothing is written";
+    EXPECT_TRUE(toMonitor_.empty());
+    EXPECT_FALSE(w.SettingsChanged()) << "closing asks nothing";
+    EXPECT_EQ(slot(0)->ConfigInfo.CurrentCPIIndex, stored) << "nothing is saved";
+    EXPECT_EQ(flags(), flagsBefore);
+
+    // The reserved message does nothing at all.
+    w.HandleMessage(WM_CFG_RESERVED, 1, 2);
+    EXPECT_TRUE(reports().empty());
+    EXPECT_EQ(dm_->FProfileIndex, 0);
+}
+
+TEST_F(ProfilesTest, ASwitchAskedForDuringApplyRunsAfterItsWrites) {
+    open();
+    dm_->SetProfileChanged(1, true);
+    forgetTraffic();
+    bool asked = false;
+    link_->before = [&](const std::string& op, int p) {
+        if (op != "cpi" || p != 1 || asked) return;
+        asked = true;
+        // A click on PROFILE3 and the monitor's report of profile 5, both between two writes.
+        QTest::mouseClick(window_->BtnProfile[2], Qt::LeftButton);
+        vyk::platform::ipc::postMessage(CONFIG_MAIN_CLASS_NAME, {WM_CFG_SWITCH_PROFILE, 4, 0});
+    };
+    clickApply();
+    ASSERT_TRUE(asked);
+    link_->before = nullptr;
+    vyk::test::waitUntil([&] { return dm_->FProfileIndex == 4; });
+
+    const auto r = reports();
+    const auto applyDone = std::find(r.begin(), r.end(), std::string("cmd1 1 0"));
+    ASSERT_NE(applyDone, r.end());
+    EXPECT_EQ(std::vector<std::string>(applyDone + 1, r.end()),
+              concat({switchReports(2), switchReports(4)}))
+        << "the held switches run after APPLY, in the order they came";
+    EXPECT_EQ(monitorMessages(), (std::vector<std::string>{"7035 1 0", "7035 1 2", "7035 1 4"}));
+    EXPECT_EQ(pressed(), only(4));
+}
+
+TEST_F(ProfilesTest, RestoreAsksAsWrittenThenRestoresTheSlotAndWritesItsDpiBlockAtOnce) {
+    TVYKCFGMAIN& w = open();
+    clickProfile(1);
+    const auto factory = slot(1);
+    dm_->FCurrentProfileInfo.ConfigInfo.LEDConfig.R ^= 0xFF;
+    dm_->FCurrentProfileInfo.ConfigInfo.CPIState[0].X = 3200;
+    dm_->SaveBackToCurrentProfileInfo();
+    dm_->SetProfileChanged(1, false);
+    const auto edited = slot(1);
+    w.State().SettingsChanged = false;
+    forgetTraffic();
+
+    // CANCEL: nothing changes, nothing is written.
+    Answer cancel;
+    cancel.arm(false);
+    QTest::mouseClick(w.BtnRestor, Qt::LeftButton);
+    ASSERT_TRUE(cancel.seen);
+    EXPECT_EQ(cancel.title, "RESET THIS PROFILE");
+    EXPECT_EQ(cancel.text, "ARE YOU SURE YOU WANT TO RESET THIS PROFILE ?");
+    EXPECT_EQ(cancel.text2, "RESET THE CURRENT PROFILE BACK TO FACTORY SETTING.");
+    EXPECT_TRUE(sameRecord(*slot(1), *edited));
+    EXPECT_TRUE(reports().empty());
+    EXPECT_FALSE(w.SettingsChanged());
+
+    Answer ok;
+    ok.arm(true);
+    QTest::mouseClick(w.BtnRestor, Qt::LeftButton);
+    ASSERT_TRUE(ok.seen);
+    EXPECT_TRUE(sameRecord(*slot(1), *factory));
+    EXPECT_TRUE(sameRecord(dm_->FCurrentProfileInfo, *factory));
+    EXPECT_TRUE(dm_->IsProfileChanged(1));
+    EXPECT_TRUE(w.SettingsChanged());
+    EXPECT_EQ(reports(), std::vector<std::string>{hex3(0x14F, 42)}) << "only the DPI block, no command 1";
+    EXPECT_TRUE(toMonitor_.empty());
+    EXPECT_EQ(dm_->FProfileIndex, 1);
+}
+
+TEST_F(ProfilesTest, ResetAllRestoresEveryProfileThenSwitchesToProfileFiveAndWritesItsDpiBlock) {
+    TVYKCFGMAIN& w = open();
+    std::vector<std::unique_ptr<TMouseProfileInfo>> factory;
+    for (int i = 0; i < 5; ++i) factory.push_back(slot(i));
+    clickProfile(1);
+    for (int i = 0; i < 5; ++i) {
+        auto p = slot(i);
+        p->ConfigInfo.LEDConfig.G ^= 0x5A;
+        dm_->SaveBackToProfileInfo(*p, i);
+    }
+    dm_->FCurrentProfileInfo.ConfigInfo.LEDConfig.G ^= 0x5A;
+    forgetTraffic();
+
+    Answer cancel;
+    cancel.arm(false);
+    QTest::mouseClick(w.BtnRestoreall, Qt::LeftButton);
+    ASSERT_TRUE(cancel.seen);
+    EXPECT_EQ(cancel.title, "RESET ALL PROFILES");
+    EXPECT_EQ(cancel.text, "ARE YOU SURE YOU WANT TO RESET ALL PROFILES BACK TO FACTORY SETTINGS  ?");
+    EXPECT_EQ(cancel.text2, "RESET THE CURRENT PROFILE BACK TO FACTORY SETTING.");
+    EXPECT_TRUE(reports().empty());
+    EXPECT_EQ(dm_->FProfileIndex, 1);
+    EXPECT_FALSE(sameRecord(*slot(0), *factory[0]));
+
+    Answer ok;
+    ok.arm(true);
+    QTest::mouseClick(w.BtnRestoreall, Qt::LeftButton);
+    ASSERT_TRUE(ok.seen);
+    for (int i = 0; i < 5; ++i) EXPECT_TRUE(sameRecord(*slot(i), *factory[static_cast<std::size_t>(i)])) << i;
+    EXPECT_EQ(flags(), std::vector<bool>(5, true));
+    EXPECT_EQ(dm_->FProfileIndex, 4);
+    EXPECT_EQ(pressed(), only(4));
+    EXPECT_EQ(reports(), concat({switchReports(4), {hex3(0x44F, 42)}}));
+    EXPECT_EQ(monitorMessages(), std::vector<std::string>{"7035 1 4"});
+    EXPECT_EQ(memory(0x43, 1), std::vector<std::uint8_t>{4});
+    EXPECT_TRUE(w.SettingsChanged());
+}
+
+TEST_F(ProfilesTest, LoadFileStartsInTheSlotsFolderRefusesAnotherVersionAndWritesNothingToTheMouse) {
+    TVYKCFGMAIN& w = open();
+    clickProfile(2);
+    const QString folder = w.FProfilePath;
+    ASSERT_FALSE(folder.isEmpty());
+
+    // A profile file: profile 3's record with another colour, saved by SAVE AS.
+    QStringList starts;
+    QString answer;
+    SetProfileFileDialogHook([&](const ProfileFileDialogRequest& r) {
+        starts.append(r.initialFolder);
+        return answer;
+    });
+    const QString good = QString::fromStdString(vyk::test::freshDir("pfd").string()) + "/mine.pfd";
+    dm_->FCurrentProfileInfo.ConfigInfo.LEDConfig.B = 0x77;
+    dm_->SaveBackToCurrentProfileInfo();
+    answer = good;
+    QTest::mouseClick(w.BtnSave, Qt::RightButton);  // any button's release
+    ASSERT_TRUE(QFile::exists(good));
+
+    // Cancelled: nothing.
+    dm_->FCurrentProfileInfo.ConfigInfo.LEDConfig.B = 0x11;
+    dm_->SaveBackToCurrentProfileInfo();
+    dm_->SetProfileChanged(2, false);
+    w.State().SettingsChanged = false;
+    forgetTraffic();
+    answer.clear();
+    QTest::mouseClick(w.BtnLoad, Qt::LeftButton);
+    EXPECT_EQ(dm_->FCurrentProfileInfo.ConfigInfo.LEDConfig.B, 0x11);
+    EXPECT_FALSE(w.SettingsChanged());
+
+    // Another version: the warning, the profile unchanged.
+    const QString old = QString::fromStdString(vyk::test::freshDir("old").string()) + "/old.pfd";
+    {
+        QFile in(good), out(old);
+        ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+        QByteArray bytes = in.readAll();
+        bytes[0] = 0x02;  // version 0x102
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(bytes);
+    }
+    answer = old;
+    Answer warning;
+    warning.arm(true);
+    QTest::mouseClick(w.BtnLoad, Qt::LeftButton);
+    ASSERT_TRUE(warning.seen);
+    EXPECT_EQ(warning.text, "GAMING MOUSE PROFILE VERSION INCORRECT!");
+    EXPECT_EQ(dm_->FCurrentProfileInfo.ConfigInfo.LEDConfig.B, 0x11);
+
+    // The right version: loaded into the current profile, shown, not written to the mouse.
+    answer = good;
+    QTest::mouseClick(w.BtnLoad, Qt::MiddleButton);
+    EXPECT_EQ(dm_->FCurrentProfileInfo.ConfigInfo.LEDConfig.B, 0x77);
+    EXPECT_EQ(w.State().LEDCache.B, 0x77);
+    EXPECT_TRUE(dm_->IsProfileChanged(2));
+    EXPECT_TRUE(w.SettingsChanged());
+    EXPECT_TRUE(reports().empty()) << "the loaded profile waits for APPLY";
+    EXPECT_TRUE(toMonitor_.empty());
+
+    SetProfileFileDialogHook({});
+    ASSERT_EQ(starts.size(), 4);
+    for (const QString& s : starts) EXPECT_TRUE(s.startsWith(folder)) << s.toStdString();
+}
