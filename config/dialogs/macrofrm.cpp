@@ -1,0 +1,669 @@
+#include "config/dialogs/macrofrm.h"
+
+#include "config/dialogs/MacroListModel.h"
+#include "config/dialogs/macrocreat.h"
+#include "config/dialogs/showdialog.h"
+#include "config/toolkit/ImageDataBaseUnit.h"
+#include "config/toolkit/ImageStateButton.h"
+#include "config/toolkit/MainWindowRef.h"
+#include "config/toolkit/SkinImage.h"
+#include "config/toolkit/SkinStyle.h"
+#include "config/toolkit/uiMenuEx.h"
+#include "core/defs/uiKeyCode.h"
+#include "core/language/vgLang.h"
+#include "core/macro/uiMacroClassUnit.h"
+#include "platform/diag/diag.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListView>
+#include <QScopedValueRollback>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QSpinBox>
+
+using vyk::platform::guarded;
+using vyk::toolkit::translate;
+
+namespace {
+
+constexpr int kWidth = 757;
+constexpr int kHeight = 582;
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& english, const QRect& r, const QFont& font,
+                  const QColor& colour, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
+    auto* l = new QLabel(english.isEmpty() ? QString() : translate(english), parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setGeometry(r);
+    l->setFont(font);
+    l->setAlignment(align);
+    QPalette p = l->palette();
+    p.setColor(QPalette::WindowText, colour);
+    l->setPalette(p);
+    return l;
+}
+
+TImageStateButton* makeButton(QWidget* parent, const char* name, const QString& english, const QRect& r) {
+    auto* b = new TImageStateButton(english.isEmpty() ? QString() : translate(english), parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setGeometry(r);
+    b->setFocusPolicy(Qt::NoFocus);
+    b->setFont(vyk::config::TextFont(12, true));
+    return b;
+}
+
+QSpinBox* makeNumberBox(QWidget* parent, const char* name, int min, int max, int value, const QRect& r) {
+    auto* box = new QSpinBox(parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setRange(min, max);
+    box->setValue(value);
+    box->setGeometry(r);
+    box->setFont(vyk::config::TextFont(12, false));
+    box->setButtonSymbols(QAbstractSpinBox::NoButtons);
+    box->setStyleSheet(QStringLiteral(
+        "QSpinBox { background: #141416; color: #FFFFFF; border: 1px solid #6A6A72; border-radius: 2px; padding: 0 4px; }"
+        "QSpinBox:disabled { color: #6A6A72; border-color: #3C3C42; }"
+        "QSpinBox:focus { border-color: #D71E0A; }"));
+    return box;
+}
+
+QListView* makeList(QWidget* parent, const char* name, const QRect& r) {
+    auto* v = new QListView(parent);
+    v->setObjectName(QString::fromLatin1(name));
+    v->setGeometry(r);
+    v->setSelectionMode(QAbstractItemView::SingleSelection);
+    v->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    v->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    v->setMouseTracking(true);
+    v->setUniformItemSizes(true);
+    v->setStyleSheet(QStringLiteral(
+        "QListView { background: #101113; border: 1px solid #44494F; outline: 0; }"
+        "QListView:disabled { background: #16171a; }"
+        "QScrollBar:vertical { background: #16171a; width: 10px; margin: 0; }"
+        "QScrollBar::handle:vertical { background: #44494F; min-height: 20px; border-radius: 4px; }"
+        "QScrollBar::add-line, QScrollBar::sub-line { height: 0; }"));
+    return v;
+}
+
+}  // namespace
+
+TFrmMacro::TFrmMacro(QWidget* parent) : TSkinDialog(kWidth, kHeight, parent) {
+    setObjectName(QStringLiteral("FrmMacro"));
+    BuildLayout();
+    LoadSkinImages();
+    uiMenuExMouseEvent = std::make_unique<TuiMenuEx>();
+    for (const char* item : {"LEFT BUTTON", "RIGHT BUTTON", "MIDDLE BUTTON"})
+        uiMenuExMouseEvent->Items().Add(QString::fromLatin1(item));   // item IDs 1, 2, 3
+    uiHook1 = std::make_unique<TuiHook>();
+    BindEvents();
+}
+
+TFrmMacro::~TFrmMacro() {
+    // The hook goes first, so no recording event reaches a half-destroyed window.
+    SetRecordingKeyBlock(false);
+    uiHook1.reset();
+}
+
+void TFrmMacro::BuildLayout() {
+    using namespace vyk::config;
+    const QColor white(0xFF, 0xFF, 0xFF);
+    const QColor text = skincolor::Text;
+    const QColor dim = skincolor::DimText;
+
+    Label21 = makeLabel(this, "Label21", QStringLiteral("MACRO MANAGER"), QRect(0, 12, kWidth, 36), TitleFont(21, true),
+                        white, Qt::AlignCenter);
+    BTNMIN = makeButton(this, "BTNMIN", QString(), QRect(689, 14, 26, 26));
+    BTNCLOSE = makeButton(this, "BTNCLOSE", QString(), QRect(719, 14, 26, 26));
+
+    // Left: the macros of the set.
+    Label5 = makeLabel(this, "Label5", QStringLiteral("MACRO NAME:"), QRect(24, 62, 190, 22), TextFont(14, true), text);
+    IMGMACROLISTSCROLLUP = new TSkinImage(this);
+    IMGMACROLISTSCROLLUP->setObjectName(QStringLiteral("IMGMACROLISTSCROLLUP"));
+    IMGMACROLISTSCROLLUP->setGeometry(107, 88, 24, 16);
+    ListBoxMacroList = makeList(this, "ListBoxMacroList", QRect(24, 108, 190, 364));
+    ListBoxMacroList->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    IMGMACROLISTSCROLLDOWN = new TSkinImage(this);
+    IMGMACROLISTSCROLLDOWN->setObjectName(QStringLiteral("IMGMACROLISTSCROLLDOWN"));
+    IMGMACROLISTSCROLLDOWN->setGeometry(107, 476, 24, 16);
+    BSBTNNEWMACRO = makeButton(this, "BSBTNNEWMACRO", QStringLiteral("NEW"), QRect(24, 502, 92, 30));
+    BSBTNDELETEMACRO = makeButton(this, "BSBTNDELETEMACRO", QStringLiteral("DELETE"), QRect(122, 502, 92, 30));
+
+    // Middle: the action editor.
+    Label8 = makeLabel(this, "Label8", QStringLiteral("MACRO ACTION EDITOR:"), QRect(232, 62, 290, 22), TextFont(14, true),
+                       text);
+    Label13 = makeLabel(this, "Label13", QStringLiteral("STATUS"), QRect(232, 88, 56, 18), TextFont(11, true), dim);
+    Label14 = makeLabel(this, "Label14", QStringLiteral("BUTTON"), QRect(232 + MacroActionDelegate::ButtonX, 88, 120, 18),
+                        TextFont(11, true), dim);
+    Label15 = makeLabel(this, "Label15", QStringLiteral("ELAPSED TIME (MS)"),
+                        QRect(232 + MacroActionDelegate::ElapsedX, 88, 100, 18), TextFont(11, true), dim);
+    ListBoxMacroKey = makeList(this, "ListBoxMacroKey", QRect(232, 108, 292, 318));
+    ListBoxMacroKey->setEditTriggers(QAbstractItemView::DoubleClicked);
+
+    Label9 = makeLabel(this, "Label9", QStringLiteral("TOTAL ELAPSED TIME"), QRect(232, 432, 160, 20), TextFont(12, true), dim);
+    LabelAllDelayTime = makeLabel(this, "LabelAllDelayTime", QString(), QRect(392, 432, 90, 20), TextFont(13, true), white,
+                                  Qt::AlignRight | Qt::AlignVCenter);
+    LabelAllDelayTime->setText(QStringLiteral("0"));
+    Label10 = makeLabel(this, "Label10", QStringLiteral("MS"), QRect(488, 432, 40, 20), TextFont(12, true), dim);
+    l234234234 = makeLabel(this, "l234234234", QStringLiteral("TOTAL ACTIONS"), QRect(232, 452, 160, 20), TextFont(12, true), dim);
+    lableTotalActions = makeLabel(this, "lableTotalActions", QString(), QRect(392, 452, 90, 20), TextFont(13, true), white,
+                                  Qt::AlignRight | Qt::AlignVCenter);
+    lableTotalActions->setText(QStringLiteral("0"));
+    l234234234dsf = makeLabel(this, "l234234234dsf", QStringLiteral("ENTRIES"), QRect(488, 452, 60, 20), TextFont(12, true), dim);
+
+    LayoutActionsFull = new QWidget(this);
+    LayoutActionsFull->setObjectName(QStringLiteral("LayoutActionsFull"));
+    LayoutActionsFull->setGeometry(232, 474, 292, 20);
+    auto* dot = new QLabel(LayoutActionsFull);
+    dot->setObjectName(QStringLiteral("Ellipse1"));
+    dot->setGeometry(0, 4, 12, 12);
+    dot->setStyleSheet(QStringLiteral("background: #D71E0A; border-radius: 6px;"));
+    Label24 = makeLabel(LayoutActionsFull, "Label24", QStringLiteral("REACHED MAX"), QRect(18, 0, 260, 20),
+                        TextFont(12, true), skincolor::AccentHot);
+    LayoutActionsFull->hide();
+
+    LayoutMMBOTTOM = new QWidget(this);
+    LayoutMMBOTTOM->setObjectName(QStringLiteral("LayoutMMBOTTOM"));
+    LayoutMMBOTTOM->setGeometry(232, 496, 292, 48);
+    BtnMacroStart = makeButton(LayoutMMBOTTOM, "BtnMacroStart", QString(), QRect(96, 4, 40, 40));
+    BtnMacroStart->SetStaysPressed(true);
+    BtnMacroStart->SetTag(0);
+    BtnMacroStop = makeButton(LayoutMMBOTTOM, "BtnMacroStop", QString(), QRect(156, 4, 40, 40));
+    BtnMacroStop->SetStaysPressed(true);
+    BtnMacroStop->SetTag(1);
+    BtnMacroStop->setEnabled(false);
+
+    // Right: options and tools.
+    const int ox = 548;
+    Label16 = makeLabel(this, "Label16", QStringLiteral("OPTION:"), QRect(ox, 62, 190, 22), TextFont(14, true), text);
+    auto option = [&](const char* bname, const char* lname, const char* english, int y, TImageStateButton*& b, QLabel*& l) {
+        b = makeButton(this, bname, QString(), QRect(ox, y + 2, 18, 18));
+        b->SetStaysPressed(true);
+        l = makeLabel(this, lname, QString::fromLatin1(english), QRect(ox + 24, y, 172, 22), TextFont(11, true), text);
+        l->setWordWrap(true);
+    };
+    option("BtnAutoDelay", "Label17", "RECORD DELAYS BETWEEN ACTION", 90, BtnAutoDelay, Label17);
+    option("BtnCustomDelay", "Label18", "INSERT DEFAULT DELAY", 116, BtnCustomDelay, Label18);
+    NumBoxDelay = makeNumberBox(this, "NumBoxDelay", 1, 65535, 10, QRect(ox + 24, 142, 80, 22));
+    Label19 = makeLabel(this, "Label19", QStringLiteral("MS"), QRect(ox + 110, 142, 40, 22), TextFont(11, true), text);
+    option("BtnMacroLoop", "Label20", "LOOPS TIMES(1-255)", 170, BtnMacroLoop, Label20);
+    BoxMacroLoop = makeNumberBox(this, "BoxMacroLoop", 0, 255, 1, QRect(ox + 24, 196, 80, 22));
+    option("BTNLOOPRUN", "Label6", "REPEAT RUN WHEN KEY DOWN", 224, BTNLOOPRUN, Label6);
+    BtnAutoDelay->SetPressed(true);
+    NumBoxDelay->setEnabled(false);
+    BoxMacroLoop->setEnabled(false);
+
+    LABEL22 = makeLabel(this, "LABEL22", QStringLiteral("ACTION EDIT TOOL:"), QRect(ox, 256, 190, 22), TextFont(14, true), text);
+    int y = 282;
+    auto tool = [&](const char* name, const char* english) {
+        TImageStateButton* b = makeButton(this, name, QString::fromLatin1(english), QRect(ox + 12, y, 170, 26));
+        y += 30;
+        return b;
+    };
+    BSBTNInsertAction = tool("BSBTNInsertAction", "RECORD AFTER");
+    bsbtnDeleteAction = tool("bsbtnDeleteAction", "DELETE");
+    bsbtnMoveUpAction = tool("bsbtnMoveUpAction", "MOVE UP");
+    bsbtnMoveDownAction = tool("bsbtnMoveDownAction", "MOVE DOWN");
+    bsbtnCopyAction = tool("bsbtnCopyAction", "COPY");
+    bsbtnCutAction = tool("bsbtnCutAction", "CUT");
+    BSBTNPasteaction = tool("BSBTNPasteaction", "PASTE");
+    bsbtnMouseEvent = tool("bsbtnMouseEvent", "MOUSE ACTION...");
+
+    BTNOK = makeButton(this, "BTNOK", QStringLiteral("OK"), QRect(517, 536, 110, 34));
+    BTNCANCEL = makeButton(this, "BTNCANCEL", QStringLiteral("CANCEL"), QRect(635, 536, 110, 34));
+
+    MacroList = new MacroListModel(this);
+    MacroListPainter = new MacroListDelegate(this);
+    ListBoxMacroList->setModel(MacroList);
+    ListBoxMacroList->setItemDelegate(MacroListPainter);
+    ActionRows = new MacroActionModel(this);
+    ActionPainter = new MacroActionDelegate(this);
+    ListBoxMacroKey->setModel(ActionRows);
+    ListBoxMacroKey->setItemDelegate(ActionPainter);
+}
+
+void TFrmMacro::LoadSkinImages() {
+    const QString buttons = QStringLiteral("buttons");
+    const QString controls = QStringLiteral("controls");
+    for (auto* b : {BTNOK, BTNCANCEL})
+        b->LoadSkin(buttons, QStringLiteral("ok-1.png"), QStringLiteral("ok-2.png"), QStringLiteral("ok-3.png"));
+    for (auto* b : {BSBTNNEWMACRO, BSBTNDELETEMACRO})
+        b->LoadSkin(buttons, QStringLiteral("Button-1.png"), QStringLiteral("Button-2.png"), QStringLiteral("Button-3.png"));
+    BtnMacroStart->LoadSkin(buttons, QStringLiteral("iconstart-1.png"), QStringLiteral("iconstart-2.png"),
+                            QStringLiteral("iconstart-2.png"));
+    BtnMacroStop->LoadSkin(buttons, QStringLiteral("iconstop-1.png"), QStringLiteral("iconstop-2.png"),
+                           QStringLiteral("iconstop-2.png"));
+    for (auto* b : {BSBTNInsertAction, bsbtnDeleteAction, bsbtnMoveUpAction, bsbtnMoveDownAction, bsbtnCopyAction,
+                    bsbtnCutAction, BSBTNPasteaction, bsbtnMouseEvent})
+        b->LoadSkin(buttons, QStringLiteral("ButtonTool-1.png"), QStringLiteral("ButtonTool-2.png"),
+                    QStringLiteral("ButtonTool-3.png"));
+    for (auto* b : {BtnAutoDelay, BtnCustomDelay, BtnMacroLoop, BTNLOOPRUN})
+        b->LoadSkin(controls, QStringLiteral("checkbox-1.png"), QStringLiteral("checkbox-1.png"),
+                    QStringLiteral("checkbox-2.png"));
+    BTNMIN->LoadSkin(QStringLiteral("Buttons"), QStringLiteral("min-1.png"), QStringLiteral("min-3.png"),
+                     QStringLiteral("min-2.png"));
+    BTNCLOSE->LoadSkin(QStringLiteral("Buttons"), QStringLiteral("Close-1.png"), QStringLiteral("Close-3.png"),
+                       QStringLiteral("Close-2.png"));
+    // A missing picture leaves a plain face: then the window buttons need their glyph as text.
+    if (BTNMIN->NormalBitmap().isNull()) BTNMIN->setText(QStringLiteral("_"));
+    if (BTNCLOSE->NormalBitmap().isNull()) BTNCLOSE->setText(QStringLiteral("X"));
+    IMGMACROLISTSCROLLUP->LoadSkin(controls, QStringLiteral("scroll-bar-top-button.png"));
+    IMGMACROLISTSCROLLDOWN->LoadSkin(controls, QStringLiteral("scroll-bar-bottom-button.png"));
+
+    // The row templates' flags, set before any row is drawn.
+    auto flag = [&](MacroActionModel::Kind kind, const char* name) {
+        QPixmap p;
+        vyk::config::AssignSkinImage(p, controls, QString::fromLatin1(name));
+        ActionPainter->SetFlag(kind, p);
+    };
+    flag(MacroActionModel::Kind::KeyDown, "macro-action-item-flag-down.png");
+    flag(MacroActionModel::Kind::KeyUp, "macro-action-item-flag-up.png");
+    flag(MacroActionModel::Kind::Delay, "macro-action-item-flag-delay.png");
+    flag(MacroActionModel::Kind::MouseDown, "macro-action-item-mouse-flag-down.png");
+    flag(MacroActionModel::Kind::MouseUp, "macro-action-item-mouse-flag-up.png");
+    QPixmap warning;
+    vyk::config::AssignSkinImage(warning, controls, QStringLiteral("icon-warning.png"));
+    if (!warning.isNull()) warning = warning.scaled(18, 18, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    MacroListPainter->SetErrorIcon(warning);
+}
+
+void TFrmMacro::BindEvents() {
+    auto on = [this](TImageStateButton* b, void (TFrmMacro::*handler)()) {
+        QObject::connect(b, &QAbstractButton::clicked, this, [this, handler] { guarded([&] { (this->*handler)(); }); });
+    };
+    on(BSBTNNEWMACRO, &TFrmMacro::BSBTNNEWMACROClick);
+    on(BSBTNDELETEMACRO, &TFrmMacro::BSBTNDELETEMACROClick);
+    on(BtnAutoDelay, &TFrmMacro::BtnAutoDelayClick);
+    on(BtnMacroLoop, &TFrmMacro::BTNMACROLOOPClick);
+    on(BTNLOOPRUN, &TFrmMacro::BTNLOOPRUNClick);
+    on(BTNOK, &TFrmMacro::BtnOKClick);
+    on(BTNCANCEL, &TFrmMacro::BtnCancelClick);
+    on(BTNCLOSE, &TFrmMacro::BtnCloseClick);
+    on(BTNMIN, &TFrmMacro::BtnMinClick);
+    on(bsbtnMouseEvent, &TFrmMacro::bsbtnMouseEventClick);
+    QObject::connect(BtnCustomDelay, &TImageStateButton::MouseUp, this, [this](Qt::MouseButton button) {
+        if (button == Qt::LeftButton) guarded([this] { BtnCustomDelayMouseUp(); });
+    });
+    for (TImageStateButton* b : {BtnMacroStart, BtnMacroStop}) {
+        QObject::connect(b, &QAbstractButton::clicked, this, [this, b] { guarded([&] { BtnMacroStopClick(b); }); });
+    }
+    for (TImageStateButton* b : {BSBTNInsertAction, bsbtnDeleteAction, bsbtnMoveUpAction, bsbtnMoveDownAction,
+                                 bsbtnCopyAction, bsbtnCutAction, BSBTNPasteaction}) {
+        QObject::connect(b, &QAbstractButton::clicked, this, [this, b] { guarded([&] { DoActionEditToolClick(b); }); });
+    }
+    QObject::connect(BoxMacroLoop, &QSpinBox::valueChanged, this, [this](int) {
+        if (!FFilling) guarded([this] { SaveLoopSettings(); });
+    });
+    QObject::connect(ListBoxMacroList->selectionModel(), &QItemSelectionModel::currentChanged, this,
+                     [this](const QModelIndex&, const QModelIndex&) {
+                         if (!FFilling) guarded([this] { ListBoxMacroListChange(); });
+                     });
+    QObject::connect(ListBoxMacroList, &QAbstractItemView::clicked, this,
+                     [this](const QModelIndex&) { guarded([this] { ListBoxMacroListClick(); }); });
+    QObject::connect(ListBoxMacroKey->selectionModel(), &QItemSelectionModel::currentChanged, this,
+                     [this](const QModelIndex&, const QModelIndex&) { guarded([this] { ListBoxMacroKeyChange(); }); });
+    QObject::connect(IMGMACROLISTSCROLLUP, &TSkinImage::Click, this, [this] { guarded([this] { ScrollMacroListUp(); }); });
+    QObject::connect(IMGMACROLISTSCROLLDOWN, &TSkinImage::Click, this,
+                     [this] { guarded([this] { ScrollMacroListDown(); }); });
+    ActionRows->OnDelayEdited = [this](int row, qint64 value) { guarded([&] { DelayEditChange(row, value); }); };
+    uiMenuExMouseEvent->SetOnItemsClick([this](QObject*, const QString&, quint32 id, void*, int) {
+        guarded([&] { uiMenuExMouseEventItemsClick(id); });
+    });
+    uiHook1->OnRecordKeyboardMacroKeyEx = [this](int type, int key, int state, int ext, double time, std::uint32_t total,
+                                                 const QString& text, const QString& stateText, TMacroKeyList& list) {
+        guarded([&] { uiHook1RecordKeyboardMacroKeyEx(type, key, state, ext, time, total, text, stateText, list); });
+    };
+    uiHook1->OnStopRecordKeyboardMacroKey = [this](TMacroKeyList& list) {
+        guarded([&] { uiHook1StopRecordKeyboardMacroKey(list); });
+    };
+}
+
+// ---------------------------------------------------------------------------------------------
+// Lists
+
+int TFrmMacro::MacroListIndex() const {
+    if (FMacroSetClass == nullptr || FMacroSetClass->CurrentMacroClass() == nullptr) return -1;
+    return FMacroSetClass->CurrentMacroClass()->MacroListIndex();
+}
+
+// The current row is the selected one (single selection); it is already set when the change
+// handlers run, the selection not yet.
+int TFrmMacro::SelectedMacroRow() const {
+    const QModelIndex i = ListBoxMacroList->selectionModel()->currentIndex();
+    return i.isValid() ? i.row() : -1;
+}
+
+int TFrmMacro::SelectedActionRow() const {
+    const QModelIndex i = ListBoxMacroKey->selectionModel()->currentIndex();
+    return i.isValid() ? i.row() : -1;
+}
+
+void TFrmMacro::SelectMacroRow(int row) {
+    if (row < 0 || row >= MacroList->rowCount()) return;
+    ListBoxMacroList->setCurrentIndex(MacroList->index(row));
+}
+
+void TFrmMacro::LoadMacroList() {
+    ListBoxMacroList->setEnabled(false);
+    {
+        const QScopedValueRollback<bool> filling(FFilling, true);
+        MacroList->Reload(nullptr);
+    }
+    TuiMacroClass* macros = FMacroSetClass != nullptr ? FMacroSetClass->CurrentMacroClass() : nullptr;
+    if (macros == nullptr || macros->IsEmpty()) {
+        ActionRows->Clear();
+        UpdateTotalDelay();
+        lableTotalActions->setText(QStringLiteral("0"));
+        BSBTNDELETEMACRO->setEnabled(false);
+        return;
+    }
+    ListBoxMacroList->setEnabled(!FRecording);
+    {
+        const QScopedValueRollback<bool> filling(FFilling, true);
+        MacroList->Reload(macros);
+    }
+    if (!FRecording) ListBoxMacroList->setFocus(Qt::OtherFocusReason);
+    // Selecting the row runs the change handler, which shows the macro's actions.
+    SelectMacroRow(macros->MacroListIndex());
+    if (macros->MacroListIndex() >= 0) {
+        TMACROKEYINFO info{};
+        macros->GetCurrentMacroKeyItem(info);
+        ShowMacroActions(info);
+    }
+    UpdateAllErrorIcons();
+}
+
+void TFrmMacro::ShowMacroActions(const TMACROKEYINFO& info) {
+    const QScopedValueRollback<bool> filling(FFilling, true);
+    ListBoxMacroList->setEnabled(false);
+    ActionRows->Clear();
+
+    // Options: the buttons first, then the box, with no handler running.
+    {
+        const QSignalBlocker block(BoxMacroLoop);
+        BTNLOOPRUN->SetPressed(info.nLoopRunWhenPressed > 0);
+        if (info.nLoopRunWhenPressed > 0) {
+            BtnMacroLoop->SetPressed(false);
+        } else {
+            BtnMacroLoop->SetPressed(info.nLoopCount > 0);
+        }
+        BoxMacroLoop->setMinimum(BtnMacroLoop->IsPressed() ? 1 : 0);
+        BoxMacroLoop->setValue(BtnMacroLoop->IsPressed() ? std::min<int>(info.nLoopCount, 255) : 0);
+        BoxMacroLoop->setEnabled(BtnMacroLoop->IsPressed());
+    }
+
+    const int n = TuiActionsClass::StoredActionCount(info);
+    for (int i = 0; i < n; ++i) {
+        const TMACROKEY& a = info.MacroList[i];
+        using Kind = MacroActionModel::Kind;
+        switch (a.nKeyType) {
+        case TuiActionsClass::kKeyTypeDelay:
+            ActionRows->AddRow(Kind::Delay, QString::number(a.VALUE2 * 256 + a.VALUE1));
+            break;
+        case TuiActionsClass::kKeyTypeKey:
+            if (a.nKeyState == 1 || a.nKeyState == 0)
+                ActionRows->AddRow(a.nKeyState == 1 ? Kind::KeyDown : Kind::KeyUp,
+                                   QStringLiteral(" ") + GetKeyDescription(a.VALUE1, a.VALUE2));
+            break;
+        case TuiActionsClass::kKeyTypeMouseButton:
+            if (a.nKeyState == 1 || a.nKeyState == 0)
+                ActionRows->AddRow(a.nKeyState == 1 ? Kind::MouseDown : Kind::MouseUp,
+                                   QStringLiteral(" ") + translate(GetKeyDescription(a.VALUE1, 0).trimmed()));
+            break;
+        default:
+            break;
+        }
+    }
+
+    // While a recording runs the macro list stays locked (the recording belongs to this macro).
+    ListBoxMacroList->setEnabled(!FRecording && MacroList->rowCount() > 0);
+    BtnAutoDelay->SetPressed(info.nAutoAddDelay == 1);
+
+    TuiMacroClass* macros = FMacroSetClass != nullptr ? FMacroSetClass->CurrentMacroClass() : nullptr;
+    TuiActionsClass* actions = macros != nullptr ? macros->CurrentMacroAction() : nullptr;
+    if (actions != nullptr && actions->ActionIndex() >= 0 && actions->ActionIndex() < ActionRows->Count()) {
+        ListBoxMacroKey->setCurrentIndex(ActionRows->index(actions->ActionIndex()));
+        FInsertAfterPos = actions->ActionIndex();
+    }
+    UpdateTotalDelay();
+    lableTotalActions->setText(QString::number(ActionRows->Count()));
+}
+
+void TFrmMacro::UpdateTotalDelay() {
+    TuiMacroClass* macros = FMacroSetClass != nullptr ? FMacroSetClass->CurrentMacroClass() : nullptr;
+    TuiActionsClass* actions = macros != nullptr && !macros->IsEmpty() ? macros->CurrentMacroAction() : nullptr;
+    LabelAllDelayTime->setText(actions != nullptr ? QString::number(actions->TotalDelay()) : QStringLiteral("0"));
+}
+
+void TFrmMacro::UpdateErrorIcon(int) {
+    // The rows take their icon from the model: refresh the whole snapshot (at most 30 rows).
+    UpdateAllErrorIcons();
+}
+
+void TFrmMacro::UpdateAllErrorIcons() {
+    TuiMacroClass* macros = FMacroSetClass != nullptr ? FMacroSetClass->CurrentMacroClass() : nullptr;
+    if (macros == nullptr) return;
+    const QScopedValueRollback<bool> filling(FFilling, true);
+    const int row = SelectedMacroRow();
+    MacroList->Reload(macros);
+    if (row >= 0 && row < MacroList->rowCount()) ListBoxMacroList->setCurrentIndex(MacroList->index(row));
+}
+
+void TFrmMacro::ListBoxMacroListChange() {
+    const int row = SelectedMacroRow();
+    if (row >= 0 && MacroList->rowCount() > 0) {
+        BSBTNDELETEMACRO->setEnabled(!FRecording);
+        TuiMacroClass* macros = FMacroSetClass->CurrentMacroClass();
+        macros->SetMacroListIndex(row);
+        if (macros->MacroListIndex() >= 0) {
+            TMACROKEYINFO info{};
+            macros->GetCurrentMacroKeyItem(info);
+            // A macro that cannot be shown leaves the list as it was.
+            guarded([&] { ShowMacroActions(info); });
+        }
+    } else {
+        BSBTNDELETEMACRO->setEnabled(false);
+    }
+}
+
+void TFrmMacro::ListBoxMacroListClick() {
+    const int row = SelectedMacroRow();
+    if (row < 0 || FMacroSetClass == nullptr) return;
+    TuiMacroClass* macros = FMacroSetClass->CurrentMacroClass();
+    ActionRows->Clear();
+    macros->SetMacroListIndex(row);
+    TMACROKEYINFO info{};
+    macros->GetCurrentMacroKeyItem(info);
+    ShowMacroActions(info);
+}
+
+void TFrmMacro::ListBoxMacroKeyChange() {
+    const int row = SelectedActionRow();
+    if (FRecording) return;   // live rows move the selection; the anchor of the recording stays
+    FInsertAfterPos = row;
+    if (FFilling || FMacroSetClass == nullptr) return;
+    TuiMacroClass* macros = FMacroSetClass->CurrentMacroClass();
+    if (TuiActionsClass* actions = macros != nullptr ? macros->CurrentMacroAction() : nullptr) actions->SetActionIndex(row);
+}
+
+void TFrmMacro::ScrollMacroListUp() {
+    if (MacroList->rowCount() == 0) return;
+    QScrollBar* bar = ListBoxMacroList->verticalScrollBar();
+    bar->setValue(bar->value() - ListBoxMacroList->sizeHintForRow(0));
+}
+
+void TFrmMacro::ScrollMacroListDown() {
+    if (MacroList->rowCount() == 0) return;
+    QScrollBar* bar = ListBoxMacroList->verticalScrollBar();
+    bar->setValue(bar->value() + ListBoxMacroList->sizeHintForRow(0));
+}
+
+// ---------------------------------------------------------------------------------------------
+// NEW and DELETE
+
+void TFrmMacro::BSBTNNEWMACROClick() {
+    if (FMacroSetClass == nullptr) return;
+    if (FMacroSetClass->CurrentMacroClass()->IsFull()) {
+        ShowDialog(translate(QStringLiteral("WARNING")), translate(QStringLiteral("TOO MANY MACROS TO BE CREATE!")));
+        return;
+    }
+    QString name;
+    if (ShowCreateMacroDialog(name) == 1) {
+        AddNewMacro(name);
+        FMacroSetClass->SaveBackCurrentMacroClassDataToCurrentMacroList();
+    }
+}
+
+void TFrmMacro::AddNewMacro(const QString& name) {
+    if (name.isEmpty() || FMacroSetClass == nullptr) return;
+    const int existing = MacroList->RowOfName(name);
+    if (existing >= 0) {
+        ListBoxMacroList->setFocus(Qt::OtherFocusReason);
+        SelectMacroRow(existing);
+        return;
+    }
+    if (FMacroSetClass->CurrentMacroClass()->CreateNewMacro(name)) LoadMacroList();
+}
+
+void TFrmMacro::BSBTNDELETEMACROClick() {
+    if (FMacroSetClass == nullptr || MacroListIndex() == -1) return;
+    if (ShowDialog(translate(QStringLiteral("DELETE THIS MACRO?")),
+                   translate(QStringLiteral("ARE YOU SURE YOU WANT TO DELETE THIS MACRO?"))) == 2)
+        return;
+    // By position: names in a loaded file need not be unique.
+    const int row = SelectedMacroRow() >= 0 ? SelectedMacroRow() : MacroListIndex();
+    FMacroSetClass->DeleteMacro(row);
+    FMacroSetClass->SaveBackCurrentMacroClassDataToCurrentMacroList();
+    LoadMacroList();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Options
+
+void TFrmMacro::BtnAutoDelayClick() {
+    if (!BtnAutoDelay->IsPressed()) {
+        BtnCustomDelay->SetPressed(false);
+        NumBoxDelay->setEnabled(false);
+    }
+    SaveAutoDelaySetting();
+}
+
+void TFrmMacro::SaveAutoDelaySetting() {
+    if (FMacroSetClass == nullptr || MacroListIndex() < 0) return;
+    FMacroSetClass->CurrentMacroClass()->SetMacroAutoDelay(MacroListIndex(), BtnAutoDelay->IsPressed() ? 1 : 0);
+    FMacroSetClass->SaveBackCurrentMacroClassDataToCurrentMacroList();
+}
+
+void TFrmMacro::BtnCustomDelayMouseUp() {
+    NumBoxDelay->setEnabled(BtnCustomDelay->IsPressed());
+    if (BtnCustomDelay->IsPressed()) BtnAutoDelay->SetPressed(true);
+}
+
+void TFrmMacro::BTNMACROLOOPClick() {
+    if (BtnMacroLoop->IsPressed() && BTNLOOPRUN->IsPressed()) BTNLOOPRUN->SetPressed(false);
+    UpdateLoopBox();
+    SaveLoopSettings();
+}
+
+void TFrmMacro::BTNLOOPRUNClick() {
+    if (BTNLOOPRUN->IsPressed() && BtnMacroLoop->IsPressed()) BtnMacroLoop->SetPressed(false);
+    UpdateLoopBox();
+    SaveLoopSettings();
+}
+
+void TFrmMacro::UpdateLoopBox() {
+    const QSignalBlocker block(BoxMacroLoop);
+    const bool on = BtnMacroLoop->IsPressed();
+    BoxMacroLoop->setEnabled(on);
+    BoxMacroLoop->setMinimum(on ? 1 : 0);
+    BoxMacroLoop->setValue(on ? 1 : 0);
+}
+
+void TFrmMacro::SaveLoopSettings() {
+    if (FMacroSetClass == nullptr || MacroListIndex() < 0) return;
+    const int loops = BtnMacroLoop->IsPressed() ? BoxMacroLoop->value() : 0;
+    FMacroSetClass->CurrentMacroClass()->SetMacroLoopValue(MacroListIndex(), BTNLOOPRUN->IsPressed() ? 1 : 0, loops);
+    FMacroSetClass->SaveBackCurrentMacroClassDataToCurrentMacroList();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Delay edit
+
+void TFrmMacro::DelayEditChange(int row, qint64 value) {
+    if (FMacroSetClass == nullptr) return;
+    TuiMacroClass* macros = FMacroSetClass->CurrentMacroClass();
+    TuiActionsClass* actions = macros != nullptr ? macros->CurrentMacroAction() : nullptr;
+    if (actions == nullptr) return;
+    const int delay = static_cast<int>(std::clamp<qint64>(value, 1, 65535));
+    actions->SetDelayValue(row, delay);
+    FMacroSetClass->SaveBackCurrentMacroClassDataToCurrentMacroList();
+    ActionRows->SetRowText(row, QString::number(actions->GetDelayValue(row)));
+    UpdateTotalDelay();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Leaving
+
+void TFrmMacro::BtnOKClick() {
+    if (FRecording) StopRecording();
+    if (FMacroSetClass != nullptr) {
+        // A failed write is reported and the manager stays open: OK means saved.
+        if (!guarded([this] { FMacroSetClass->SaveMacroSetDB(); })) return;
+    }
+    done(1);
+}
+
+void TFrmMacro::BtnCancelClick() {
+    if (FRecording) StopRecording();
+    if (ShowDialog(translate(QStringLiteral("WARNING")),
+                   translate(QStringLiteral("DO YOU WANT TO LEAVE MACRO MANAGER WITHOUT SAVING?"))) == 1)
+        done(2);
+}
+
+void TFrmMacro::BtnCloseClick() { done(2); }
+
+void TFrmMacro::BtnMinClick() {
+    if (QWidget* main = vyk::config::MainWindow()) main->showMinimized();
+}
+
+void TFrmMacro::keyPressEvent(QKeyEvent* event) {
+    if (FRecording) {
+        event->accept();   // keys typed while recording are the recording's, not commands
+        return;
+    }
+    TSkinDialog::keyPressEvent(event);
+}
+
+void TFrmMacro::closeEvent(QCloseEvent* event) {
+    // The window manager's close is the close button: result 2, not while recording.
+    if (FRecording) {
+        event->ignore();
+        return;
+    }
+    TSkinDialog::closeEvent(event);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+int ShowMacroManager(TuiMacroSetClass& db, QString& name) {
+    TFrmMacro form;
+    form.FMacroSetClass = &db;
+    form.LoadMacroList();
+    if (!name.isEmpty() && db.CurrentMacroClass() != nullptr) {
+        const int i = db.CurrentMacroClass()->IndexOfMacroName(name);
+        if (i >= 0) {
+            db.CurrentMacroClass()->SetMacroListIndex(i);
+            form.SelectMacroRow(i);
+        }
+    }
+    const int result = form.exec();
+    if (result == 1) {
+        TMACROKEYINFO info{};   // stays empty (no name) when the set has no macro
+        if (db.CurrentMacroClass() != nullptr && !db.CurrentMacroClass()->IsEmpty())
+            db.CurrentMacroClass()->GetCurrentMacroKeyItem(info);
+        name = TuiMacroClass::MacroName(info);
+        return 1;
+    }
+    return 2;
+}

@@ -1,0 +1,5 @@
+# The macro manager records through the hook client: the stand-in hook library of the hook
+# client's tests (events chosen by the test) and the real one under Xvfb.
+include(${CMAKE_SOURCE_DIR}/tests/core/hook/extra.cmake)
+find_package(Qt6 REQUIRED COMPONENTS Test)
+target_link_libraries(${name} PRIVATE Qt6::Test)
