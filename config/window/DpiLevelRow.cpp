@@ -109,13 +109,12 @@ TDpiLevelRow::TDpiLevelRow(int level, QWidget* parent) : QWidget(parent), FLevel
     CheckCPI->setStyleSheet(QStringLiteral("QCheckBox { color: %1; background: transparent; spacing: 6px; }"
                                            "QCheckBox:disabled { color: %2; }")
                                 .arg(text, dim));
-    DPIL->setStyleSheet(
-        QStringLiteral("QRadioButton { background: transparent; }"
-                       "QRadioButton::indicator { width: 14px; height: 14px; border-radius: 8px;"
-                       " border: 2px solid %1; background: %2; }"
-                       "QRadioButton::indicator:checked { background: %3; border-color: %4; }")
-            .arg(skincolor::Rim.name(), skincolor::Window.name(), skincolor::Accent.name(),
-                 skincolor::AccentHot.name()));
+    DPIL->setStyleSheet(QStringLiteral("QRadioButton { background: transparent; }"
+                                       "QRadioButton::indicator { width: 14px; height: 14px; border-radius: 8px;"
+                                       " border: 2px solid %1; background: %2; }"
+                                       "QRadioButton::indicator:checked { background: %3; border-color: %4; }")
+                            .arg(skincolor::Rim.name(), skincolor::Window.name(), skincolor::Accent.name(),
+                                 skincolor::AccentHot.name()));
     ApplyButtonFaces();
 }
 
@@ -130,13 +129,12 @@ void TDpiLevelRow::LoadSkin() {
     const QString off = imagePath(QStringLiteral("checkbox-1.png"), QStringLiteral("controls"));
     const QString on = imagePath(QStringLiteral("checkbox-2.png"), QStringLiteral("controls"));
     if (!off.isEmpty() && !on.isEmpty()) {
-        CheckCPI->setStyleSheet(
-            QStringLiteral("QCheckBox { color: %1; background: transparent; spacing: 6px; }"
-                           "QCheckBox:disabled { color: %2; }"
-                           "QCheckBox::indicator { width: 18px; height: 18px; }"
-                           "QCheckBox::indicator:unchecked { image: url(\"%3\"); }"
-                           "QCheckBox::indicator:checked { image: url(\"%4\"); }")
-                .arg(skincolor::Text.name(), skincolor::DimText.name(), off, on));
+        CheckCPI->setStyleSheet(QStringLiteral("QCheckBox { color: %1; background: transparent; spacing: 6px; }"
+                                               "QCheckBox:disabled { color: %2; }"
+                                               "QCheckBox::indicator { width: 18px; height: 18px; }"
+                                               "QCheckBox::indicator:unchecked { image: url(\"%3\"); }"
+                                               "QCheckBox::indicator:checked { image: url(\"%4\"); }")
+                                    .arg(skincolor::Text.name(), skincolor::DimText.name(), off, on));
     }
     ApplyButtonFaces();
 }

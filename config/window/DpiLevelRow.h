@@ -39,15 +39,15 @@ public:
 
     int Level() const { return FLevel; }
 
-    TImageStateButton* BtnCPI = nullptr;   // level button
-    QCheckBox* CheckCPI = nullptr;         // LINK XY
+    TImageStateButton* BtnCPI = nullptr;  // level button
+    QCheckBox* CheckCPI = nullptr;        // LINK XY
     TTrackBar* TrackCPIX = nullptr;
     TTrackBar* TrackCPIY = nullptr;
     QLabel* TxtCPIXNum = nullptr;
     QLabel* TxtCPIYNum = nullptr;
-    QLabel* TextCPIX = nullptr;            // axis captions
+    QLabel* TextCPIX = nullptr;  // axis captions
     QLabel* TextCPIY = nullptr;
-    QRadioButton* DPIL = nullptr;          // current-level radio
+    QRadioButton* DPIL = nullptr;  // current-level radio
 
     void SetLevelStyle(const QString& style);
     QString LevelStyle() const { return FStyle; }

@@ -20,6 +20,7 @@
 using vyk::platform::guarded;
 namespace skincolor = vyk::config::skincolor;
 
+// clang-format off
 const std::array<TLightSwatch, 33> LIGHT_SWATCHES = {{
     {36, 0xFFB90001, 0, 0}, {37, 0xFFFE0000, 0, 1}, {38, 0xFFFF4700, 0, 2}, {39, 0xFEFF6B01, 0, 3},
     {40, 0xFFFF9D45, 0, 4}, {41, 0xFFFFBA58, 0, 5}, {42, 0xFFF8E801, 0, 6},
@@ -32,6 +33,7 @@ const std::array<TLightSwatch, 33> LIGHT_SWATCHES = {{
     {10, 0xFFAA6CE7, 4, 0}, {11, 0xFFB30AD7, 4, 1}, {12, 0xFFC90BFF, 4, 2}, {13, 0xFFCE0ADA, 4, 3},
     {14, 0xFFD90A7E, 4, 4},
 }};
+// clang-format on
 
 namespace {
 
@@ -74,9 +76,10 @@ QImage tinted(const QImage& base, const QColor& c) {
 }
 
 QString swatchStyle(const QColor& c) {
-    return QStringLiteral("QToolButton { background: %1; border: 1px solid %2; border-radius: 2px; }"
-                          "QToolButton:hover { border: 2px solid %3; }"
-                          "QToolButton:pressed { border: 2px solid %4; }")
+    return QStringLiteral(
+               "QToolButton { background: %1; border: 1px solid %2; border-radius: 2px; }"
+               "QToolButton:hover { border: 2px solid %3; }"
+               "QToolButton:pressed { border: 2px solid %4; }")
         .arg(c.name(QColor::HexRgb), skincolor::Rim.name(), skincolor::Text.name(), skincolor::AccentHot.name());
 }
 
@@ -93,13 +96,13 @@ TLightPage::TLightPage(TDM& dm, TCfgState& state, CfgLink& link, QWidget* parent
         l->setGeometry(kRightX, y, 606 - kRightX - 10, 20);
         return l;
     };
-    const QString radioStyle =
-        QStringLiteral("QRadioButton { color: %1; background: transparent; spacing: 6px; }"
-                       "QRadioButton::indicator { width: 12px; height: 12px; border-radius: 7px;"
-                       " border: 2px solid %2; background: %3; }"
-                       "QRadioButton::indicator:checked { background: %4; border-color: %5; }")
-            .arg(skincolor::Text.name(), skincolor::Rim.name(), skincolor::Window.name(), skincolor::Accent.name(),
-                 skincolor::AccentHot.name());
+    const QString radioStyle = QStringLiteral(
+                                   "QRadioButton { color: %1; background: transparent; spacing: 6px; }"
+                                   "QRadioButton::indicator { width: 12px; height: 12px; border-radius: 7px;"
+                                   " border: 2px solid %2; background: %3; }"
+                                   "QRadioButton::indicator:checked { background: %4; border-color: %5; }")
+                                   .arg(skincolor::Text.name(), skincolor::Rim.name(), skincolor::Window.name(),
+                                        skincolor::Accent.name(), skincolor::AccentHot.name());
     auto radio = [&](const char* name, const char* text, int tag, QRect geometry) {
         auto* r = new QRadioButton(QString::fromLatin1(text), this);
         r->setObjectName(QString::fromLatin1(name));
@@ -173,9 +176,8 @@ TLightPage::TLightPage(TDM& dm, TCfgState& state, CfgLink& link, QWidget* parent
     SetComboColor(FComboColor, false);
 
     for (QRadioButton* r : RadioLevel) {
-        connect(r, &QRadioButton::toggled, this, [this, r](bool on) {
-            guarded([&] { RadioLevelCloseChange(r->property("Tag").toInt(), on); });
-        });
+        connect(r, &QRadioButton::toggled, this,
+                [this, r](bool on) { guarded([&] { RadioLevelCloseChange(r->property("Tag").toInt(), on); }); });
     }
     for (QRadioButton* r : RadioSP) {
         connect(r, &QRadioButton::toggled, this,
@@ -228,7 +230,8 @@ void TLightPage::SetComboColor(const QColor& colour, bool runHandler) {
         QStringLiteral("QToolButton { color: %1; background: %2; border: 1px solid %3; border-radius: 3px;"
                        " padding: 2px 8px; text-align: left; }"
                        "QToolButton:hover { border-color: %4; }")
-            .arg(skincolor::Text.name(), skincolor::Surface.name(), skincolor::Rim.name(), skincolor::AccentHot.name()));
+            .arg(skincolor::Text.name(), skincolor::Surface.name(), skincolor::Rim.name(),
+                 skincolor::AccentHot.name()));
     if (ColorPanel->currentColor() != c) {
         FlagScope detached(FComboDetached);
         ColorPanel->setCurrentColor(c);

@@ -54,8 +54,8 @@ public:
     std::array<QRadioButton*, 4> RadioSP{};     // RadioSPClose, Low, Mid, High (tags 0..3)
     std::array<QToolButton*, 33> Swatches{};    // in LIGHT_SWATCHES order
     QToolButton* ComboColorSelect = nullptr;
-    QFrame* ColorPopup = nullptr;               // the drop-down panel
-    QColorDialog* ColorPanel = nullptr;         // inside it, no alpha
+    QFrame* ColorPopup = nullptr;        // the drop-down panel
+    QColorDialog* ColorPanel = nullptr;  // inside it, no alpha
     QWidget* RectMouseColorLayoutBackColor = nullptr;
     TSkinImage* ImageMouseColor = nullptr;
 

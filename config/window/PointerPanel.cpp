@@ -61,13 +61,13 @@ TPointerPanel::TPointerPanel(TDM& dm, TCfgState& state, CfgLink& link, QWidget* 
     FPollingGroup->setObjectName(QStringLiteral("RadioPolling"));
     const char* names[4] = {"Radio125", "Radio250", "Radio500", "Radio1000"};
     const char* texts[4] = {"125HZ", "250HZ", "500HZ", "1000HZ"};
-    const QString radioStyle =
-        QStringLiteral("QRadioButton { color: %1; background: transparent; spacing: 6px; }"
-                       "QRadioButton::indicator { width: 12px; height: 12px; border-radius: 7px;"
-                       " border: 2px solid %2; background: %3; }"
-                       "QRadioButton::indicator:checked { background: %4; border-color: %5; }")
-            .arg(skincolor::Text.name(), skincolor::Rim.name(), skincolor::Window.name(), skincolor::Accent.name(),
-                 skincolor::AccentHot.name());
+    const QString radioStyle = QStringLiteral(
+                                   "QRadioButton { color: %1; background: transparent; spacing: 6px; }"
+                                   "QRadioButton::indicator { width: 12px; height: 12px; border-radius: 7px;"
+                                   " border: 2px solid %2; background: %3; }"
+                                   "QRadioButton::indicator:checked { background: %4; border-color: %5; }")
+                                   .arg(skincolor::Text.name(), skincolor::Rim.name(), skincolor::Window.name(),
+                                        skincolor::Accent.name(), skincolor::AccentHot.name());
     for (int i = 0; i < 4; ++i) {
         auto* r = new QRadioButton(QString::fromLatin1(texts[i]), this);
         r->setObjectName(QString::fromLatin1(names[i]));

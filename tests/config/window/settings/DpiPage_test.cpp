@@ -1,9 +1,9 @@
 // The DPI page on the real window: the level buttons, the LINK XY boxes and bars, the
 // current-level radios' immediate write, and the refresh of the levels.
+#include "config/window/DpiPage.h"
 #include "config/toolkit/ImageStateButton.h"
 #include "config/toolkit/TrackBar.h"
 #include "config/window/DpiLevelRow.h"
-#include "config/window/DpiPage.h"
 #include "core/device/DeviceEncoders.h"
 #include "tests/config/window/settings/settings_fixture.h"
 

@@ -116,9 +116,7 @@ TEST_F(LightPageTest, TheColourBoxPreviewsItsColourWithoutAlpha) {
 
 TEST_F(LightPageTest, RefreshShowsTheStoredLightingAndSendsNothing) {
     open(2);
-    refreshWith([](TMOUSECONFIGINFO& c) {
-        c.LEDConfig = TLEDCONFIG{0x10, 0x20, 0x30, 3, 6, 9};
-    });
+    refreshWith([](TMOUSECONFIGINFO& c) { c.LEDConfig = TLEDCONFIG{0x10, 0x20, 0x30, 3, 6, 9}; });
     EXPECT_TRUE(page().findChild<QRadioButton*>("RadioLevelHigh")->isChecked());
     EXPECT_TRUE(page().findChild<QRadioButton*>("RadioSPLow")->isChecked());
     EXPECT_EQ(page().PreviewColor(), QColor(0x10, 0x20, 0x30));

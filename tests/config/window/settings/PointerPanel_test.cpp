@@ -1,10 +1,10 @@
 // The pointer area of the GENERAL page on the real window: polling radios, the pointer bars,
 // the double-click time applied at once, the test area, the hidden sensor-lift box and the
 // refresh of all of them.
+#include "config/window/PointerPanel.h"
 #include "config/toolkit/SkinImage.h"
 #include "config/toolkit/TrackBar.h"
 #include "config/window/GeneralPage.h"
-#include "config/window/PointerPanel.h"
 #include "tests/config/window/settings/settings_fixture.h"
 
 #include <QRadioButton>
