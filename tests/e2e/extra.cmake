@@ -2,4 +2,4 @@
 # VykMon program it starts, the simulated mouse in-process and a private sound server.
 find_package(Qt6 REQUIRED COMPONENTS Test)
 target_link_libraries(${name} PRIVATE vyk_config vyk_monitor vyk_sim_server Qt6::Test)
-add_dependencies(${name} VykMon uiHook)
+add_dependencies(${name} VykCfg VykMon uiHook)

@@ -21,6 +21,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -199,4 +201,44 @@ TEST_F(SuiteTest, FirstStartThenSwitchesBothWaysAndAMuteButtonThatOutlivesTheWin
     ASSERT_TRUE(vyk::platform::ipc::findWindow(MONITOR_MAIN_CLASS_NAME));
     sim_->injectInput(0, report({7, 0x20, 0, 0}));
     EXPECT_TRUE(waitUntil([&] { return pulse_->sourceMute("mic") == "no"; }, 10000, false));
+}
+
+TEST_F(SuiteTest, ExitFromTheMonitorsMenuEndsTheConfigurationProgramWithoutAQuestion) {
+    // The monitor runs first (here in this process, so its menu can be used); the real VykCfg
+    // program finds it and starts no other.
+    auto dm = std::make_unique<TDM>();
+    auto mon = std::make_unique<TVYKMONMAIN>(dm.get());
+    ASSERT_TRUE(mon->ListensForMessages());
+
+    QProcess cfg;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    cfg.setProcessEnvironment(env);
+    cfg.setProcessChannelMode(QProcess::ForwardedChannels);
+    cfg.setProgram(QString::fromStdString((fs::path(VYK_TEST_BIN_DIR) / "VykCfg").string()));
+    cfg.start();
+    ASSERT_TRUE(cfg.waitForStarted(10000));
+    const bool serves = waitUntil(
+        [] {
+            return vyk::platform::ipc::sendMessage(CONFIG_MAIN_CLASS_NAME, {WM_CFG_RESERVED, 0, 0}) ==
+                   vyk::platform::ipc::SendStatus::Delivered;
+        },
+        60000);
+    if (!serves) cfg.kill();
+    ASSERT_TRUE(serves);
+    // A switch on the mouse while both run: the program follows it (through the monitor).
+    EXPECT_TRUE(injectUntil(report({8, 1, 2}), [&] { return sim_->peek(0, 0x43, 1) == std::vector<std::uint8_t>{2}; }));
+
+    mon->Exit1->trigger();
+    const bool ended = waitUntil([&] { return cfg.state() == QProcess::NotRunning; }, 20000);
+    if (!ended) {
+        cfg.kill();
+        cfg.waitForFinished(10000);
+    }
+    ASSERT_TRUE(ended) << "VykCfg must end without asking anything";
+    EXPECT_EQ(cfg.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(cfg.exitCode(), 0);
+    EXPECT_TRUE(monitorsFrom(exeDir_ / "VykMon").empty()) << "no second monitor was started";
+    mon.reset();
+    dm.reset();
 }
