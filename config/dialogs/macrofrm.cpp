@@ -137,7 +137,7 @@ void TFrmMacro::BuildLayout() {
     Label14 = makeLabel(this, "Label14", QStringLiteral("BUTTON"), QRect(232 + MacroActionDelegate::ButtonX, 88, 120, 18),
                         TextFont(11, true), dim);
     Label15 = makeLabel(this, "Label15", QStringLiteral("ELAPSED TIME (MS)"),
-                        QRect(232 + MacroActionDelegate::ElapsedX, 88, 100, 18), TextFont(11, true), dim);
+                        QRect(232 + MacroActionDelegate::ElapsedX, 88, 132, 18), TextFont(11, true), dim);
     ListBoxMacroKey = makeList(this, "ListBoxMacroKey", QRect(232, 108, 292, 318));
     ListBoxMacroKey->setEditTriggers(QAbstractItemView::DoubleClicked);
 
@@ -180,25 +180,26 @@ void TFrmMacro::BuildLayout() {
     auto option = [&](const char* bname, const char* lname, const char* english, int y, TImageStateButton*& b, QLabel*& l) {
         b = makeButton(this, bname, QString(), QRect(ox, y + 2, 18, 18));
         b->SetStaysPressed(true);
-        l = makeLabel(this, lname, QString::fromLatin1(english), QRect(ox + 24, y, 172, 22), TextFont(11, true), text);
+        l = makeLabel(this, lname, QString::fromLatin1(english), QRect(ox + 24, y + 1, 180, 30), TextFont(11, true), text,
+                      Qt::AlignLeft | Qt::AlignTop);
         l->setWordWrap(true);
     };
     option("BtnAutoDelay", "Label17", "RECORD DELAYS BETWEEN ACTION", 90, BtnAutoDelay, Label17);
-    option("BtnCustomDelay", "Label18", "INSERT DEFAULT DELAY", 116, BtnCustomDelay, Label18);
-    NumBoxDelay = makeNumberBox(this, "NumBoxDelay", 1, 65535, 10, QRect(ox + 24, 142, 80, 22));
-    Label19 = makeLabel(this, "Label19", QStringLiteral("MS"), QRect(ox + 110, 142, 40, 22), TextFont(11, true), text);
-    option("BtnMacroLoop", "Label20", "LOOPS TIMES(1-255)", 170, BtnMacroLoop, Label20);
-    BoxMacroLoop = makeNumberBox(this, "BoxMacroLoop", 0, 255, 1, QRect(ox + 24, 196, 80, 22));
-    option("BTNLOOPRUN", "Label6", "REPEAT RUN WHEN KEY DOWN", 224, BTNLOOPRUN, Label6);
+    option("BtnCustomDelay", "Label18", "INSERT DEFAULT DELAY", 122, BtnCustomDelay, Label18);
+    NumBoxDelay = makeNumberBox(this, "NumBoxDelay", 1, 65535, 10, QRect(ox + 24, 146, 80, 22));
+    Label19 = makeLabel(this, "Label19", QStringLiteral("MS"), QRect(ox + 110, 146, 40, 22), TextFont(11, true), text);
+    option("BtnMacroLoop", "Label20", "LOOPS TIMES(1-255)", 176, BtnMacroLoop, Label20);
+    BoxMacroLoop = makeNumberBox(this, "BoxMacroLoop", 0, 255, 1, QRect(ox + 24, 200, 80, 22));
+    option("BTNLOOPRUN", "Label6", "REPEAT RUN WHEN KEY DOWN", 230, BTNLOOPRUN, Label6);
     BtnAutoDelay->SetPressed(true);
     NumBoxDelay->setEnabled(false);
     BoxMacroLoop->setEnabled(false);
 
-    LABEL22 = makeLabel(this, "LABEL22", QStringLiteral("ACTION EDIT TOOL:"), QRect(ox, 256, 190, 22), TextFont(14, true), text);
-    int y = 282;
+    LABEL22 = makeLabel(this, "LABEL22", QStringLiteral("ACTION EDIT TOOL:"), QRect(ox, 262, 190, 22), TextFont(14, true), text);
+    int y = 288;
     auto tool = [&](const char* name, const char* english) {
         TImageStateButton* b = makeButton(this, name, QString::fromLatin1(english), QRect(ox + 12, y, 170, 26));
-        y += 30;
+        y += 29;
         return b;
     };
     BSBTNInsertAction = tool("BSBTNInsertAction", "RECORD AFTER");

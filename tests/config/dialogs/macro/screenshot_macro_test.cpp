@@ -23,6 +23,8 @@ TEST_F(ScreenshotMacroManager, ManagerWithARecordedMacro) {
             vyk::toolkit::setTable(table.Resources()[static_cast<std::size_t>(zh)].Table);
         }
         useBuildSkin(lang == "zh" ? QStringLiteral("0804") : QStringLiteral("0409"));
+        // The skin comes from the build; the keys from the stand-in hook library.
+        ::setenv("VYK_EXE_DIR", VYK_FAKE_HOOK_DIR, 1);
         macros()->SetMacroListIndex(1);
         TFrmMacro& f = openForm();
         // Record: R held 120 ms, then Ctrl+Home, through the stand-in hook.
