@@ -4,6 +4,15 @@
 # again when the programs end.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
+
+# Both programs are windows on a desktop. Without a display Qt would abort with a message
+# about its platform plugin; say what is missing instead. (QT_QPA_PLATFORM=offscreen runs them
+# without showing anything, as the tests do.)
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+  echo "run: there is no display to show the programs on (neither DISPLAY nor WAYLAND_DISPLAY is set)." >&2
+  echo "run: start this from a desktop session, or under Xvfb: xvfb-run -a scripts/run.sh" >&2
+  exit 1
+fi
 bash "$here/scripts/build.sh" release
 bin="$here/build/bin"
 

@@ -8,7 +8,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools
   libgtest-dev libgmock-dev libbenchmark-dev
   libudev-dev libpulse-dev pulseaudio pulseaudio-utils
-  libx11-dev libxi-dev libxtst-dev xvfb xdotool x11-utils
+  libx11-dev libxi-dev libxtst-dev xvfb xdotool x11-utils desktop-file-utils
   libglib2.0-dev gsettings-desktop-schemas
   umockdev libumockdev-dev gir1.2-umockdev-1.0
   fonts-urw-base35 fonts-open-sans fonts-wqy-microhei
