@@ -1,7 +1,8 @@
 #include "config/toolkit/uiCommandSetting.h"
 
+#include "config/toolkit/item_list.h"
+
 #include <algorithm>
-#include <climits>
 #include <tuple>
 
 // ---- TuiCommand
@@ -94,16 +95,9 @@ void TuiCommands::Assign(const TuiCommands& Source) {
 
 void TuiCommands::NameNewItem(TuiCommand* Item) {
     if (Item == nullptr || !Item->FName.isEmpty()) return;
-    for (int n = 1; n < INT_MAX; ++n) {
-        const QString candidate = QStringLiteral("Command%1").arg(n);
-        const bool taken = std::any_of(FItems.begin(), FItems.end(), [&](const TuiCommand* c) {
-            return c->FName.compare(candidate, Qt::CaseInsensitive) == 0;
-        });
-        if (!taken) {
-            Item->FName = candidate;
-            return;
-        }
-    }
+    const int n =
+        vyk::config::LowestFreeNumber(QStringLiteral("Command"), FItems, [](const TuiCommand* c) { return c->FName; });
+    Item->FName = QStringLiteral("Command%1").arg(n);
 }
 
 // ---- TuiCommandSetting

@@ -1,30 +1,9 @@
 #include "config/toolkit/uiFunctionManager.h"
 
-#include <QSet>
+#include "config/toolkit/item_list.h"
 
 #include <cstring>
-#include <limits>
 #include <stdexcept>
-
-namespace vyk::config {
-
-int LowestFreeItemNumber(const QStringList& usedNames) {
-    QSet<QString> used;
-    for (const QString& n : usedNames) used.insert(n.toCaseFolded());
-    int n = 1;
-    while (n < std::numeric_limits<int>::max() && used.contains(QStringLiteral("item%1").arg(n))) ++n;
-    return n;
-}
-
-}  // namespace vyk::config
-
-namespace {
-
-[[noreturn]] void throwListIndex(int index) {
-    throw std::out_of_range("List index out of bounds (" + std::to_string(index) + ")");
-}
-
-}  // namespace
 
 // ---------------------------------------------------------------------------------------------
 // TuiFunctionItem
@@ -81,16 +60,14 @@ TuiFunctions::TuiFunctions(QObject* AOwner) : FOwner(AOwner) {}
 TuiFunctions::~TuiFunctions() = default;
 
 TuiFunctionItem* TuiFunctions::Items(int Index) const {
-    if (Index < 0 || Index >= Count()) throwListIndex(Index);
+    if (Index < 0 || Index >= Count()) vyk::config::ThrowListIndex(Index);
     return FItems[static_cast<size_t>(Index)].get();
 }
 
 void TuiFunctions::InsertItem(std::unique_ptr<TuiFunctionItem> item) {
     if (item->FName.isEmpty()) {
-        QStringList names;
-        names.reserve(Count());
-        for (const auto& it : FItems) names.append(it->FName);
-        const int n = vyk::config::LowestFreeItemNumber(names);
+        const int n =
+            vyk::config::LowestFreeNumber(QStringLiteral("Item"), FItems, [](const auto& it) { return it->FName; });
         item->FName = QStringLiteral("Item%1").arg(n);
         item->FItemID = static_cast<quint32>(n);
     }
@@ -106,7 +83,7 @@ TuiFunctionItem* TuiFunctions::Add() {
 }
 
 void TuiFunctions::Delete(int Index) {
-    if (Index < 0 || Index >= Count()) throwListIndex(Index);
+    if (Index < 0 || Index >= Count()) vyk::config::ThrowListIndex(Index);
     FItems.erase(FItems.begin() + Index);
 }
 

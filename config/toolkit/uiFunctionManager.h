@@ -117,11 +117,3 @@ public:
 private:
     TuiFunctions FFunctionItems;
 };
-
-namespace vyk::config {
-
-// The lowest N >= 1 whose default name "Item%d" equals none of usedNames without regard to
-// case (capped at 2147483647).
-int LowestFreeItemNumber(const QStringList& usedNames);
-
-}  // namespace vyk::config

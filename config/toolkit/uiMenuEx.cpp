@@ -1,5 +1,6 @@
 #include "config/toolkit/uiMenuEx.h"
 
+#include "config/toolkit/item_list.h"
 #include "config/toolkit/uiFunctionManager.h"
 #include "core/language/vgLang.h"
 
@@ -16,10 +17,6 @@
 qint64 PreselectedMenuID = 0;
 
 namespace {
-
-[[noreturn]] void throwListIndex(int index) {
-    throw std::out_of_range("List index out of bounds (" + std::to_string(index) + ")");
-}
 
 // The height of the screen that shows target (the primary screen without one), 0 when there
 // is no screen at all.
@@ -85,16 +82,14 @@ TuiMenuItemsEx::~TuiMenuItemsEx() {
 }
 
 TuiMenuItemEx* TuiMenuItemsEx::Items(int Index) const {
-    if (Index < 0 || Index >= Count()) throwListIndex(Index);
+    if (Index < 0 || Index >= Count()) vyk::config::ThrowListIndex(Index);
     return FItems[static_cast<size_t>(Index)].get();
 }
 
 void TuiMenuItemsEx::InsertItem(std::unique_ptr<TuiMenuItemEx> item) {
     if (item->FName.isEmpty()) {
-        QStringList names;
-        names.reserve(Count());
-        for (const auto& it : FItems) names.append(it->FName);
-        const int n = vyk::config::LowestFreeItemNumber(names);
+        const int n =
+            vyk::config::LowestFreeNumber(QStringLiteral("Item"), FItems, [](const auto& it) { return it->FName; });
         item->FName = QStringLiteral("Item%1").arg(n);
         if (FOwnerItem) {
             item->FItemID = FOwnerItem->ItemID() * 100u + static_cast<quint32>(n);
@@ -119,7 +114,7 @@ TuiMenuItemEx* TuiMenuItemsEx::Add(const QString& ACaption) {
 }
 
 void TuiMenuItemsEx::Delete(int Index) {
-    if (Index < 0 || Index >= Count()) throwListIndex(Index);
+    if (Index < 0 || Index >= Count()) vyk::config::ThrowListIndex(Index);
     // Take it out first, so the collection is consistent while the item and its levels go.
     std::unique_ptr<TuiMenuItemEx> gone = std::move(FItems[static_cast<size_t>(Index)]);
     FItems.erase(FItems.begin() + Index);
