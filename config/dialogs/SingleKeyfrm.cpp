@@ -36,22 +36,11 @@ void TFrmSingleKey::ShowKeyText() {
 
 void TFrmSingleKey::showEvent(QShowEvent* event) {
     KeyCaptureDialog::showEvent(event);
-    vyk::platform::guarded([this] {
-        setFocus(Qt::OtherFocusReason);
-        if (!Capturing()) {
-            SetCapturing(true);
-            uiHook->RecordKeyboardSingleKey();
-        }
-    });
+    vyk::platform::guarded([this] { StartCaptureOnShow([this] { uiHook->RecordKeyboardSingleKey(); }); });
 }
 
 void TFrmSingleKey::hideEvent(QHideEvent* event) {
-    vyk::platform::guarded([this] {
-        if (Capturing()) {
-            SetCapturing(false);
-            uiHook->StopRecordKeyboardSingleKey();
-        }
-    });
+    vyk::platform::guarded([this] { StopCaptureOnHide([this] { uiHook->StopRecordKeyboardSingleKey(); }); });
     KeyCaptureDialog::hideEvent(event);
 }
 

@@ -38,22 +38,11 @@ void TFrmCombo::ShowKeyText() {
 
 void TFrmCombo::showEvent(QShowEvent* event) {
     KeyCaptureDialog::showEvent(event);
-    vyk::platform::guarded([this] {
-        setFocus(Qt::OtherFocusReason);
-        if (!Capturing()) {
-            SetCapturing(true);
-            uiHook->RecordKeyboardComboKey();
-        }
-    });
+    vyk::platform::guarded([this] { StartCaptureOnShow([this] { uiHook->RecordKeyboardComboKey(); }); });
 }
 
 void TFrmCombo::hideEvent(QHideEvent* event) {
-    vyk::platform::guarded([this] {
-        if (Capturing()) {
-            SetCapturing(false);
-            uiHook->StopRecordKeyboardComboKey();
-        }
-    });
+    vyk::platform::guarded([this] { StopCaptureOnHide([this] { uiHook->StopRecordKeyboardComboKey(); }); });
     KeyCaptureDialog::hideEvent(event);
 }
 

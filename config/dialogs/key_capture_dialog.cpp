@@ -93,6 +93,21 @@ void KeyCaptureDialog::ClearRefusal() {
     FNote->setText(HookSeesOnlyOwnWindows() ? vyk::toolkit::translate(QString::fromUtf8(kOwnWindowsOnly)) : QString());
 }
 
+void KeyCaptureDialog::StartCaptureOnShow(const std::function<void()>& start) {
+    setFocus(Qt::OtherFocusReason);
+    if (!FCapturing) {
+        FCapturing = true;
+        start();
+    }
+}
+
+void KeyCaptureDialog::StopCaptureOnHide(const std::function<void()>& stop) {
+    if (FCapturing) {
+        FCapturing = false;
+        stop();
+    }
+}
+
 void KeyCaptureDialog::keyPressEvent(QKeyEvent* event) {
     if (FCapturing) {
         event->accept();   // the key is being captured; it is not a command to the dialog

@@ -20,6 +20,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class QLabel;
 class QLineEdit;
 class QKeyEvent;
@@ -57,6 +59,12 @@ protected:
     TImageStateButton* AddButton(const QString& objectName, const QString& english, int x, int y);
 
     void SetCapturing(bool capturing) { FCapturing = capturing; }
+
+    // For a dialog that captures for as long as it is shown. From showEvent: takes the
+    // keyboard focus and, unless a capture runs, marks one running and calls start (the hook
+    // client's recorder). From hideEvent: when a capture runs, marks it ended and calls stop.
+    void StartCaptureOnShow(const std::function<void()>& start);
+    void StopCaptureOnHide(const std::function<void()>& stop);
 
     // Shows a refusal (translated English text) in the note line until the next accepted key.
     void ShowRefusal(const QString& english);
