@@ -2,12 +2,10 @@
 // xdotool): single keys, combinations with modifiers, a macro with its delays, the keyboard
 // grab while a recorder swallows keys, and a client that goes away with its hooks enabled.
 
-#include "tests/support/xvfb_server.h"
+#include "tests/core/hook/real_hook_x11_fixture.h"
 #include "tests/platform/hooklib/x_probe.h"
 
 #include "core/hook/uiHook.h"
-#include "platform/dialogs/message_box.h"
-#include "tests/support/test_env.h"
 
 #include <dirent.h>
 
@@ -16,26 +14,7 @@
 namespace vyk::test {
 namespace {
 
-class HookRecordingX11 : public XvfbTest {
-protected:
-    void SetUp() override {
-        XvfbTest::SetUp();
-        if (IsSkipped()) return;
-        exeDir_ = std::make_unique<ScopedEnv>("VYK_EXE_DIR", VYK_REAL_HOOK_DIR);
-        vyk::platform::setMessageBoxHook([this](const QString&, const QString& text, vyk::platform::MessageIcon) {
-            boxes.push_back(text);
-        });
-    }
-    void TearDown() override {
-        vyk::platform::setMessageBoxHook({});
-        exeDir_.reset();
-        XvfbTest::TearDown();
-    }
-    std::vector<QString> boxes;
-
-private:
-    std::unique_ptr<ScopedEnv> exeDir_;
-};
+using HookRecordingX11 = RealHookX11Test;
 
 TEST_F(HookRecordingX11, SingleKeysWithTheirStatesAndExtendedFlag) {
     TuiHook hook;

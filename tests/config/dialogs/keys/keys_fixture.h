@@ -30,31 +30,32 @@ constexpr unsigned VK_LCONTROL = 0xA2;
 constexpr unsigned VK_VOLUME_UP = 0xAF;
 constexpr unsigned VK_MEDIA_PLAY_PAUSE = 0xB3;
 
+// Runs show() while script answers the dialog it opens. A dialog still open 8 s after the
+// script started is closed, so a failed test ends.
+template <class Show>
+int answer(std::function<void(QWidget*)> script, Show show) {
+    whenModal([script](QWidget* w) {
+        QPointer<QWidget> guard(w);
+        QTimer::singleShot(8000, w, [guard] {
+            if (guard && guard->isVisible()) {
+                ADD_FAILURE() << "dialog left open";
+                static_cast<QDialog*>(guard.data())->done(2);
+            }
+        });
+        script(w);
+    });
+    return show();
+}
+
+// Clicks the dialog's skinned button of that object name with the left mouse button.
+inline void click(QWidget* dialog, const char* name) {
+    auto* b = dialog->findChild<TImageStateButton*>(QString::fromLatin1(name));
+    ASSERT_NE(b, nullptr) << name;
+    QTest::mouseClick(b, Qt::LeftButton, Qt::NoModifier, b->rect().center());
+}
+
 class KeyDialogTest : public FakeHookTest {
 protected:
-    // Runs show() while script answers the dialog it opens. A dialog still open 8 s after the
-    // script started is closed, so a failed test ends.
-    template <class Show>
-    int answer(std::function<void(QWidget*)> script, Show show) {
-        whenModal([script](QWidget* w) {
-            QPointer<QWidget> guard(w);
-            QTimer::singleShot(8000, w, [guard] {
-                if (guard && guard->isVisible()) {
-                    ADD_FAILURE() << "dialog left open";
-                    static_cast<QDialog*>(guard.data())->done(2);
-                }
-            });
-            script(w);
-        });
-        return show();
-    }
-
-    static void click(QWidget* dialog, const char* name) {
-        auto* b = dialog->findChild<TImageStateButton*>(QString::fromLatin1(name));
-        ASSERT_NE(b, nullptr) << name;
-        QTest::mouseClick(b, Qt::LeftButton, Qt::NoModifier, b->rect().center());
-    }
-
     static QString boxText(QWidget* dialog, const char* name) {
         auto* e = dialog->findChild<QLineEdit*>(QString::fromLatin1(name));
         return e != nullptr ? e->text() : QStringLiteral("<missing>");

@@ -1,7 +1,7 @@
 // The new-macro dialog driven with real keys and clicks: the name cut, Enter in the box,
 // CANCEL and Esc, the focus on opening and on every activation without moving the pointer.
 
-#include "tests/config/support/modal.h"
+#include "tests/config/dialogs/keys/keys_fixture.h"
 
 #include "config/dialogs/macrocreat.h"
 #include "config/toolkit/ImageStateButton.h"
@@ -21,27 +21,11 @@ namespace {
 
 QLineEdit* nameBox(QWidget* dlg) { return dlg->findChild<QLineEdit*>(QStringLiteral("TextboxMacroName")); }
 
-void click(QWidget* dlg, const char* name) {
-    auto* b = dlg->findChild<TImageStateButton*>(QString::fromLatin1(name));
-    ASSERT_NE(b, nullptr);
-    QTest::mouseClick(b, Qt::LeftButton, Qt::NoModifier, b->rect().center());
-}
-
 // Opens the dialog, runs script inside it (a watchdog closes a dialog left open) and returns
 // the result with the name.
 std::pair<int, QString> run(std::function<void(QWidget*)> script) {
-    whenModal([script](QWidget* dlg) {
-        QPointer<QWidget> guard(dlg);
-        QTimer::singleShot(8000, dlg, [guard] {
-            if (guard && guard->isVisible()) {
-                ADD_FAILURE() << "dialog left open";
-                static_cast<QDialog*>(guard.data())->done(2);
-            }
-        });
-        script(dlg);
-    });
     QString name = QStringLiteral("not set");
-    const int result = ShowCreateMacroDialog(name);
+    const int result = answer(std::move(script), [&] { return ShowCreateMacroDialog(name); });
     return {result, name};
 }
 

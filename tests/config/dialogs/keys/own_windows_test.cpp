@@ -3,7 +3,7 @@
 // a capture is also delivered to the dialog itself. Enter, Space and Esc must be captured
 // without pressing a button or closing the dialog, and the dialog says what it can see.
 
-#include "tests/config/support/modal.h"
+#include "tests/config/dialogs/keys/keys_fixture.h"
 #include "tests/support/test_env.h"
 #include "tests/support/wait.h"
 
@@ -51,22 +51,6 @@ protected:
         });
     }
     void TearDown() override { vyk::platform::setMessageBoxHook({}); }
-
-    // Runs show() while script answers the dialog; a dialog left open is closed after 8 s.
-    template <class Show>
-    int answer(std::function<void(QWidget*)> script, Show show) {
-        whenModal([script](QWidget* w) {
-            QPointer<QWidget> guard(w);
-            QTimer::singleShot(8000, w, [guard] {
-                if (guard && guard->isVisible()) {
-                    ADD_FAILURE() << "dialog left open";
-                    static_cast<QDialog*>(guard.data())->done(2);
-                }
-            });
-            script(w);
-        });
-        return show();
-    }
 
     ScopedEnv display_{"DISPLAY", ""};
     ScopedEnv exeDir_{"VYK_EXE_DIR", VYK_REAL_HOOK_DIR};

@@ -1,15 +1,13 @@
 // The key dialogs with the real hook library and real X events: a private Xvfb, keys typed
 // with xdotool, the dialogs shown offscreen and answered with real clicks.
 
-#include "tests/support/xvfb_server.h"
+#include "tests/core/hook/real_hook_x11_fixture.h"
 
 #include "config/dialogs/SingleKeyfrm.h"
 #include "config/dialogs/combofrm.h"
 #include "config/dialogs/fireset.h"
 #include "config/toolkit/ImageStateButton.h"
-#include "platform/dialogs/message_box.h"
 #include "tests/config/support/modal.h"
-#include "tests/support/test_env.h"
 
 #include <QDialog>
 #include <QLineEdit>
@@ -19,22 +17,8 @@
 namespace vyk::test {
 namespace {
 
-class KeyDialogsX11 : public XvfbTest {
+class KeyDialogsX11 : public RealHookX11Test {
 protected:
-    void SetUp() override {
-        XvfbTest::SetUp();
-        if (IsSkipped()) return;
-        exeDir_ = std::make_unique<ScopedEnv>("VYK_EXE_DIR", VYK_REAL_HOOK_DIR);
-        vyk::platform::setMessageBoxHook([this](const QString&, const QString& text, vyk::platform::MessageIcon) {
-            boxes.push_back(text);
-        });
-    }
-    void TearDown() override {
-        vyk::platform::setMessageBoxHook({});
-        exeDir_.reset();
-        XvfbTest::TearDown();
-    }
-
     // Types keys with xdotool inside the dialog, waits until the key box shows `expected`,
     // then presses the OK button.
     void typeAndAccept(const QStringList& keys, const char* box, const char* ok, const QString& expected) {
@@ -48,11 +32,6 @@ protected:
             if (guard && guard->isVisible()) static_cast<QDialog*>(guard.data())->done(2);
         });
     }
-
-    std::vector<QString> boxes;
-
-private:
-    std::unique_ptr<ScopedEnv> exeDir_;
 };
 
 TEST_F(KeyDialogsX11, SingleKeyComboAndFireKeyFromTheKeyboard) {
