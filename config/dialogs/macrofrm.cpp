@@ -1,6 +1,7 @@
 #include "config/dialogs/macrofrm.h"
 
 #include "config/dialogs/MacroListModel.h"
+#include "config/dialogs/key_capture_dialog.h"
 #include "config/dialogs/macrocreat.h"
 #include "config/dialogs/showdialog.h"
 #include "config/toolkit/ImageDataBaseUnit.h"
@@ -173,6 +174,12 @@ void TFrmMacro::BuildLayout() {
     BtnMacroStop->SetStaysPressed(true);
     BtnMacroStop->SetTag(1);
     BtnMacroStop->setEnabled(false);
+
+    LabelOwnWindows = makeLabel(this, "LabelOwnWindows", QString::fromUtf8(vyk::config::kOwnWindowsOnly),
+                                QRect(232, 546, 276, 32), TextFont(11, false), QColor(0xF2, 0xB1, 0x3A),
+                                Qt::AlignHCenter | Qt::AlignTop);
+    LabelOwnWindows->setWordWrap(true);
+    LabelOwnWindows->setVisible(vyk::config::HookSeesOnlyOwnWindows());
 
     // Right: options and tools.
     const int ox = 548;

@@ -17,7 +17,9 @@
 //   preview rows where the actions will be stored, the conversion of the recording, the edit
 //   tools and the mouse-button actions. While a recording runs only STOP works (the macro list
 //   included, also during RECORD AFTER), and keys typed into this window act on nothing here.
-//   Without the hook library a START/STOP leaves the macro as it was. The tools and the mouse
+//   Without the hook library a START/STOP leaves the macro as it was. Where only this program's
+//   own windows can be watched (Wayland, no X server) a note under the recording buttons says
+//   so. The tools and the mouse
 //   action do nothing while the set has no macro.
 //
 // UI thread only; the hook client calls back on the UI thread; every slot runs under the error
@@ -105,6 +107,8 @@ public:
     QLabel* l234234234dsf = nullptr;
     QWidget* LayoutActionsFull = nullptr;
     QLabel* Label24 = nullptr;
+    // Shown where the hook library can watch only this program's own windows.
+    QLabel* LabelOwnWindows = nullptr;
     QWidget* LayoutMMBOTTOM = nullptr;
     TImageStateButton* BtnMacroStart = nullptr;
     TImageStateButton* BtnMacroStop = nullptr;

@@ -312,6 +312,19 @@ TEST_F(MacroRecording, MouseActionsTable) {
     EXPECT_EQ(f.LabelAllDelayTime->text(), "10");
 }
 
+TEST_F(MacroRecording, SaysSoWhereOnlyOurOwnWindowsCanBeWatched) {
+    addMacros({"Macro1"});
+    {
+        ScopedEnv display("DISPLAY", ":0");
+        TFrmMacro& f = openForm();
+        EXPECT_TRUE(f.LabelOwnWindows->isHidden());
+    }
+    ScopedEnv display("DISPLAY", "");
+    TFrmMacro& f = openForm();
+    EXPECT_FALSE(f.LabelOwnWindows->isHidden());
+    EXPECT_EQ(f.LabelOwnWindows->text(), "ONLY KEYS PRESSED WHILE THIS WINDOW HAS THE FOCUS CAN BE CAPTURED HERE.");
+}
+
 // Without the stand-in loaded by a fixture (a library in the process is found by its name).
 class MacroRecordingWithoutLibrary : public ::testing::Test {};
 
