@@ -3,7 +3,9 @@
 # its Screenshot* tests under a private Xvfb with VYK_SCREENSHOT_DIR set, using the skin that
 # the build drew into <build>/bin/images/.
 #
-# Usage: scripts/screenshots.sh [build-dir]
+# Usage: scripts/screenshots.sh [--docs] [build-dir]
+#   --docs     also copy the main window's page screenshots (page-*.png) into docs/screenshots/,
+#              where the README shows them
 #   build-dir  a build with tests (default: build-test, configured and built by build.sh test;
 #              another folder is only built again)
 # Output: build/screenshots/*.png (VYK_SCREENSHOT_OUT overrides the folder).
@@ -12,6 +14,11 @@
 # (see tests/config/support/screenshot.h); this script finds it by itself.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
+docs=0
+if [ "${1:-}" = "--docs" ]; then
+  docs=1
+  shift
+fi
 build="${1:-$here/build-test}"
 out="${VYK_SCREENSHOT_OUT:-$here/build/screenshots}"
 
@@ -60,4 +67,9 @@ for t in "$build"/tests-bin/test_config_*; do
   fi
 done
 echo "screenshots: $(ls "$out"/*.png 2>/dev/null | wc -l) files in $out"
+if [ "$docs" = 1 ]; then
+  mkdir -p "$here/docs/screenshots"
+  cp "$out"/page-*.png "$here/docs/screenshots/"
+  echo "screenshots: the page screenshots copied to docs/screenshots/"
+fi
 exit $status
