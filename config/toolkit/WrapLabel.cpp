@@ -51,10 +51,11 @@ void WrapLabel::setMinPixelSize(int px) {
     update();
 }
 
-qreal WrapLabel::layoutHeight(const QFont& f, qreal width) const {
+qreal WrapLabel::layOutText(QTextLayout& layout, const QFont& f, qreal width) const {
     QString t = text_;
     t.replace(QLatin1Char('\n'), QChar::LineSeparator);
-    QTextLayout layout(t, f);
+    layout.setText(t);
+    layout.setFont(f);
     layout.setTextOption(wrapOption(alignment_));
     layout.beginLayout();
     qreal h = 0;
@@ -80,7 +81,8 @@ WrapLabel::Fit WrapLabel::computeFit() const {
         for (;;) {
             f.setPixelSize(px);
             fit.pixelSize = px;
-            fit.fits = layoutHeight(f, width()) <= height();
+            QTextLayout layout;
+            fit.fits = layOutText(layout, f, width()) <= height();
             if (fit.fits || px <= minPixelSize_) break;
             --px;
         }
@@ -100,20 +102,8 @@ void WrapLabel::paintEvent(QPaintEvent*) {
         const Fit fit = computeFit();
         QFont f = font();
         f.setPixelSize(fit.pixelSize);
-        QString t = text_;
-        t.replace(QLatin1Char('\n'), QChar::LineSeparator);
-        QTextLayout layout(t, f);
-        layout.setTextOption(wrapOption(alignment_));
-        layout.beginLayout();
-        qreal h = 0;
-        for (;;) {
-            QTextLine line = layout.createLine();
-            if (!line.isValid()) break;
-            line.setLineWidth(width());
-            line.setPosition(QPointF(0, h));
-            h += line.height();
-        }
-        layout.endLayout();
+        QTextLayout layout;
+        const qreal h = layOutText(layout, f, width());
         qreal top = 0;
         if (alignment_ & Qt::AlignVCenter) top = (height() - h) / 2.0;
         else if (alignment_ & Qt::AlignBottom) top = height() - h;

@@ -11,6 +11,8 @@
 #include <QString>
 #include <QWidget>
 
+class QTextLayout;
+
 namespace vyk::config {
 
 class WrapLabel : public QWidget {
@@ -41,7 +43,9 @@ private:
         bool fits = true;
     };
     Fit computeFit() const;
-    qreal layoutHeight(const QFont& f, qreal width) const;
+    // Lays the text out in `layout` with font f, wrapped at `width`, lines one under the other
+    // from the top; returns the height of all lines.
+    qreal layOutText(QTextLayout& layout, const QFont& f, qreal width) const;
 
     QString text_;
     Qt::Alignment alignment_ = Qt::AlignLeft | Qt::AlignVCenter;
