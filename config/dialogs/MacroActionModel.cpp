@@ -77,6 +77,7 @@ QSize MacroActionDelegate::sizeHint(const QStyleOptionViewItem& option, const QM
 }
 
 void MacroActionDelegate::paintFlag(QPainter* p, const QRect& r, Kind kind) const {
+    if (kind == Kind::Other) return;   // no template flag
     const QPixmap& pm = flags_[static_cast<int>(kind)];
     if (!pm.isNull()) {
         p->drawPixmap(r, pm);
@@ -105,6 +106,8 @@ void MacroActionDelegate::paintFlag(QPainter* p, const QRect& r, Kind kind) cons
         p->drawLine(c + QPoint(0, -5), c + QPoint(0, 5));
         p->drawLine(c + QPoint(-4, -1), c + QPoint(0, -5));
         p->drawLine(c + QPoint(4, -1), c + QPoint(0, -5));
+        break;
+    case Kind::Other:
         break;
     }
 }

@@ -5,7 +5,9 @@
 // Row kinds (the templates): a delay (stop-watch flag, the milliseconds in the elapsed-time
 // column), a key press (down flag, the key's name in the button column), a key release (up
 // flag indented by 15 pixels), a mouse-button press and a mouse-button release (mouse flags,
-// the release indented). The rows are set by the manager: from a macro's actions, or as live
+// the release indented), and a plain row without flag for any other action (movement, wheel,
+// media key from other sources), so rows and actions always correspond by position. The rows
+// are set by the manager: from a macro's actions, or as live
 // preview rows while a recording runs. Rows map to actions by position.
 //
 // Delay editing: a delay row is editable. A double click opens a number box over its
@@ -24,7 +26,7 @@
 
 class MacroActionModel : public QAbstractListModel {
 public:
-    enum class Kind { Delay, KeyDown, KeyUp, MouseDown, MouseUp };
+    enum class Kind { Delay, KeyDown, KeyUp, MouseDown, MouseUp, Other };
     static constexpr int KindRole = Qt::UserRole + 1;
 
     struct Row {
@@ -79,5 +81,5 @@ public:
 
 private:
     void paintFlag(QPainter* p, const QRect& r, MacroActionModel::Kind kind) const;
-    QPixmap flags_[5];
+    QPixmap flags_[6];
 };

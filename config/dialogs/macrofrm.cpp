@@ -401,26 +401,23 @@ void TFrmMacro::ShowMacroActions(const TMACROKEYINFO& info) {
         BoxMacroLoop->setEnabled(BtnMacroLoop->IsPressed());
     }
 
+    // One row per action, so a row's position is its action's (a delay edit never lands on
+    // another action); actions without a template of their own get a plain row.
     const int n = TuiActionsClass::StoredActionCount(info);
     for (int i = 0; i < n; ++i) {
         const TMACROKEY& a = info.MacroList[i];
         using Kind = MacroActionModel::Kind;
-        switch (a.nKeyType) {
-        case TuiActionsClass::kKeyTypeDelay:
+        const bool pressOrRelease = a.nKeyState == 1 || a.nKeyState == 0;
+        if (a.nKeyType == TuiActionsClass::kKeyTypeDelay) {
             ActionRows->AddRow(Kind::Delay, QString::number(a.VALUE2 * 256 + a.VALUE1));
-            break;
-        case TuiActionsClass::kKeyTypeKey:
-            if (a.nKeyState == 1 || a.nKeyState == 0)
-                ActionRows->AddRow(a.nKeyState == 1 ? Kind::KeyDown : Kind::KeyUp,
-                                   QStringLiteral(" ") + GetKeyDescription(a.VALUE1, a.VALUE2));
-            break;
-        case TuiActionsClass::kKeyTypeMouseButton:
-            if (a.nKeyState == 1 || a.nKeyState == 0)
-                ActionRows->AddRow(a.nKeyState == 1 ? Kind::MouseDown : Kind::MouseUp,
-                                   QStringLiteral(" ") + translate(GetKeyDescription(a.VALUE1, 0).trimmed()));
-            break;
-        default:
-            break;
+        } else if (a.nKeyType == TuiActionsClass::kKeyTypeKey && pressOrRelease) {
+            ActionRows->AddRow(a.nKeyState == 1 ? Kind::KeyDown : Kind::KeyUp,
+                               QStringLiteral(" ") + GetKeyDescription(a.VALUE1, a.VALUE2));
+        } else if (a.nKeyType == TuiActionsClass::kKeyTypeMouseButton && pressOrRelease) {
+            ActionRows->AddRow(a.nKeyState == 1 ? Kind::MouseDown : Kind::MouseUp,
+                               QStringLiteral(" ") + translate(GetKeyDescription(a.VALUE1, 0).trimmed()));
+        } else {
+            ActionRows->AddRow(Kind::Other, QString());
         }
     }
 

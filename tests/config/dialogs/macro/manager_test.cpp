@@ -293,6 +293,26 @@ TEST_F(MacroManager, DelayEditCommitsOnEnterOrFocusLossWithinRangeAndUpdatesTheT
     EXPECT_EQ(delayBox(f), nullptr);
 }
 
+TEST_F(MacroManager, ActionsWithoutATemplateKeepRowsAndActionsInStep) {
+    // A wheel action (type 3) from another source before a delay: editing the delay's row must
+    // change the delay, not the action shown above it.
+    addMacros({"Mixed"}, {act(3, 0, 120, 0), act(6, 0, 50, 0), act(4, 1, 0x41, 0), act(4, 0, 0x41, 0)});
+    TFrmMacro& f = openForm();
+    ASSERT_EQ(f.ActionRows->Count(), 4);
+    EXPECT_EQ(f.ActionRows->Rows()[0].kind, MacroActionModel::Kind::Other);
+    EXPECT_EQ(f.ActionRows->Rows()[1].text, "50");
+    doubleClickRow(f.ListBoxMacroKey, 1);
+    QLineEdit* box = delayBox(f);
+    ASSERT_NE(box, nullptr);
+    box->selectAll();
+    QTest::keyClicks(box, QStringLiteral("75"));
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_TRUE(waitUntil([&] { return delayBox(f) == nullptr; }));
+    EXPECT_EQ(storedActions(0)[0], act(3, 0, 120, 0));
+    EXPECT_EQ(storedActions(0)[1], act(6, 0, 75, 0));
+    EXPECT_EQ(f.LabelAllDelayTime->text(), "75");
+}
+
 TEST_F(MacroManager, ErrorIconShowsForAStoredErrorUntilTheMacroIsEdited) {
     addMacros({"Broken", "Fine"}, {act(4, 1, 0x41, 0), act(4, 0, 0x41, 0)});
     macros()->MacroKeyInfoList()[0].HaveErrors = 1;   // as the file recorded it
