@@ -5,10 +5,12 @@
 #include "tests/config/dialogs/macro/macro_fixture.h"
 
 #include "config/dialogs/showdialog.h"
+#include "config/toolkit/SkinImage.h"
 #include "config/toolkit/WrapLabel.h"
 #include "core/defs/uiKeyCode.h"
 
 #include <QLineEdit>
+#include <QScrollBar>
 
 namespace vyk::test {
 namespace {
@@ -311,6 +313,20 @@ TEST_F(MacroManager, ActionsWithoutATemplateKeepRowsAndActionsInStep) {
     EXPECT_EQ(storedActions(0)[0], act(3, 0, 120, 0));
     EXPECT_EQ(storedActions(0)[1], act(6, 0, 75, 0));
     EXPECT_EQ(f.LabelAllDelayTime->text(), "75");
+}
+
+TEST_F(MacroManager, ScrollPicturesMoveTheMacroListByOneRow) {
+    for (int i = 1; i <= 30; ++i) ASSERT_TRUE(db->CreateNewMacro(QStringLiteral("Macro%1").arg(i)));
+    macros()->SetMacroListIndex(0);
+    TFrmMacro& f = openForm();
+    QScrollBar* bar = f.ListBoxMacroList->verticalScrollBar();
+    ASSERT_EQ(bar->value(), 0);
+    const int row = f.ListBoxMacroList->sizeHintForRow(0);
+    QTest::mouseClick(f.IMGMACROLISTSCROLLDOWN, Qt::LeftButton, Qt::NoModifier, f.IMGMACROLISTSCROLLDOWN->rect().center());
+    QTest::mouseClick(f.IMGMACROLISTSCROLLDOWN, Qt::LeftButton, Qt::NoModifier, f.IMGMACROLISTSCROLLDOWN->rect().center());
+    EXPECT_EQ(bar->value(), 2 * row);
+    QTest::mouseClick(f.IMGMACROLISTSCROLLUP, Qt::LeftButton, Qt::NoModifier, f.IMGMACROLISTSCROLLUP->rect().center());
+    EXPECT_EQ(bar->value(), row);
 }
 
 TEST_F(MacroManager, ErrorIconShowsForAStoredErrorUntilTheMacroIsEdited) {
