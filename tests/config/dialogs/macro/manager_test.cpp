@@ -8,6 +8,9 @@
 #include "config/toolkit/SkinImage.h"
 #include "config/toolkit/WrapLabel.h"
 #include "core/defs/uiKeyCode.h"
+#include "platform/diag/diag.h"
+
+#include <filesystem>
 
 #include <QLineEdit>
 #include <QScrollBar>
@@ -60,6 +63,23 @@ TEST_F(MacroManager, OpensOnTheNamedMacroAndOkWritesTheFileAndReturnsTheCurrentN
     });
     EXPECT_EQ(ShowMacroManager(*db, name), 2);
     EXPECT_EQ(name, "Nope");
+}
+
+TEST_F(MacroManager, OkStaysOpenWhenTheFileCannotBeWritten) {
+    addMacros({"Macro1"});
+    std::vector<QString> errors;
+    vyk::platform::setErrorReporter([&errors](const QString& text) { errors.push_back(text); });
+    QString name;
+    whenModal([this](QWidget* w) {
+        auto* f = dynamic_cast<TFrmMacro*>(w);
+        std::filesystem::remove_all(std::filesystem::path(dbPath.toStdString()).parent_path());
+        clickButton(f->BTNOK);
+        EXPECT_TRUE(f->isVisible());   // not reported as saved
+        clickButton(f->BTNCLOSE);
+    });
+    EXPECT_EQ(ShowMacroManager(*db, name), 2);
+    vyk::platform::setErrorReporter({});
+    EXPECT_EQ(errors.size(), 1u);
 }
 
 TEST_F(MacroManager, OkWithAnEmptySetReturnsNoName) {
