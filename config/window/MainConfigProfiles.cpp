@@ -25,7 +25,6 @@
 #include "core/language/vgLang.h"
 #include "core/store/DMUnit.h"
 #include "core/store/Function_Norvanes.h"
-#include "platform/diag/diag.h"
 
 #include <cstring>
 #include <memory>
@@ -97,11 +96,8 @@ void TVYKCFGMAIN::WMSwitchProfile(std::int64_t WParam, std::int64_t) {
 
 void TVYKCFGMAIN::WMSetCurrentCPIIndex(std::int64_t WParam, std::int64_t) {
     // Shown only: not saved, not written, not an edit. A level the window has no row for is
-    // ignored.
-    if (WParam < 0 || WParam > 4) {
-        vyk::platform::debugLog(QStringLiteral("config: DPI level %1 from the monitor ignored").arg(WParam));
-        return;
-    }
+    // refused (reported) and changes nothing.
+    checkRange(WParam, 0, 4, "DPI level");
     FDM->FCurrentProfileInfo.ConfigInfo.CurrentCPIIndex = static_cast<std::int32_t>(WParam);
     RefreshCPIIndicators();
 }

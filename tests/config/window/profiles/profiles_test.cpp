@@ -183,7 +183,7 @@ TEST_F(ProfilesTest, TheMonitorsSwitchRunsInsideItsSendAndAnIndexAboveFourChange
     EXPECT_TRUE(toMonitor_.empty());
 }
 
-TEST_F(ProfilesTest, TheMousesDpiLevelIsShownOnlyAndLevelsOutsideTheRowsAreIgnored) {
+TEST_F(ProfilesTest, TheMousesDpiLevelIsShownOnlyAndLevelsOutsideTheRowsAreRefused) {
     TVYKCFGMAIN& w = open();
     auto& c = dm_->FCurrentProfileInfo.ConfigInfo;
     const std::int32_t stored = c.CurrentCPIIndex;
@@ -198,6 +198,8 @@ TEST_F(ProfilesTest, TheMousesDpiLevelIsShownOnlyAndLevelsOutsideTheRowsAreIgnor
         w.HandleMessage(WM_CFG_CPI_INDEX, k.level, 0);
         EXPECT_EQ(c.CurrentCPIIndex, k.shown) << "level " << k.level;
     }
+    EXPECT_EQ(errors_.size(), 3) << "each level past the rows is reported";
+    errors_.clear();
     EXPECT_TRUE(reports().empty()) << "nothing is written";
     EXPECT_TRUE(toMonitor_.empty());
     EXPECT_FALSE(w.SettingsChanged()) << "closing asks nothing";
