@@ -164,6 +164,7 @@ void TVYKCFGMAIN::CreateControls() {
                           static_cast<QWidget*>(PageLight), static_cast<QWidget*>(PageInfo)}) {
         TabControlMain->addWidget(page);
     }
+    CreateButtonAssignment();
 
     const struct {
         TImageStateButton** button;

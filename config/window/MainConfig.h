@@ -48,11 +48,24 @@ class TuiMacroSetClass;
 class TuiMenuEx;
 class TGeneralPage;
 class TDpiPage;
+class TButtonAssignPanel;
 class TLightPage;
 class TInfoPage;
 namespace vyk::config {
 class ApplyInputQueue;
 }
+
+// The menu item a button-assignment click chose, decoded (in memory only).
+struct TSelectedMenuItemInfo {
+    QString MacroSetName;
+    QString MacroName;
+    int MacroSetIndex = 0;
+    int MacroIndex = -1;
+    int AMenuItemId = 0;
+};
+
+// The most distinct macros the buttons of one profile may run.
+inline constexpr int MAX_ASSIGNED_MACROS = 5;
 
 // Client size of the window.
 inline constexpr int CFG_WINDOW_WIDTH = 801;
@@ -182,8 +195,33 @@ public:
     void WriteProfileCPIToDevice(const TMouseProfileInfo& AProfile, int AProfileIndex);
 
     // ---- button assignment (MainConfigButtons.cpp)
+    TButtonAssignPanel* ButtonAssign = nullptr;  // on the GENERAL page
+    // Makes UIMENUEX1 and the assignment panel and connects them (during creation).
+    void CreateButtonAssignment();
+    void BtnSet1Click(int tag);
+    void BtnSet1MouseEnter(int tag);
+    void uiMenuEx1ItemsClick(quint32 AMenuItemID);
+    void SetButtonFunction(int ButtonIndex, int ItemID);
+    void AssignButtonFunction(int ItemID);
+    void GetSelectedMenuItemInfo(int ItemID, TSelectedMenuItemInfo& info) const;
+    int CountLeftClickButtons() const;
+    int CountAssignedMacros() const;
+    int FunctionIndexOfMenuID(int MenuID) const;
+    int MenuIDOfFunctionIndex(int Index) const;
+    void GetDisabledButtonFunc(TBUTTONFUNCINFO& info) const;
     void RebuildMacroMenu();
+    // Binds the macro buttons of the current profile to the current set's macros by name.
     void RebindMacroButtons();
+    // The same for all five profiles, each saved back into its slot (and marked changed when
+    // a record changed), so that APPLY never writes a stale macro index. A record without
+    // stored names was never bound by name and is left as it is.
+    void RebindMacroButtonsInAllProfiles();
+    void RefreshButtonCaptions();
+    void ShowButtonCaption(int ButtonIndex, int MenuID);
+    QString GetSingleKeyText(int ButtonIndex) const;
+    QString GetComboKeyText(int ButtonIndex) const;
+    QString GetMacroText(int ButtonIndex) const;
+    void UpdateButtonHint(int ButtonIndex);
     void ShowMouseView(bool front);
     // Font family of the assignment menu's items (a language change sets it).
     void SetMenuFontFamily(const QString& family);

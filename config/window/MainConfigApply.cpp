@@ -112,7 +112,10 @@ bool TVYKCFGMAIN::ApplySettings() {
     vyk::config::ApplyInputQueue::Scope hold(ApplyQueue());
     TDM& dm = *FDM;
 
-    // 1. Save everything. A storage error ends APPLY here, before the mouse is touched.
+    // 1. Save everything. A storage error ends APPLY here, before the mouse is touched. The
+    // macro buttons of every profile are bound to the macros as they are now (a macro deleted
+    // or moved since a profile was last shown), so no button runs a stale macro index.
+    RebindMacroButtonsInAllProfiles();
     dm.SaveBackToCurrentProfileInfo();
     dm.SaveCurrentProfileInfoToRegistry();
     dm.SaveCurrentProfileInfoToFile();

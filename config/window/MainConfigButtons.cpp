@@ -1,12 +1,510 @@
-// TVYKCFGMAIN: button assignment, the macro menu and the mouse views.
+// TVYKCFGMAIN: button assignment, the function menu UIMENUEX1, the macro menu and binding, the
+// captions and hints of the assignment buttons and the mouse views.
+//
+// Every choice is written into ButtonFuncInfo[FSelectedButtonIndex] of the data module's
+// current profile and saved back into its slot; nothing reaches the mouse before APPLY.
+// Decisions worth knowing:
+//  - The last CLICK button keeps CLICK: the guard looks at what the button really does
+//    (FunctionType 1, FunctionCode 1), so a profile without any CLICK button stays editable.
+//  - A profile's buttons may run at most MAX_ASSIGNED_MACROS distinct macros; the refusal
+//    message names the same number.
+//  - Macro buttons are bound by the names stored in the record (31 characters). A stored name
+//    matches a macro whose name is the same, or whose name cut to what a record can store is
+//    the same, so a long macro name keeps its button.
+//  - Names and the macro record both come from the current macro set.
 #include "config/window/MainConfig.h"
 
-void TVYKCFGMAIN::RebuildMacroMenu() {}
+#include "config/dialogs/SingleKeyfrm.h"
+#include "config/dialogs/combofrm.h"
+#include "config/dialogs/fireset.h"
+#include "config/dialogs/showdialog.h"
+#include "config/toolkit/ImageStateButton.h"
+#include "config/toolkit/uiMenuEx.h"
+#include "config/window/AssignMenuItems.h"
+#include "config/window/ButtonAssignPanel.h"
+#include "config/window/GeneralPage.h"
+#include "core/defs/uiKeyCode.h"
+#include "core/language/vgLang.h"
+#include "core/macro/uiMacroList.h"
+#include "core/macro/uiMacroSet.h"
+#include "core/store/DMUnit.h"
+#include "platform/diag/diag.h"
 
-void TVYKCFGMAIN::RebindMacroButtons() {}
+#include <QSet>
 
-void TVYKCFGMAIN::ShowMouseView(bool) {}
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+#include <memory>
 
-void TVYKCFGMAIN::SetMenuFontFamily(const QString&) {}
+using vyk::platform::guarded;
+using vyk::toolkit::translate;
 
-void TVYKCFGMAIN::uiCommandSetting1Commands0Execute() {}
+namespace {
+
+constexpr int kRecordCount = 19;
+constexpr int kMenuMacro = 11;
+constexpr int kMenuMacroManager = 1101;
+constexpr int kMenuDisable = 17;
+constexpr int kNameUnits = 31;  // MacroSetName and MacroName of a button record
+
+TBUTTONFUNCINFO* records(TDM& dm) { return dm.FCurrentProfileInfo.ConfigInfo.ButtonFuncInfo; }
+
+// A record's name field: the units before the first zero, at most the field's size.
+template <std::size_t N>
+QString nameOf(const char16_t (&field)[N]) {
+    std::size_t n = 0;
+    while (n < N && field[n] != 0) ++n;
+    return QString::fromUtf16(field, static_cast<qsizetype>(n));
+}
+
+// What a record can store of a name: at most 31 units, never half a surrogate pair.
+QString storableName(const QString& name) {
+    if (name.size() <= kNameUnits) return name;
+    int n = kNameUnits;
+    if (name.at(n - 1).isHighSurrogate()) --n;
+    return name.left(n);
+}
+
+void storeName(char16_t (&field)[kNameUnits], const QString& name) {
+    const QString s = storableName(name);
+    std::fill(std::begin(field), std::end(field), char16_t{0});
+    std::copy_n(reinterpret_cast<const char16_t*>(s.utf16()), s.size(), field);
+}
+
+// Index of the macro a stored name stands for in a macro list, or -1.
+int macroIndexOfStoredName(const TuiMacroClass& macros, const QString& stored) {
+    const int exact = macros.IndexOfMacroName(stored);
+    if (exact >= 0) return exact;
+    for (int k = 0; k < macros.MacroListCount(); ++k) {
+        TMACROKEYINFO info{};
+        macros.GetMacroKeyItem(k, info);
+        const QString full = TuiMacroClass::MacroName(info);
+        if (full.size() > stored.size() && storableName(full) == stored) return k;
+    }
+    return -1;
+}
+
+// The menu item carrying an ID: 1..99 top level, p × 100 + n below item p (two levels down
+// for IDs of six digits). Null when no item carries it.
+TuiMenuItemEx* itemOfID(TuiMenuEx& menu, int id) {
+    auto find = [](TuiMenuItemsEx& level, int wanted) -> TuiMenuItemEx* {
+        for (int i = 0; i < level.Count(); ++i) {
+            if (static_cast<int>(level.Items(i)->ItemID()) == wanted) return level.Items(i);
+        }
+        return nullptr;
+    };
+    if (id >= 1 && id <= 99) return find(menu.Items(), id);
+    if (id >= 100 && id <= 9999) {
+        TuiMenuItemEx* top = find(menu.Items(), id / 100);
+        return top ? find(top->SubItems(), id) : nullptr;
+    }
+    if (id >= 10000 && id <= 999999) {
+        TuiMenuItemEx* top = find(menu.Items(), id / 10000);
+        TuiMenuItemEx* mid = top ? find(top->SubItems(), id / 100) : nullptr;
+        return mid ? find(mid->SubItems(), id) : nullptr;
+    }
+    return nullptr;
+}
+
+int functionCodeOfRow(int row) {
+    if (row < 0 || row >= static_cast<int>(ButtonFunctionTable.size())) return 0;
+    return ButtonFunctionTable[static_cast<std::size_t>(row)].FunctionCode;
+}
+
+bool isClick(const TBUTTONFUNCINFO& r) {
+    return r.FunctionType == FUNCTION_TYPE_DEVICE && r.FunctionCode == FUNCTION_CODE_CLICK;
+}
+
+// Binds the macro records of one profile to the macros of `db` by name; true when a record
+// changed. A record whose set or macro is gone becomes a zero-filled DISABLE record. With
+// keepUnnamed, a record that carries no names at all (never bound by name) is left alone.
+bool rebindRecords(TBUTTONFUNCINFO* recs, TuiMacroSetClass& db, const TVYKCFGMAIN& window, bool keepUnnamed) {
+    bool changed = false;
+    for (int i = 0; i < kRecordCount; ++i) {
+        TBUTTONFUNCINFO& r = recs[i];
+        if (r.FunctionType != FUNCTION_TYPE_MACRO) continue;
+        const QString set = nameOf(r.MacroSetName);
+        const QString name = nameOf(r.MacroName);
+        if (keepUnnamed && set.isEmpty() && name.isEmpty()) continue;
+        if (db.MacroSetExist(set)) {
+            if (db.CurrentMacroSetName().compare(set, Qt::CaseInsensitive) != 0) db.SwitchToMacroSet(set);
+            TuiMacroClass* macros = db.CurrentMacroClass();
+            const int k = macros ? macroIndexOfStoredName(*macros, name) : -1;
+            if (k >= 0) {
+                TMACROKEYINFO info{};
+                macros->GetMacroKeyItem(k, info);
+                info.nMacroIndex = static_cast<std::uint16_t>(k);
+                if (std::memcmp(&info, &r.MacroKeyInfo, sizeof info) != 0) {
+                    r.MacroKeyInfo = info;
+                    changed = true;
+                }
+                continue;
+            }
+        }
+        auto disabled = std::make_unique<TBUTTONFUNCINFO>();
+        std::memset(disabled.get(), 0, sizeof(TBUTTONFUNCINFO));
+        window.GetDisabledButtonFunc(*disabled);
+        r = *disabled;
+        changed = true;
+    }
+    return changed;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Creation and views
+
+void TVYKCFGMAIN::CreateButtonAssignment() {
+    UIMENUEX1 = new TuiMenuEx(this);
+    UIMENUEX1->setObjectName(QStringLiteral("UIMENUEX1"));
+    BuildAssignMenu(*UIMENUEX1);
+    UIMENUEX1->SetOnItemsClick([this](QObject*, const QString&, quint32 id, void*, int) {
+        guarded([this, id] { uiMenuEx1ItemsClick(id); });
+    });
+
+    QWidget* area = PageGeneral->AssignArea ? PageGeneral->AssignArea : static_cast<QWidget*>(PageGeneral);
+    ButtonAssign = new TButtonAssignPanel(area);
+    ButtonAssign->setGeometry(0, 0, area->width(), area->height());
+    connect(ButtonAssign, &TButtonAssignPanel::AssignButtonClicked, this,
+            [this](int tag) { guarded([this, tag] { BtnSet1Click(tag); }); });
+    connect(ButtonAssign, &TButtonAssignPanel::AssignButtonEntered, this,
+            [this](int tag) { guarded([this, tag] { BtnSet1MouseEnter(tag); }); });
+}
+
+void TVYKCFGMAIN::ShowMouseView(bool front) {
+    if (ButtonAssign) ButtonAssign->ShowMouseView(front ? 0 : 1);
+}
+
+void TVYKCFGMAIN::SetMenuFontFamily(const QString& family) {
+    if (UIMENUEX1 == nullptr) return;
+    QFont& font = UIMENUEX1->Parameters().ItemFont;
+    QStringList families = font.families();
+    families.removeAll(family);
+    families.prepend(family);
+    font.setFamilies(families);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Menu
+
+void TVYKCFGMAIN::BtnSet1Click(int tag) {
+    if (tag < 0 || tag >= ASSIGN_BUTTON_COUNT) return;
+    FSelectedButtonIndex = tag;
+    const qint64 selected = records(*FDM)[tag].MenuID;
+    UIMENUEX1->ShowMainMenu(selected, ButtonAssign->BtnSet[static_cast<std::size_t>(tag)], TvgPlacement::Mouse);
+}
+
+void TVYKCFGMAIN::BtnSet1MouseEnter(int tag) { UpdateButtonHint(tag); }
+
+void TVYKCFGMAIN::uiMenuEx1ItemsClick(quint32 AMenuItemID) {
+    SetButtonFunction(FSelectedButtonIndex, static_cast<int>(AMenuItemID));
+    FState.SettingsChanged = true;
+}
+
+void TVYKCFGMAIN::SetButtonFunction(int, int ItemID) { AssignButtonFunction(ItemID); }
+
+// ---------------------------------------------------------------------------------------------
+// The assignment
+
+void TVYKCFGMAIN::AssignButtonFunction(int ItemID) {
+    const int sel = FSelectedButtonIndex;
+    if (sel < 0 || sel >= ASSIGN_BUTTON_COUNT) return;
+    TBUTTONFUNCINFO* recs = records(*FDM);
+
+    TSelectedMenuItemInfo menuInfo;
+    GetSelectedMenuItemInfo(ItemID, menuInfo);
+    auto r = std::make_unique<TBUTTONFUNCINFO>(recs[sel]);
+
+    // Keep one CLICK.
+    if (CountLeftClickButtons() <= 1 && isClick(recs[sel])) {
+        ShowDialog(translate(QStringLiteral("WARNING")),
+                   translate(QStringLiteral("AT LEAST ONE \"CLICK\" FUNCTION TO BE RETAINED.")));
+        return;
+    }
+
+    if (ItemID >= 1102 && ItemID <= 1199) {
+        TuiMacroClass* macros = FMacroSetClass ? FMacroSetClass->CurrentMacroClass() : nullptr;
+        const int k = (ItemID % 100) - 2;
+        if (macros == nullptr || k >= macros->MacroListCount()) return;  // a row of a list since changed
+        auto backup = std::make_unique<TBUTTONFUNCINFO>(recs[sel]);
+        FCurrentMacro = k;
+        r->MenuID = ItemID;
+        r->FunctionIndex = static_cast<std::uint16_t>(FunctionIndexOfMenuID(kMenuMacro));
+        r->FunctionType = FUNCTION_TYPE_MACRO;
+        storeName(r->MacroSetName, menuInfo.MacroSetName);
+        storeName(r->MacroName, menuInfo.MacroName);
+        macros->GetMacroKeyItem(k, r->MacroKeyInfo);
+        r->MacroKeyInfo.nMacroIndex = static_cast<std::uint16_t>(k);
+        r->FunctionCode = functionCodeOfRow(FunctionIndexOfMenuID(ItemID / 100));
+        recs[sel] = *r;
+        if (CountAssignedMacros() > MAX_ASSIGNED_MACROS) {
+            ShowDialog(translate(QStringLiteral("WARNING!")),
+                       translate(QStringLiteral("YOU CAN ASSIGN MACROS TO BUTTONS SHALL NOT EXCEED 5 .")));
+            recs[sel] = *backup;
+            return;
+        }
+        RebindMacroButtons();
+        FDM->SaveBackToCurrentProfileInfo();
+        ShowButtonCaption(sel, ItemID);
+        return;
+    }
+
+    if (ItemID == kMenuMacroManager) {
+        // The macro manager is not part of this window yet: the item does nothing.
+        return;
+    }
+
+    auto setRow = [&](int menuID, std::uint8_t type) {
+        r->MenuID = menuID;
+        r->FunctionIndex = static_cast<std::uint16_t>(FunctionIndexOfMenuID(menuID));
+        r->FunctionType = type;
+    };
+    auto splitUsage = [&](std::uint16_t u) {
+        r->HIDCode.nKeyValue1 = static_cast<std::uint16_t>(u & 0xFF);
+        r->HIDCode.nKeyValue2 = static_cast<std::uint16_t>(u >> 8);
+        r->HIDCode.nModifier = 0;
+    };
+
+    if (ItemID >= 1 && ItemID <= 5) {
+        setRow(ItemID, FUNCTION_TYPE_DEVICE);
+        if (ItemID == 1) r->ClickParam = sel <= 1 ? 0 : 1;
+    } else if (ItemID == 6) {
+        TSINGLEKEYINFO key = r->SingleKey;
+        if (ShowSingleKeyDialog(key) != 1) return;
+        r->SingleKey = key;
+        setRow(ItemID, FUNCTION_TYPE_SINGLE_KEY);
+    } else if (ItemID == 7) {
+        TCOMBOKEYINFO key = r->ComboKey;
+        if (ShowComboKeyDialog(key) != 1) return;
+        r->ComboKey = key;
+        setRow(ItemID, FUNCTION_TYPE_COMBO_KEY);
+    } else if (ItemID >= 801 && ItemID <= 808) {
+        GetEditComboKeyInfo(ItemID - 801, r->ComboKey);
+        setRow(ItemID, FUNCTION_TYPE_COMBO_KEY);
+    } else if (ItemID >= 901 && ItemID <= 906) {
+        GetSystemComboKeyInfo(ItemID - 901, r->ComboKey);
+        setRow(ItemID, FUNCTION_TYPE_COMBO_KEY);
+    } else if (ItemID >= 1001 && ItemID <= 1007) {
+        THID_CODE_INFO media{};
+        GetMediaHIDCodeInfo(ItemID - 1001, media);
+        splitUsage(media.nKeyValue1);
+        setRow(ItemID, FUNCTION_TYPE_CONSUMER_KEY);
+    } else if (ItemID == 1008) {
+        const auto& mask = ButtonMaskTable[static_cast<std::size_t>(sel)];
+        std::copy(mask.begin() + 1, mask.end(), r->ButtonMask);
+        setRow(ItemID, FUNCTION_TYPE_MIC_MUTE);
+    } else if (ItemID == 1009) {
+        splitUsage(0x0227);
+        setRow(ItemID, FUNCTION_TYPE_CONSUMER_KEY);
+    } else if (ItemID == 12) {
+        TADVANCEDFIREKEYINFO fire = r->FireKey;
+        if (ShowFireKeyDialog(fire) != 1) return;
+        r->FireKey = fire;
+        setRow(ItemID, FUNCTION_TYPE_FIRE_KEY);
+    } else if (ItemID >= 13 && ItemID <= 16) {
+        setRow(ItemID, FUNCTION_TYPE_DEVICE);
+    } else if (ItemID == kMenuDisable) {
+        GetDisabledButtonFunc(*r);
+    }
+    // Any other ID leaves the record as it was; the tail still runs.
+
+    r->FunctionCode = r->MenuID == kMenuDisable ? 0 : functionCodeOfRow(r->FunctionIndex);
+    recs[sel] = *r;
+    FDM->SaveBackToCurrentProfileInfo();
+    ShowButtonCaption(sel, ItemID);
+}
+
+void TVYKCFGMAIN::GetSelectedMenuItemInfo(int ItemID, TSelectedMenuItemInfo& info) const {
+    int top = -1, sub = -1;
+    if (ItemID >= 0 && ItemID <= 99) {
+        top = ItemID;
+    } else if (ItemID >= 100 && ItemID <= 9999) {
+        top = ItemID / 100;
+        sub = ItemID % 100;
+    } else if (ItemID >= 10000 && ItemID <= 999999) {
+        top = ItemID / 10000;
+        sub = (ItemID % 10000) / 100;
+    }
+    info = TSelectedMenuItemInfo{};
+    info.AMenuItemId = ItemID;
+    info.MacroSetIndex = 0;
+    info.MacroIndex = sub - 2;
+    if (top != kMenuMacro || !FMacroSetClass) return;
+    // Both names from the current set, the one the macro record is taken from.
+    info.MacroSetName = FMacroSetClass->CurrentMacroSetName().left(TuiMacroSetClass::kMaxMacroSetNameLength);
+    info.MacroSetIndex = std::max(0, FMacroSetClass->CurrentMacroSetIndex());
+    const TuiMacroClass* macros = FMacroSetClass->CurrentMacroClass();
+    if (info.MacroIndex >= 0 && macros != nullptr && info.MacroIndex < macros->MacroListCount()) {
+        TMACROKEYINFO m{};
+        macros->GetMacroKeyItem(info.MacroIndex, m);
+        info.MacroName = TuiMacroClass::MacroName(m);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Counting and lookups
+
+int TVYKCFGMAIN::CountLeftClickButtons() const {
+    const TBUTTONFUNCINFO* recs = records(*FDM);
+    return static_cast<int>(std::count_if(recs, recs + kRecordCount, isClick));
+}
+
+int TVYKCFGMAIN::CountAssignedMacros() const {
+    const TBUTTONFUNCINFO* recs = records(*FDM);
+    QSet<int> indexes;
+    for (int i = 0; i < kRecordCount; ++i) {
+        if (recs[i].FunctionType == FUNCTION_TYPE_MACRO) indexes.insert(recs[i].MacroKeyInfo.nMacroIndex);
+    }
+    return static_cast<int>(indexes.size());
+}
+
+int TVYKCFGMAIN::FunctionIndexOfMenuID(int MenuID) const {
+    for (const TBUTTONFUNCTIONROW& row : ButtonFunctionTable) {
+        if (row.MenuID == MenuID) return row.Index;
+    }
+    return MenuID;
+}
+
+int TVYKCFGMAIN::MenuIDOfFunctionIndex(int Index) const {
+    if (Index < 0 || Index >= static_cast<int>(ButtonFunctionTable.size())) return -1;
+    return ButtonFunctionTable[static_cast<std::size_t>(Index)].MenuID;
+}
+
+void TVYKCFGMAIN::GetDisabledButtonFunc(TBUTTONFUNCINFO& info) const {
+    info.FunctionType = FUNCTION_TYPE_CONSUMER_KEY;
+    info.FunctionIndex = static_cast<std::uint16_t>(FunctionIndexOfMenuID(kMenuDisable));
+    info.HIDCode.nKeyValue1 = 0;
+    info.HIDCode.nKeyValue2 = 0;
+    info.HIDCode.nModifier = 0;
+    info.MenuID = kMenuDisable;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Macros
+
+void TVYKCFGMAIN::RebindMacroButtons() {
+    if (!FMacroSetClass) return;
+    rebindRecords(records(*FDM), *FMacroSetClass, *this, false);
+}
+
+void TVYKCFGMAIN::RebindMacroButtonsInAllProfiles() {
+    if (!FMacroSetClass) return;
+    TDM& dm = *FDM;
+    auto profile = std::make_unique<TMouseProfileInfo>();
+    for (int p = 0; p < 5; ++p) {
+        if (p == dm.FProfileIndex) {
+            if (rebindRecords(records(dm), *FMacroSetClass, *this, true)) dm.SaveBackToCurrentProfileInfo();
+            continue;
+        }
+        if (!dm.ReadProfileInfo(*profile, p)) continue;
+        if (rebindRecords(profile->ConfigInfo.ButtonFuncInfo, *FMacroSetClass, *this, true)) {
+            dm.SaveBackToProfileInfo(*profile, p);
+            dm.SetProfileChanged(p, true);
+        }
+    }
+}
+
+void TVYKCFGMAIN::RebuildMacroMenu() {
+    if (UIMENUEX1 == nullptr) return;
+    TuiMenuItemEx* macroItem = itemOfID(*UIMENUEX1, kMenuMacro);
+    if (macroItem == nullptr) return;
+    TuiMenuItemsEx& sub = macroItem->SubItems();
+    sub.Clear();
+    sub.Add(translate(QStringLiteral("MACRO MANAGER")));
+    const TuiMacroClass* macros = FMacroSetClass ? FMacroSetClass->CurrentMacroClass() : nullptr;
+    const int n = macros ? std::min(macros->MacroListCount(), 30) : 0;
+    for (int k = 0; k < n; ++k) {
+        TMACROKEYINFO m{};
+        macros->GetMacroKeyItem(k, m);
+        sub.Add(translate(QStringLiteral("MACRO")) + QStringLiteral(" #%1 <").arg(m.nMacroIndex + 1) +
+                TuiMacroClass::MacroName(m) + QStringLiteral(">"));
+    }
+    for (int i = 0; i < sub.Count(); ++i) sub.Items(i)->SetName(QStringLiteral("ITEM%1").arg(i + 1));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Captions and hints
+
+void TVYKCFGMAIN::ShowButtonCaption(int ButtonIndex, int MenuID) {
+    if (ButtonIndex < 0 || ButtonIndex >= ASSIGN_BUTTON_COUNT || ButtonAssign == nullptr) return;
+    QString text;
+    if (MenuID > 0 && MenuID < 1000000 && UIMENUEX1 != nullptr) {
+        if (TuiMenuItemEx* item = itemOfID(*UIMENUEX1, MenuID)) text = translate(item->Caption());
+    }
+    if (MenuID == 6) {
+        const QString k = GetSingleKeyText(ButtonIndex);
+        if (!k.isEmpty()) text = k;
+    } else if (MenuID == 7) {
+        QString k = GetComboKeyText(ButtonIndex);
+        if (!k.isEmpty()) {
+            if (k.size() > 12) k = k.left(9) + QStringLiteral("...");
+            text = k;
+        }
+    } else if (MenuID == kMenuMacro) {
+        text = translate(QStringLiteral("MACRO")) +
+               QStringLiteral(" #%1").arg(records(*FDM)[ButtonIndex].MacroKeyInfo.nMacroIndex + 1);
+    }
+    ButtonAssign->SetCaption(ButtonIndex, text);
+}
+
+void TVYKCFGMAIN::RefreshButtonCaptions() {
+    RebuildMacroMenu();
+    const TBUTTONFUNCINFO* recs = records(*FDM);
+    for (int i = 0; i < ASSIGN_BUTTON_COUNT; ++i) {
+        const int m = recs[i].MenuID != 0 ? recs[i].MenuID : MenuIDOfFunctionIndex(recs[i].FunctionIndex);
+        ShowButtonCaption(i, m);
+    }
+}
+
+// SetButton: the first refresh command.
+void TVYKCFGMAIN::uiCommandSetting1Commands0Execute() {
+    auto recs = std::make_unique<std::array<TBUTTONFUNCINFO, kRecordCount>>();
+    std::copy_n(records(*FDM), kRecordCount, recs->begin());
+    const int count = std::min(FDM->FCurrentProfileInfo.ConfigInfo.ButtonCount, ASSIGN_BUTTON_COUNT);
+    for (int i = 0; i < count; ++i) {
+        const TBUTTONFUNCINFO& r = (*recs)[static_cast<std::size_t>(i)];
+        ShowButtonCaption(i, r.MenuID != 0 ? r.MenuID : MenuIDOfFunctionIndex(r.FunctionIndex));
+    }
+}
+
+QString TVYKCFGMAIN::GetSingleKeyText(int ButtonIndex) const {
+    const TBUTTONFUNCINFO& r = records(*FDM)[ButtonIndex];
+    const QString text = nameOf(r.SingleKey.SingleKeyText);
+    if (!text.isEmpty()) return translate(text);
+    if (r.FunctionCode == FUNCTION_CODE_SINGLE_KEY) return GetKeyDescription(r.SingleKey.nKeyValue1, r.SingleKey.nKey1Extended);
+    return {};
+}
+
+QString TVYKCFGMAIN::GetComboKeyText(int ButtonIndex) const {
+    const TBUTTONFUNCINFO& r = records(*FDM)[ButtonIndex];
+    const QString text = nameOf(r.ComboKey.ComboKeyText);
+    if (!text.isEmpty()) return translate(text);
+    if (r.FunctionCode != FUNCTION_CODE_COMBO_KEY) return {};
+    const QString k1 = GetKeyDescription(r.ComboKey.nKeyValue1, r.ComboKey.nKey1Extended);
+    const QString k2 = GetKeyDescription(r.ComboKey.nKeyValue2, r.ComboKey.nKey2Extended);
+    QString out;
+    if (!k1.isEmpty()) out = GetModifierText(static_cast<std::uint8_t>(r.ComboKey.nModifier)) + k1;
+    if (!k2.isEmpty()) out += QStringLiteral("+") + k2;
+    return out;
+}
+
+QString TVYKCFGMAIN::GetMacroText(int ButtonIndex) const {
+    const TBUTTONFUNCINFO& r = records(*FDM)[ButtonIndex];
+    if (r.FunctionCode != FUNCTION_CODE_MACRO) return {};
+    return translate(QStringLiteral("MACRO")) + QStringLiteral(" #%1 <").arg(r.MacroKeyInfo.nMacroIndex + 1) +
+           nameOf(r.MacroKeyInfo.szMacroName).left(50) + QStringLiteral(" >");
+}
+
+void TVYKCFGMAIN::UpdateButtonHint(int ButtonIndex) {
+    if (ButtonIndex < 0 || ButtonIndex >= ASSIGN_BUTTON_COUNT || ButtonAssign == nullptr) return;
+    QString hint;
+    switch (records(*FDM)[ButtonIndex].FunctionCode) {
+        case FUNCTION_CODE_SINGLE_KEY: hint = GetSingleKeyText(ButtonIndex); break;
+        case FUNCTION_CODE_COMBO_KEY: hint = GetComboKeyText(ButtonIndex); break;
+        case FUNCTION_CODE_MACRO: hint = GetMacroText(ButtonIndex); break;
+        default: break;
+    }
+    ButtonAssign->SetHint(ButtonIndex, hint);
+}

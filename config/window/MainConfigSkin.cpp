@@ -5,6 +5,7 @@
 #include "config/toolkit/ImageDataBaseUnit.h"
 #include "config/toolkit/ImageStateButton.h"
 #include "config/toolkit/SkinStyle.h"
+#include "config/window/ButtonAssignPanel.h"
 #include "config/window/DpiPage.h"
 #include "config/window/GeneralPage.h"
 #include "config/window/LightPage.h"
@@ -44,6 +45,7 @@ void TVYKCFGMAIN::LoadSkinImages() {
     if (!BTNMIN->NormalBitmap().isNull()) BTNMIN->setText(QString());
     if (!BtnClose->NormalBitmap().isNull()) BtnClose->setText(QString());
     PageGeneral->Pointer->LoadSkin();
+    ButtonAssign->LoadSkin();
     PageDpi->LoadSkin();
     PageLight->LoadSkin();
     update();

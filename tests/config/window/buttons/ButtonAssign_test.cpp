@@ -1,0 +1,422 @@
+// Button assignment on the GENERAL page, driven with real clicks on the real window: an
+// assignment button opens UIMENUEX1 at the pointer, an item is chosen in its popups, and APPLY
+// against the simulated mouse shows what reached the mouse's 77-byte button table.
+#include "config/dialogs/SingleKeyfrm.h"
+#include "config/dialogs/showdialog.h"
+#include "config/toolkit/ImageStateButton.h"
+#include "config/toolkit/MenuPopup.h"
+#include "config/toolkit/uiMenuBox.h"
+#include "config/toolkit/uiMenuEx.h"
+#include "config/window/ButtonAssignPanel.h"
+#include "core/defs/uiKeyCode.h"
+#include "platform/dialogs/message_box.h"
+#include "core/macro/uiMacroList.h"
+#include "core/macro/uiMacroSet.h"
+#include "tests/config/support/modal.h"
+#include "tests/config/window/apply/apply_fixture.h"
+
+#include <QCursor>
+#include <QMessageBox>
+#include <QScrollArea>
+#include <QWindow>
+
+namespace {
+
+using applytest::ApplyTest;
+
+// Byte offset in the mouse's button table of the entry of button record r.
+int tableOffset(int record) {
+    for (int k = 0; k < static_cast<int>(DeviceButtonOrder.size()); ++k) {
+        if (DeviceButtonOrder[static_cast<std::size_t>(k)] == record + 1) return 1 + 4 * k;
+    }
+    return -1;
+}
+
+class ButtonAssign : public ApplyTest {
+protected:
+    TVYKCFGMAIN& w() { return *window_; }
+    TBUTTONFUNCINFO& rec(int i) { return dm_->FCurrentProfileInfo.ConfigInfo.ButtonFuncInfo[i]; }
+    TButtonAssignPanel& panel() { return *window_->ButtonAssign; }
+    TImageStateButton* button(int i) { return panel().BtnSet[static_cast<std::size_t>(i)]; }
+
+    static QWindow* grabWindow() {
+        QWidget* p = QApplication::activePopupWidget();
+        return p ? p->windowHandle() : nullptr;
+    }
+    static QPoint rowCenter(TuiMenuItemsEx& level, int row) {
+        TuiMenuBoxItem* r = MenuPopupOf(&level)->Box()->ItemByIndex(row);
+        return r->mapToGlobal(r->rect().center());
+    }
+    static void moveTo(QPoint g) {
+        QWindow* win = grabWindow();
+        ASSERT_NE(win, nullptr);
+        QTest::mouseMove(win, win->mapFromGlobal(g));
+    }
+
+    // Clicks assignment button i (showing its view first) and waits for the menu.
+    void openMenu(int i) {
+        // The window at the screen's top left, so the popups and their sub-menus fit beside it.
+        if (w().pos() != QPoint(0, 0)) w().move(0, 0);
+        panel().ShowMouseView(i < 6 ? 0 : 1);
+        TImageStateButton* b = button(i);
+        if (i >= 6) panel().sideButtonsScrollbox->ensureWidgetVisible(b, 0, 0);
+        QCursor::setPos(b->mapToGlobal(b->rect().center()));
+        QTest::mouseClick(b, Qt::LeftButton);
+        ASSERT_TRUE(vyk::test::waitUntil([this] { return w().UIMENUEX1->IsMenuOpen() && grabWindow(); }));
+    }
+    // Chooses row `top` (and row `sub` of its sub-menu) with real pointer moves and a click.
+    void choose(int top, int sub = -1) {
+        TuiMenuItemsEx& level = w().UIMENUEX1->Items();
+        QPoint target = rowCenter(level, top);
+        moveTo(rowCenter(level, top == 0 ? 1 : 0));
+        moveTo(target);
+        if (sub >= 0) {
+            TuiMenuItemsEx& subLevel = level[top]->SubItems();
+            ASSERT_TRUE(vyk::test::waitUntil([&] {
+                TuiMenuPopup* p = MenuPopupOf(&subLevel);
+                return p && p->isVisible();
+            })) << "top popup " << MenuPopupOf(&level)->geometry().x() << "," << MenuPopupOf(&level)->geometry().y() << " "
+                << MenuPopupOf(&level)->geometry().height() << " target " << target.x() << "," << target.y() << " screen "
+                << QGuiApplication::primaryScreen()->geometry().width() << "x" << QGuiApplication::primaryScreen()->geometry().height()
+                << " grab " << (QApplication::activePopupWidget() ? QApplication::activePopupWidget()->geometry().y() : -1);
+            target = rowCenter(subLevel, sub);
+            moveTo(target);
+        }
+        QWindow* win = grabWindow();
+        ASSERT_NE(win, nullptr);
+        QTest::mousePress(win, Qt::LeftButton, {}, win->mapFromGlobal(target));
+        if (QWindow* again = grabWindow()) QTest::mouseRelease(again, Qt::LeftButton, {}, again->mapFromGlobal(target));
+        ASSERT_TRUE(vyk::test::waitUntil([this] { return !w().UIMENUEX1->IsMenuOpen(); }));
+        QApplication::processEvents();
+    }
+    void assign(int button, int top, int sub = -1) {
+        openMenu(button);
+        choose(top, sub);
+    }
+    // Answers the next modal dialog with its OK (true) or CANCEL button.
+    void answerNextDialog(bool ok) {
+        vyk::test::whenModal([ok](QWidget* d) {
+            if (auto* dlg = qobject_cast<TFrmDialog*>(d)) {
+                QTest::mouseClick(ok ? dlg->BTNOK : dlg->BTNCANCEL, Qt::LeftButton);
+            } else if (auto* key = dynamic_cast<TFrmSingleKey*>(d)) {
+                QTest::mouseClick(ok ? key->BTNOK : key->BTNCANCEL, Qt::LeftButton);
+            } else {
+                auto* box = qobject_cast<QMessageBox*>(d);
+                ADD_FAILURE() << "unexpected dialog " << d->metaObject()->className() << ": "
+                              << (box ? box->text().toStdString() : std::string());
+                d->close();
+            }
+        });
+    }
+    void addMacros(const QStringList& names) {
+        for (const QString& n : names) ASSERT_TRUE(w().FMacroSetClass->CreateNewMacro(n)) << n.toStdString();
+        w().RebuildMacroMenu();
+    }
+    QStringList macroNames() const {
+        QStringList out;
+        TuiMacroClass* m = window_->FMacroSetClass->CurrentMacroClass();
+        for (int k = 0; k < m->MacroListCount(); ++k) {
+            TMACROKEYINFO info{};
+            m->GetMacroKeyItem(k, info);
+            out << TuiMacroClass::MacroName(info);
+        }
+        return out;
+    }
+};
+
+// Every kind of row of the assignment table, chosen through the menu, stored, then written by
+// APPLY: the record's fields and the button's 4-byte entry in the mouse.
+TEST_F(ButtonAssign, EveryRowIsStoredAndReachesTheMouseTable) {
+    open();
+    THID_CODE_INFO volumeUp{};
+    GetMediaHIDCodeInfo(4, volumeUp);
+    struct Case {
+        const char* what;
+        int button, top, sub;
+        int type, index, code, menuID;
+        std::vector<std::uint8_t> entry;
+    };
+    const std::vector<Case> cases = {
+        {"CLICK on button 1", 1, 0, -1, 1, 0, 1, 1, {0x01, 0x00, 0x00, 0x00}},
+        {"CLICK on button 3", 3, 0, -1, 1, 0, 1, 1, {0x01, 0x01, 0x00, 0x00}},
+        {"RIGHT CLICK", 2, 1, -1, 1, 1, 2, 2, {0x02, 0, 0, 0}},
+        {"BASIC CUT on button 4", 4, 7, 0, 3, 7, 15, 801, {0x0F, 0x01, 0x1B, 0x00}},
+        {"MUTE(MICROPHONE) on button 5", 5, 9, 7, 11, 28, 19, 1008, {0x13, 0x20, 0x00, 0x00}},
+        {"DISABLE", 6, 16, -1, 10, 17, 0, 17, {0, 0, 0, 0}},
+        {"ADVANCED LOCK PC", 7, 8, 5, 3, 20, 15, 906, {0x0F, 0x08, 0x0F, 0x00}},
+        {"MEDIA VOLUME UP", 8, 9, 4, 10, 25, 14, 1005,
+         {0x0E, 0x00, static_cast<std::uint8_t>(volumeUp.nKeyValue1 & 0xFF),
+          static_cast<std::uint8_t>(volumeUp.nKeyValue1 >> 8)}},
+        {"FORWARD", 9, 3, -1, 1, 3, 5, 4, {0x05, 0, 0, 0}},
+        {"BACKWARD", 10, 4, -1, 1, 4, 4, 5, {0x04, 0, 0, 0}},
+        {"MIDDLE BUTTON", 11, 2, -1, 1, 2, 3, 3, {0x03, 0, 0, 0}},
+        {"DPI SWITCH", 12, 12, -1, 1, 32, 8, 13, {0x08, 0, 0, 0}},
+        {"DPI +", 13, 13, -1, 1, 33, 10, 14, {0x0A, 0, 0, 0}},
+        {"DPI -", 14, 14, -1, 1, 34, 9, 15, {0x09, 0, 0, 0}},
+        {"PROFILE SWITCH", 17, 15, -1, 1, 35, 13, 16, {0x0D, 0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        assign(c.button, c.top, c.sub);
+        const TBUTTONFUNCINFO& r = rec(c.button);
+        EXPECT_EQ(r.FunctionType, c.type);
+        EXPECT_EQ(r.FunctionIndex, c.index);
+        EXPECT_EQ(r.FunctionCode, c.code);
+        EXPECT_EQ(r.MenuID, c.menuID);
+    }
+    EXPECT_TRUE(w().SettingsChanged());
+    // The stored slot holds what the window shows.
+    auto stored = std::make_unique<TMouseProfileInfo>();
+    ASSERT_TRUE(dm_->ReadProfileInfo(*stored, 0));
+    EXPECT_EQ(stored->ConfigInfo.ButtonFuncInfo[4].MenuID, 801);
+    EXPECT_EQ(stored->ConfigInfo.ButtonFuncInfo[5].ButtonMask[0], 0x20);
+
+    clickApply();
+    const auto table = memory(0x90, 77);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const int at = tableOffset(c.button);
+        EXPECT_EQ(std::vector<std::uint8_t>(table.begin() + at, table.begin() + at + 4), c.entry);
+    }
+    EXPECT_EQ(tableOffset(4), 33);
+}
+
+TEST_F(ButtonAssign, CaptionsFollowTheAssignment) {
+    open();
+    EXPECT_EQ(button(0)->text(), QStringLiteral("CLICK"));
+    EXPECT_EQ(button(3)->text(), QStringLiteral("FIRE KEY..."));
+    EXPECT_EQ(button(6)->text(), QStringLiteral("1")) << "a single key shows its key";
+    assign(4, 7, 0);
+    EXPECT_EQ(button(4)->text(), QStringLiteral("CUT"));
+    w().UpdateButtonHint(4);
+    EXPECT_EQ(panel().Hint(4), QStringLiteral("Ctrl+X"));
+    EXPECT_EQ(button(4)->toolTip(), QStringLiteral("Ctrl+X"));
+
+    struct Case {
+        const char* what;
+        std::function<void(TBUTTONFUNCINFO&)> set;
+        QString caption;
+    };
+    const std::vector<Case> cases = {
+        {"long combination cut to 9 + ...",
+         [](TBUTTONFUNCINFO& r) {
+             r = TBUTTONFUNCINFO{};
+             r.MenuID = 7, r.FunctionCode = 15, r.FunctionType = 3, r.FunctionIndex = 6;
+             r.ComboKey.nModifier = 2 | 4, r.ComboKey.nKeyValue1 = 0x7B;  // Ctrl+Shift+F12
+         },
+         QStringLiteral("Ctrl+Shif...")},
+        {"second key only",
+         [](TBUTTONFUNCINFO& r) {
+             r = TBUTTONFUNCINFO{};
+             r.MenuID = 7, r.FunctionCode = 15, r.ComboKey.nModifier = 2, r.ComboKey.nKeyValue2 = 0x41;
+         },
+         QStringLiteral("+A")},
+        {"macro from its function row",
+         [](TBUTTONFUNCINFO& r) {
+             r = TBUTTONFUNCINFO{};
+             r.FunctionIndex = 30, r.FunctionType = 4, r.FunctionCode = 17, r.MacroKeyInfo.nMacroIndex = 2;
+         },
+         QStringLiteral("MACRO #3")},
+        {"a row no item carries", [](TBUTTONFUNCINFO& r) { r = TBUTTONFUNCINFO{}, r.FunctionIndex = 38; }, QString()},
+        {"an index past the table", [](TBUTTONFUNCINFO& r) { r = TBUTTONFUNCINFO{}, r.FunctionIndex = 90; }, QString()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.set(rec(9));
+        w().RefreshButtonCaptions();
+        EXPECT_EQ(button(9)->text(), c.caption);
+    }
+    // The hint keeps the whole combination; buttons 15..17 keep their hints to themselves.
+    rec(15) = TBUTTONFUNCINFO{};
+    rec(15).MenuID = 7, rec(15).FunctionCode = 15, rec(15).ComboKey.nModifier = 6, rec(15).ComboKey.nKeyValue1 = 0x7B;
+    w().UpdateButtonHint(15);
+    EXPECT_EQ(panel().Hint(15), QStringLiteral("Ctrl+Shift+F12"));
+    EXPECT_TRUE(button(15)->toolTip().isEmpty());
+    // The pointer entering a button brings its hint up to date.
+    rec(9) = rec(15);
+    QTest::mouseMove(button(2));
+    panel().ShowMouseView(1);
+    panel().sideButtonsScrollbox->ensureWidgetVisible(button(9), 0, 0);
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), button(9)->mapToGlobal(QPointF(5, 5)));
+    QApplication::sendEvent(button(9), &enter);
+    EXPECT_EQ(button(9)->toolTip(), QStringLiteral("Ctrl+Shift+F12"));
+}
+
+// Only button 0 has CLICK: it cannot be given anything (CLICK included) and nothing changes;
+// once another button has CLICK, button 0 is free.
+TEST_F(ButtonAssign, TheLastClickIsKept) {
+    open();
+    ASSERT_EQ(w().CountLeftClickButtons(), 1);
+    const auto before = std::make_unique<TBUTTONFUNCINFO>(rec(0));
+    for (int top : {16, 0}) {
+        bool asked = false;
+        vyk::test::whenModal([&asked](QWidget* d) {
+            auto* dlg = qobject_cast<TFrmDialog*>(d);
+            ASSERT_NE(dlg, nullptr);
+            asked = true;
+            QTest::mouseClick(dlg->BTNOK, Qt::LeftButton);
+        });
+        assign(0, top);
+        EXPECT_TRUE(asked);
+        EXPECT_EQ(std::memcmp(before.get(), &rec(0), sizeof(TBUTTONFUNCINFO)), 0);
+    }
+    assign(2, 0);  // CLICK on button 2: two CLICK buttons now
+    assign(0, 16);
+    EXPECT_EQ(rec(0).MenuID, 17);
+    EXPECT_EQ(rec(2).ClickParam, 1);
+
+    // A profile without any CLICK button stays editable (a zeroed record is no CLICK).
+    rec(2) = TBUTTONFUNCINFO{};
+    ASSERT_EQ(w().CountLeftClickButtons(), 0);
+    assign(2, 1);
+    EXPECT_EQ(rec(2).FunctionCode, 2);
+}
+
+TEST_F(ButtonAssign, CancelledKeyDialogChangesNothingButCountsAsAChange) {
+    // No hook library beside the test: the dialog says so in a box, then opens all the same.
+    QStringList boxes;
+    vyk::platform::setMessageBoxHook(
+        [&boxes](const QString&, const QString& t, vyk::platform::MessageIcon) { boxes << t; });
+    open();
+    const auto before = std::make_unique<TBUTTONFUNCINFO>(rec(7));
+    answerNextDialog(false);
+    assign(7, 5);  // SINGLE KEY
+    EXPECT_EQ(std::memcmp(before.get(), &rec(7), sizeof(TBUTTONFUNCINFO)), 0);
+    EXPECT_TRUE(w().SettingsChanged());
+    // Closing now asks whether to save.
+    bool asked = false;
+    vyk::test::whenModal([&asked](QWidget* d) {
+        auto* dlg = qobject_cast<TFrmDialog*>(d);
+        ASSERT_NE(dlg, nullptr);
+        asked = true;
+        QTest::mouseClick(dlg->BTNCANCEL, Qt::LeftButton);
+    });
+    QTest::mouseClick(w().BtnClose, Qt::LeftButton);
+    EXPECT_TRUE(asked);
+    vyk::platform::setMessageBoxHook({});
+    EXPECT_EQ(boxes.size(), 1);
+}
+
+TEST_F(ButtonAssign, MacroMenuBindsByPositionAndName) {
+    open();
+    const QStringList existing = macroNames();
+    addMacros({QStringLiteral("Alpha"), QStringLiteral("Beta"), QStringLiteral("Gamma")});
+    TuiMenuItemsEx& sub = w().UIMENUEX1->Items()[10]->SubItems();
+    ASSERT_EQ(sub.Count(), existing.size() + 4);
+    EXPECT_EQ(sub[0]->ItemID(), 1101u);
+    for (int k = 0; k < sub.Count() - 1; ++k) EXPECT_EQ(sub[k + 1]->ItemID(), static_cast<quint32>(1102 + k));
+
+    const int gamma = static_cast<int>(existing.size()) + 2;
+    assign(7, 10, gamma + 1);
+    const TBUTTONFUNCINFO& r = rec(7);
+    EXPECT_EQ(r.MenuID, 1102 + gamma);
+    EXPECT_EQ(r.FunctionIndex, 30);
+    EXPECT_EQ(r.FunctionType, 4);
+    EXPECT_EQ(r.FunctionCode, 17);
+    EXPECT_EQ(r.MacroKeyInfo.nMacroIndex, gamma);
+    EXPECT_EQ(QString::fromUtf16(r.MacroName), QStringLiteral("Gamma"));
+    EXPECT_EQ(QString::fromUtf16(r.MacroSetName), w().FMacroSetClass->CurrentMacroSetName());
+    EXPECT_EQ(button(7)->text(), sub[gamma + 1]->Caption());
+    w().UpdateButtonHint(7);
+    EXPECT_EQ(panel().Hint(7), QStringLiteral("MACRO #%1 <Gamma >").arg(gamma + 1));
+}
+
+// A name longer than a record stores (31) still finds its macro.
+TEST_F(ButtonAssign, LongMacroNameKeepsItsButton) {
+    open();
+    const QString longName = QStringLiteral("A macro with a name of forty-one letters").left(35);
+    addMacros({longName});
+    const int k = static_cast<int>(macroNames().indexOf(longName));
+    assign(8, 10, k + 1);
+    EXPECT_EQ(rec(8).FunctionType, 4);
+    EXPECT_EQ(rec(8).MacroKeyInfo.nMacroIndex, k);
+    w().RebindMacroButtons();
+    EXPECT_EQ(rec(8).FunctionType, 4) << "the rebind finds the macro by what the record stores";
+}
+
+TEST_F(ButtonAssign, MacroLimitRefusesTheSixthMacro) {
+    open();
+    addMacros({"M1", "M2", "M3", "M4", "M5", "M6"});
+    const QStringList names = macroNames();
+    for (int i = 0; i < 5; ++i) assign(6 + i, 10, static_cast<int>(names.indexOf(QStringLiteral("M%1").arg(i + 1))) + 1);
+    EXPECT_EQ(w().CountAssignedMacros(), 5);
+    const auto before = std::make_unique<TBUTTONFUNCINFO>(rec(11));
+    bool refused = false;
+    vyk::test::whenModal([&refused](QWidget* d) {
+        auto* dlg = qobject_cast<TFrmDialog*>(d);
+        ASSERT_NE(dlg, nullptr);
+        refused = true;
+        QTest::mouseClick(dlg->BTNOK, Qt::LeftButton);
+    });
+    assign(11, 10, static_cast<int>(names.indexOf(QStringLiteral("M6"))) + 1);
+    EXPECT_TRUE(refused);
+    EXPECT_EQ(std::memcmp(before.get(), &rec(11), sizeof(TBUTTONFUNCINFO)), 0);
+    // A macro already in use may go on another button.
+    assign(11, 10, static_cast<int>(names.indexOf(QStringLiteral("M1"))) + 1);
+    EXPECT_EQ(rec(11).FunctionType, 4);
+}
+
+// Deleting a macro disables both buttons bound to it; the macro after it moves up one place,
+// and its buttons follow it, in the current profile and in another one at APPLY.
+TEST_F(ButtonAssign, RebindAfterADeleteInEveryProfile) {
+    open();
+    addMacros({QStringLiteral("Gone"), QStringLiteral("Kept")});
+    const QStringList names = macroNames();
+    const int gone = static_cast<int>(names.indexOf(QStringLiteral("Gone")));
+    const int kept = static_cast<int>(names.indexOf(QStringLiteral("Kept")));
+    assign(6, 10, gone + 1);
+    assign(7, 10, gone + 1);
+    assign(8, 10, kept + 1);
+    // Profile 2 uses "Kept" too (a copy of button 8).
+    auto other = std::make_unique<TMouseProfileInfo>();
+    ASSERT_TRUE(dm_->ReadProfileInfo(*other, 2));
+    other->ConfigInfo.ButtonFuncInfo[9] = rec(8);
+    ASSERT_TRUE(dm_->SaveBackToProfileInfo(*other, 2));
+
+    w().FMacroSetClass->DeleteMacro(gone);
+    w().RebindMacroButtons();
+    for (int b : {6, 7}) {
+        EXPECT_EQ(rec(b).FunctionType, 10) << b;
+        EXPECT_EQ(rec(b).MenuID, 17) << b;
+        EXPECT_EQ(rec(b).FunctionCode, 0) << b;
+    }
+    EXPECT_EQ(rec(8).MacroKeyInfo.nMacroIndex, kept - 1);
+
+    clickApply();
+    ASSERT_TRUE(dm_->ReadProfileInfo(*other, 2));
+    EXPECT_EQ(other->ConfigInfo.ButtonFuncInfo[9].MacroKeyInfo.nMacroIndex, kept - 1)
+        << "the other profile follows the macro, not its old place";
+    EXPECT_FALSE(dm_->IsProfileChanged(2)) << "and it was written";
+    EXPECT_EQ(memory(0x200 + 0x90 + tableOffset(9) + 1, 1)[0], kept - 1);
+}
+
+TEST_F(ButtonAssign, FrontAndSideViews) {
+    open();
+    EXPECT_TRUE(panel().FrontViewShown());
+    EXPECT_TRUE(button(0)->isVisible());
+    EXPECT_FALSE(button(6)->isVisible());
+    QTest::mouseClick(panel().BTNSIDEVIEW, Qt::LeftButton);
+    EXPECT_FALSE(panel().FrontViewShown());
+    EXPECT_FALSE(button(0)->isVisible());
+    EXPECT_TRUE(button(6)->isVisible());
+    EXPECT_TRUE(panel().BTNSIDEVIEW->IsPressed());
+    EXPECT_FALSE(panel().BTNFrontView->IsPressed());
+    // The arrows scroll the list one row (28) at a time, within its 340-unit content.
+    EXPECT_EQ(panel().SideScrollOffset(), 0);
+    QTest::mouseClick(panel().BTNSIDEBUTTONDOWN, Qt::LeftButton);
+    EXPECT_EQ(panel().SideScrollOffset(), 28);
+    for (int i = 0; i < 10; ++i) QTest::mouseClick(panel().BTNSIDEBUTTONDOWN, Qt::LeftButton);
+    EXPECT_EQ(panel().SideScrollOffset(), 340 - 230);
+    QTest::mouseClick(panel().BTNSIDEBUTTONUP, Qt::LeftButton);
+    EXPECT_EQ(panel().SideScrollOffset(), 340 - 230 - 28);
+    // Geometry: front buttons every 38, side buttons every 28, all 150 × 23.
+    EXPECT_EQ(button(1)->y() - button(0)->y(), 38);
+    EXPECT_EQ(button(7)->y() - button(6)->y(), 28);
+    EXPECT_EQ(button(17)->size(), QSize(150, 23));
+    EXPECT_EQ(panel().sideButtonsScrollbox->size(), QSize(200, 230));
+    QTest::mouseClick(panel().BTNFrontView, Qt::LeftButton);
+    EXPECT_TRUE(panel().FrontViewShown());
+    EXPECT_TRUE(panel().BTNFrontView->IsPressed());
+}
+
+}  // namespace
