@@ -17,6 +17,7 @@
 #include "config/dialogs/SingleKeyfrm.h"
 #include "config/dialogs/combofrm.h"
 #include "config/dialogs/fireset.h"
+#include "config/dialogs/macrofrm.h"
 #include "config/dialogs/showdialog.h"
 #include "config/toolkit/ImageStateButton.h"
 #include "config/toolkit/uiMenuEx.h"
@@ -252,7 +253,53 @@ void TVYKCFGMAIN::AssignButtonFunction(int ItemID) {
     }
 
     if (ItemID == kMenuMacroManager) {
-        // The macro manager is not part of this window yet: the item does nothing.
+        if (!FMacroSetClass) return;
+        FCurrentMacro = r->MacroKeyInfo.nMacroIndex;
+        QString name = nameOf(r->MacroKeyInfo.szMacroName).left(50);
+        const QString set = FMacroSetClass->CurrentMacroSetName();
+        const int p = FDM->FProfileIndex;
+        if (p >= 0 && p <= 4) {
+            const TProfileSetting& slot = FDM->FProfileSettingGroup.ProfileSettingList[p];
+            FMacroPath = nameOf(slot.MacroPath);
+        }
+        if (ShowMacroManager(*FMacroSetClass, name) != 1) return;
+        TuiMacroClass* macros = FMacroSetClass->CurrentMacroClass();
+        // OK with an empty set hands back no name: nothing found, so the button is disabled.
+        FCurrentMacro = macros && !name.isEmpty() ? macros->IndexOfMacroName(name) : -1;
+        if (FCurrentMacro < 0) {
+            auto disabled = std::make_unique<TBUTTONFUNCINFO>();
+            std::memset(disabled.get(), 0, sizeof(TBUTTONFUNCINFO));
+            GetDisabledButtonFunc(*disabled);
+            recs[sel] = *disabled;
+            RebindMacroButtons();
+            RebuildMacroMenu();
+            FDM->SaveBackToCurrentProfileInfo();
+            RefreshButtonCaptions();
+            return;
+        }
+        const int newID = 1102 + FCurrentMacro;
+        auto backup = std::make_unique<TBUTTONFUNCINFO>(recs[sel]);
+        r->MenuID = newID;
+        r->FunctionIndex = static_cast<std::uint16_t>(FunctionIndexOfMenuID(kMenuMacro));
+        r->FunctionType = FUNCTION_TYPE_MACRO;
+        storeName(r->MacroSetName, set);
+        storeName(r->MacroName, name);
+        macros->GetMacroKeyItem(FCurrentMacro, r->MacroKeyInfo);
+        r->MacroKeyInfo.nMacroIndex = static_cast<std::uint16_t>(FCurrentMacro);
+        r->FunctionCode = FUNCTION_CODE_MACRO;
+        recs[sel] = *r;
+        if (CountAssignedMacros() > MAX_ASSIGNED_MACROS) {
+            ShowDialog(translate(QStringLiteral("WARNING!")),
+                       translate(QStringLiteral("YOU CAN ASSIGN MACROS TO BUTTONS SHALL NOT EXCEED 5 .")));
+            recs[sel] = *backup;
+            return;
+        }
+        FDM->SaveBackToCurrentProfileInfo();
+        RebuildMacroMenu();
+        ShowButtonCaption(sel, newID);
+        RebindMacroButtons();
+        FDM->SaveBackToCurrentProfileInfo();
+        RefreshButtonCaptions();
         return;
     }
 
