@@ -2,7 +2,7 @@
 // with xdotool while the manager records, STOP and OK clicked for real, and the macro read back
 // from MacroSet.MSDB.
 
-#include "tests/support/xvfb_server.h"
+#include "tests/core/hook/real_hook_x11_fixture.h"
 
 #include "config/dialogs/macrofrm.h"
 #include "config/toolkit/ImageStateButton.h"
@@ -19,27 +19,9 @@
 namespace vyk::test {
 namespace {
 
-class MacroManagerX11 : public XvfbTest {
+class MacroManagerX11 : public RealHookX11Test {
 protected:
-    void SetUp() override {
-        XvfbTest::SetUp();
-        if (IsSkipped()) return;
-        exeDir_ = std::make_unique<ScopedEnv>("VYK_EXE_DIR", VYK_REAL_HOOK_DIR);
-        vyk::platform::setMessageBoxHook([this](const QString&, const QString& text, vyk::platform::MessageIcon) {
-            boxes.push_back(text);
-        });
-    }
-    void TearDown() override {
-        vyk::platform::setMessageBoxHook({});
-        exeDir_.reset();
-        XvfbTest::TearDown();
-    }
     static void click(TImageStateButton* b) { QTest::mouseClick(b, Qt::LeftButton, Qt::NoModifier, b->rect().center()); }
-
-    std::vector<QString> boxes;
-
-private:
-    std::unique_ptr<ScopedEnv> exeDir_;
 };
 
 TEST_F(MacroManagerX11, RecordsTypedKeysIntoTheDatabaseFile) {
