@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 
 #include <algorithm>
 
@@ -23,19 +24,6 @@ namespace {
 constexpr int kRowX0 = 13, kRowY = 10;
 
 int levelCountOf(const TMouseProfileInfo& p) { return std::clamp<int>(p.ConfigInfo.CPILevel, 0, 5); }
-
-// Clears a flag when the scope ends, also by an error.
-class FlagScope {
-public:
-    explicit FlagScope(bool& flag) : FFlag(flag), FOld(flag) { FFlag = true; }
-    ~FlagScope() { FFlag = FOld; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
-
-private:
-    bool& FFlag;
-    bool FOld;
-};
 
 }  // namespace
 
@@ -111,7 +99,7 @@ void TDpiPage::SetCPILevelEnabled(int level, bool on) {
 void TDpiPage::RefreshCPIIndicators() {
     // The radios are set with their handlers detached: showing the current level never writes
     // to the mouse.
-    FlagScope detached(FIndicatorsDetached);
+    QScopedValueRollback<bool> detached(FIndicatorsDetached, true);
     const TMOUSECONFIGINFO& c = DataModule().FCurrentProfileInfo.ConfigInfo;
     const int n = LevelCount();
     const int current = c.CurrentCPIIndex;
@@ -146,7 +134,7 @@ void TDpiPage::ShowCPILevel(int level) {
 }
 
 void TDpiPage::Refresh() {
-    FlagScope refreshing(FRefreshing);
+    QScopedValueRollback<bool> refreshing(FRefreshing, true);
     const TMOUSECONFIGINFO& c = DataModule().FCurrentProfileInfo.ConfigInfo;
     for (int i = 0; i < 5; ++i) {
         SetCPILevelEnabled(i, c.CPIState[i].Enabled == 1);
@@ -225,7 +213,7 @@ void TDpiPage::doSetDPIIndexchanged(int level, bool checked) {
         FWritePending = true;
         return;
     }
-    FlagScope writing(FWriting);
+    QScopedValueRollback<bool> writing(FWriting, true);
     do {
         FWritePending = false;
         emit WriteCurrentLevel();

@@ -16,6 +16,7 @@
 #include <QRadioButton>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QScopedValueRollback>
 
 using vyk::platform::guarded;
 namespace skincolor = vyk::config::skincolor;
@@ -44,18 +45,6 @@ constexpr int kRightX = 284;
 constexpr int kSwatchX = kRightX + 2, kSwatchY = 188, kSwatchStep = 30, kSwatchSize = 25;
 
 constexpr std::uint8_t kBreathSpeeds[4] = {0, 6, 3, 1};
-
-class FlagScope {
-public:
-    explicit FlagScope(bool& flag) : FFlag(flag), FOld(flag) { FFlag = true; }
-    ~FlagScope() { FFlag = FOld; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
-
-private:
-    bool& FFlag;
-    bool FOld;
-};
 
 // The light zones of the picture coloured: a luminance-weighted multiply, so the bright
 // neutral zones take the colour fully and the dark shell only faintly; alpha stays.
@@ -233,7 +222,7 @@ void TLightPage::SetComboColor(const QColor& colour, bool runHandler) {
             .arg(skincolor::Text.name(), skincolor::Surface.name(), skincolor::Rim.name(),
                  skincolor::AccentHot.name()));
     if (ColorPanel->currentColor() != c) {
-        FlagScope detached(FComboDetached);
+        QScopedValueRollback<bool> detached(FComboDetached, true);
         ColorPanel->setCurrentColor(c);
     }
     if (runHandler && changed) ComboColorSelectChange();
@@ -241,7 +230,7 @@ void TLightPage::SetComboColor(const QColor& colour, bool runHandler) {
 
 void TLightPage::OpenColorPopup() {
     {
-        FlagScope detached(FComboDetached);
+        QScopedValueRollback<bool> detached(FComboDetached, true);
         ColorPanel->setCurrentColor(FComboColor);
     }
     ColorPopup->adjustSize();
@@ -298,7 +287,7 @@ void TLightPage::ComboColorSelectChange() {
 }
 
 void TLightPage::Refresh() {
-    FlagScope refreshing(FRefreshing);
+    QScopedValueRollback<bool> refreshing(FRefreshing, true);
     const TLEDCONFIG& led = DataModule().FCurrentProfileInfo.ConfigInfo.LEDConfig;
     if (led.BRIGHT_LEVEL <= 3) RadioLevel[led.BRIGHT_LEVEL]->setChecked(true);
     for (int i = 0; i < 4; ++i) {

@@ -17,6 +17,7 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QVariantAnimation>
+#include <QScopedValueRollback>
 
 #include <algorithm>
 
@@ -28,18 +29,6 @@ namespace {
 constexpr int kRates[4] = {125, 250, 500, 1000};
 constexpr int kTestAreaSize = 50;
 constexpr int kTestItemPos = 5000;  // where the picture sits in the test area's content
-
-class FlagScope {
-public:
-    explicit FlagScope(bool& flag) : FFlag(flag), FOld(flag) { FFlag = true; }
-    ~FlagScope() { FFlag = FOld; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
-
-private:
-    bool& FFlag;
-    bool FOld;
-};
 
 }  // namespace
 
@@ -213,7 +202,7 @@ bool TPointerPanel::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TPointerPanel::RefreshMouseParam() {
-    FlagScope refreshing(FRefreshing);
+    QScopedValueRollback<bool> refreshing(FRefreshing, true);
     const TMOUSECONFIGINFO& c = FDM.FCurrentProfileInfo.ConfigInfo;
     TrackScrollSpeed->SetValue(c.VWheelSpeed);
     TrackPointSpeed->SetValue(c.PointerSpeed);
@@ -224,7 +213,7 @@ void TPointerPanel::RefreshMouseParam() {
 }
 
 void TPointerPanel::RefreshReport() {
-    FlagScope refreshing(FRefreshing);
+    QScopedValueRollback<bool> refreshing(FRefreshing, true);
     const int rate = FDM.FCurrentProfileInfo.ConfigInfo.ReportRate;
     for (int i = 0; i < 4; ++i) {
         if (kRates[i] == rate) RadioPolling[static_cast<std::size_t>(i)]->setChecked(true);
