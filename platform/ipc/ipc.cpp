@@ -126,8 +126,10 @@ int connectTo(const QString& windowClass) {
 
 std::atomic<int> g_peerTimeoutMs{kDefaultPeerTimeoutMs};
 
-// The endpoints of each thread, served while that thread waits in a send.
-thread_local std::vector<Endpoint*> t_endpoints;
+// The endpoints of each thread, served while that thread waits in a send: a list linked
+// through the endpoints themselves, so it has nothing to destroy and an endpoint that outlives
+// the thread's thread_local objects (a static one, say) still unlinks itself safely.
+thread_local Endpoint* t_firstEndpoint = nullptr;
 
 }  // namespace
 
@@ -201,7 +203,7 @@ SendStatus sendMessage(const QString& windowClass, const Message& m, std::int64_
         fds.push_back({fd, POLLIN, 0});
         owners.emplace_back(nullptr, nullptr);
         bool waitingConns = false;
-        for (Endpoint* ep : t_endpoints) {
+        for (Endpoint* ep = t_firstEndpoint; ep != nullptr; ep = ep->nextOnThread_) {
             // Neither timers nor notifiers run during the wait: deadlines are kept here.
             ep->dropExpired();
             waitingConns = waitingConns || !ep->conns_.empty() || ep->acceptPaused();
@@ -259,12 +261,18 @@ SendStatus sendMessage(const QString& windowClass, const Message& m, std::int64_
 }
 
 Endpoint::Endpoint(const QString& windowClass, QObject* parent) : QObject(parent), class_(windowClass) {
-    t_endpoints.push_back(this);
+    nextOnThread_ = t_firstEndpoint;
+    t_firstEndpoint = this;
 }
 
 Endpoint::~Endpoint() {
     close();
-    t_endpoints.erase(std::remove(t_endpoints.begin(), t_endpoints.end(), this), t_endpoints.end());
+    for (Endpoint** link = &t_firstEndpoint; *link != nullptr; link = &(*link)->nextOnThread_) {
+        if (*link == this) {
+            *link = nextOnThread_;
+            break;
+        }
+    }
 }
 
 bool Endpoint::listen() {

@@ -128,6 +128,7 @@ private:
     long long pausedUntilMs_ = 0;    // steady clock, while accepting is paused
     int reserveFd_ = -1;             // given up to take and close a connection without fds
     std::vector<std::unique_ptr<Conn>> conns_;
+    Endpoint* nextOnThread_ = nullptr;  // the endpoints of the creating thread, a linked list
 };
 
 }  // namespace vyk::platform::ipc

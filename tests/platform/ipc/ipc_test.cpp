@@ -438,3 +438,16 @@ TEST(Ipc, OutOfDescriptorsTheEndpointNeitherSpinsNorLocksOut) {
     ASSERT_TRUE(postMessage("TVYKMONMAIN", {7035, 7, 0}));
     EXPECT_TRUE(waitUntil([&] { return log.size() == 2; }, 2000));
 }
+
+// An endpoint that lives until the process ends (a static one) goes after the thread's own
+// thread_local objects; leaving the list of the thread's endpoints must still be safe.
+TEST(IpcDeathTest, AnEndpointThatOutlivesItsThreadsLocalsEndsCleanly) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            static Endpoint second(QStringLiteral("VykTestStaticEndpointB"));
+            static Endpoint first(QStringLiteral("VykTestStaticEndpointA"));
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
