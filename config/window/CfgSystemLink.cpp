@@ -11,8 +11,10 @@
 #include "platform/pointer/pointer_settings.h"
 #include "platform/shell/shell.h"
 
+#include <atomic>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <type_traits>
 
 static_assert(std::is_same_v<CfgLink::TButtonBlock, TButtonTable>);
@@ -22,6 +24,26 @@ static_assert(std::is_same_v<CfgLink::TCPIBlock, TDeviceCPITable>);
 namespace {
 
 bool profileInRange(int profile) { return profile >= 0 && profile <= 4; }
+
+// Pointer settings on their way to the desktop, numbered in the order APPLY handed them over.
+// Workers apply one at a time and skip settings older than those already applied: two quick
+// APPLYs end with the second one's settings on the desktop, whatever order their workers run
+// in. Never freed, so a worker still running at exit finds it.
+struct PointerHandover {
+    std::atomic<std::uint64_t> handedOver{0};
+    std::mutex applying;
+    std::uint64_t applied = 0;  // guarded by applying
+};
+
+PointerHandover& pointerHandover() {
+    static auto* handover = new PointerHandover;
+    return *handover;
+}
+
+struct NumberedPointerSettings {
+    std::uint64_t number;
+    TMouseParams params;
+};
 
 }  // namespace
 
@@ -120,18 +142,23 @@ bool CfgSystemLink::StartMonitor(const QString& folder) {
 
 void CfgSystemLink::ApplyPointerSettings(const TMouseParams& params) {
     // The worker gets its own copy of the 12 bytes; the caller does not wait for it.
+    const NumberedPointerSettings handed{++pointerHandover().handedOver, params};
     TuiThread::ThreadCallFunction(
         [](void* buffer, std::uint32_t size) {
-            if (size < sizeof(TMouseParams)) return;
-            TMouseParams p;
-            std::memcpy(&p, buffer, sizeof p);
+            if (size < sizeof(NumberedPointerSettings)) return;
+            NumberedPointerSettings n;
+            std::memcpy(&n, buffer, sizeof n);
+            PointerHandover& h = pointerHandover();
+            std::lock_guard turn(h.applying);
+            if (n.number < h.applied) return;  // newer settings are on the desktop already
+            h.applied = n.number;
             vyk::platform::PointerSettings s;
-            s.speed = p.PointerSpeed;
-            s.wheelLines = p.WheelLines;
-            s.acceleration = p.Acceleration;  // outside 0..3 nothing is applied
+            s.speed = n.params.PointerSpeed;
+            s.wheelLines = n.params.WheelLines;
+            s.acceleration = n.params.Acceleration;  // outside 0..3 nothing is applied
             vyk::platform::applyPointerSettings(s);
         },
-        &params, sizeof params);
+        &handed, sizeof handed);
 }
 
 void CfgSystemLink::SetDoubleClickTime(int ms) { vyk::platform::setDoubleClickTime(ms); }

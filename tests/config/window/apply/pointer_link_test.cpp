@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -15,6 +18,46 @@ namespace {
 struct Case {
     TMouseParams params;  // pointer speed, wheel lines, acceleration
     std::vector<std::string> calls;
+};
+
+// Records the speeds applied; the first call waits at a gate until the test opens it.
+class GatedBackend final : public vyk::platform::PointerBackend {
+public:
+    void setAcceleration(int, const vyk::platform::AccelerationPreset&) override {
+        std::unique_lock lock(mutex_);
+        if (!gateUsed_) {
+            gateUsed_ = true;
+            entered_ = true;
+            changed_.notify_all();
+            changed_.wait(lock, [this] { return open_; });
+        }
+    }
+    void setSpeed(int speed) override {
+        std::lock_guard lock(mutex_);
+        speeds_.push_back(speed);
+    }
+    void setWheelLines(int) override {}
+    void setDoubleClickTime(int) override {}
+
+    bool waitEntered() {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::seconds(10), [this] { return entered_; });
+    }
+    void open() {
+        std::lock_guard lock(mutex_);
+        open_ = true;
+        changed_.notify_all();
+    }
+    std::vector<int> speeds() {
+        std::lock_guard lock(mutex_);
+        return speeds_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool gateUsed_ = false, entered_ = false, open_ = false;
+    std::vector<int> speeds_;
 };
 
 }  // namespace
@@ -40,4 +83,23 @@ TEST(CfgSystemLinkPointer, AppliesTheAccelerationPresetSpeedAndWheelLinesOrNothi
         ASSERT_TRUE(TuiThread::WaitForCalls(std::chrono::seconds(10)));
         EXPECT_EQ(backend.calls(), c.calls);
     }
+}
+
+// Three APPLYs in quick succession while the first one's worker is still busy: the desktop ends
+// with the last settings handed over, and older settings never follow newer ones.
+TEST(CfgSystemLinkPointer, QuickSuccessiveAppliesEndWithTheNewestSettings) {
+    GatedBackend backend;
+    vyk::platform::ScopedPointerBackend scope(&backend);
+    CfgSystemLink link;
+    link.ApplyPointerSettings(TMouseParams{1, 3, 1});
+    ASSERT_TRUE(backend.waitEntered());
+    link.ApplyPointerSettings(TMouseParams{2, 3, 1});
+    link.ApplyPointerSettings(TMouseParams{3, 3, 1});
+    backend.open();
+    ASSERT_TRUE(TuiThread::WaitForCalls(std::chrono::seconds(10)));
+    const std::vector<int> speeds = backend.speeds();
+    ASSERT_FALSE(speeds.empty());
+    EXPECT_EQ(speeds.front(), 1);
+    EXPECT_EQ(speeds.back(), 3);
+    EXPECT_TRUE(std::is_sorted(speeds.begin(), speeds.end()));
 }
