@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
+#include <vector>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,6 +28,39 @@ void syncFolder(const QByteArray& folder) {
         ::fsync(fd);
         ::close(fd);
     }
+}
+
+// The folders the current thread's outermost batch still has to flush (null: no batch).
+thread_local std::vector<QByteArray>* t_pendingFolders = nullptr;
+
+void folderWritten(const QByteArray& folder) {
+    if (t_pendingFolders == nullptr) {
+        syncFolder(folder);
+    } else if (std::find(t_pendingFolders->begin(), t_pendingFolders->end(), folder) == t_pendingFolders->end()) {
+        t_pendingFolders->push_back(folder);
+    }
+}
+
+// True when path is a plain file (not a link) that holds exactly these bytes.
+bool holdsExactly(const QByteArray& path, const struct stat& st, const void* data, std::size_t size) {
+    if (!S_ISREG(st.st_mode) || static_cast<std::uint64_t>(st.st_size) != size) return false;
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
+    if (fd < 0) return false;
+    const auto* want = static_cast<const char*>(data);
+    char buf[65536];
+    std::size_t at = 0;
+    bool same = true;
+    while (same) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) same = false;
+        else if (n == 0) break;
+        else if (static_cast<std::size_t>(n) > size - at || std::memcmp(buf, want + at, static_cast<std::size_t>(n)) != 0)
+            same = false;
+        else at += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    return same && at == size;
 }
 
 }  // namespace
@@ -104,6 +139,8 @@ void writeFileAtomic(const QString& path, const void* data, std::size_t size) {
         if (S_ISDIR(st.st_mode)) fail(QStringLiteral("create"), EISDIR);
         if (::access(targetName.constData(), W_OK) != 0) fail(QStringLiteral("create"), errno);
         mode = st.st_mode & 07777;
+        // Nothing would change: the file keeps its bytes (and is not made younger).
+        if (holdsExactly(targetName, st, data, size)) return;
     }
     const QByteArray folderName = QFile::encodeName(folder);
     QByteArray tmp = folderName + QFile::encodeName(QStringLiteral(".~") + name) + ".XXXXXX";
@@ -134,7 +171,18 @@ void writeFileAtomic(const QString& path, const void* data, std::size_t size) {
         ::unlink(tmp.constData());
         fail(QStringLiteral("create"), err);
     }
-    syncFolder(folderName);
+    folderWritten(folderName);
+}
+
+FolderSyncBatch::FolderSyncBatch() : FOutermost(t_pendingFolders == nullptr) {
+    if (FOutermost) t_pendingFolders = new std::vector<QByteArray>();
+}
+
+FolderSyncBatch::~FolderSyncBatch() {
+    if (!FOutermost) return;
+    std::unique_ptr<std::vector<QByteArray>> folders(t_pendingFolders);
+    t_pendingFolders = nullptr;
+    for (const QByteArray& f : *folders) syncFolder(f);
 }
 
 bool createFolder(const QString& path) {

@@ -8,7 +8,9 @@
 //
 // A write goes to a temporary file in the target's folder, is flushed to disk, then renamed
 // over the target and the folder is flushed: a reader (the other program) or a crash sees the
-// old bytes or the new ones, never a mix.
+// old bytes or the new ones, never a mix. A file that already holds exactly the bytes to write
+// is left as it is. Inside a FolderSyncBatch the folders are flushed once, when the batch ends
+// (see there).
 
 #include <QByteArray>
 #include <QString>
@@ -44,11 +46,30 @@ struct FileReadLimits {
 // a regular file, or is larger than the bound.
 QByteArray readWholeFile(const QString& path, const FileReadLimits& limits = {});
 
-// Replaces the file with exactly these bytes. The folder must exist. Throws FileError.
+// Replaces the file with exactly these bytes. The folder must exist. Throws FileError (also
+// when the file cannot be written, whatever it holds). A plain file that already holds these
+// bytes is not written again.
 void writeFileAtomic(const QString& path, const void* data, std::size_t size);
 inline void writeFileAtomic(const QString& path, const QByteArray& bytes) {
     writeFileAtomic(path, bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
+
+// While an object of this class lives, writeFileAtomic on the same thread does not flush the
+// folder after each rename: the batch flushes every folder written to once, when it ends (also
+// when it ends by an exception). Each file is still flushed before it replaces the old one,
+// so a reader or a crash still sees the old bytes or the new ones of every file, never a mix;
+// what changes is only when the new bytes are sure to survive a crash: at the end of the batch
+// instead of at the end of each write. Batches nest; the outermost one flushes.
+class FolderSyncBatch {
+public:
+    FolderSyncBatch();
+    ~FolderSyncBatch();
+    FolderSyncBatch(const FolderSyncBatch&) = delete;
+    FolderSyncBatch& operator=(const FolderSyncBatch&) = delete;
+
+private:
+    bool FOutermost;
+};
 
 // Creates the last level of the folder only; true when it exists afterwards.
 bool createFolder(const QString& path);

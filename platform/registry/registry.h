@@ -8,8 +8,12 @@
 // as written), ".dword" four bytes little-endian (REG_DWORD), ".sz" and ".expandsz" UTF-16LE
 // text (REG_SZ, REG_EXPAND_SZ). Key and value names compare without regard to case. Every
 // write replaces the file atomically (temporary file, fsync, rename, fsync of the folder), so
-// the other program and a crash see the old value or the new one. Nothing is cached: a value
-// written here is on disk when the call returns. docs/registry.md describes the layout.
+// the other program and a crash see the old value or the new one; a write of exactly the bytes
+// the value's file already holds leaves the file alone. Nothing is cached: a value written here
+// is on disk when the call returns, except inside a FolderSyncBatch (platform/paths/file_io.h)
+// of the writing thread, where the folder is flushed when the batch ends: the other program
+// sees the new value at once, but a crash before the batch ended may bring the old value back
+// (never a mix of both). docs/registry.md describes the layout.
 
 #include <QByteArray>
 #include <QString>

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace vyk::platform;
 namespace fs = std::filesystem;
@@ -86,6 +87,67 @@ TEST(FileIoTest, AtomicWriteReplacesTheWholeFileAndLeavesNoTemporaries) {
     writeFileAtomic(file, QByteArray("short"));
     EXPECT_EQ(readWholeFile(file), QByteArray("short"));
     EXPECT_EQ(QDir(q(dir)).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+TEST(FileIoTest, AWriteOfTheBytesAFileHoldsLeavesItAlone) {
+    const fs::path dir = vyk::test::freshDir("unchanged");
+    const QString file = q(dir / "a.pfd");
+    auto inode = [&] {
+        struct stat st {};
+        return ::lstat((dir / "a.pfd").c_str(), &st) == 0 ? st.st_ino : ino_t{0};
+    };
+    writeFileAtomic(file, QByteArray("same bytes"));
+    const ino_t first = inode();
+    writeFileAtomic(file, QByteArray("same bytes"));
+    EXPECT_EQ(inode(), first) << "not replaced";
+    writeFileAtomic(file, QByteArray("same BYTES"));  // same length, other bytes
+    EXPECT_NE(inode(), first);
+    EXPECT_EQ(readWholeFile(file), QByteArray("same BYTES"));
+    writeFileAtomic(file, QByteArray("same BYTES and more"));
+    EXPECT_EQ(readWholeFile(file), QByteArray("same BYTES and more"));
+
+    // A link that leads to these bytes is still replaced by a plain file, as any link is.
+    vyk::test::writeText(dir / "target", "linked");
+    fs::create_symlink(dir / "target", dir / "link");
+    writeFileAtomic(q(dir / "link"), QByteArray("linked"));
+    EXPECT_FALSE(fs::is_symlink(dir / "link"));
+    EXPECT_EQ(readWholeFile(q(dir / "link")), QByteArray("linked"));
+
+    // A file that may not be written is refused whatever it holds.
+    if (::geteuid() != 0) {
+        fs::permissions(dir / "a.pfd", fs::perms::owner_read, fs::perm_options::replace);
+        EXPECT_THROW(writeFileAtomic(file, QByteArray("same BYTES and more")), FileError);
+    }
+}
+
+// Inside a batch (nested or not) every write is complete and visible at once; a failed write
+// ends its batch like any other.
+TEST(FileIoTest, BatchedWritesAreVisibleAtOnceAndLeaveNoTemporaries) {
+    const fs::path dir = vyk::test::freshDir("batch");
+    fs::create_directories(dir / "one");
+    fs::create_directories(dir / "two");
+    {
+        FolderSyncBatch batch;
+        writeFileAtomic(q(dir / "one/a"), QByteArray("first"));
+        {
+            FolderSyncBatch nested;
+            writeFileAtomic(q(dir / "two/b"), QByteArray("second"));
+            writeFileAtomic(q(dir / "one/a"), QByteArray("third"));
+        }
+        EXPECT_EQ(readWholeFile(q(dir / "one/a")), QByteArray("third"));
+        EXPECT_EQ(readWholeFile(q(dir / "two/b")), QByteArray("second"));
+    }
+    try {
+        FolderSyncBatch batch;
+        writeFileAtomic(q(dir / "one/c"), QByteArray("fourth"));
+        writeFileAtomic(q(dir / "missing/d"), QByteArray("x"));
+        ADD_FAILURE() << "a write into a missing folder succeeded";
+    } catch (const FileError&) {
+    }
+    writeFileAtomic(q(dir / "one/c"), QByteArray("fifth"));
+    EXPECT_EQ(readWholeFile(q(dir / "one/c")), QByteArray("fifth"));
+    EXPECT_EQ(QDir(q(dir / "one")).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    EXPECT_EQ(QDir(q(dir / "two")).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
 
 TEST(FileIoTest, FailuresRaiseNamedErrorsAndKeepWhatWasThere) {
