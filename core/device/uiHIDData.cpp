@@ -17,6 +17,7 @@
 #include <sys/eventfd.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace hid = vyk::platform::hid;
@@ -51,13 +52,45 @@ bool passes(IdFilter filter, const QString& deviceId, const QStringList& include
     return includeList.isEmpty() || anyIdMatches(includeList, ids);
 }
 
+// The interfaces one filter selects, whatever the spelling of the request: a wildcard device
+// ID with the device-ID filter means the include list.
+struct MatchKey {
+    std::uint16_t usagePage = 0;
+    std::uint16_t usage = 0;
+    IdFilter filter = IdFilter::IncludeList;
+    QString deviceId;  // upper case; empty unless filter is DeviceId
+
+    bool operator==(const MatchKey&) const = default;
+};
+
+MatchKey matchKey(USAGE_AND_PAGE selector, IdFilter filter, const QString& deviceId) {
+    const bool wildcard = deviceId.isEmpty() || deviceId == QLatin1String("*");
+    MatchKey k{selector.UsagePage, selector.Usage, filter, QString()};
+    if (filter == IdFilter::IncludeList || (filter == IdFilter::DeviceId && wildcard)) {
+        k.filter = IdFilter::IncludeList;
+    } else if (wildcard) {
+        k.filter = IdFilter::DeviceIdOnly;  // every interface of the usage
+    } else {
+        k.filter = IdFilter::DeviceId;  // that ID alone, whichever filter asked
+        k.deviceId = deviceId.toUpper();
+    }
+    return k;
+}
+
+struct OpenMatch {
+    hid::HidInterfaceInfo info;
+    std::unique_ptr<hid::HidDevice> device;
+};
+
 // Walks the present interfaces and calls action(info, device) for each that passes the ID
 // filter, carries the selector's usage page and usage, and opens. Interfaces that cannot be
-// opened are skipped; lack of permission is named in a debug line with its fix.
+// opened are skipped; lack of permission is named in a debug line with its fix. With keep,
+// the opened interfaces are moved there. False when an action failed.
 template <class Action>
-void forEachMatch(USAGE_AND_PAGE selector, IdFilter filter, const QString& deviceId, const QStringList& includeList,
-                  Action&& action) {
-    for (const hid::HidInterfaceInfo& info : hid::enumerateInterfaces()) {
+bool walkMatches(USAGE_AND_PAGE selector, IdFilter filter, const QString& deviceId, const QStringList& includeList,
+                 Action&& action, std::vector<OpenMatch>* keep = nullptr) {
+    bool ok = true;
+    for (hid::HidInterfaceInfo& info : hid::enumerateInterfaces()) {
         if (info.caps.usagePage != selector.UsagePage || info.caps.usage != selector.Usage) continue;
         if (!passes(filter, deviceId, includeList, info.hardwareIds)) continue;
         std::uint32_t error = 0;
@@ -69,8 +102,50 @@ void forEachMatch(USAGE_AND_PAGE selector, IdFilter filter, const QString& devic
         }
         const hid::HidCollection& caps = device->caps();
         if (caps.usagePage != selector.UsagePage || caps.usage != selector.Usage) continue;
-        action(info, *device);
+        ok = action(std::as_const(info), *device) && ok;
+        if (keep) keep->push_back({std::move(info), std::move(device)});
     }
+    return ok;
+}
+
+}  // namespace
+
+// The interfaces a hold keeps open, per filter; only the holding thread touches the matches.
+struct TuiHIDHeldInterfaces {
+    struct Entry {
+        MatchKey key;
+        std::vector<OpenMatch> matches;
+    };
+
+    std::mutex mutex;  // depth and owner
+    int depth = 0;
+    std::thread::id owner;
+    std::vector<Entry> entries;
+};
+
+namespace {
+
+// forEachMatch with the component's hold: the calling thread's held interfaces serve the
+// operation when it holds them (looked for and kept on the first operation of a filter); any
+// failed action closes them all. Without a hold every call looks afresh.
+template <class Action>
+void forEachMatch(TuiHIDHeldInterfaces* held, USAGE_AND_PAGE selector, IdFilter filter, const QString& deviceId,
+                  const QStringList& includeList, Action&& action) {
+    if (held == nullptr) {
+        walkMatches(selector, filter, deviceId, includeList, action);
+        return;
+    }
+    const MatchKey key = matchKey(selector, filter, deviceId);
+    auto entry = std::find_if(held->entries.begin(), held->entries.end(), [&](const auto& e) { return e.key == key; });
+    bool ok = true;
+    if (entry != held->entries.end()) {
+        for (OpenMatch& m : entry->matches) ok = action(std::as_const(m.info), *m.device) && ok;
+    } else {
+        std::vector<OpenMatch> opened;
+        ok = walkMatches(selector, filter, deviceId, includeList, action, &opened);
+        if (ok && !opened.empty()) held->entries.push_back({key, std::move(opened)});
+    }
+    if (!ok) held->entries.clear();
 }
 
 }  // namespace
@@ -385,7 +460,7 @@ ReaderRegistry& Readers() {
 // ---------------------------------------------------------------------------------------------
 // TuiHIDData
 
-TuiHIDData::TuiHIDData(QObject* AOwner) : QObject(AOwner) {
+TuiHIDData::TuiHIDData(QObject* AOwner) : QObject(AOwner), FHeld(std::make_unique<TuiHIDHeldInterfaces>()) {
     Readers();  // made before any component, so it outlives them all
     LoadIncludeDeviceList();
 }
@@ -406,27 +481,36 @@ void TuiHIDData::LoadIncludeDeviceList() {
     }
 }
 
+TuiHIDHeldInterfaces* TuiHIDData::heldForThisThread() const {
+    std::lock_guard lock(FHeld->mutex);
+    return FHeld->depth > 0 && FHeld->owner == std::this_thread::get_id() ? FHeld.get() : nullptr;
+}
+
 void TuiHIDData::HidFindAndReadDevice(USAGE_AND_PAGE UsageAndPage, const QString& /*HIDID*/) {
     Readers().Reap();
-    forEachMatch(UsageAndPage, IdFilter::IncludeList, QString(), FHidDeviceList,
-                 [&](const hid::HidInterfaceInfo& info, hid::HidDevice&) {
-                     const QString deviceId =
-                         info.hardwareIds.empty() ? QString() : QString::fromStdString(info.hardwareIds.front());
-                     auto reader = std::make_shared<TuiHidDeviceReadThread>(this, deviceId, QString::fromStdString(info.path));
-                     Readers().Add(reader);
-                     reader->Start();
-                 });
+    // Readers open handles of their own: a hold never serves them.
+    walkMatches(UsageAndPage, IdFilter::IncludeList, QString(), FHidDeviceList,
+                [&](const hid::HidInterfaceInfo& info, hid::HidDevice&) {
+                    const QString deviceId =
+                        info.hardwareIds.empty() ? QString() : QString::fromStdString(info.hardwareIds.front());
+                    auto reader = std::make_shared<TuiHidDeviceReadThread>(this, deviceId, QString::fromStdString(info.path));
+                    Readers().Add(reader);
+                    reader->Start();
+                    return true;
+                });
 }
 
 bool TuiHIDData::HidFindAndWriteDevice(const THIDDataParam& ReportData) {
     bool result = false;
     const std::uint32_t size = ReportData.Data.DATASIZE;
     if (size > sizeof(ReportData.Data.DATAReally)) return false;  // the ID and the data must fit the buffer
-    forEachMatch(ReportData.UsageAndPage, IdFilter::DeviceId, ReportData.DeviceID, FHidDeviceList,
+    forEachMatch(heldForThisThread(), ReportData.UsageAndPage, IdFilter::DeviceId, ReportData.DeviceID, FHidDeviceList,
                  [&](const hid::HidInterfaceInfo&, hid::HidDevice& device) {
                      // The report sent is the ID byte and DATASIZE data bytes: all must fit.
-                     if (device.caps().outputReportByteLength < size + 1) return;
-                     if (device.writeOutput(&ReportData.Data.ReportID, size + 1) == hid::kSuccess) result = true;
+                     if (device.caps().outputReportByteLength < size + 1) return true;
+                     const bool ok = device.writeOutput(&ReportData.Data.ReportID, size + 1) == hid::kSuccess;
+                     if (ok) result = true;
+                     return ok;
                  });
     return result;
 }
@@ -435,10 +519,12 @@ bool TuiHIDData::HidFindAndWriteDeviceBYHID(const THIDDataParam& ReportData) {
     bool result = false;
     const std::uint32_t size = ReportData.Data.DATASIZE;
     if (size == 0 || size > 1 + sizeof(ReportData.Data.DATAReally)) return false;
-    forEachMatch(ReportData.UsageAndPage, IdFilter::DeviceIdOnly, ReportData.DeviceID, FHidDeviceList,
-                 [&](const hid::HidInterfaceInfo&, hid::HidDevice& device) {
-                     if (device.caps().outputReportByteLength < size) return;
-                     if (device.writeOutput(&ReportData.Data.ReportID, size) == hid::kSuccess) result = true;
+    forEachMatch(heldForThisThread(), ReportData.UsageAndPage, IdFilter::DeviceIdOnly, ReportData.DeviceID,
+                 FHidDeviceList, [&](const hid::HidInterfaceInfo&, hid::HidDevice& device) {
+                     if (device.caps().outputReportByteLength < size) return true;
+                     const bool ok = device.writeOutput(&ReportData.Data.ReportID, size) == hid::kSuccess;
+                     if (ok) result = true;
+                     return ok;
                  });
     return result;
 }
@@ -448,14 +534,15 @@ std::uint32_t TuiHIDData::HidFindAndGetFeatureReport(THIDDataParam& ReportData) 
     const std::uint32_t size = ReportData.Data.DATASIZE;
     if (size > 1 + sizeof(ReportData.Data.DATAReally)) return hid::kErrorInvalidParameter;
     std::vector<std::uint8_t> buffer;
-    forEachMatch(ReportData.UsageAndPage, IdFilter::IncludeList, QString(), FHidDeviceList,
+    forEachMatch(heldForThisThread(), ReportData.UsageAndPage, IdFilter::IncludeList, QString(), FHidDeviceList,
                  [&](const hid::HidInterfaceInfo&, hid::HidDevice& device) {
-                     if (device.caps().featureReportByteLength < size) return;
+                     if (device.caps().featureReportByteLength < size) return true;
                      buffer.assign(std::max<std::uint32_t>(size, 1), 0);
                      buffer[0] = ReportData.Data.ReportID;
                      const std::uint32_t r = device.getFeature(buffer.data(), size);
                      if (r == hid::kSuccess) std::memcpy(&ReportData.Data.ReportID, buffer.data(), size);
                      result = r;
+                     return r == hid::kSuccess;
                  });
     return result;
 }
@@ -464,11 +551,12 @@ std::uint32_t TuiHIDData::HidFindAndSetFeatureReport(THIDDataParam& ReportData) 
     std::uint32_t result = kNoMatchingInterface;
     const std::uint32_t size = ReportData.Data.DATASIZE;
     if (size > 1 + sizeof(ReportData.Data.DATAReally)) return hid::kErrorInvalidParameter;
-    forEachMatch(ReportData.UsageAndPage, IdFilter::IncludeList, QString(), FHidDeviceList,
+    forEachMatch(heldForThisThread(), ReportData.UsageAndPage, IdFilter::IncludeList, QString(), FHidDeviceList,
                  [&](const hid::HidInterfaceInfo&, hid::HidDevice& device) {
-                     if (device.caps().featureReportByteLength < size) return;
+                     if (device.caps().featureReportByteLength < size) return true;
                      ReportData.DeviceHandle = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(&device));
                      result = device.setFeature(&ReportData.Data.ReportID, size);
+                     return result == hid::kSuccess;
                  });
     return result;
 }
@@ -482,9 +570,41 @@ void TuiHIDData::HidStopRead() {
 
 bool TuiHIDData::IsDeviceExist(const THIDDataParam& ReportData) {
     bool found = false;
-    forEachMatch(ReportData.UsageAndPage, IdFilter::DeviceId, ReportData.DeviceID, FHidDeviceList,
-                 [&](const hid::HidInterfaceInfo&, hid::HidDevice&) { found = true; });
+    const auto any = [&](const hid::HidInterfaceInfo&, hid::HidDevice&) { return found = true; };
+    TuiHIDHeldInterfaces* held = heldForThisThread();
+    if (held == nullptr) {
+        walkMatches(ReportData.UsageAndPage, IdFilter::DeviceId, ReportData.DeviceID, FHidDeviceList, any);
+        return found;
+    }
+    // Held: what this fresh look opened replaces what was held for the same interfaces.
+    const MatchKey key = matchKey(ReportData.UsageAndPage, IdFilter::DeviceId, ReportData.DeviceID);
+    std::vector<OpenMatch> opened;
+    walkMatches(ReportData.UsageAndPage, IdFilter::DeviceId, ReportData.DeviceID, FHidDeviceList, any, &opened);
+    std::erase_if(held->entries, [&](const auto& e) { return e.key == key; });
+    if (!opened.empty()) held->entries.push_back({key, std::move(opened)});
     return found;
+}
+
+void TuiHIDData::HoldInterfaces() {
+    std::lock_guard lock(FHeld->mutex);
+    if (FHeld->depth++ == 0) FHeld->owner = std::this_thread::get_id();
+}
+
+void TuiHIDData::ReleaseInterfaces() {
+    std::vector<TuiHIDHeldInterfaces::Entry> closing;
+    {
+        std::lock_guard lock(FHeld->mutex);
+        if (FHeld->depth == 0) return;
+        if (--FHeld->depth > 0) return;
+        FHeld->owner = std::thread::id();
+        closing.swap(FHeld->entries);
+    }
+    // The handles close here, outside the lock.
+}
+
+bool TuiHIDData::InterfacesHeld() const {
+    std::lock_guard lock(FHeld->mutex);
+    return FHeld->depth > 0;
 }
 
 std::size_t TuiHIDData::ReaderCount() { return Readers().Count(); }

@@ -12,6 +12,13 @@
 // the process before it returns, except one that is inside a handler at that moment (on the
 // calling thread, or on its own thread with FastOnData or OnDeviceNotConnected): that one ends
 // as soon as the handler returns, and delivers nothing more.
+//
+// Report operations normally list the interfaces and open them afresh each time. A caller that
+// sends a run of reports can hold the interfaces (HoldInterfaces/ReleaseInterfaces, or the
+// Hold scope): the interfaces the first operation of the run matches stay open and serve the
+// following operations of the same kind. Any failed operation, and so every one that finds the
+// device gone, closes them first, so the next operation looks for the device again. Readers
+// are never affected: they always open handles of their own.
 
 #include "core/defs/pubunit_norvane.h"
 #include "platform/hid/hid_descriptor.h"
@@ -52,6 +59,7 @@ using TuiHIDParsedDataReceived = std::function<void(const QString& ADeviceID, co
 using TuiHIDDeviceNotConnected = std::function<void(const QString& ADeviceID, const QString& ADevicePath)>;
 
 class TuiHidDeviceReadThread;
+struct TuiHIDHeldInterfaces;
 
 class TuiHIDData : public QObject {
     Q_OBJECT
@@ -79,8 +87,28 @@ public:
     std::uint32_t HidFindAndSetFeatureReport(THIDDataParam& ReportData);
     // Stops every running reader of the process, of every component, and reclaims it.
     void HidStopRead();
-    // True if at least one interface matches (UsageAndPage and DeviceID are read).
+    // True if at least one interface matches (UsageAndPage and DeviceID are read). Always looks
+    // afresh; while the interfaces are held, the ones it opened are held from then on.
     bool IsDeviceExist(const THIDDataParam& ReportData);
+
+    // Holds the interfaces that report operations match until the matching release (calls
+    // nest; only the thread that holds uses the held interfaces, others look afresh as
+    // always). The last release closes them.
+    void HoldInterfaces();
+    void ReleaseInterfaces();
+    // True while at least one hold is in force.
+    bool InterfacesHeld() const;
+
+    class Hold {
+    public:
+        explicit Hold(TuiHIDData& hid) : FHid(hid) { FHid.HoldInterfaces(); }
+        ~Hold() { FHid.ReleaseInterfaces(); }
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+
+    private:
+        TuiHIDData& FHid;
+    };
 
     bool FastOnData() const { return FFastOnData.load(); }
     void setFastOnData(bool value) { FFastOnData.store(value); }
@@ -103,9 +131,12 @@ public:
 private:
     friend class TuiHidDeviceReadThread;
     void LoadIncludeDeviceList();
+    // The hold's interfaces when the calling thread holds them, else null.
+    TuiHIDHeldInterfaces* heldForThisThread() const;
 
     QStringList FHidDeviceList;
     std::atomic<bool> FFastOnData{false};
+    std::unique_ptr<TuiHIDHeldInterfaces> FHeld;
 };
 
 // Button usage changes between consecutive input reports: the first usage newly pressed in

@@ -4,6 +4,7 @@
 #include "tests/support/test_env.h"
 
 #include "platform/hid/hid_descriptor.h"
+#include "platform/hid/hid_errors.h"
 
 #include <QThread>
 
@@ -12,6 +13,7 @@
 #include <atomic>
 #include <filesystem>
 #include <mutex>
+#include <thread>
 
 using devtest::waitUntil;
 
@@ -151,6 +153,69 @@ TEST_F(HidDataTest, ReportLengthsDecideWhichInterfacesAreUsed) {
     sim->unplug();
     EXPECT_NE(hid->HidFindAndGetFeatureReport(*p), 0u);
     EXPECT_FALSE(hid->HidFindAndWriteDevice(*p));
+}
+
+// A hold keeps the interfaces found first open for the following operations; a failed one
+// (an error answer, a mouse gone) closes them and the next looks again; other threads and
+// readers open handles of their own; the last release closes what was held.
+TEST_F(HidDataTest, AHoldKeepsTheInterfacesOpenUntilAFailureOrTheRelease) {
+    using vyk::platform::hid::kErrorDeviceNotConnected;
+    auto handlesBecome = [&](std::size_t n) { return waitUntil([&] { return sim->openHandles(0) == n; }); };
+    auto set = [&] {
+        THIDDataParam* p = param(kVendor);
+        p->Data.ReportID = 2;
+        p->Data.DATASIZE = 16;
+        return hid->HidFindAndSetFeatureReport(*p);
+    };
+
+    EXPECT_EQ(set(), 0u);
+    EXPECT_TRUE(handlesBecome(0)) << "without a hold nothing stays open";
+    {
+        TuiHIDData::Hold hold(*hid);
+        EXPECT_TRUE(hid->InterfacesHeld());
+        EXPECT_TRUE(hid->IsDeviceExist(*param(kVendor, "*")));
+        EXPECT_TRUE(handlesBecome(1)) << "the look for the mouse is held";
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(set(), 0u);
+        EXPECT_EQ(sim->openHandles(0), 1u) << "the held handle serves every report";
+        {
+            TuiHIDData::Hold nested(*hid);
+            EXPECT_EQ(set(), 0u);
+        }
+        EXPECT_EQ(sim->openHandles(0), 1u) << "an inner release keeps it";
+
+        std::uint32_t other = 1;
+        std::thread([&] { other = set(); }).join();
+        EXPECT_EQ(other, 0u);
+        EXPECT_TRUE(handlesBecome(1)) << "another thread's handle is its own";
+
+        hid->HidFindAndReadDevice(kVendor, "*");
+        EXPECT_TRUE(handlesBecome(2)) << "a reader opens its own handle";
+        hid->HidStopRead();
+        EXPECT_TRUE(handlesBecome(1));
+
+        sim->failNext(1);
+        EXPECT_EQ(set(), 31u);
+        EXPECT_TRUE(handlesBecome(0)) << "a failure closes the held handle";
+        EXPECT_EQ(set(), 0u);
+        EXPECT_TRUE(handlesBecome(1)) << "the next operation looks again";
+
+        sim->unplug();
+        EXPECT_EQ(set(), kErrorDeviceNotConnected);
+        EXPECT_EQ(set(), kErrorDeviceNotConnected) << "no mouse to be found";
+        sim->plug();
+        EXPECT_EQ(set(), 0u) << "back: found again";
+
+        // Gone and back between two operations: the held handle is dead, so that operation
+        // fails; the next one finds the mouse again.
+        sim->unplug();
+        sim->plug();
+        EXPECT_EQ(set(), kErrorDeviceNotConnected);
+        EXPECT_EQ(set(), 0u);
+    }
+    EXPECT_FALSE(hid->InterfacesHeld());
+    EXPECT_TRUE(handlesBecome(0)) << "the release closes it";
+    const auto sets = devtest::featureLog(*sim, "SET");
+    EXPECT_EQ(sets.size(), 10u) << "every report that reached the mouse, the failed one included";
 }
 
 TEST_F(HidDataTest, ReadersDeliverOnTheUiThreadOnceEach) {
