@@ -75,6 +75,24 @@ public:
     // The first five bytes of the record (the caller has inverted R, G and B).
     virtual std::uint32_t SetLEDPreview(const TLEDCONFIG& led) = 0;
     virtual std::uint32_t SetSensorLift(std::uint8_t value) = 0;
+    // Keeps the mouse open across a run of device operations, until the matching release
+    // (holds nest): the interfaces the first operation finds serve the following ones, and a
+    // failed operation closes them, so the next one looks for the mouse again. Results are
+    // the same as without the hold. The default does nothing.
+    virtual void HoldDevice() {}
+    virtual void ReleaseDevice() {}
+
+    // HoldDevice for the lifetime of the object.
+    class DeviceHold {
+    public:
+        explicit DeviceHold(CfgLink& link) : FLink(link) { FLink.HoldDevice(); }
+        ~DeviceHold() { FLink.ReleaseDevice(); }
+        DeviceHold(const DeviceHold&) = delete;
+        DeviceHold& operator=(const DeviceHold&) = delete;
+
+    private:
+        CfgLink& FLink;
+    };
 
     // ---- the monitor
     virtual bool FindMonitorWindow() = 0;

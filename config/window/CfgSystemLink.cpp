@@ -125,6 +125,10 @@ std::uint32_t CfgSystemLink::SetLEDPreview(const TLEDCONFIG& led) { return ::Set
 
 std::uint32_t CfgSystemLink::SetSensorLift(std::uint8_t value) { return ::SetSensorLift(*FHid, value); }
 
+void CfgSystemLink::HoldDevice() { FHid->HoldInterfaces(); }
+
+void CfgSystemLink::ReleaseDevice() { FHid->ReleaseInterfaces(); }
+
 bool CfgSystemLink::FindMonitorWindow() { return vyk::platform::ipc::findWindow(MONITOR_MAIN_CLASS_NAME); }
 
 bool CfgSystemLink::SendToMonitor(std::uint32_t msg, std::int64_t wParam, std::int64_t lParam) {

@@ -41,6 +41,8 @@ public:
     std::uint32_t SendProfileCommand(std::uint8_t param1, std::uint8_t param2) override;
     std::uint32_t SetLEDPreview(const TLEDCONFIG& led) override;
     std::uint32_t SetSensorLift(std::uint8_t value) override;
+    void HoldDevice() override;
+    void ReleaseDevice() override;
 
     bool FindMonitorWindow() override;
     bool SendToMonitor(std::uint32_t msg, std::int64_t wParam, std::int64_t lParam) override;

@@ -18,6 +18,7 @@
 #include "core/macro/uiMacroSet.h"
 #include "core/store/DMUnit.h"
 #include "platform/diag/diag.h"
+#include "platform/paths/file_io.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -26,8 +27,12 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <chrono>
 #include <exception>
 #include <memory>
+#include <optional>
+#include <thread>
+#include <utility>
 
 using vyk::toolkit::translate;
 
@@ -115,22 +120,30 @@ bool TVYKCFGMAIN::ApplySettings() {
     // 1. Save everything. A storage error ends APPLY here, before the mouse is touched. The
     // macro buttons of every profile are bound to the macros as they are now (a macro deleted
     // or moved since a profile was last shown), so no button runs a stale macro index.
+    // The folders are flushed once, after the last file (each file is flushed before it
+    // replaces the old one); files that would not change are not written.
     RebindMacroButtonsInAllProfiles();
-    dm.SaveBackToCurrentProfileInfo();
-    dm.SaveCurrentProfileInfoToRegistry();
-    dm.SaveCurrentProfileInfoToFile();
-    dm.SaveBackAllProfileInfoToFile();
-    dm.SaveBackAllProfileInfoToRegistry();
-    dm.SaveBackToProfileGroupSettingInfo();
-    dm.SaveProfileGroupSettingInfoToRegistry();
-    FMacroSetClass->SaveMacroSetDB();
+    {
+        vyk::platform::FolderSyncBatch batch;
+        dm.SaveBackToCurrentProfileInfo();
+        dm.SaveCurrentProfileInfoToRegistry();
+        dm.SaveCurrentProfileInfoToFile();
+        dm.SaveBackAllProfileInfoToFile();
+        dm.SaveBackAllProfileInfoToRegistry();
+        dm.SaveBackToProfileGroupSettingInfo();
+        dm.SaveProfileGroupSettingInfoToRegistry();
+        FMacroSetClass->SaveMacroSetDB();
+    }
 
     // 2-3.
     FState.SettingsChanged = false;
     FLink->ApplyPointerSettings(FState.MouseParams);
 
-    // 4.
+    // 4. The mouse stays open from here until command 1 was sent (a failed operation closes
+    // it, the next one looks for it again).
+    std::optional<CfgLink::DeviceHold> deviceHold(std::in_place, *FLink);
     if (!FLink->DeviceExists()) {
+        deviceHold.reset();
         ShowDialog(translate(QStringLiteral("WARNING")),
                    translate(QStringLiteral("PLEASE CONNECT YOUR MOUSE DEVICE BEFORE APPLY NEW SETTINGS!")));
         return false;
@@ -148,13 +161,9 @@ bool TVYKCFGMAIN::ApplySettings() {
     // 5.
     check(FLink->SetDeviceWriteMode(0));
 
-    // 6.
-    TimerProcess->stop();
-    TimerProcess->setInterval(FState.ReportRateChanged ? 200 : 100);
-    TimerProcess->start();
-    ProgressBarTime->show();
-
-    // 7. The mouse's current DPI level; a failed read or a level outside 0..4 keeps ours.
+    // 7. The mouse's current DPI level; a failed read or a level outside 0..4 keeps ours. It
+    // is read and saved before the progress bar starts (6.), so that the bar never waits for
+    // the disk; the mouse sees the same reports in the same order.
     std::int32_t level = dm.FCurrentProfileInfo.ConfigInfo.CurrentCPIIndex;
     if (FLink->ReadCurrentCPIIndex(level) == 0 && level >= 0 && level <= 4) {
         dm.FCurrentProfileInfo.ConfigInfo.CurrentCPIIndex = level;
@@ -165,6 +174,12 @@ bool TVYKCFGMAIN::ApplySettings() {
     } catch (...) {
         storeError = std::current_exception();
     }
+
+    // 6.
+    TimerProcess->stop();
+    TimerProcess->setInterval(FState.ReportRateChanged ? 200 : 100);
+    TimerProcess->start();
+    ProgressBarTime->show();
 
     // 8. The changed profiles; a profile keeps its flag unless all of it was written.
     auto profile = std::make_unique<TMouseProfileInfo>();
@@ -199,6 +214,7 @@ bool TVYKCFGMAIN::ApplySettings() {
     check(FLink->SetDeviceWriteMode(1));
     PumpMessages();
     check(FLink->SendProfileCommand(1, 0));
+    deviceHold.reset();
     PumpMessagesAndWait();
 
     // 13. The monitor reloads before the send returns (a monitor that does not answer counts
@@ -261,20 +277,30 @@ void TVYKCFGMAIN::NotifyDeviceAndMonitor() {
 void TVYKCFGMAIN::PumpMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
 
 void TVYKCFGMAIN::PumpMessagesAndWait() {
-    PumpMessages();
-    // The pause keeps handling events (paint, timers, the progress bar) while it waits.
+    // The pause keeps handling events (paint, timers, the progress bar) while it waits; the
+    // events handled first are part of it.
     QElapsedTimer elapsed;
     elapsed.start();
-    QTimer wake;  // wakes the wait below when the pause is over
+    PumpMessages();
+    QTimer wake;  // wakes the wait below shortly before the pause is over
     wake.setSingleShot(true);
     wake.setTimerType(Qt::PreciseTimer);
     constexpr qint64 pauseNs = qint64{kPauseMs} * 1000 * 1000;
-    while (elapsed.nsecsElapsed() < pauseNs) {
-        if (!wake.isActive()) {
-            const qint64 leftMs = (pauseNs - elapsed.nsecsElapsed() + 999999) / 1000000;
-            wake.start(static_cast<int>(std::max<qint64>(leftMs, 1)));
+    constexpr qint64 msNs = 1000 * 1000;
+    for (;;) {
+        const qint64 leftNs = pauseNs - elapsed.nsecsElapsed();
+        if (leftNs <= 0) break;
+        if (leftNs > 2 * msNs) {
+            if (!wake.isActive()) wake.start(static_cast<int>(leftNs / msNs - 1));
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+            continue;
         }
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        // The last two milliseconds at most: the event loop's timers are too coarse for them
+        // (they would end the pause up to a millisecond late).
+        PumpMessages();
+        const qint64 restNs = pauseNs - elapsed.nsecsElapsed();
+        if (restNs > 0) std::this_thread::sleep_for(std::chrono::nanoseconds(restNs));
+        break;
     }
 }
 

@@ -241,6 +241,49 @@ TEST_F(ApplyTest, AFailedWriteIsReportedOnceAndRewrittenNextTime) {
     }
 }
 
+// APPLY keeps the mouse open across its writes. A mouse that goes away in the middle fails
+// the writes that follow (reported once, the profile stays flagged, the write mode sequence
+// still runs to its end); one that comes back at once is found again by the write after the
+// one that failed; and the next APPLY finds it afresh and writes everything.
+TEST_F(ApplyTest, AMouseGoneWhileHeldFailsTheRestAndIsFoundAgainByTheNextApply) {
+    struct Case {
+        const char* name;
+        bool back;  // plugged in again right away
+    };
+    for (const Case& c : {Case{"gone", false}, Case{"gone and back", true}}) {
+        SCOPED_TRACE(c.name);
+        open();
+        const auto good = concat({applyStart(), profileWrites(0), profileWrites(2), applyEnd()});
+        dm_->SetProfileChanged(2, true);
+        link_->before = [&](const std::string& op, int arg) {
+            if (op != "led" || arg != 2) return;
+            sim_->unplug();
+            if (c.back) sim_->plug();
+        };
+        DialogWatch dialogs;
+        dialogs.arm();
+        clickApply();
+        link_->before = nullptr;
+
+        const std::size_t led = indexOf(good, "write 2F1 6");
+        auto expected = std::vector<std::string>(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(led));
+        if (c.back) expected.insert(expected.end(), good.begin() + static_cast<std::ptrdiff_t>(led) + 1, good.end());
+        EXPECT_EQ(reports(), expected);
+        EXPECT_EQ(dialogs.texts, QStringList{kFailedText});
+        EXPECT_EQ(flags(), (std::vector<bool>{false, false, true, false, false}));
+        ASSERT_EQ(toMonitor_.size(), 1u);
+
+        if (!c.back) sim_->plug();
+        sim_->clearLog();
+        clickApply();
+        EXPECT_EQ(reports(), good);
+        EXPECT_EQ(flags(), std::vector<bool>(5, false));
+        EXPECT_TRUE(vyk::test::waitUntil([&] { return sim_->openHandles(0) == 0; })) << "nothing stays open";
+        toMonitor_.clear();
+        monitorAt_.clear();
+    }
+}
+
 TEST_F(ApplyTest, ReadBackKeepsTheStoredLevelUnlessTheMouseGivesAValidOne) {
     struct Case {
         std::uint8_t activeProfile;
