@@ -47,8 +47,10 @@ constexpr int kMacros = 30;
 constexpr int kMacrosPerProfile = kMacros / kProfiles;
 
 // Thirty macros of 59 key actions each in the current set, every one assigned to a button of
-// one of the five profiles (six per profile, records 3..8).
-void fillMacrosAndButtons(TVYKCFGMAIN& w, TDM& dm) {
+// one of the five profiles (six per profile, records 3..8). Each generation gives every macro
+// other keys and every profile another colour, so each APPLY has all of them to save and write
+// (files that would not change are not written again).
+void fillMacrosAndButtons(TVYKCFGMAIN& w, TDM& dm, int generation) {
     std::vector<TMACROKEYINFO> macros(kMacros);
     for (int m = 0; m < kMacros; ++m) {
         TMACROKEYINFO& k = macros[static_cast<std::size_t>(m)];
@@ -61,7 +63,7 @@ void fillMacrosAndButtons(TVYKCFGMAIN& w, TDM& dm) {
         for (int j = 0; j < k.MacroListCount; ++j) {
             k.MacroList[j].nKeyType = MACRO_KEY_TYPE_KEY;
             k.MacroList[j].nKeyState = static_cast<std::uint16_t>(1 - j % 2);
-            k.MacroList[j].VALUE1 = static_cast<std::uint8_t>(0x41 + j % 26);
+            k.MacroList[j].VALUE1 = static_cast<std::uint8_t>(0x41 + (j + generation) % 26);
         }
     }
     w.FMacroSetClass->CurrentMacroClass()->SetMacroKeyInfoList(macros);
@@ -77,6 +79,7 @@ void fillMacrosAndButtons(TVYKCFGMAIN& w, TDM& dm) {
             f.FunctionCode = FUNCTION_CODE_MACRO;
             f.MacroKeyInfo = macros[static_cast<std::size_t>(m)];
         }
+        profile->ConfigInfo.LEDConfig.R = static_cast<std::uint8_t>(generation * 37 + p);
         dm.SaveBackToProfileInfo(*profile, p);
     }
     dm.ReadCurrentProfileInfo();
@@ -133,7 +136,6 @@ void BM_ApplyFiveProfilesThirtyMacros(benchmark::State& state) {
     auto link = std::make_unique<TimedLink>();
     auto window = std::make_unique<TVYKCFGMAIN>(dm.get(), link.get());
     window->show();
-    fillMacrosAndButtons(*window, *dm);
 
     // The probe: a fast timer; the longest gap between two of its ticks is the longest time
     // the window could not repaint.
@@ -155,8 +157,10 @@ void BM_ApplyFiveProfilesThirtyMacros(benchmark::State& state) {
 
     double wallMs = 0, deviceMs = 0, transferMs = 0, gapMs = 0, anyGapMs = 0;
     std::int64_t reports = 0;
+    int generation = 0;
     for (auto _ : state) {
         state.PauseTiming();
+        fillMacrosAndButtons(*window, *dm, ++generation);
         for (int p = 0; p < kProfiles; ++p) dm->SetProfileChanged(p, true);
         sim.clearLog();
         maxGapNs = 0;
