@@ -77,8 +77,9 @@ public:
     virtual std::uint32_t SetSensorLift(std::uint8_t value) = 0;
     // Keeps the mouse open across a run of device operations, until the matching release
     // (holds nest): the interfaces the first operation finds serve the following ones, and a
-    // failed operation closes them, so the next one looks for the mouse again. Results are
-    // the same as without the hold. The default does nothing.
+    // failed operation closes them, so the next one looks for the mouse again. A mouse
+    // unplugged and plugged in again between two operations fails the first one after that,
+    // as a mouse gone does. The default does nothing.
     virtual void HoldDevice() {}
     virtual void ReleaseDevice() {}
 

@@ -16,9 +16,10 @@
 // Report operations normally list the interfaces and open them afresh each time. A caller that
 // sends a run of reports can hold the interfaces (HoldInterfaces/ReleaseInterfaces, or the
 // Hold scope): the interfaces the first operation of the run matches stay open and serve the
-// following operations of the same kind. Any failed operation, and so every one that finds the
-// device gone, closes them first, so the next operation looks for the device again. Readers
-// are never affected: they always open handles of their own.
+// following operations of the same kind. Any failed operation (so every one that finds the
+// device gone, also one that was unplugged and plugged in again since the last operation)
+// closes them, so the next operation looks for the device again. Readers are never affected:
+// they always open handles of their own.
 
 #include "core/defs/pubunit_norvane.h"
 #include "platform/hid/hid_descriptor.h"
