@@ -1,24 +1,20 @@
 // Button assignment on the GENERAL page, driven with real clicks on the real window: an
 // assignment button opens UIMENUEX1 at the pointer, an item is chosen in its popups, and APPLY
 // against the simulated mouse shows what reached the mouse's 77-byte button table.
+#include "config/dialogs/MacroListModel.h"
 #include "config/dialogs/SingleKeyfrm.h"
+#include "config/dialogs/macrofrm.h"
 #include "config/dialogs/showdialog.h"
-#include "config/toolkit/ImageStateButton.h"
-#include "config/toolkit/MenuPopup.h"
-#include "config/toolkit/uiMenuBox.h"
-#include "config/toolkit/uiMenuEx.h"
-#include "config/window/ButtonAssignPanel.h"
 #include "core/defs/uiKeyCode.h"
-#include "platform/dialogs/message_box.h"
 #include "core/macro/uiMacroList.h"
 #include "core/macro/uiMacroSet.h"
+#include "platform/dialogs/message_box.h"
+#include "tests/config/support/menu_driver.h"
 #include "tests/config/support/modal.h"
 #include "tests/config/window/apply/apply_fixture.h"
 
-#include <QCursor>
+#include <QListView>
 #include <QMessageBox>
-#include <QScrollArea>
-#include <QWindow>
 
 namespace {
 
@@ -39,60 +35,7 @@ protected:
     TButtonAssignPanel& panel() { return *window_->ButtonAssign; }
     TImageStateButton* button(int i) { return panel().BtnSet[static_cast<std::size_t>(i)]; }
 
-    static QWindow* grabWindow() {
-        QWidget* p = QApplication::activePopupWidget();
-        return p ? p->windowHandle() : nullptr;
-    }
-    static QPoint rowCenter(TuiMenuItemsEx& level, int row) {
-        TuiMenuBoxItem* r = MenuPopupOf(&level)->Box()->ItemByIndex(row);
-        return r->mapToGlobal(r->rect().center());
-    }
-    static void moveTo(QPoint g) {
-        QWindow* win = grabWindow();
-        ASSERT_NE(win, nullptr);
-        QTest::mouseMove(win, win->mapFromGlobal(g));
-    }
-
-    // Clicks assignment button i (showing its view first) and waits for the menu.
-    void openMenu(int i) {
-        // The window at the screen's top left, so the popups and their sub-menus fit beside it.
-        if (w().pos() != QPoint(0, 0)) w().move(0, 0);
-        panel().ShowMouseView(i < 6 ? 0 : 1);
-        TImageStateButton* b = button(i);
-        if (i >= 6) panel().sideButtonsScrollbox->ensureWidgetVisible(b, 0, 0);
-        QCursor::setPos(b->mapToGlobal(b->rect().center()));
-        QTest::mouseClick(b, Qt::LeftButton);
-        ASSERT_TRUE(vyk::test::waitUntil([this] { return w().UIMENUEX1->IsMenuOpen() && grabWindow(); }));
-    }
-    // Chooses row `top` (and row `sub` of its sub-menu) with real pointer moves and a click.
-    void choose(int top, int sub = -1) {
-        TuiMenuItemsEx& level = w().UIMENUEX1->Items();
-        QPoint target = rowCenter(level, top);
-        moveTo(rowCenter(level, top == 0 ? 1 : 0));
-        moveTo(target);
-        if (sub >= 0) {
-            TuiMenuItemsEx& subLevel = level[top]->SubItems();
-            ASSERT_TRUE(vyk::test::waitUntil([&] {
-                TuiMenuPopup* p = MenuPopupOf(&subLevel);
-                return p && p->isVisible();
-            })) << "top popup " << MenuPopupOf(&level)->geometry().x() << "," << MenuPopupOf(&level)->geometry().y() << " "
-                << MenuPopupOf(&level)->geometry().height() << " target " << target.x() << "," << target.y() << " screen "
-                << QGuiApplication::primaryScreen()->geometry().width() << "x" << QGuiApplication::primaryScreen()->geometry().height()
-                << " grab " << (QApplication::activePopupWidget() ? QApplication::activePopupWidget()->geometry().y() : -1);
-            target = rowCenter(subLevel, sub);
-            moveTo(target);
-        }
-        QWindow* win = grabWindow();
-        ASSERT_NE(win, nullptr);
-        QTest::mousePress(win, Qt::LeftButton, {}, win->mapFromGlobal(target));
-        if (QWindow* again = grabWindow()) QTest::mouseRelease(again, Qt::LeftButton, {}, again->mapFromGlobal(target));
-        ASSERT_TRUE(vyk::test::waitUntil([this] { return !w().UIMENUEX1->IsMenuOpen(); }));
-        QApplication::processEvents();
-    }
-    void assign(int button, int top, int sub = -1) {
-        openMenu(button);
-        choose(top, sub);
-    }
+    void assign(int button, int top, int sub = -1) { vyk::test::menu::assign(w(), button, top, sub); }
     // Answers the next modal dialog with its OK (true) or CANCEL button.
     void answerNextDialog(bool ok) {
         vyk::test::whenModal([ok](QWidget* d) {
@@ -332,6 +275,102 @@ TEST_F(ButtonAssign, LongMacroNameKeepsItsButton) {
     EXPECT_EQ(rec(8).MacroKeyInfo.nMacroIndex, k);
     w().RebindMacroButtons();
     EXPECT_EQ(rec(8).FunctionType, 4) << "the rebind finds the macro by what the record stores";
+}
+
+// MACRO MANAGER, the first row of MACRO, opens the manager on the button's macro. OK binds the
+// macro current in the manager when it closes; CANCEL changes nothing; OK once the user has
+// deleted every macro disables the button (and every other button whose macro went).
+TEST_F(ButtonAssign, MacroManagerItemBindsTheMacroCurrentAtOk) {
+    // No hook library beside the test: the manager's hook client says so in a box.
+    QStringList boxes;
+    vyk::platform::setMessageBoxHook(
+        [&boxes](const QString&, const QString& t, vyk::platform::MessageIcon) { boxes << t; });
+    open();
+    addMacros({QStringLiteral("Alpha"), QStringLiteral("Beta")});
+    const QStringList names = macroNames();
+    const int alpha = static_cast<int>(names.indexOf(QStringLiteral("Alpha")));
+    const int beta = static_cast<int>(names.indexOf(QStringLiteral("Beta")));
+    assign(6, 10, alpha + 1);
+    assign(7, 10, beta + 1);
+    TuiMenuItemsEx& sub = w().UIMENUEX1->Items()[10]->SubItems();
+    ASSERT_EQ(sub[0]->ItemID(), 1101u);
+
+    auto clickMacroRow = [](TFrmMacro& f, int row) {
+        const QRect r = f.ListBoxMacroList->visualRect(f.ListBoxMacroList->model()->index(row, 0));
+        QTest::mouseClick(f.ListBoxMacroList->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
+    };
+    // The confirmation questions of CANCEL and DELETE, answered with OK.
+    auto confirmNext = [] {
+        vyk::test::whenModal([](QWidget* q) {
+            auto* dlg = qobject_cast<TFrmDialog*>(q);
+            ASSERT_NE(dlg, nullptr) << q->metaObject()->className();
+            QTest::mouseClick(dlg->BTNOK, Qt::LeftButton);
+        });
+    };
+
+    // OK with Alpha chosen in the manager rebinds button 7 from Beta to Alpha.
+    int shownRow = -1;
+    vyk::test::whenModal([&](QWidget* d) {
+        auto* f = dynamic_cast<TFrmMacro*>(d);
+        ASSERT_NE(f, nullptr) << d->metaObject()->className();
+        shownRow = f->ListBoxMacroList->currentIndex().row();
+        clickMacroRow(*f, alpha);
+        QTest::mouseClick(f->BTNOK, Qt::LeftButton);
+    });
+    assign(7, 10, 0);
+    EXPECT_EQ(shownRow, beta) << "the manager opens on the button's macro";
+    {
+        const TBUTTONFUNCINFO& r = rec(7);
+        EXPECT_EQ(r.MenuID, 1102 + alpha);
+        EXPECT_EQ(r.FunctionIndex, 30);
+        EXPECT_EQ(r.FunctionType, 4);
+        EXPECT_EQ(r.FunctionCode, 17);
+        EXPECT_EQ(r.MacroKeyInfo.nMacroIndex, alpha);
+        EXPECT_EQ(QString::fromUtf16(r.MacroName), QStringLiteral("Alpha"));
+        EXPECT_EQ(QString::fromUtf16(r.MacroSetName), w().FMacroSetClass->CurrentMacroSetName());
+        EXPECT_EQ(button(7)->text(), sub[alpha + 1]->Caption());
+    }
+    EXPECT_TRUE(w().SettingsChanged());
+
+    // CANCEL, confirmed, leaves the record as it was, whatever was chosen in the manager.
+    const auto before = std::make_unique<TBUTTONFUNCINFO>(rec(7));
+    vyk::test::whenModal([&](QWidget* d) {
+        auto* f = dynamic_cast<TFrmMacro*>(d);
+        ASSERT_NE(f, nullptr) << d->metaObject()->className();
+        clickMacroRow(*f, beta);
+        confirmNext();
+        QTest::mouseClick(f->BTNCANCEL, Qt::LeftButton);
+    });
+    assign(7, 10, 0);
+    EXPECT_EQ(std::memcmp(before.get(), &rec(7), sizeof(TBUTTONFUNCINFO)), 0);
+
+    // Every macro deleted in the manager, then OK: no macro is current, so button 7 is
+    // disabled, and button 6, whose macro went too, follows.
+    vyk::test::whenModal([&](QWidget* d) {
+        auto* f = dynamic_cast<TFrmMacro*>(d);
+        ASSERT_NE(f, nullptr) << d->metaObject()->className();
+        for (int n = f->MacroList->rowCount(); n > 0; --n) {
+            clickMacroRow(*f, 0);
+            confirmNext();
+            QTest::mouseClick(f->BSBTNDELETEMACRO, Qt::LeftButton);
+            ASSERT_EQ(f->MacroList->rowCount(), n - 1);
+        }
+        QTest::mouseClick(f->BTNOK, Qt::LeftButton);
+    });
+    assign(7, 10, 0);
+    for (int b : {6, 7}) {
+        SCOPED_TRACE(b);
+        EXPECT_EQ(rec(b).MenuID, 17);
+        EXPECT_EQ(rec(b).FunctionType, 10);
+        EXPECT_EQ(rec(b).FunctionCode, 0);
+        EXPECT_EQ(button(b)->text(), QStringLiteral("DISABLE"));
+    }
+    EXPECT_EQ(sub.Count(), 1) << "the MACRO sub-menu keeps only MACRO MANAGER";
+    auto stored = std::make_unique<TMouseProfileInfo>();
+    ASSERT_TRUE(dm_->ReadProfileInfo(*stored, 0));
+    EXPECT_EQ(stored->ConfigInfo.ButtonFuncInfo[7].MenuID, 17) << "saved back into the profile's slot";
+    vyk::platform::setMessageBoxHook({});
+    EXPECT_EQ(boxes.size(), 3) << "one box per opening of the manager";
 }
 
 TEST_F(ButtonAssign, MacroLimitRefusesTheSixthMacro) {
