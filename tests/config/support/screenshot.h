@@ -9,7 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QList>
+#include <QPainter>
 #include <QPixmap>
+#include <QRect>
 #include <QString>
 #include <QWidget>
 
@@ -43,6 +46,36 @@ inline void saveScreenshot(QWidget* w, const QString& name) {
     QDir().mkpath(dir);
     const QString path = dir + QLatin1Char('/') + name + QStringLiteral(".png");
     EXPECT_TRUE(w->window()->grab().save(path, "PNG")) << path.toStdString();
+}
+
+// Saves the widget's window with popups over it (top-level windows of their own, such as the
+// levels of a menu) as <dir>/<name>.png: each grab at its place on the screen, in the order
+// given (a sub-menu after the menu it came from), on a canvas that holds them all. Hidden
+// popups are left out.
+inline void saveScreenshotWithPopups(QWidget* w, const QList<QWidget*>& popups, const QString& name) {
+    const QString dir = screenshotDir();
+    if (dir.isEmpty() || w == nullptr) return;
+    QWidget* win = w->window();
+    struct Layer {
+        QPoint at;
+        QPixmap pixmap;
+    };
+    QList<Layer> layers{{win->mapToGlobal(QPoint(0, 0)), win->grab()}};
+    for (QWidget* p : popups) {
+        if (p != nullptr && p->isVisible()) layers.append({p->mapToGlobal(QPoint(0, 0)), p->grab()});
+    }
+    QRect all;
+    for (const Layer& l : layers) all |= QRect(l.at, l.pixmap.deviceIndependentSize().toSize());
+    QPixmap canvas(all.size() * win->devicePixelRatioF());
+    canvas.setDevicePixelRatio(win->devicePixelRatioF());
+    canvas.fill(QColor(0x30, 0x30, 0x30));  // where no window is
+    {
+        QPainter painter(&canvas);
+        for (const Layer& l : layers) painter.drawPixmap(l.at - all.topLeft(), l.pixmap);
+    }
+    QDir().mkpath(dir);
+    const QString path = dir + QLatin1Char('/') + name + QStringLiteral(".png");
+    EXPECT_TRUE(canvas.save(path, "PNG")) << path.toStdString();
 }
 
 }  // namespace vyk::test
