@@ -14,6 +14,7 @@
 #include "platform/pointer/recording_pointer_backend.h"
 #include "platform/registry/registry.h"
 #include "sim/mouse_sim_server.h"
+#include "tests/config/support/menu_driver.h"
 #include "tests/platform/audio/pulse_test_daemon.h"
 #include "tests/support/test_env.h"
 #include "tests/support/wait.h"
@@ -153,11 +154,18 @@ TEST_F(SuiteTest, FirstStartThenSwitchesBothWaysAndAMuteButtonThatOutlivesTheWin
     EXPECT_EQ(dm_->FProfileIndex, 0);
     EXPECT_TRUE(w.BtnProfile[0]->IsPressed());
 
-    // A mute button on profile 1, applied: APPLY writes the profile's blocks and tells the
-    // mouse and the monitor.
-    dm_->FCurrentProfileInfo.ConfigInfo.ButtonFuncInfo[5].FunctionIndex = MICROPHONE_MUTE_FUNCTION_INDEX;
-    dm_->SaveBackToCurrentProfileInfo();
-    w.State().SettingsChanged = true;
+    // Button 5 of profile 1 made a mute button with real clicks in the function menu (MEDIA,
+    // MUTE(MICROPHONE)), then applied: APPLY writes the profile's blocks and tells the mouse
+    // and the monitor.
+    TuiMenuItemsEx& menu = w.UIMENUEX1->Items();
+    const int media = vyk::test::menu::rowOf(menu, QStringLiteral("MEDIA"));
+    ASSERT_GE(media, 0);
+    const int mute = vyk::test::menu::rowOf(menu[media]->SubItems(), QStringLiteral("MUTE(MICROPHONE)"));
+    ASSERT_GE(mute, 0);
+    vyk::test::menu::assign(w, 5, media, mute);
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_EQ(dm_->FCurrentProfileInfo.ConfigInfo.ButtonFuncInfo[5].FunctionIndex, MICROPHONE_MUTE_FUNCTION_INDEX);
+    EXPECT_TRUE(w.SettingsChanged());
     sim_->clearLog();
     QTest::mouseClick(w.BtnApply, Qt::LeftButton);
     std::vector<std::string> lines;
