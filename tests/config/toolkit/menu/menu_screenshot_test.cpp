@@ -9,22 +9,17 @@
 #include "config/toolkit/uiMenuBox.h"
 #include "config/toolkit/uiMenuEx.h"
 #include "config/window/AssignMenuItems.h"
+#include "tests/config/support/screenshot.h"
 #include "tests/support/wait.h"
 
 #include <QApplication>
 #include <QCursor>
-#include <QDir>
-#include <QPainter>
-#include <QPixmap>
-#include <QScreen>
 #include <QTest>
 
 namespace {
 
 TEST(ScreenshotAssignMenu, BasicSubMenuOpen) {
-    const QString dir = qEnvironmentVariable("VYK_SCREENSHOT_DIR");
-    if (dir.isEmpty()) GTEST_SKIP() << "VYK_SCREENSHOT_DIR is not set";
-    QDir().mkpath(dir);
+    VYK_SCREENSHOT_ONLY();
 
     QWidget host;
     host.setWindowFlag(Qt::FramelessWindowHint);
@@ -56,17 +51,7 @@ TEST(ScreenshotAssignMenu, BasicSubMenuOpen) {
     TuiMenuPopup* sub = MenuPopupOf(&menu.Items()[7]->SubItems());
     ASSERT_TRUE(QTest::qWaitForWindowExposed(sub));
 
-    QPixmap shot(host.size());
-    shot.fill(Qt::black);
-    {
-        QPainter p(&shot);
-        p.drawPixmap(0, 0, host.grab());
-        p.drawPixmap(host.mapFromGlobal(top->pos()), top->grab());
-        p.drawPixmap(host.mapFromGlobal(sub->pos()), sub->grab());
-    }
-    const QString file = dir + "/assign-menu-basic.png";
-    ASSERT_TRUE(shot.save(file));
-    std::printf("screenshot: %s\n", qPrintable(file));
+    vyk::test::saveScreenshotWithPopups(&host, {top, sub}, QStringLiteral("assign-menu-basic"));
     menu.Items().CloseMenu();
 }
 
