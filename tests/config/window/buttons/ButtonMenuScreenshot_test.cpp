@@ -2,34 +2,20 @@
 // sub-menus open beside it (scripts/screenshots.sh; skipped otherwise): the build's skin and
 // language file, the popups drawn over the window where they stand on the screen.
 #include "config/toolkit/MenuPopup.h"
-#include "config/window/MainConfig.h"
-#include "core/store/DMUnit.h"
 #include "tests/config/support/menu_driver.h"
-#include "tests/config/support/screenshot.h"
-#include "tests/config/window/recording_link.h"
-#include "tests/support/test_env.h"
+#include "tests/config/window/screenshot_rig.h"
 
-#include <QApplication>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using vyk::test::ScopedEnv;
-
 TEST(ScreenshotButtonMenu, SubMenusOpenAtThePointer) {
     VYK_SCREENSHOT_ONLY();
-    ScopedEnv registry("VYK_REGISTRY_ROOT", vyk::test::freshDir("menu-shot-registry").string());
-    ScopedEnv docs("VYK_DOCUMENTS_DIR", vyk::test::freshDir("menu-shot-docs").string());
-    vyk::test::useBuildSkin();
-    QApplication::setQuitOnLastWindowClosed(false);
-    cfgtest::RecordingLink link;
-    link.monitorRuns = true;
-    TDM dm;
-    TVYKCFGMAIN w(&dm, &link);
-    w.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    cfgtest::ScreenshotRig rig;
+    TVYKCFGMAIN& w = rig.open();
+    ASSERT_FALSE(::testing::Test::HasFailure());
 
     // A front button on MEDIA's MUTE(MICROPHONE), a side button on MACRO's first macro.
     const struct {

@@ -2,33 +2,19 @@
 // scripts/screenshots.sh --docs; skipped otherwise): the build's skin and language file, a
 // first start in English with the mouse present.
 #include "config/toolkit/ImageStateButton.h"
-#include "config/window/MainConfig.h"
-#include "core/store/DMUnit.h"
-#include "tests/config/support/screenshot.h"
-#include "tests/config/window/recording_link.h"
-#include "tests/support/test_env.h"
+#include "tests/config/window/screenshot_rig.h"
 
-#include <QApplication>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using vyk::test::ScopedEnv;
-
 TEST(ScreenshotMainWindowPages, English) {
     VYK_SCREENSHOT_ONLY();
-    ScopedEnv registry("VYK_REGISTRY_ROOT", vyk::test::freshDir("pages-registry").string());
-    ScopedEnv docs("VYK_DOCUMENTS_DIR", vyk::test::freshDir("pages-docs").string());
-    vyk::test::useBuildSkin();
-    QApplication::setQuitOnLastWindowClosed(false);
-    cfgtest::RecordingLink link;
-    link.monitorRuns = true;
-    TDM dm;
-    TVYKCFGMAIN w(&dm, &link);
-    w.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    cfgtest::ScreenshotRig rig;
+    TVYKCFGMAIN& w = rig.open();
+    ASSERT_FALSE(::testing::Test::HasFailure());
     const struct {
         TImageStateButton* tab;
         const char* name;
