@@ -1,6 +1,11 @@
 // VykMon against the simulated mouse and a private PulseAudio daemon (a null source "mic"):
 //  - Idle: nothing happens for 10 s; wake-ups per second and CPU time of the monitor process
 //    (target: zero wake-ups), and its resident memory.
+//  - IdleAfterConfig/0, /1: the same idle measurement once a real VykCfg has been beside the
+//    monitor and has gone away: VykCfg starts, a profile switch reported by the mouse goes to
+//    it (7040 from the monitor), it switches and tells the monitor to reload (7035); then it
+//    ends by SIGTERM as at log-out (/0) or is killed and leaves its socket file behind (/1).
+//    Target: zero wake-ups, as before it came.
 //  - MuteLatency: time from an injected button report (report 7, button 5 with the
 //    microphone mute) to the source being muted or unmuted, seen through a libpulse
 //    subscription; p50 and p99.
@@ -8,6 +13,9 @@
 #include <benchmark/benchmark.h>
 
 #include "core/defs/pubunit_norvane.h"
+#include "core/device/DeviceProtocol.h"
+#include "platform/ipc/ipc.h"
+#include "platform/ipc/vyk_messages.h"
 #include "platform/registry/registry.h"
 #include "sim/mouse_sim_server.h"
 #include "core/store/DMUnit.h"
@@ -19,6 +27,7 @@
 #include <QProcessEnvironment>
 
 #include <pulse/pulseaudio.h>
+#include <signal.h>
 
 #include <algorithm>
 #include <atomic>
@@ -262,29 +271,122 @@ Rig* rig() {
     return ok ? r.get() : nullptr;
 }
 
-void BM_MonitorIdle(benchmark::State& state) {
-    Rig* r = rig();
-    if (!r) {
-        state.SkipWithError("set-up failed");
-        return;
-    }
-    const pid_t pid = static_cast<pid_t>(r->mon.processId());
-    // Let the last press settle.
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+long wakeups(pid_t pid) {
+    return sumTaskField(pid, "voluntary_ctxt_switches") + sumTaskField(pid, "nonvoluntary_ctxt_switches");
+}
+
+// Ten seconds of nothing per iteration: the monitor's wake-ups per second and CPU time.
+void measureIdle(benchmark::State& state, pid_t pid) {
     for (auto _ : state) {
-        const long w0 = sumTaskField(pid, "voluntary_ctxt_switches") + sumTaskField(pid, "nonvoluntary_ctxt_switches");
+        const long w0 = wakeups(pid);
         const double c0 = cpuSeconds(pid);
         const auto t0 = Clock::now();
         std::this_thread::sleep_for(std::chrono::seconds(10));
         const double secs = std::chrono::duration<double>(Clock::now() - t0).count();
-        const long w1 = sumTaskField(pid, "voluntary_ctxt_switches") + sumTaskField(pid, "nonvoluntary_ctxt_switches");
+        const long w1 = wakeups(pid);
         state.counters["wakeups_per_s"] = static_cast<double>(w1 - w0) / secs;
         state.counters["cpu_ms_per_10s"] = (cpuSeconds(pid) - c0) * 1000.0 * 10.0 / secs;
     }
     state.counters["rss_kib"] = static_cast<double>(statusKb(pid, "VmRSS"));
     state.counters["threads"] = static_cast<double>(statusKb(pid, "Threads"));
 }
+
+void BM_MonitorIdle(benchmark::State& state) {
+    Rig* r = rig();
+    if (!r) {
+        state.SkipWithError("set-up failed");
+        return;
+    }
+    // Let the last press settle.
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    measureIdle(state, static_cast<pid_t>(r->mon.processId()));
+}
 BENCHMARK(BM_MonitorIdle)->Iterations(1)->Unit(benchmark::kSecond);
+
+// How the configuration program goes away after its visit.
+enum class ConfigEnd { Terminated, Killed };
+
+// Starts the real VykCfg beside the monitor, has the mouse report a switch to `profile` (the
+// monitor sends 7040 to VykCfg, which writes the switch to the mouse and sends 7035 back), then
+// ends VykCfg. Empty on success, else what went wrong.
+std::string visitOfConfig(Rig& r, int profile, ConfigEnd end) {
+    using namespace vyk::platform;
+    const fs::path bin = QCoreApplication::applicationDirPath().toStdString() + "/../bin";
+    QProcess cfg;
+    cfg.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+    cfg.setProcessChannelMode(QProcess::ForwardedChannels);
+    cfg.start(QString::fromStdString((bin / "VykCfg").string()), {});
+    if (!cfg.waitForStarted(10000)) return "VykCfg does not start";
+    auto stop = [&cfg] {
+        if (cfg.state() == QProcess::NotRunning) return;
+        cfg.kill();
+        cfg.waitForFinished(5000);
+    };
+    if (!waitFor([&] { return ipc::findWindow(CONFIG_MAIN_CLASS_NAME) || cfg.state() == QProcess::NotRunning; },
+                 30000) ||
+        cfg.state() == QProcess::NotRunning) {
+        stop();
+        return "VykCfg does not listen for messages";
+    }
+
+    // The switch, reported by the mouse; VykCfg's command 1 comes right before its 7035.
+    r.sim->clearLog();
+    r.sim->injectInput(0, {8, 1, static_cast<std::uint8_t>(profile), 0});
+    const bool switched = waitFor(
+        [&] {
+            for (const auto& rep : r.sim->log())
+                if (rep.kind == "SET" && rep.bytes.size() > 1 && rep.bytes[1] == 1) return true;
+            return false;
+        },
+        15000);
+    if (!switched || r.sim->peek(0, DEVICE_ADDR_ACTIVE_PROFILE, 1) != std::vector<std::uint8_t>{
+                                                                           static_cast<std::uint8_t>(profile)}) {
+        stop();
+        return "VykCfg did not switch the mouse's profile";
+    }
+    // A message VykCfg handles at once and answers: by its answer the 7035 has been sent.
+    if (ipc::sendMessage(CONFIG_MAIN_CLASS_NAME, {WM_CFG_RESERVED, 0, 0}) != ipc::SendStatus::Delivered) {
+        stop();
+        return "VykCfg does not answer";
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+
+    if (end == ConfigEnd::Terminated) {
+        cfg.terminate();  // SIGTERM: the event loop ends and the program cleans up
+        if (!cfg.waitForFinished(10000) || cfg.exitStatus() != QProcess::NormalExit || cfg.exitCode() != 0) {
+            stop();
+            return "VykCfg did not end cleanly";
+        }
+    } else {
+        cfg.kill();
+        cfg.waitForFinished(5000);
+    }
+    return {};
+}
+
+void BM_MonitorIdleAfterConfig(benchmark::State& state) {
+    Rig* r = rig();
+    if (!r) {
+        state.SkipWithError("set-up failed");
+        return;
+    }
+    static int profile = 0;
+    profile = (profile + 1) % 5;
+    const auto end = state.range(0) == 0 ? ConfigEnd::Terminated : ConfigEnd::Killed;
+    if (const std::string e = visitOfConfig(*r, profile, end); !e.empty()) {
+        state.SkipWithError(e.c_str());
+        return;
+    }
+    const pid_t pid = static_cast<pid_t>(r->mon.processId());
+    if (::kill(pid, 0) != 0) {
+        state.SkipWithError("VykMon ended");
+        return;
+    }
+    // Let the last messages settle.
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    measureIdle(state, pid);
+}
+BENCHMARK(BM_MonitorIdleAfterConfig)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kSecond);
 
 void BM_MuteLatency(benchmark::State& state) {
     Rig* r = rig();
