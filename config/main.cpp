@@ -11,9 +11,11 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QIcon>
 
 #include <cstdio>
+#include <future>
 #include <memory>
 
 namespace {
@@ -43,12 +45,17 @@ int main(int argc, char** argv) {
     if (!lock) return 0;
 
     QApplication app(argc, argv);
+    // The font database is filled in the background while the data module and the window are
+    // built; the window's first text waits for it only if it is not ready by then.
+    auto fontDatabase = std::async(std::launch::async, [] { QFontDatabase::families(); });
     QApplication::setApplicationName(QStringLiteral("VykCfg"));
     QApplication::setApplicationDisplayName(CONFIG_APP_TITLE);  // translated by the window
     QGuiApplication::setDesktopFileName(QStringLiteral("vykcfg"));
     if (const QIcon icon = programIcon(); !icon.isNull()) QApplication::setWindowIcon(icon);
     vyk::platform::installMessageBoxErrorReporter();
     CreateGlobalImageDataBase();
+    // The skin is decoded while the data module and the window are built.
+    GlobalImageDataBase->ReadAheadImageFolder();
     // Log-out, shutdown and Ctrl+C end the event loop, so the clean-up below runs: the message
     // socket removed, the lock released. Nothing is asked and nothing is saved.
     vyk::platform::QuitOnSignals stopSignals;

@@ -1,7 +1,15 @@
 #include "config/toolkit/ImageDataBaseUnit.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
+#include <QImage>
+#include <QImageReader>
+
+#include <algorithm>
+#include <future>
+#include <utility>
 
 #include "platform/paths/paths.h"
 
@@ -15,15 +23,95 @@ QString withSlash(QString p) {
     return p;
 }
 
+// One picture read ahead, with what its file looked like when it was read.
+struct ReadAheadImage {
+    QString path;  // clean absolute path
+    qint64 size = -1;
+    QDateTime modified;
+    QDateTime changed;
+    QImage image;
+};
+
+bool sameFile(const ReadAheadImage& r, const QFileInfo& info) {
+    return r.size == info.size() && r.modified == info.lastModified() && r.changed == info.metadataChangeTime();
+}
+
+constexpr int kReadAheadThreads = 2;
+constexpr std::size_t kReadAheadMaxFiles = 256;
+constexpr qint64 kReadAheadMaxBytes = 32 * 1024 * 1024;
+
 }  // namespace
+
+struct TImageDataBase::ReadAhead {
+    QString folder;  // clean absolute path of the base folder it read
+    std::vector<std::future<std::vector<ReadAheadImage>>> pending;
+    std::vector<ReadAheadImage> ready;
+};
 
 TImageDataBase::TImageDataBase() : FBasePath(withSlash(vyk::platform::executableDir())) {}
 
-TImageDataBase::~TImageDataBase() = default;
+TImageDataBase::~TImageDataBase() = default;  // waits for a read-ahead still running
 
 void TImageDataBase::SetImageBasePath(const QString& APath) {
     FBasePath = withSlash(APath);
     IMGDB.clear();
+    if (FReadAhead && QDir::cleanPath(QFileInfo(FBasePath).absoluteFilePath()) != FReadAhead->folder) {
+        FReadAhead.reset();
+    }
+}
+
+void TImageDataBase::ReadAheadImageFolder() {
+    FReadAhead.reset();
+    const QFileInfo base(FBasePath);
+    if (!base.isDir()) return;
+    QStringList suffixes;
+    for (const QByteArray& f : QImageReader::supportedImageFormats()) suffixes << QStringLiteral("*.") + QString::fromLatin1(f);
+    // A skin is a few MiB; whatever lies beyond the limits is simply read when asked for. The
+    // files are listed and looked at here; the threads only decode.
+    std::vector<ReadAheadImage> files;
+    qint64 bytes = 0;
+    QDirIterator it(base.absoluteFilePath(), suffixes, QDir::Files | QDir::Readable, QDirIterator::Subdirectories);
+    while (it.hasNext() && files.size() < kReadAheadMaxFiles) {
+        const QFileInfo info(it.next());
+        if (bytes + info.size() > kReadAheadMaxBytes) continue;
+        bytes += info.size();
+        files.push_back(ReadAheadImage{QDir::cleanPath(info.absoluteFilePath()), info.size(), info.lastModified(),
+                                       info.metadataChangeTime(), QImage()});
+    }
+    if (files.empty()) return;
+    // Largest first, dealt out in turn, so the threads finish close together.
+    std::sort(files.begin(), files.end(), [](const auto& a, const auto& b) { return a.size > b.size; });
+    auto ahead = std::make_unique<ReadAhead>();
+    ahead->folder = QDir::cleanPath(base.absoluteFilePath());
+    for (int t = 0; t < kReadAheadThreads; ++t) {
+        std::vector<ReadAheadImage> share;
+        for (std::size_t i = static_cast<std::size_t>(t); i < files.size(); i += kReadAheadThreads) {
+            share.push_back(files[i]);
+        }
+        ahead->pending.push_back(std::async(std::launch::async, [share = std::move(share)]() mutable {
+            for (ReadAheadImage& r : share) r.image = QImageReader(r.path).read();
+            share.erase(std::remove_if(share.begin(), share.end(), [](const auto& r) { return r.image.isNull(); }),
+                        share.end());
+            return std::move(share);
+        }));
+    }
+    FReadAhead = std::move(ahead);
+}
+
+QImage TImageDataBase::TakeReadAhead(const QFileInfo& info) {
+    if (!FReadAhead) return QImage();
+    for (auto& f : FReadAhead->pending) {
+        for (ReadAheadImage& r : f.get()) FReadAhead->ready.push_back(std::move(r));
+    }
+    FReadAhead->pending.clear();
+    const QString key = QDir::cleanPath(info.absoluteFilePath());
+    auto& ready = FReadAhead->ready;
+    const auto hit = std::find_if(ready.begin(), ready.end(), [&](const ReadAheadImage& r) { return r.path == key; });
+    if (hit == ready.end()) return QImage();
+    QImage image = sameFile(*hit, info) ? std::move(hit->image) : QImage();
+    ready.erase(hit);
+    if (ready.empty()) FReadAhead.reset();
+    return image;
 }
 
 const TuiImageData* TImageDataBase::FindImage(const QString& AImageName) const {
@@ -58,8 +146,13 @@ void TImageDataBase::AssignIMAGE(QPixmap& ATarget, const QString& AImageName, co
     const QFileInfo info(path);
     if (!info.isFile()) return;
 
-    QPixmap loaded;
-    if (!loaded.load(path) || loaded.width() == 0 || loaded.height() == 0) return;
+    // Read into an image that is handed over to the pixmap: QPixmap::load converts a copy of
+    // what it read, which for the opaque skin pictures doubles the work of loading them.
+    QImage image = TakeReadAhead(info);
+    if (image.isNull()) image = QImageReader(path).read();
+    if (image.isNull() || image.width() == 0 || image.height() == 0) return;
+    const QPixmap loaded = QPixmap::fromImage(std::move(image));
+    if (loaded.isNull()) return;
     ATarget = loaded;
     IMGDB.push_back(TuiImageData{AImageName, path, loaded});
 }

@@ -14,10 +14,14 @@
 //
 // UI thread only (QPixmap).
 
+#include <QImage>
 #include <QPixmap>
 #include <QString>
 
+#include <memory>
 #include <vector>
+
+class QFileInfo;
 
 struct TuiImageData {
     QString ImageName;  // the file name as requested, the cache key
@@ -51,9 +55,23 @@ public:
     int Count() const { return static_cast<int>(IMGDB.size()); }
     const TuiImageData& Item(int i) const { return IMGDB.at(static_cast<size_t>(i)); }
 
+    // Starts decoding every picture under the base folder on background threads, so that the
+    // requests a program makes while it builds its windows find them decoded. A request for a
+    // file read ahead takes its picture only while the file is unchanged since (size, change
+    // and modification times); otherwise, and for any file not read ahead, the file is read
+    // when asked for, as always. The pictures read ahead are given up when the base folder
+    // changes to another folder. Pictures are converted for the screen on the UI thread. At
+    // most 256 files and 32 MiB of files are read ahead.
+    void ReadAheadImageFolder();
+
 private:
+    struct ReadAhead;
+    // The picture read ahead for that file, when there is one and the file is unchanged.
+    QImage TakeReadAhead(const QFileInfo& info);
+
     QString FBasePath;
     std::vector<TuiImageData> IMGDB;
+    std::unique_ptr<ReadAhead> FReadAhead;
 };
 
 // The one cache of the configuration program.

@@ -158,10 +158,6 @@ TLightPage::TLightPage(TDM& dm, TCfgState& state, CfgLink& link, QWidget* parent
     ColorPopup->setFrameShape(QFrame::Box);
     auto* popupLayout = new QVBoxLayout(ColorPopup);
     popupLayout->setContentsMargins(4, 4, 4, 4);
-    ColorPanel = new QColorDialog(ColorPopup);
-    ColorPanel->setWindowFlags(Qt::Widget);
-    ColorPanel->setOptions(QColorDialog::DontUseNativeDialog | QColorDialog::NoButtons);
-    popupLayout->addWidget(ColorPanel);
     SetComboColor(FComboColor, false);
 
     for (QRadioButton* r : RadioLevel) {
@@ -177,13 +173,21 @@ TLightPage::TLightPage(TDM& dm, TCfgState& state, CfgLink& link, QWidget* parent
                 [this, b] { guarded([&] { Rectangle10Click(b->property("Tag").toInt()); }); });
     }
     connect(ComboColorSelect, &QToolButton::clicked, this, [this] { guarded([this] { OpenColorPopup(); }); });
+    SetPreviewShapes(FPreviewColor);
+}
+
+void TLightPage::MakeColorPanel() {
+    if (ColorPanel != nullptr) return;
+    ColorPanel = new QColorDialog(ColorPopup);
+    ColorPanel->setWindowFlags(Qt::Widget);
+    ColorPanel->setOptions(QColorDialog::DontUseNativeDialog | QColorDialog::NoButtons);
+    ColorPopup->layout()->addWidget(ColorPanel);
     connect(ColorPanel, &QColorDialog::currentColorChanged, this, [this](const QColor& c) {
         guarded([&] {
             if (FComboDetached) return;
             SetComboColor(c, true);
         });
     });
-    SetPreviewShapes(FPreviewColor);
 }
 
 void TLightPage::LoadSkin() {
@@ -221,7 +225,7 @@ void TLightPage::SetComboColor(const QColor& colour, bool runHandler) {
                        "QToolButton:hover { border-color: %4; }")
             .arg(skincolor::Text.name(), skincolor::Surface.name(), skincolor::Rim.name(),
                  skincolor::AccentHot.name()));
-    if (ColorPanel->currentColor() != c) {
+    if (ColorPanel != nullptr && ColorPanel->currentColor() != c) {
         QScopedValueRollback<bool> detached(FComboDetached, true);
         ColorPanel->setCurrentColor(c);
     }
@@ -229,6 +233,7 @@ void TLightPage::SetComboColor(const QColor& colour, bool runHandler) {
 }
 
 void TLightPage::OpenColorPopup() {
+    MakeColorPanel();
     {
         QScopedValueRollback<bool> detached(FComboDetached, true);
         ColorPanel->setCurrentColor(FComboColor);

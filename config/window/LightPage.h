@@ -55,7 +55,9 @@ public:
     std::array<QToolButton*, 33> Swatches{};    // in LIGHT_SWATCHES order
     QToolButton* ComboColorSelect = nullptr;
     QFrame* ColorPopup = nullptr;        // the drop-down panel
-    QColorDialog* ColorPanel = nullptr;  // inside it, no alpha
+    // Inside it, no alpha. Made when the panel first opens: building a colour dialog costs a
+    // noticeable part of the window's start-up, and most sessions never open it.
+    QColorDialog* ColorPanel = nullptr;
     QWidget* RectMouseColorLayoutBackColor = nullptr;
     TSkinImage* ImageMouseColor = nullptr;
 
@@ -79,6 +81,7 @@ private:
     // Sets the colour box; its handler runs only when asked to and the colour changed.
     void SetComboColor(const QColor& c, bool runHandler);
     void OpenColorPopup();
+    void MakeColorPanel();
     void Changed();
 
     QButtonGroup* FLevelGroup = nullptr;

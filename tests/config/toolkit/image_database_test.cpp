@@ -1,10 +1,12 @@
 // The skin image cache: EMPTY, the bare-name cache across sub-folders, lookups without regard
-// to case, the choice of the language folder, files that cannot be used, and base path changes.
+// to case, the choice of the language folder, files that cannot be used, base path changes, and
+// pictures read ahead that must not outlive a change of their file.
 #include <gtest/gtest.h>
 
 #include <QImage>
 #include <QPixmap>
 
+#include <chrono>
 #include <filesystem>
 
 #include "config/toolkit/ImageDataBaseUnit.h"
@@ -192,6 +194,39 @@ TEST(ImageDataBase, LanguageFolderIsChosenPerFolderWithoutFileFallback) {
     db.SetImageBasePath(vyk::config::ImageFolderForLanguage("0404"));
     db.AssignIMAGE(ok1, "ok-1.png", "Buttons");
     EXPECT_EQ(centre(ok1), QColor(Qt::red));
+}
+
+TEST(ImageDataBase, PicturesReadAheadAreUsedOnlyWhileTheirFileIsUnchanged) {
+    const fs::path base = freshDir("idb-ahead");
+    writePng(base / "background" / "first.png", Qt::red);
+    writePng(base / "buttons" / "resized.png", Qt::red);
+    writePng(base / "buttons" / "touched.png", Qt::red);
+    writePng(base / "controls" / "gone.png", Qt::red);
+    TImageDataBase db;
+    db.SetImageBasePath(q(base));
+    db.ReadAheadImageFolder();
+
+    // The first request waits for the read-ahead, so every file below was read before it changed.
+    QPixmap first;
+    db.AssignIMAGE(first, "first.png", "background");
+    EXPECT_EQ(centre(first), QColor(Qt::red));
+
+    writePng(base / "buttons" / "resized.png", Qt::blue, 9, 6);
+    const fs::path touched = base / "buttons" / "touched.png";
+    const auto stamp = fs::last_write_time(touched);
+    writePng(touched, Qt::blue);
+    fs::last_write_time(touched, stamp + std::chrono::seconds(10));
+    fs::remove(base / "controls" / "gone.png");
+
+    QPixmap resized, changed, gone = marker();
+    db.AssignIMAGE(resized, "resized.png", "buttons");
+    db.AssignIMAGE(changed, "touched.png", "buttons");
+    db.AssignIMAGE(gone, "gone.png", "controls");
+    EXPECT_EQ(centre(resized), QColor(Qt::blue));
+    EXPECT_EQ(resized.width(), 9);
+    EXPECT_EQ(centre(changed), QColor(Qt::blue));
+    EXPECT_EQ(centre(gone), QColor(Qt::green)) << "a file removed since is missing, whatever was read ahead";
+    EXPECT_EQ(db.FindImage("gone.png"), nullptr);
 }
 
 TEST(ImageDataBase, GlobalInstanceStartsOn0409AndIsCreatedOnce) {
