@@ -69,8 +69,8 @@ TEST_F(DpiPageTest, CurrentLevelRadioWritesTheBlockThenCommandOneAndTellsTheMoni
 TEST_F(DpiPageTest, ARadioChosenDuringAWriteIsWrittenAfterItNeverInsideIt) {
     open(1);
     bool clicked = false;
-    link_->beforeCPIWrite = [&] {
-        if (clicked) return;
+    link_->before = [&](const std::string& op, int) {
+        if (op != "cpi" || clicked) return;
         clicked = true;
         click(page().DPIL[4]);  // the user chooses another level while the first write runs
     };
