@@ -8,6 +8,7 @@
 #include <QImageReader>
 
 #include <algorithm>
+#include <exception>
 #include <future>
 #include <utility>
 
@@ -36,7 +37,6 @@ bool sameFile(const ReadAheadImage& r, const QFileInfo& info) {
     return r.size == info.size() && r.modified == info.lastModified() && r.changed == info.metadataChangeTime();
 }
 
-constexpr int kReadAheadThreads = 2;
 constexpr std::size_t kReadAheadMaxFiles = 256;
 constexpr qint64 kReadAheadMaxBytes = 32 * 1024 * 1024;
 
@@ -44,7 +44,7 @@ constexpr qint64 kReadAheadMaxBytes = 32 * 1024 * 1024;
 
 struct TImageDataBase::ReadAhead {
     QString folder;  // clean absolute path of the base folder it read
-    std::vector<std::future<std::vector<ReadAheadImage>>> pending;
+    std::future<std::vector<ReadAheadImage>> pending;
     std::vector<ReadAheadImage> ready;
 };
 
@@ -60,17 +60,16 @@ void TImageDataBase::SetImageBasePath(const QString& APath) {
     }
 }
 
-void TImageDataBase::ReadAheadImageFolder() {
-    FReadAhead.reset();
-    const QFileInfo base(FBasePath);
-    if (!base.isDir()) return;
+namespace {
+
+// Lists the pictures under folder with what their files look like now, largest first.
+std::vector<ReadAheadImage> listPictures(const QString& folder) {
     QStringList suffixes;
     for (const QByteArray& f : QImageReader::supportedImageFormats()) suffixes << QStringLiteral("*.") + QString::fromLatin1(f);
-    // A skin is a few MiB; whatever lies beyond the limits is simply read when asked for. The
-    // files are listed and looked at here; the threads only decode.
+    // A skin is a few MiB; whatever lies beyond the limits is simply read when asked for.
     std::vector<ReadAheadImage> files;
     qint64 bytes = 0;
-    QDirIterator it(base.absoluteFilePath(), suffixes, QDir::Files | QDir::Readable, QDirIterator::Subdirectories);
+    QDirIterator it(folder, suffixes, QDir::Files | QDir::Readable, QDirIterator::Subdirectories);
     while (it.hasNext() && files.size() < kReadAheadMaxFiles) {
         const QFileInfo info(it.next());
         if (bytes + info.size() > kReadAheadMaxBytes) continue;
@@ -78,32 +77,50 @@ void TImageDataBase::ReadAheadImageFolder() {
         files.push_back(ReadAheadImage{QDir::cleanPath(info.absoluteFilePath()), info.size(), info.lastModified(),
                                        info.metadataChangeTime(), QImage()});
     }
-    if (files.empty()) return;
-    // Largest first, dealt out in turn, so the threads finish close together.
     std::sort(files.begin(), files.end(), [](const auto& a, const auto& b) { return a.size > b.size; });
+    return files;
+}
+
+// Decodes every second picture from first on; the ones that cannot be read are left out.
+std::vector<ReadAheadImage> decodeShare(const std::vector<ReadAheadImage>& files, std::size_t first) {
+    std::vector<ReadAheadImage> out;
+    for (std::size_t i = first; i < files.size(); i += 2) {
+        ReadAheadImage r = files[i];
+        r.image = QImageReader(r.path).read();
+        if (!r.image.isNull()) out.push_back(std::move(r));
+    }
+    return out;
+}
+
+}  // namespace
+
+void TImageDataBase::ReadAheadImageFolder() {
+    FReadAhead.reset();
+    const QFileInfo base(FBasePath);
+    if (!base.isDir()) return;
     auto ahead = std::make_unique<ReadAhead>();
     ahead->folder = QDir::cleanPath(base.absoluteFilePath());
-    for (int t = 0; t < kReadAheadThreads; ++t) {
-        std::vector<ReadAheadImage> share;
-        for (std::size_t i = static_cast<std::size_t>(t); i < files.size(); i += kReadAheadThreads) {
-            share.push_back(files[i]);
-        }
-        ahead->pending.push_back(std::async(std::launch::async, [share = std::move(share)]() mutable {
-            for (ReadAheadImage& r : share) r.image = QImageReader(r.path).read();
-            share.erase(std::remove_if(share.begin(), share.end(), [](const auto& r) { return r.image.isNull(); }),
-                        share.end());
-            return std::move(share);
-        }));
-    }
+    // Listing the folder is left to the background as well; two threads share the decoding.
+    ahead->pending = std::async(std::launch::async, [folder = ahead->folder] {
+        const std::vector<ReadAheadImage> files = listPictures(folder);
+        auto other = std::async(std::launch::async, [&files] { return decodeShare(files, 1); });
+        std::vector<ReadAheadImage> all = decodeShare(files, 0);
+        for (ReadAheadImage& r : other.get()) all.push_back(std::move(r));
+        return all;
+    });
     FReadAhead = std::move(ahead);
 }
 
 QImage TImageDataBase::TakeReadAhead(const QFileInfo& info) {
     if (!FReadAhead) return QImage();
-    for (auto& f : FReadAhead->pending) {
-        for (ReadAheadImage& r : f.get()) FReadAhead->ready.push_back(std::move(r));
+    if (FReadAhead->pending.valid()) {
+        try {
+            FReadAhead->ready = FReadAhead->pending.get();
+        } catch (const std::exception&) {
+            FReadAhead.reset();  // no pictures read ahead: every file is read when asked for
+            return QImage();
+        }
     }
-    FReadAhead->pending.clear();
     const QString key = QDir::cleanPath(info.absoluteFilePath());
     auto& ready = FReadAhead->ready;
     const auto hit = std::find_if(ready.begin(), ready.end(), [&](const ReadAheadImage& r) { return r.path == key; });
