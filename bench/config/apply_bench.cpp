@@ -33,11 +33,8 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -213,30 +210,3 @@ void BM_ApplyFiveProfilesThirtyMacros(benchmark::State& state) {
 BENCHMARK(BM_ApplyFiveProfilesThirtyMacros)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    // A private home, registry, Documents and runtime folder.
-    std::string root = (std::filesystem::temp_directory_path() / "vyk-apply-bench-XXXXXX").string();
-    if (::mkdtemp(root.data()) == nullptr) return 1;
-    const std::filesystem::path r = root;
-    for (const char* d : {"home", "runtime", "exe", "registry", "documents"}) std::filesystem::create_directories(r / d);
-    std::filesystem::permissions(r / "runtime", std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::replace);
-    ::setenv("HOME", (r / "home").c_str(), 1);
-    ::setenv("XDG_RUNTIME_DIR", (r / "runtime").c_str(), 1);
-    ::setenv("VYK_SIM_SOCKET", (r / "runtime" / "vyk" / "mouse-sim.sock").c_str(), 1);
-    ::setenv("VYK_EXE_DIR", (r / "exe").c_str(), 1);
-    ::setenv("VYK_REGISTRY_ROOT", (r / "registry").c_str(), 1);
-    ::setenv("VYK_DOCUMENTS_DIR", (r / "documents").c_str(), 1);
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-
-    QApplication app(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::error_code ec;
-    std::filesystem::remove_all(r, ec);
-    return 0;
-}
