@@ -80,10 +80,13 @@ void TVYKCFGMAIN::BtnProfile1Click(int tag) {
     RefreshAll();
     FState.SettingsChanged = changed;
 
-    // 6-8.
-    FLink->WriteActiveProfile(static_cast<std::uint8_t>(tag));  // the byte at 0x43
-    PumpMessages();
-    FLink->SendProfileCommand(1, static_cast<std::uint8_t>(dm.FAllProfileSettingInfo.CurrentGame & 0xFF));
+    // 6-8. The mouse is looked for once for both reports.
+    {
+        CfgLink::DeviceHold device(*FLink);
+        FLink->WriteActiveProfile(static_cast<std::uint8_t>(tag));  // the byte at 0x43
+        PumpMessages();
+        FLink->SendProfileCommand(1, static_cast<std::uint8_t>(dm.FAllProfileSettingInfo.CurrentGame & 0xFF));
+    }
     FLink->SendToMonitor(WM_CFG_SETTINGS_APPLIED, 1, tag);
 }
 
