@@ -51,6 +51,19 @@ protected:
             }
         });
     }
+    // Button b's record and caption bind macro `index` (named `name`) of the current set.
+    void expectMacroBound(int b, int index, const QString& name) {
+        SCOPED_TRACE(name.toStdString());
+        const TBUTTONFUNCINFO& r = rec(b);
+        EXPECT_EQ(r.MenuID, 1102 + index);
+        EXPECT_EQ(r.FunctionIndex, 30);
+        EXPECT_EQ(r.FunctionType, 4);
+        EXPECT_EQ(r.FunctionCode, 17);
+        EXPECT_EQ(r.MacroKeyInfo.nMacroIndex, index);
+        EXPECT_EQ(QString::fromUtf16(r.MacroName), name);
+        EXPECT_EQ(QString::fromUtf16(r.MacroSetName), w().FMacroSetClass->CurrentMacroSetName());
+        EXPECT_EQ(button(b)->text(), w().UIMENUEX1->Items()[10]->SubItems()[index + 1]->Caption());
+    }
     void addMacros(const QStringList& names) {
         for (const QString& n : names) ASSERT_TRUE(w().FMacroSetClass->CreateNewMacro(n)) << n.toStdString();
         w().RebuildMacroMenu();
@@ -251,15 +264,7 @@ TEST_F(ButtonAssign, MacroMenuBindsByPositionAndName) {
 
     const int gamma = static_cast<int>(existing.size()) + 2;
     assign(7, 10, gamma + 1);
-    const TBUTTONFUNCINFO& r = rec(7);
-    EXPECT_EQ(r.MenuID, 1102 + gamma);
-    EXPECT_EQ(r.FunctionIndex, 30);
-    EXPECT_EQ(r.FunctionType, 4);
-    EXPECT_EQ(r.FunctionCode, 17);
-    EXPECT_EQ(r.MacroKeyInfo.nMacroIndex, gamma);
-    EXPECT_EQ(QString::fromUtf16(r.MacroName), QStringLiteral("Gamma"));
-    EXPECT_EQ(QString::fromUtf16(r.MacroSetName), w().FMacroSetClass->CurrentMacroSetName());
-    EXPECT_EQ(button(7)->text(), sub[gamma + 1]->Caption());
+    expectMacroBound(7, gamma, QStringLiteral("Gamma"));
     w().UpdateButtonHint(7);
     EXPECT_EQ(panel().Hint(7), QStringLiteral("MACRO #%1 <Gamma >").arg(gamma + 1));
 }
@@ -319,17 +324,7 @@ TEST_F(ButtonAssign, MacroManagerItemBindsTheMacroCurrentAtOk) {
     });
     assign(7, 10, 0);
     EXPECT_EQ(shownRow, beta) << "the manager opens on the button's macro";
-    {
-        const TBUTTONFUNCINFO& r = rec(7);
-        EXPECT_EQ(r.MenuID, 1102 + alpha);
-        EXPECT_EQ(r.FunctionIndex, 30);
-        EXPECT_EQ(r.FunctionType, 4);
-        EXPECT_EQ(r.FunctionCode, 17);
-        EXPECT_EQ(r.MacroKeyInfo.nMacroIndex, alpha);
-        EXPECT_EQ(QString::fromUtf16(r.MacroName), QStringLiteral("Alpha"));
-        EXPECT_EQ(QString::fromUtf16(r.MacroSetName), w().FMacroSetClass->CurrentMacroSetName());
-        EXPECT_EQ(button(7)->text(), sub[alpha + 1]->Caption());
-    }
+    expectMacroBound(7, alpha, QStringLiteral("Alpha"));
     EXPECT_TRUE(w().SettingsChanged());
 
     // CANCEL, confirmed, leaves the record as it was, whatever was chosen in the manager.
