@@ -13,6 +13,7 @@
 //   gap_incl_saving  the same from the click on, the saving to disk before the bar included
 //
 //   build/bench-bin/vyk_apply_bench [--benchmark_filter=...]
+#include "bench/config/timed_sim.h"
 #include "config/window/CfgSystemLink.h"
 #include "config/window/MainConfig.h"
 #include "core/defs/pubunit_norvane.h"
@@ -103,24 +104,13 @@ public:
     }
 };
 
-double modelledTransferMs(const vyk::sim::MouseSimServer& sim) {
-    std::chrono::microseconds total{0};
-    for (const auto& r : sim.log()) total += vyk::sim::MouseSimServer::transferTime(r.bytes.size());
-    return static_cast<double>(total.count()) / 1000.0;
-}
-
 void BM_ApplyFiveProfilesThirtyMacros(benchmark::State& state) {
     vyk::platform::RecordingPointerBackend pointer;  // the desktop is left alone
     vyk::platform::ScopedPointerBackend pointerScope(&pointer);
 
-    vyk::sim::SimOptions options;
-    options.timing = true;
-    vyk::sim::MouseSimServer sim(options);
-    std::string error;
-    if (!sim.start(&error)) {
-        state.SkipWithError(("simulated mouse: " + error).c_str());
-        return;
-    }
+    const auto simulated = vyk::bench::startTimedSim(state);
+    if (!simulated) return;
+    vyk::sim::MouseSimServer& sim = *simulated;
     vyk::platform::ipc::Endpoint monitor(MONITOR_MAIN_CLASS_NAME);
     int reloads = 0;
     monitor.setHandler([&reloads](const vyk::platform::ipc::Message& m) -> std::int64_t {
@@ -181,7 +171,7 @@ void BM_ApplyFiveProfilesThirtyMacros(benchmark::State& state) {
         state.PauseTiming();
         wallMs += static_cast<double>(ns) / 1e6;
         deviceMs += static_cast<double>(link->deviceEndNs - link->deviceStartNs) / 1e6;
-        transferMs += modelledTransferMs(sim);
+        transferMs += vyk::bench::modelledTransferMs(sim);
         reports += static_cast<std::int64_t>(sim.log().size());
         gapMs = std::max(gapMs, static_cast<double>(maxGapNs) / 1e6);
         anyGapMs = std::max(anyGapMs, static_cast<double>(maxAnyGapNs) / 1e6);

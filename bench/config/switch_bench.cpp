@@ -10,6 +10,7 @@
 //   after_7035     from the monitor's message until the click handler returned
 //
 //   build/bench-bin/vyk_switch_bench
+#include "bench/config/timed_sim.h"
 #include "config/toolkit/ImageStateButton.h"
 #include "config/window/MainConfig.h"
 #include "core/defs/pubunit_norvane.h"
@@ -33,14 +34,9 @@ void BM_ProfileSwitchClickToMonitor(benchmark::State& state) {
     vyk::platform::RecordingPointerBackend pointer;
     vyk::platform::ScopedPointerBackend pointerScope(&pointer);
 
-    vyk::sim::SimOptions options;
-    options.timing = true;
-    vyk::sim::MouseSimServer sim(options);
-    std::string error;
-    if (!sim.start(&error)) {
-        state.SkipWithError(("simulated mouse: " + error).c_str());
-        return;
-    }
+    const auto simulated = vyk::bench::startTimedSim(state);
+    if (!simulated) return;
+    vyk::sim::MouseSimServer& sim = *simulated;
     QElapsedTimer clock;
     qint64 atMonitorNs = -1;
     vyk::platform::ipc::Endpoint monitor(MONITOR_MAIN_CLASS_NAME);
@@ -76,9 +72,7 @@ void BM_ProfileSwitchClickToMonitor(benchmark::State& state) {
         }
         toMonitorMs += static_cast<double>(atMonitorNs) / 1e6;
         afterMs += static_cast<double>(doneNs - atMonitorNs) / 1e6;
-        std::chrono::microseconds total{0};
-        for (const auto& r : sim.log()) total += vyk::sim::MouseSimServer::transferTime(r.bytes.size());
-        transferMs += static_cast<double>(total.count()) / 1000.0;
+        transferMs += vyk::bench::modelledTransferMs(sim);
         state.ResumeTiming();
     }
     const double n = static_cast<double>(std::max<std::int64_t>(state.iterations(), 1));
