@@ -1,6 +1,7 @@
 #include "config/window/LightPage.h"
 
 #include "config/toolkit/ImageDataBaseUnit.h"
+#include "config/toolkit/SkinControls.h"
 #include "config/toolkit/SkinImage.h"
 #include "config/toolkit/SkinStyle.h"
 #include "config/window/CfgLink.h"
@@ -76,30 +77,11 @@ QString swatchStyle(const QColor& c) {
 
 TLightPage::TLightPage(TDM& dm, TCfgState& state, CfgLink& link, QWidget* parent) : TCfgPage(dm, state, link, parent) {
     setObjectName(QStringLiteral("PageLight"));
-    const QString captionStyle = QStringLiteral("color: %1; background: transparent;").arg(skincolor::Text.name());
-    auto caption = [&](const char* name, const char* text, int y) {
-        auto* l = new QLabel(QString::fromLatin1(text), this);
-        l->setObjectName(QString::fromLatin1(name));
-        l->setFont(vyk::config::TitleFont(14, true));
-        l->setStyleSheet(captionStyle);
-        l->setGeometry(kRightX, y, 606 - kRightX - 10, 20);
-        return l;
+    auto caption = [this](const char* name, const char* text, int y) {
+        return vyk::config::NewSkinCaption(this, name, QString::fromLatin1(text), QRect(kRightX, y, 606 - kRightX - 10, 20));
     };
-    const QString radioStyle = QStringLiteral(
-                                   "QRadioButton { color: %1; background: transparent; spacing: 6px; }"
-                                   "QRadioButton::indicator { width: 12px; height: 12px; border-radius: 7px;"
-                                   " border: 2px solid %2; background: %3; }"
-                                   "QRadioButton::indicator:checked { background: %4; border-color: %5; }")
-                                   .arg(skincolor::Text.name(), skincolor::Rim.name(), skincolor::Window.name(),
-                                        skincolor::Accent.name(), skincolor::AccentHot.name());
-    auto radio = [&](const char* name, const char* text, int tag, QRect geometry) {
-        auto* r = new QRadioButton(QString::fromLatin1(text), this);
-        r->setObjectName(QString::fromLatin1(name));
-        r->setProperty("Tag", tag);
-        r->setFont(vyk::config::TextFont(13, true));
-        r->setStyleSheet(radioStyle);
-        r->setGeometry(geometry);
-        return r;
+    auto radio = [this](const char* name, const char* text, int tag, QRect geometry) {
+        return vyk::config::NewSkinRadio(this, name, QString::fromLatin1(text), tag, geometry);
     };
 
     // The preview: the colour behind the logo, then the picture over it.

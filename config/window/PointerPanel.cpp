@@ -1,5 +1,6 @@
 #include "config/window/PointerPanel.h"
 
+#include "config/toolkit/SkinControls.h"
 #include "config/toolkit/SkinImage.h"
 #include "config/toolkit/SkinStyle.h"
 #include "config/toolkit/TrackBar.h"
@@ -35,14 +36,8 @@ constexpr int kTestItemPos = 5000;  // where the picture sits in the test area's
 TPointerPanel::TPointerPanel(TDM& dm, TCfgState& state, CfgLink& link, QWidget* parent)
     : QWidget(parent), FDM(dm), FState(state), FLink(link) {
     setObjectName(QStringLiteral("PointerPanel"));
-    const QString captionStyle = QStringLiteral("color: %1; background: transparent;").arg(skincolor::Text.name());
-    auto caption = [&](const char* name, const char* text, int y) {
-        auto* l = new QLabel(QString::fromLatin1(text), this);
-        l->setObjectName(QString::fromLatin1(name));
-        l->setFont(vyk::config::TitleFont(14, true));
-        l->setStyleSheet(captionStyle);
-        l->setGeometry(10, y, POINTER_PANEL_WIDTH - 20, 20);
-        return l;
+    auto caption = [this](const char* name, const char* text, int y) {
+        return vyk::config::NewSkinCaption(this, name, QString::fromLatin1(text), QRect(10, y, POINTER_PANEL_WIDTH - 20, 20));
     };
 
     LabelPolling = caption("LabelPolling", "POLLING RATE", 12);
@@ -50,20 +45,9 @@ TPointerPanel::TPointerPanel(TDM& dm, TCfgState& state, CfgLink& link, QWidget* 
     FPollingGroup->setObjectName(QStringLiteral("RadioPolling"));
     const char* names[4] = {"Radio125", "Radio250", "Radio500", "Radio1000"};
     const char* texts[4] = {"125HZ", "250HZ", "500HZ", "1000HZ"};
-    const QString radioStyle = QStringLiteral(
-                                   "QRadioButton { color: %1; background: transparent; spacing: 6px; }"
-                                   "QRadioButton::indicator { width: 12px; height: 12px; border-radius: 7px;"
-                                   " border: 2px solid %2; background: %3; }"
-                                   "QRadioButton::indicator:checked { background: %4; border-color: %5; }")
-                                   .arg(skincolor::Text.name(), skincolor::Rim.name(), skincolor::Window.name(),
-                                        skincolor::Accent.name(), skincolor::AccentHot.name());
     for (int i = 0; i < 4; ++i) {
-        auto* r = new QRadioButton(QString::fromLatin1(texts[i]), this);
-        r->setObjectName(QString::fromLatin1(names[i]));
-        r->setProperty("Tag", i);
-        r->setFont(vyk::config::TextFont(13, true));
-        r->setStyleSheet(radioStyle);
-        r->setGeometry(14 + (i % 2) * 116, 38 + (i / 2) * 26, 110, 22);
+        QRadioButton* r = vyk::config::NewSkinRadio(this, names[i], QString::fromLatin1(texts[i]), i,
+                                                     QRect(14 + (i % 2) * 116, 38 + (i / 2) * 26, 110, 22));
         FPollingGroup->addButton(r, i);
         RadioPolling[static_cast<std::size_t>(i)] = r;
     }
