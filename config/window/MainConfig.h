@@ -44,6 +44,7 @@ class TDM;
 class TImageStateButton;
 class TuiCommandSetting;
 class TuiLanguage;
+class TuiMacroClass;
 class TuiMacroSetClass;
 class TuiMenuEx;
 class TGeneralPage;
@@ -203,6 +204,7 @@ public:
     void uiMenuEx1ItemsClick(quint32 AMenuItemID);
     void SetButtonFunction(int ButtonIndex, int ItemID);
     void AssignButtonFunction(int ItemID);
+    bool BindButtonToMacro(int sel, TuiMacroClass& macros, int k, const QString& setName, const QString& macroName);
     void GetSelectedMenuItemInfo(int ItemID, TSelectedMenuItemInfo& info) const;
     int CountLeftClickButtons() const;
     int CountAssignedMacros() const;

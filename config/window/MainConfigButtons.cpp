@@ -209,6 +209,31 @@ void TVYKCFGMAIN::SetButtonFunction(int, int ItemID) { AssignButtonFunction(Item
 // ---------------------------------------------------------------------------------------------
 // The assignment
 
+// Binds assignment button sel to macro k of the current set, stored under the names given,
+// unless that would put more distinct macros on buttons than the mouse takes: then the record
+// stays as it was, the user is told, and the result is false.
+bool TVYKCFGMAIN::BindButtonToMacro(int sel, TuiMacroClass& macros, int k, const QString& setName,
+                                    const QString& macroName) {
+    TBUTTONFUNCINFO* recs = records(*FDM);
+    const auto backup = std::make_unique<TBUTTONFUNCINFO>(recs[sel]);
+    TBUTTONFUNCINFO& r = recs[sel];
+    r.MenuID = 1102 + k;
+    r.FunctionIndex = static_cast<std::uint16_t>(FunctionIndexOfMenuID(kMenuMacro));
+    r.FunctionType = FUNCTION_TYPE_MACRO;
+    storeName(r.MacroSetName, setName);
+    storeName(r.MacroName, macroName);
+    macros.GetMacroKeyItem(k, r.MacroKeyInfo);
+    r.MacroKeyInfo.nMacroIndex = static_cast<std::uint16_t>(k);
+    r.FunctionCode = functionCodeOfRow(FunctionIndexOfMenuID(kMenuMacro));
+    if (CountAssignedMacros() > MAX_ASSIGNED_MACROS) {
+        ShowDialog(translate(QStringLiteral("WARNING!")),
+                   translate(QStringLiteral("YOU CAN ASSIGN MACROS TO BUTTONS SHALL NOT EXCEED 5 .")));
+        r = *backup;
+        return false;
+    }
+    return true;
+}
+
 void TVYKCFGMAIN::AssignButtonFunction(int ItemID) {
     const int sel = FSelectedButtonIndex;
     if (sel < 0 || sel >= ASSIGN_BUTTON_COUNT) return;
@@ -229,23 +254,8 @@ void TVYKCFGMAIN::AssignButtonFunction(int ItemID) {
         TuiMacroClass* macros = FMacroSetClass ? FMacroSetClass->CurrentMacroClass() : nullptr;
         const int k = (ItemID % 100) - 2;
         if (macros == nullptr || k >= macros->MacroListCount()) return;  // a row of a list since changed
-        auto backup = std::make_unique<TBUTTONFUNCINFO>(recs[sel]);
         FCurrentMacro = k;
-        r->MenuID = ItemID;
-        r->FunctionIndex = static_cast<std::uint16_t>(FunctionIndexOfMenuID(kMenuMacro));
-        r->FunctionType = FUNCTION_TYPE_MACRO;
-        storeName(r->MacroSetName, menuInfo.MacroSetName);
-        storeName(r->MacroName, menuInfo.MacroName);
-        macros->GetMacroKeyItem(k, r->MacroKeyInfo);
-        r->MacroKeyInfo.nMacroIndex = static_cast<std::uint16_t>(k);
-        r->FunctionCode = functionCodeOfRow(FunctionIndexOfMenuID(ItemID / 100));
-        recs[sel] = *r;
-        if (CountAssignedMacros() > MAX_ASSIGNED_MACROS) {
-            ShowDialog(translate(QStringLiteral("WARNING!")),
-                       translate(QStringLiteral("YOU CAN ASSIGN MACROS TO BUTTONS SHALL NOT EXCEED 5 .")));
-            recs[sel] = *backup;
-            return;
-        }
+        if (!BindButtonToMacro(sel, *macros, k, menuInfo.MacroSetName, menuInfo.MacroName)) return;
         RebindMacroButtons();
         FDM->SaveBackToCurrentProfileInfo();
         ShowButtonCaption(sel, ItemID);
@@ -278,22 +288,7 @@ void TVYKCFGMAIN::AssignButtonFunction(int ItemID) {
             return;
         }
         const int newID = 1102 + FCurrentMacro;
-        auto backup = std::make_unique<TBUTTONFUNCINFO>(recs[sel]);
-        r->MenuID = newID;
-        r->FunctionIndex = static_cast<std::uint16_t>(FunctionIndexOfMenuID(kMenuMacro));
-        r->FunctionType = FUNCTION_TYPE_MACRO;
-        storeName(r->MacroSetName, set);
-        storeName(r->MacroName, name);
-        macros->GetMacroKeyItem(FCurrentMacro, r->MacroKeyInfo);
-        r->MacroKeyInfo.nMacroIndex = static_cast<std::uint16_t>(FCurrentMacro);
-        r->FunctionCode = FUNCTION_CODE_MACRO;
-        recs[sel] = *r;
-        if (CountAssignedMacros() > MAX_ASSIGNED_MACROS) {
-            ShowDialog(translate(QStringLiteral("WARNING!")),
-                       translate(QStringLiteral("YOU CAN ASSIGN MACROS TO BUTTONS SHALL NOT EXCEED 5 .")));
-            recs[sel] = *backup;
-            return;
-        }
+        if (!BindButtonToMacro(sel, *macros, FCurrentMacro, set, name)) return;
         FDM->SaveBackToCurrentProfileInfo();
         RebuildMacroMenu();
         ShowButtonCaption(sel, newID);
@@ -303,6 +298,13 @@ void TVYKCFGMAIN::AssignButtonFunction(int ItemID) {
         return;
     }
 
+    // A key dialog edits a copy of the record's field, which is taken back on OK only.
+    auto editedInDialog = [](auto& field, auto show) {
+        auto copy = field;
+        if (show(copy) != 1) return false;
+        field = copy;
+        return true;
+    };
     auto setRow = [&](int menuID, std::uint8_t type) {
         r->MenuID = menuID;
         r->FunctionIndex = static_cast<std::uint16_t>(FunctionIndexOfMenuID(menuID));
@@ -318,14 +320,10 @@ void TVYKCFGMAIN::AssignButtonFunction(int ItemID) {
         setRow(ItemID, FUNCTION_TYPE_DEVICE);
         if (ItemID == 1) r->ClickParam = sel <= 1 ? 0 : 1;
     } else if (ItemID == 6) {
-        TSINGLEKEYINFO key = r->SingleKey;
-        if (ShowSingleKeyDialog(key) != 1) return;
-        r->SingleKey = key;
+        if (!editedInDialog(r->SingleKey, ShowSingleKeyDialog)) return;
         setRow(ItemID, FUNCTION_TYPE_SINGLE_KEY);
     } else if (ItemID == 7) {
-        TCOMBOKEYINFO key = r->ComboKey;
-        if (ShowComboKeyDialog(key) != 1) return;
-        r->ComboKey = key;
+        if (!editedInDialog(r->ComboKey, ShowComboKeyDialog)) return;
         setRow(ItemID, FUNCTION_TYPE_COMBO_KEY);
     } else if (ItemID >= 801 && ItemID <= 808) {
         GetEditComboKeyInfo(ItemID - 801, r->ComboKey);
@@ -346,9 +344,7 @@ void TVYKCFGMAIN::AssignButtonFunction(int ItemID) {
         splitUsage(0x0227);
         setRow(ItemID, FUNCTION_TYPE_CONSUMER_KEY);
     } else if (ItemID == 12) {
-        TADVANCEDFIREKEYINFO fire = r->FireKey;
-        if (ShowFireKeyDialog(fire) != 1) return;
-        r->FireKey = fire;
+        if (!editedInDialog(r->FireKey, ShowFireKeyDialog)) return;
         setRow(ItemID, FUNCTION_TYPE_FIRE_KEY);
     } else if (ItemID >= 13 && ItemID <= 16) {
         setRow(ItemID, FUNCTION_TYPE_DEVICE);
