@@ -24,10 +24,7 @@ protected:
     void SetUp() override {
         KeyDialogTest::SetUp();
         dbPath = QString::fromStdString((freshDir("macro-db") / "MacroSet.MSDB").string());
-        db = std::make_unique<TuiMacroSetClass>();
-        db->LoadMacrosetDB(dbPath);
-        db->CreateNewMacroSet(QStringLiteral("DefaultMacroSet"));
-        db->SwitchToMacroSet(QStringLiteral("DefaultMacroSet"));
+        reopenDb();
     }
     void TearDown() override {
         form.reset();
@@ -35,6 +32,15 @@ protected:
         KeyDialogTest::TearDown();
     }
 
+    // The database opened anew from dbPath, on the set DefaultMacroSet (made when missing); the
+    // form is closed first.
+    void reopenDb() {
+        form.reset();
+        db = std::make_unique<TuiMacroSetClass>();
+        db->LoadMacrosetDB(dbPath);
+        db->CreateNewMacroSet(QStringLiteral("DefaultMacroSet"));
+        db->SwitchToMacroSet(QStringLiteral("DefaultMacroSet"));
+    }
     TuiMacroClass* macros() { return db->CurrentMacroClass(); }
 
     // Adds macros named names, each with the actions given (all the same).

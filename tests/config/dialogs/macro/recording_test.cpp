@@ -272,11 +272,7 @@ TEST_F(MacroRecording, MouseActionsTable) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        form.reset();
-        db = std::make_unique<TuiMacroSetClass>();
-        db->LoadMacrosetDB(dbPath);
-        db->CreateNewMacroSet(QStringLiteral("DefaultMacroSet"));
-        db->SwitchToMacroSet(QStringLiteral("DefaultMacroSet"));
+        reopenDb();
         addMacros({"M"});
         TMACROKEYINFO info{};
         macros()->GetCurrentMacroKeyItem(info);
@@ -290,11 +286,7 @@ TEST_F(MacroRecording, MouseActionsTable) {
         EXPECT_EQ(static_cast<int>(storedActions(0).size()), c.countAfter);
     }
     // The empty-macro row in full: actions, rows and the total.
-    form.reset();
-    db = std::make_unique<TuiMacroSetClass>();
-    db->LoadMacrosetDB(dbPath);
-    db->CreateNewMacroSet(QStringLiteral("DefaultMacroSet"));
-    db->SwitchToMacroSet(QStringLiteral("DefaultMacroSet"));
+    reopenDb();
     addMacros({"M"});
     TFrmMacro& f = openForm();
     f.BtnAutoDelay->SetPressed(true);

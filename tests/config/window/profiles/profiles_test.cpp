@@ -86,11 +86,6 @@ protected:
         }
         return out;
     }
-    void forgetTraffic() {
-        sim_->clearLog();
-        toMonitor_.clear();
-        monitorAt_.clear();
-    }
 };
 
 }  // namespace
@@ -98,7 +93,7 @@ protected:
 TEST_F(ProfilesTest, AClickSwitchesTheWindowTheStoreTheMouseAndTheMonitorAndRepeatsOnTheSameProfile) {
     TVYKCFGMAIN& w = open();
     ASSERT_EQ(dm_->FProfileIndex, 0);
-    forgetTraffic();
+    clearLogs();
 
     clickProfile(2);
     EXPECT_EQ(dm_->FProfileIndex, 2);
@@ -113,7 +108,7 @@ TEST_F(ProfilesTest, AClickSwitchesTheWindowTheStoreTheMouseAndTheMonitorAndRepe
     EXPECT_FALSE(w.SettingsChanged()) << "the refresh of a switch is not an edit";
 
     // The same profile again: the whole switch once more.
-    forgetTraffic();
+    clearLogs();
     clickProfile(2);
     EXPECT_EQ(reports(), switchReports(2));
     EXPECT_EQ(monitorMessages(), std::vector<std::string>{"7035 1 2"});
@@ -152,7 +147,7 @@ TEST_F(ProfilesTest, UnsavedColourDpiLevelAndSensorLiftSurviveASwitchAndApplyWri
     EXPECT_EQ(window_->State().LEDCache.R, 0x12) << "the lighting cache follows the profile shown";
 
     // APPLY writes the colour (inverted, as the mouse takes it) into profile 1's LED block.
-    forgetTraffic();
+    clearLogs();
     clickApply();
     const auto led = memory(0xF1, 3);
     EXPECT_EQ(led, (std::vector<std::uint8_t>{0xED, 0xCB, 0xA9}));
@@ -160,7 +155,7 @@ TEST_F(ProfilesTest, UnsavedColourDpiLevelAndSensorLiftSurviveASwitchAndApplyWri
 
 TEST_F(ProfilesTest, TheMonitorsSwitchRunsInsideItsSendAndAnIndexAboveFourChangesNothing) {
     open();
-    forgetTraffic();
+    clearLogs();
 
     // Sent the way the monitor sends it: the window's reload message comes back to the stand-in
     // monitor while the send still waits.
@@ -172,7 +167,7 @@ TEST_F(ProfilesTest, TheMonitorsSwitchRunsInsideItsSendAndAnIndexAboveFourChange
     EXPECT_EQ(reports(), switchReports(3)) << "the mouse gets its active profile again";
     EXPECT_EQ(monitorMessages(), std::vector<std::string>{"7035 1 3"}) << "handled during the send";
 
-    forgetTraffic();
+    clearLogs();
     for (std::int64_t bad : {std::int64_t{5}, std::int64_t{-1}, std::int64_t{1} << 40}) {
         window_->HandleMessage(WM_CFG_SWITCH_PROFILE, bad, 0);
     }
@@ -188,7 +183,7 @@ TEST_F(ProfilesTest, TheMousesDpiLevelIsShownOnlyAndLevelsOutsideTheRowsAreRefus
     auto& c = dm_->FCurrentProfileInfo.ConfigInfo;
     const std::int32_t stored = c.CurrentCPIIndex;
     const auto flagsBefore = flags();
-    forgetTraffic();
+    clearLogs();
 
     const struct {
         std::int64_t level;
@@ -215,7 +210,7 @@ TEST_F(ProfilesTest, TheMousesDpiLevelIsShownOnlyAndLevelsOutsideTheRowsAreRefus
 TEST_F(ProfilesTest, ASwitchAskedForDuringApplyRunsAfterItsWrites) {
     open();
     dm_->SetProfileChanged(1, true);
-    forgetTraffic();
+    clearLogs();
     bool asked = false;
     link_->before = [&](const std::string& op, int p) {
         if (op != "cpi" || p != 1 || asked) return;
@@ -249,7 +244,7 @@ TEST_F(ProfilesTest, RestoreAsksAsWrittenThenRestoresTheSlotAndWritesItsDpiBlock
     dm_->SetProfileChanged(1, false);
     const auto edited = slot(1);
     w.State().SettingsChanged = false;
-    forgetTraffic();
+    clearLogs();
 
     // CANCEL: nothing changes, nothing is written.
     Answer cancel;
@@ -287,7 +282,7 @@ TEST_F(ProfilesTest, ResetAllRestoresEveryProfileThenSwitchesToProfileFiveAndWri
         dm_->SaveBackToProfileInfo(*p, i);
     }
     dm_->FCurrentProfileInfo.ConfigInfo.LEDConfig.G ^= 0x5A;
-    forgetTraffic();
+    clearLogs();
 
     Answer cancel;
     cancel.arm(false);
@@ -339,7 +334,7 @@ TEST_F(ProfilesTest, LoadFileStartsInTheSlotsFolderRefusesAnotherVersionAndWrite
     dm_->SaveBackToCurrentProfileInfo();
     dm_->SetProfileChanged(2, false);
     w.State().SettingsChanged = false;
-    forgetTraffic();
+    clearLogs();
     answer.clear();
     QTest::mouseClick(w.BtnLoad, Qt::LeftButton);
     EXPECT_EQ(dm_->FCurrentProfileInfo.ConfigInfo.LEDConfig.B, 0x11);
