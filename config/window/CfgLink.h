@@ -51,7 +51,8 @@ public:
     // ---- the window's own ends
     // Starts receiving the messages sent or posted to the window class "TVYKCFGMAIN"; false
     // when that is not possible (another live window of that class). Handler runs on the UI
-    // thread under the default error handler.
+    // thread under the default error handler; a later call replaces it. An empty handler
+    // stops receiving (the window can no longer be found) and never starts anything.
     virtual bool ListenForMessages(MessageHandler handler) = 0;
     // Device arrivals; also fired once 1500 ms after the link was made.
     virtual void SetDeviceArrivalHandler(ArrivalHandler handler) = 0;

@@ -61,10 +61,19 @@ CfgSystemLink::~CfgSystemLink() {
 }
 
 bool CfgSystemLink::ListenForMessages(MessageHandler handler) {
+    if (!handler) {
+        // Stopping: nothing more reaches the handler and the window's socket goes away. A link
+        // that was not listening stays so.
+        if (FEndpoint) {
+            FEndpoint->setHandler({});
+            FEndpoint->close();
+        }
+        return true;
+    }
     if (!FEndpoint) FEndpoint = new vyk::platform::ipc::Endpoint(CONFIG_MAIN_CLASS_NAME, this);
     FEndpoint->setHandler([h = std::move(handler)](const vyk::platform::ipc::Message& m) -> std::int64_t {
         std::int64_t result = 0;
-        vyk::platform::guarded([&] { result = h ? h(m.msg, m.wParam, m.lParam) : 0; });
+        vyk::platform::guarded([&] { result = h(m.msg, m.wParam, m.lParam); });
         return result;
     });
     if (FEndpoint->isListening()) return true;
