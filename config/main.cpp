@@ -33,6 +33,8 @@ QIcon programIcon() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A stop signal that comes before its handler is in place (below) waits for it.
+    vyk::platform::QuitOnSignals::deferUntilInstalled();
     // A second configuration program ends at once, without a message and without creating
     // anything.
     std::unique_ptr<vyk::platform::InstanceLock> lock;
@@ -45,6 +47,11 @@ int main(int argc, char** argv) {
     if (!lock) return 0;
 
     QApplication app(argc, argv);
+    // Log-out, shutdown and Ctrl+C end the event loop (and any box open in it), so the clean-up
+    // below runs: the message socket removed, the lock released. Nothing is asked and nothing
+    // is saved. A stop during start-up (an error box of the data module, say) skips the rest
+    // of it: no window, no monitor started.
+    vyk::platform::QuitOnSignals stopSignals;
     // The font database is filled in the background while the data module and the window are
     // built; the window's first text waits for it only if it is not ready by then.
     auto fontDatabase = std::async(std::launch::async, [] { QFontDatabase::families(); });
@@ -56,16 +63,16 @@ int main(int argc, char** argv) {
     CreateGlobalImageDataBase();
     // The skin is decoded while the data module and the window are built.
     GlobalImageDataBase->ReadAheadImageFolder();
-    // Log-out, shutdown and Ctrl+C end the event loop, so the clean-up below runs: the message
-    // socket removed, the lock released. Nothing is asked and nothing is saved.
-    vyk::platform::QuitOnSignals stopSignals;
 
     int rc = 0;
     {
         auto dm = std::make_unique<TDM>();
-        auto window = std::make_unique<TVYKCFGMAIN>(dm.get());
-        window->show();
-        if (!stopSignals.stopRequested()) rc = app.exec();
+        std::unique_ptr<TVYKCFGMAIN> window;
+        if (!stopSignals.stopRequested()) window = std::make_unique<TVYKCFGMAIN>(dm.get());
+        if (window && !stopSignals.stopRequested()) {
+            window->show();
+            if (!stopSignals.stopRequested()) rc = app.exec();
+        }
         window.reset();
         dm.reset();
     }

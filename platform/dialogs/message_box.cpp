@@ -57,6 +57,7 @@ void messageBox(const QString& caption, const QString& text, MessageIcon icon, Q
         return;
     }
     QMessageBox box(toQt(icon), caption, text, QMessageBox::Ok, parent);
+    debugLog(QStringLiteral("message box shown: %1: %2").arg(caption, text));
     box.exec();
 }
 

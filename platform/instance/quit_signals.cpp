@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <pthread.h>
 #include <unistd.h>
 
 namespace vyk::platform {
@@ -30,9 +31,31 @@ extern "C" void onStopSignal(int sig) {
     errno = saved;
 }
 
+sigset_t stopSignalSet() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (int sig : kSignals) sigaddset(&set, sig);
+    return set;
+}
+
+// Lets the signals through again, to the handler just installed or, when none could be, to
+// their former disposition.
+struct UnblockAtEnd {
+    ~UnblockAtEnd() {
+        const sigset_t set = stopSignalSet();
+        ::pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+    }
+};
+
 }  // namespace
 
+void QuitOnSignals::deferUntilInstalled() {
+    const sigset_t set = stopSignalSet();
+    ::pthread_sigmask(SIG_BLOCK, &set, nullptr);
+}
+
 QuitOnSignals::QuitOnSignals(QObject* parent) : QObject(parent) {
+    const UnblockAtEnd unblock;
     if (g_writeFd >= 0) {
         debugLog(QStringLiteral("signals: a stop handler is already installed"));
         return;
@@ -68,6 +91,11 @@ QuitOnSignals::~QuitOnSignals() {
     g_readFd = -1;
 }
 
+bool QuitOnSignals::stopRequested() {
+    if (last_ == 0 && notifier_ != nullptr) drain();
+    return last_ != 0;
+}
+
 void QuitOnSignals::drain() {
     unsigned char buf[64];
     ssize_t n;
@@ -78,7 +106,9 @@ void QuitOnSignals::drain() {
     }
     if (!any) return;
     debugLog(QStringLiteral("signals: signal %1 received, ending").arg(last_));
-    QCoreApplication::quit();
+    // Not quit(): that does nothing before exec() runs, and it asks the windows to close
+    // first, which an open box may refuse. exit() ends every running loop, nested ones too.
+    QCoreApplication::exit(0);
 }
 
 }  // namespace vyk::platform

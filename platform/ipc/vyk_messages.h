@@ -12,7 +12,8 @@ inline constexpr std::uint32_t WM_CFG_SWITCH_PROFILE = 7040;    // mon -> cfg, s
 inline constexpr std::uint32_t WM_CFG_CPI_INDEX = 7042;         // mon -> cfg, posted: DPI level WParam is current
 inline constexpr std::uint32_t WM_MON_BUTTON_EVENT = 7524;      // mon -> itself, posted: button or profile event
 
-// Not a message of the table: the monitor's request that the configuration program show its
-// window and bring it to the front (one program cannot raise another's window on every
-// desktop). Posted, WParam 0, LParam 0.
+// Not a message of the table: the request that the configuration program show its window and
+// bring it to the front (one program cannot raise another's window on every desktop), from the
+// monitor's tray click and "Config", and from a second start of the configuration program.
+// Posted, WParam 0, LParam 0.
 inline constexpr std::uint32_t VYK_IPC_SHOW_WINDOW = 7100;

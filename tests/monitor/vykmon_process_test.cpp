@@ -9,8 +9,10 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 
+#include <chrono>
 #include <csignal>
 #include <memory>
+#include <thread>
 #include <vector>
 
 using namespace montest;
@@ -20,9 +22,10 @@ namespace {
 
 class VykMonProcess {
 public:
-    VykMonProcess(const fs::path& exeDir, const QString& pulseServer) {
+    VykMonProcess(const fs::path& exeDir, const QString& pulseServer, const fs::path& debugLog = {}) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("VYK_EXE_DIR", QString::fromStdString(exeDir.string()));
+        if (!debugLog.empty()) env.insert("VYK_DEBUG_LOG", QString::fromStdString(debugLog.string()));
         env.insert("QT_QPA_PLATFORM", "offscreen");
         if (!pulseServer.isEmpty()) env.insert("PULSE_SERVER", pulseServer);
         proc_.setProcessEnvironment(env);
@@ -128,5 +131,56 @@ TEST(VykMon, StopSignalsEndTheEventLoopAndCleanUp) {
         // The socket went with it, and the next monitor can start.
         EXPECT_FALSE(fs::exists(socket));
         EXPECT_NE(vyk::platform::InstanceLock::tryAcquire(MONITOR_MAIN_CLASS_NAME.latin1()), nullptr);
+    }
+}
+
+namespace {
+
+fs::path monitorSocket() {
+    return QFile::encodeName(vyk::platform::ipc::socketPath(MONITOR_MAIN_CLASS_NAME)).toStdString();
+}
+
+// What a clean end leaves: exit code 0 as after Exit, no socket, the lock free for the next one.
+void expectEndedCleanly(VykMonProcess& mon) {
+    ASSERT_TRUE(mon.process().waitForFinished(15000)) << "the monitor did not end on the signal";
+    EXPECT_EQ(mon.process().exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(mon.process().exitCode(), 0);
+    EXPECT_FALSE(fs::exists(monitorSocket()));
+    EXPECT_NE(vyk::platform::InstanceLock::tryAcquire(MONITOR_MAIN_CLASS_NAME.latin1()), nullptr);
+}
+
+}  // namespace
+
+TEST(VykMon, AStopSignalEndsItWhileTheMissingHookLibraryBoxIsOpen) {
+    const fs::path exeDir = makeExeDir(true);
+    fs::remove(exeDir / "libuiHook.so");
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(sig);
+        const fs::path log = vyk::test::freshDir("log") / "debug.log";
+        VykMonProcess mon(exeDir, QString(), log);
+        mon.start();
+        ASSERT_TRUE(mon.process().waitForStarted(10000));
+        // The box is open (it stands in start-up, before the event loop runs).
+        ASSERT_TRUE(waitUntil([&] { return vyk::test::fileContains(log, "uiHook.dll can not be found!"); }, 30000));
+        ASSERT_EQ(::kill(static_cast<pid_t>(mon.process().processId()), sig), 0);
+        expectEndedCleanly(mon);
+    }
+}
+
+// Whenever the signal comes during start-up (from the first line of main: before its handler
+// is in place, while the data module loads, before the event loop), the monitor ends as after
+// Exit.
+TEST(VykMon, AStopSignalAtAnyMomentOfStartUpEndsItCleanly) {
+    const fs::path exeDir = makeExeDir(true);
+    for (int delayMs : {0, 2, 10, 30, 80, 200, 500}) {
+        SCOPED_TRACE(delayMs);
+        VykMonProcess mon(exeDir, QString());
+        mon.start();
+        ASSERT_TRUE(mon.process().waitForStarted(10000));
+        const auto pid = static_cast<pid_t>(mon.process().processId());
+        ASSERT_TRUE(waitUntil([&] { return vyk::test::signalBlockedOrCaught(pid, SIGTERM); }, 30000, false));
+        if (delayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        ASSERT_EQ(::kill(pid, SIGTERM), 0);
+        expectEndedCleanly(mon);
     }
 }

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <stdexcept>
+#include <string>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -44,6 +45,24 @@ void writeBytes(const fs::path& p, const std::vector<std::uint8_t>& bytes) {
 
 void writeText(const fs::path& p, const std::string& text) {
     writeBytes(p, std::vector<std::uint8_t>(text.begin(), text.end()));
+}
+
+bool fileContains(const fs::path& p, const std::string& text) {
+    std::ifstream in(p, std::ios::binary);
+    if (!in) return false;
+    const std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return all.find(text) != std::string::npos;
+}
+
+bool signalBlockedOrCaught(int pid, int sig) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    const std::uint64_t bit = std::uint64_t{1} << (sig - 1);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind("SigBlk:", 0) != 0 && line.rfind("SigCgt:", 0) != 0) continue;
+        if (std::stoull(line.substr(7), nullptr, 16) & bit) return true;
+    }
+    return false;
 }
 
 int openDescriptorCount() {

@@ -20,6 +20,12 @@ std::filesystem::path freshDir(const std::string& name);
 std::vector<std::uint8_t> readBytes(const std::filesystem::path& p);
 void writeBytes(const std::filesystem::path& p, const std::vector<std::uint8_t>& bytes);
 void writeText(const std::filesystem::path& p, const std::string& text);
+// True when the file exists and holds text (for a program's diagnostic log).
+bool fileContains(const std::filesystem::path& p, const std::string& text);
+
+// True once process pid blocks or catches signal sig (read from /proc/<pid>/status): its
+// main() has begun to take care of it, so a signal sent now tests the program, not the loader.
+bool signalBlockedOrCaught(int pid, int sig);
 
 // How many file descriptors this process has open (to catch leaked connections).
 int openDescriptorCount();

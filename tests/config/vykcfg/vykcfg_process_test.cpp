@@ -1,20 +1,26 @@
 // The real VykCfg program, started offscreen by the test with a private store, Documents
 // folder and executable folder, and a stand-in for the monitor where a test needs one.
 #include "core/defs/pubunit_norvane.h"
+#include "platform/instance/instance_lock.h"
 #include "platform/ipc/ipc.h"
 #include "platform/ipc/vyk_messages.h"
 #include "tests/platform/ipc/ipc_peer_thread.h"
 #include "tests/support/test_env.h"
 #include "tests/support/wait.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <memory>
+#include <thread>
+#include <vector>
 
 namespace fs = std::filesystem;
 using vyk::test::waitUntil;
@@ -37,8 +43,10 @@ fs::path makeExeDir(const fs::path& startMark) {
 
 class VykCfgProcess {
 public:
-    VykCfgProcess(const fs::path& exeDir, const fs::path& registry, const fs::path& docs) {
+    VykCfgProcess(const fs::path& exeDir, const fs::path& registry, const fs::path& docs,
+                  const fs::path& debugLog = {}) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        if (!debugLog.empty()) env.insert("VYK_DEBUG_LOG", QString::fromStdString(debugLog.string()));
         env.insert("VYK_EXE_DIR", QString::fromStdString(exeDir.string()));
         env.insert("VYK_REGISTRY_ROOT", QString::fromStdString(registry.string()));
         env.insert("VYK_DOCUMENTS_DIR", QString::fromStdString(docs.string()));
@@ -78,7 +86,9 @@ protected:
         registry_ = vyk::test::freshDir("registry");
         docs_ = vyk::test::freshDir("documents");
     }
-    std::unique_ptr<VykCfgProcess> make() { return std::make_unique<VykCfgProcess>(exe_, registry_, docs_); }
+    std::unique_ptr<VykCfgProcess> make(const fs::path& debugLog = {}) {
+        return std::make_unique<VykCfgProcess>(exe_, registry_, docs_, debugLog);
+    }
     fs::path macroDb() const {
         for (const auto& e : fs::recursive_directory_iterator(docs_))
             if (e.path().filename() == "MacroSet.MSDB") return e.path();
@@ -90,6 +100,20 @@ protected:
         ASSERT_TRUE(cfg.finished(20000));
         EXPECT_EQ(cfg.process().exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(cfg.process().exitCode(), 0);
+    }
+
+    // What a clean end leaves: exit code 0 as after the close message, no socket, the lock free
+    // for the next start.
+    static void expectEndedCleanly(VykCfgProcess& cfg) {
+        ASSERT_TRUE(cfg.finished(20000)) << "VykCfg did not end on the signal";
+        EXPECT_EQ(cfg.process().exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(cfg.process().exitCode(), 0);
+        EXPECT_FALSE(
+            fs::exists(QFile::encodeName(vyk::platform::ipc::socketPath(CONFIG_MAIN_CLASS_NAME)).toStdString()));
+        EXPECT_NE(vyk::platform::InstanceLock::tryAcquire(CONFIG_MAIN_CLASS_NAME.latin1()), nullptr);
+    }
+    static void signal(VykCfgProcess& cfg, int sig) {
+        ASSERT_EQ(::kill(static_cast<pid_t>(cfg.process().processId()), sig), 0);
     }
 
     fs::path mark_, exe_, registry_, docs_;
@@ -153,6 +177,54 @@ TEST_F(VykCfgProcessTest, StartsTheMonitorFromItsFolderOnlyWhenNoneRuns) {
     EXPECT_FALSE(fs::exists(mark_)) << "a second monitor was started";
     closeByMessage(*cfg);
     EXPECT_EQ(messages.load(), 0) << "start-up and the close message tell the monitor nothing";
+}
+
+// A quit signal while a start-up error box is open (before the event loop runs) ends VykCfg
+// as the close message does, and the rest of start-up is skipped: no window, no monitor.
+TEST_F(VykCfgProcessTest, AStopSignalEndsItWhileAStartUpErrorBoxIsOpen) {
+    fs::remove(exe_ / "config.ini");
+    vyk::test::writeText(exe_ / "config.ini", "[options]\nprofilePrefix=a/b\n");
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(sig);
+        const fs::path log = vyk::test::freshDir("log") / "debug.log";
+        auto cfg = make(log);
+        cfg->start();
+        ASSERT_TRUE(waitUntil([&] { return vyk::test::fileContains(log, "message box shown"); }, 60000));
+        EXPECT_TRUE(vyk::test::fileContains(log, "profilePrefix"));
+        signal(*cfg, sig);
+        expectEndedCleanly(*cfg);
+        EXPECT_FALSE(fs::exists(mark_)) << "the monitor was started after the stop";
+    }
+}
+
+// The same with a box open in the running window's event loop (an error reported for a
+// message out of range).
+TEST_F(VykCfgProcessTest, AStopSignalEndsItWhileAMessageBoxIsOpenInTheRunningWindow) {
+    const fs::path log = vyk::test::freshDir("log") / "debug.log";
+    auto cfg = make(log);
+    cfg->start();
+    ASSERT_TRUE(windowServes());
+    ASSERT_TRUE(vyk::platform::ipc::postMessage(CONFIG_MAIN_CLASS_NAME, {WM_CFG_CPI_INDEX, -1, 0}));
+    ASSERT_TRUE(waitUntil([&] { return vyk::test::fileContains(log, "message box shown"); }, 20000));
+    signal(*cfg, SIGTERM);
+    expectEndedCleanly(*cfg);
+}
+
+// Whenever the signal comes during start-up (from the first line of main: before its handler
+// is in place, while the data module and the window are built, before the event loop), VykCfg
+// ends cleanly.
+TEST_F(VykCfgProcessTest, AStopSignalAtAnyMomentOfStartUpEndsItCleanly) {
+    for (int delayMs : {0, 2, 10, 30, 80, 200, 500}) {
+        SCOPED_TRACE(delayMs);
+        auto cfg = make();
+        cfg->start();
+        ASSERT_TRUE(cfg->process().waitForStarted(10000));
+        const auto pid = static_cast<int>(cfg->process().processId());
+        ASSERT_TRUE(waitUntil([&] { return vyk::test::signalBlockedOrCaught(pid, SIGTERM); }, 30000, false));
+        if (delayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        signal(*cfg, SIGTERM);
+        expectEndedCleanly(*cfg);
+    }
 }
 
 }  // namespace
