@@ -7,6 +7,8 @@
 #include "platform/dialogs/message_box.h"
 #include "platform/instance/instance_lock.h"
 #include "platform/instance/quit_signals.h"
+#include "platform/ipc/ipc.h"
+#include "platform/ipc/vyk_messages.h"
 #include "platform/paths/paths.h"
 
 #include <QApplication>
@@ -36,7 +38,8 @@ int main(int argc, char** argv) {
     // A stop signal that comes before its handler is in place (below) waits for it.
     vyk::platform::QuitOnSignals::deferUntilInstalled();
     // A second configuration program ends at once, without a message and without creating
-    // anything.
+    // anything; it only asks the running window to show itself and come to the front (a
+    // minimised or hidden window would otherwise leave the user's start without any answer).
     std::unique_ptr<vyk::platform::InstanceLock> lock;
     try {
         lock = vyk::platform::InstanceLock::tryAcquire(CONFIG_MAIN_CLASS_NAME.latin1());
@@ -44,7 +47,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "VykCfg: %s\n", e.what());
         return 1;
     }
-    if (!lock) return 0;
+    if (!lock) {
+        vyk::platform::ipc::postMessage(CONFIG_MAIN_CLASS_NAME, {VYK_IPC_SHOW_WINDOW, 0, 0});
+        return 0;
+    }
 
     QApplication app(argc, argv);
     // Log-out, shutdown and Ctrl+C end the event loop (and any box open in it), so the clean-up

@@ -179,6 +179,29 @@ TEST_F(VykCfgProcessTest, StartsTheMonitorFromItsFolderOnlyWhenNoneRuns) {
     EXPECT_EQ(messages.load(), 0) << "start-up and the close message tell the monitor nothing";
 }
 
+// A second start while VykCfg runs (minimised or hidden, say) asks the running window to show
+// itself and come to the front, then ends. The running program is a stand-in here: it holds the
+// lock and answers on the window's class, so what the second start sends is seen.
+TEST_F(VykCfgProcessTest, ASecondStartAsksTheRunningWindowToComeToTheFront) {
+    const auto lock = vyk::platform::InstanceLock::tryAcquire(CONFIG_MAIN_CLASS_NAME.latin1());
+    ASSERT_NE(lock, nullptr);
+    std::atomic<int> shows{0}, others{0};
+    vyk::test::IpcPeerThread running(CONFIG_MAIN_CLASS_NAME, [&](const vyk::platform::ipc::Message& m) {
+        ++(m.msg == VYK_IPC_SHOW_WINDOW && m.wParam == 0 && m.lParam == 0 ? shows : others);
+        return std::int64_t{0};
+    });
+    ASSERT_TRUE(running.listening());
+
+    auto second = make();
+    second->start();
+    ASSERT_TRUE(second->finished(20000)) << "a second VykCfg must end on its own";
+    EXPECT_EQ(second->process().exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second->process().exitCode(), 0);
+    EXPECT_TRUE(waitUntil([&] { return shows.load() == 1; }, 5000)) << "the running window was not asked to show";
+    EXPECT_EQ(others.load(), 0);
+    EXPECT_FALSE(fs::exists(mark_)) << "a second start starts nothing";
+}
+
 // A quit signal while a start-up error box is open (before the event loop runs) ends VykCfg
 // as the close message does, and the rest of start-up is skipped: no window, no monitor.
 TEST_F(VykCfgProcessTest, AStopSignalEndsItWhileAStartUpErrorBoxIsOpen) {
