@@ -23,7 +23,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -561,33 +560,7 @@ bool TVYKCFGMAIN::AskSaveChanges() {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Help, website, device, messages
-
-QString TVYKCFGMAIN::HelpTarget(const QString& languageName) const {
-    auto valueOf = [this](const QString& key) -> QString {
-        for (const QString& pair : FDM->FOtherConfig.HelpFile) {
-            const int eq = pair.indexOf(QLatin1Char('='));
-            if (eq < 0) continue;
-            if (pair.left(eq).trimmed().compare(key, Qt::CaseInsensitive) == 0) return pair.mid(eq + 1).trimmed();
-        }
-        return QString();
-    };
-    QString value = valueOf(languageName);
-    if (value.isEmpty()) value = valueOf(kDefaultLanguage);
-    if (value.isEmpty()) return QString();
-    const QString beside = vyk::platform::resolveCaseInsensitive(vyk::platform::executableDir(), value);
-    if (!beside.isEmpty() && QFileInfo(beside).isFile()) return beside;
-    return value;
-}
-
-void TVYKCFGMAIN::BtnHelpClick() {
-    const QString target = HelpTarget(uiLanguage1->Lang());
-    if (target.isEmpty()) return;
-    // Only an existing file or a web address opens; anything else is refused silently.
-    if (!FLink->OpenDocument(target)) debugLog(QStringLiteral("config: help \"%1\" cannot be opened").arg(target));
-}
-
-void TVYKCFGMAIN::lblwebsiteClick() { FLink->OpenDocument(PageInfo->lblwebsite->text()); }
+// Device, messages
 
 bool TVYKCFGMAIN::FindMonitorWindow() { return FLink->FindMonitorWindow(); }
 

@@ -148,14 +148,21 @@ public:
     void PopBoxLanguageChange();
     // Swallows typed keys: true when the key was taken away from the selector.
     bool PopBoxLanguageKeyDown(QKeyEvent* event);
-    void BtnHelpClick();
-    void lblwebsiteClick();
     void uiHIDEvent1DeviceArrival();
     void WMCloseConfig(std::int64_t WParam, std::int64_t LParam);
     void WMShowWindow(std::int64_t WParam, std::int64_t LParam);
     void WMNotify7038(std::int64_t WParam, std::int64_t LParam);
-    // The help file or address for a language: [HelpFiles] value of the language, else of
-    // 0409; a file of that name beside the executable wins over the value itself.
+
+    // ---- help and website (MainConfigHelp.cpp)
+    // Opens the help target of the shown language; when there is none, or it cannot be
+    // opened, a warning says so (the click never goes unanswered).
+    void BtnHelpClick();
+    void lblwebsiteClick();
+    // The [HelpFiles] value of a language, else of 0409; empty when neither is set.
+    QString HelpEntry(const QString& languageName) const;
+    // What the help button may open for a language: the entry when it is an http(s) address,
+    // else the regular file it names inside the program's folder (canonical path; links and
+    // ".." may not leave the folder). Empty when nothing may be opened.
     QString HelpTarget(const QString& languageName) const;
 
     // ---- skin (MainConfigSkin.cpp)

@@ -2,9 +2,11 @@
 
 #include <QByteArray>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -117,6 +119,17 @@ QString resolveCaseInsensitive(const QString& base, const QString& relative) {
         if (!current.endsWith(QLatin1Char('/'))) current += QLatin1Char('/');
     }
     return current;
+}
+
+QString regularFileInside(const QString& folder, const QString& relative) {
+    if (folder.isEmpty() || relative.trimmed().isEmpty()) return {};
+    const QString root = QFileInfo(folder).canonicalFilePath();
+    if (root.isEmpty()) return {};
+    const QString target = QFileInfo(resolveCaseInsensitive(folder, relative)).canonicalFilePath();
+    if (target.isEmpty() || !target.startsWith(root + QLatin1Char('/'))) return {};
+    struct stat st {};
+    if (::stat(QFile::encodeName(target).constData(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
+    return target;
 }
 
 }  // namespace vyk::platform

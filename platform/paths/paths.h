@@ -1,7 +1,8 @@
 #pragma once
 // Where the programs find their files: the executable's folder (config.ini, ui.local, images/
 // beside it), the user's Documents folder (profile files, macro database), a path join that
-// accepts both separators, and a case-insensitive lookup for shipped resources.
+// accepts both separators, a case-insensitive lookup for shipped resources, and the test that a
+// named file stays inside its folder.
 //
 // Paths handed back use '/' only. Folders returned by executableDir() and documentsDir() end
 // with a '/'.
@@ -36,5 +37,11 @@ void splitPath(const QString& path, QString* folder, QString* fileName);
 // component ignoring case. Returns the path found, or the plain join when nothing matches, so
 // that the caller's "file not found" error names the expected path.
 QString resolveCaseInsensitive(const QString& base, const QString& relative);
+
+// The regular file that relative names under folder (looked up as resolveCaseInsensitive does;
+// a leading separator does not make it absolute), as its canonical path, when it lies inside
+// folder once every symbolic link and ".." is followed. Empty otherwise: missing, a folder, a
+// FIFO, socket or device, or a name or link that leaves the folder.
+QString regularFileInside(const QString& folder, const QString& relative);
 
 }  // namespace vyk::platform

@@ -32,16 +32,22 @@ bool startProgram(const QString& folder, const QString& name) {
     return QProcess::startDetached(path, {}, folder);
 }
 
+bool isWebAddress(const QString& text) {
+    const QUrl url(text.trimmed(), QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https")) &&
+           !url.host().isEmpty();
+}
+
 bool openDocument(const QString& target) {
     if (target.trimmed().isEmpty()) return false;
     const QFileInfo fi(target);
-    if (fi.isAbsolute() && fi.exists()) return QDesktopServices::openUrl(QUrl::fromLocalFile(fi.absoluteFilePath()));
-    const QUrl url(target.trimmed(), QUrl::StrictMode);
-    const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")) || url.host().isEmpty()) {
-        return false;
+    if (fi.isAbsolute() && fi.exists()) {
+        if (!fi.isFile()) return false;  // a folder, FIFO, socket or device
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(fi.absoluteFilePath()));
     }
-    return QDesktopServices::openUrl(url);
+    if (!isWebAddress(target)) return false;
+    return QDesktopServices::openUrl(QUrl(target.trimmed(), QUrl::StrictMode));
 }
 
 }  // namespace vyk::platform

@@ -13,8 +13,14 @@ QString findProgram(const QString& folder, const QString& name);
 // or cannot be started; nothing is shown.
 bool startProgram(const QString& folder, const QString& name);
 
-// Opens an existing file with the desktop's handler, or an http or https address in the
-// browser. Anything else (other schemes, missing files, command lines) is refused: false.
+// True for an http or https address with a host ("https://host/page"); false for anything
+// else, the bare "http://" included.
+bool isWebAddress(const QString& text);
+
+// Opens an existing regular file (given by its absolute path) with the desktop's handler, or
+// an http or https address in the browser. Anything else (other schemes, missing files,
+// folders, FIFOs and devices, command lines) is refused: false. False also when the desktop
+// has nothing to open it with.
 bool openDocument(const QString& target);
 
 }  // namespace vyk::platform

@@ -31,6 +31,8 @@
 #include <filesystem>
 #include <memory>
 
+#include <sys/stat.h>
+
 namespace fs = std::filesystem;
 using cfgtest::RecordingLink;
 using vyk::test::ScopedEnv;
@@ -265,12 +267,16 @@ TEST_F(MainConfigTest, CloseMessageEndsWithoutAskingOrSaving) {
     EXPECT_EQ(reread.FCurrentProfileInfo.ConfigInfo.PointerSpeed, before);
 }
 
-TEST_F(MainConfigTest, ShowMessageBringsAMinimisedWindowBack) {
+TEST_F(MainConfigTest, ShowMessageBringsAMinimisedOrHiddenWindowBack) {
     TVYKCFGMAIN& w = openShown();
     QTest::mouseClick(w.BTNMIN, Qt::LeftButton);
     EXPECT_TRUE(waitUntil([&] { return w.isMinimized(); }, 2000));
     link_.deliver(VYK_IPC_SHOW_WINDOW);
     EXPECT_TRUE(waitUntil([&] { return !w.isMinimized() && w.isVisible(); }, 2000));
+    // A hidden window (the monitor's Config item or a second start asks) comes back too.
+    w.hide();
+    link_.deliver(VYK_IPC_SHOW_WINDOW);
+    EXPECT_TRUE(waitUntil([&] { return w.isVisible() && !w.isMinimized(); }, 2000));
     // The reserved message does nothing.
     EXPECT_EQ(link_.deliver(WM_CFG_RESERVED, 5, 6), 0);
     EXPECT_TRUE(errors_.isEmpty());
@@ -342,26 +348,86 @@ TEST_F(MainConfigTest, StoredLanguageOutOfRangeFallsBackToEnglish) {
     EXPECT_EQ(w.windowTitle(), "GAMING MOUSE CONFIG");
 }
 
-TEST_F(MainConfigTest, HelpTakesTheLanguagesEntryElseEnglishAndPrefersAFileBesideTheProgram) {
-    vyk::test::writeText(exe_ / "config.ini", "[HelpFiles]\n0409=Manual.pdf\n0404=https://help.example.org/zh\n");
-    vyk::test::writeText(exe_ / "Manual.pdf", "%PDF");
+TEST_F(MainConfigTest, HelpTakesTheLanguagesEntryElseEnglishFromTheProgramsFolder) {
+    vyk::test::writeText(exe_ / "config.ini", "[HelpFiles]\n0409=help\\Manual.html\n0404=https://help.vyk.test/zh\n");
+    vyk::test::writeText(exe_ / "help/manual.html", "<html>");
     TVYKCFGMAIN& w = openShown();
-    const QString beside = QString::fromStdString((exe_ / "Manual.pdf").string());
-    EXPECT_EQ(w.HelpTarget("0804"), beside) << "no 0804 entry: the 0409 file beside the program";
-    EXPECT_EQ(w.HelpTarget("0404"), "https://help.example.org/zh");
+    const QString manual = QString::fromStdString(fs::canonical(exe_ / "help/manual.html").string());
+    EXPECT_EQ(w.HelpTarget("0804"), manual) << "no 0804 entry: the 0409 file, found without regard to case";
+    EXPECT_EQ(w.HelpTarget("0404"), "https://help.vyk.test/zh");
     QTest::mouseClick(w.BtnHelp, Qt::LeftButton);
-    EXPECT_EQ(link_.opened, QStringList{beside});
+    EXPECT_EQ(link_.opened, QStringList{manual});
+}
 
-    // Without any entry nothing opens.
-    vyk::test::writeText(exe_ / "config.ini", "[HelpFiles]\n");
-    TVYKCFGMAIN& bare = openShown();
-    link_.opened.clear();
-    QTest::mouseClick(bare.BtnHelp, Qt::LeftButton);
-    EXPECT_TRUE(link_.opened.isEmpty());
-    // An entry naming no file beside the program is handed on as it is (the link opens only
-    // existing files and web addresses).
-    vyk::test::writeText(exe_ / "config.ini", "[HelpFiles]\n0409=/nowhere/help.pdf\n");
-    EXPECT_EQ(open().HelpTarget("0409"), "/nowhere/help.pdf");
+// Whatever config.ini names, the desktop gets only a regular file inside the program's folder
+// or an http(s) address; anything else is refused with a warning, as is a missing entry.
+TEST_F(MainConfigTest, HelpRefusesWhatIsNotAFileInTheProgramsFolderOrAWebAddressAndSaysSo) {
+    const fs::path outside = vyk::test::freshDir("outside") / "secret.html";
+    vyk::test::writeText(outside, "<html>");
+    fs::create_directories(exe_ / "help-folder");
+    ASSERT_EQ(::mkfifo((exe_ / "help.fifo").c_str(), 0600), 0);
+    fs::create_symlink(outside, exe_ / "link-out.html");
+    fs::create_symlink("/etc", exe_ / "etc-link");
+    const std::string up = "../" + outside.parent_path().filename().string() + "/secret.html";
+
+    const char* const kRefused =
+        "THE HELP FILE WAS NOT OPENED: ONLY A FILE IN THE PROGRAM'S FOLDER OR A WEB ADDRESS "
+        "CAN BE OPENED.";
+    const struct {
+        std::string entry;  // empty: no [HelpFiles] entry at all
+        const char* message;
+    } cases[] = {
+        {"", "NO HELP FILE IS SET UP."},
+        {"/etc/hostname", kRefused},
+        {"../../etc/passwd", kRefused},
+        {"../../../../../../../../etc/hostname", kRefused},
+        {up, kRefused},
+        {outside.string(), kRefused},
+        {"link-out.html", kRefused},
+        {"etc-link/hostname", kRefused},
+        {"help-folder", kRefused},
+        {"help.fifo", kRefused},
+        {"missing.html", kRefused},
+        {"file:///etc/hostname", kRefused},
+        {"javascript:alert(1)", kRefused},
+        {"ftp://host/help", kRefused},
+        {"http://", kRefused},
+        {"xdg-open /etc/hostname", kRefused},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.entry);
+        vyk::test::writeText(exe_ / "config.ini",
+                             c.entry.empty() ? "[HelpFiles]\n" : "[HelpFiles]\n0409=" + c.entry + "\n");
+        link_.opened.clear();
+        TVYKCFGMAIN& w = openShown();
+        EXPECT_TRUE(w.HelpTarget("0409").isEmpty()) << w.HelpTarget("0409").toStdString();
+        QString shown;
+        vyk::test::whenModal([&](QWidget* dlgWidget) {
+            auto* dlg = qobject_cast<TFrmDialog*>(dlgWidget);
+            ASSERT_NE(dlg, nullptr);
+            shown = dlg->LabelText->text();
+            QTest::mouseClick(dlg->BTNOK, Qt::LeftButton);
+        });
+        QTest::mouseClick(w.BtnHelp, Qt::LeftButton);
+        EXPECT_EQ(shown, c.message);
+        EXPECT_TRUE(link_.opened.isEmpty()) << link_.opened.join(", ").toStdString();
+    }
+}
+
+// A target the desktop cannot open is reported too, not swallowed.
+TEST_F(MainConfigTest, HelpThatTheDesktopCannotOpenIsReported) {
+    vyk::test::writeText(exe_ / "config.ini", "[HelpFiles]\n0409=help.html\n");
+    vyk::test::writeText(exe_ / "help.html", "<html>");
+    link_.openResult = false;
+    TVYKCFGMAIN& w = openShown();
+    QString shown;
+    vyk::test::whenModal([&](QWidget* dlg) {
+        shown = qobject_cast<TFrmDialog*>(dlg)->LabelText->text();
+        QTest::mouseClick(qobject_cast<TFrmDialog*>(dlg)->BTNOK, Qt::LeftButton);
+    });
+    QTest::mouseClick(w.BtnHelp, Qt::LeftButton);
+    EXPECT_EQ(link_.opened.size(), 1);
+    EXPECT_EQ(shown, "THE HELP FILE COULD NOT BE OPENED: NO PROGRAM ON THIS DESKTOP OPENS IT.");
 }
 
 TEST_F(MainConfigTest, ShowingStartsTheMonitorOnlyWhenItIsNotRunning) {

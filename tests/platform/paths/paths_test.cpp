@@ -80,6 +80,57 @@ TEST(PathsTest, ResourcesAreFoundWithoutRegardToCase) {
     EXPECT_EQ(resolveCaseInsensitive(q(base), "images/0804/x.png"), q(base) + "/images/0804/x.png");
 }
 
+// What a file name from config.ini may reach under the program's folder: its regular files,
+// however they are spelled or linked, and nothing outside it.
+TEST(PathsTest, RegularFileInsideStaysInTheFolder) {
+    const fs::path root = vyk::test::freshDir("inside");
+    const fs::path base = root / "prog";
+    vyk::test::writeText(base / "help/Guide.html", "<html>");
+    vyk::test::writeText(root / "outside.html", "<html>");
+    fs::create_directories(base / "folder.html");
+    ASSERT_EQ(::mkfifo((base / "fifo.html").c_str(), 0600), 0);
+    fs::create_symlink(base / "help/Guide.html", base / "link-in.html");
+    fs::create_symlink("/etc/hostname", base / "link-out.html");
+    fs::create_symlink(root, base / "up");
+    const QString guide = q(fs::canonical(base / "help/Guide.html"));
+
+    const struct {
+        const char* name;
+        bool inside;
+    } cases[] = {
+        {"help/Guide.html", true},
+        {"HELP\\guide.HTML", true},
+        {"link-in.html", true},
+        {"./help/../help/Guide.html", true},
+        {"/help/Guide.html", true},  // a leading separator is still under the folder
+        {"", false},
+        {"help", false},
+        {"folder.html", false},
+        {"fifo.html", false},
+        {"missing.html", false},
+        {"/etc/hostname", false},
+        {"../outside.html", false},
+        {"../../etc/passwd", false},
+        {"help/../../outside.html", false},
+        {"link-out.html", false},
+        {"up/outside.html", false},
+        {"up/prog/help/Guide.html", true},  // out through a link and back in: still inside
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString found = regularFileInside(q(base), QString::fromUtf8(c.name));
+        if (c.inside) {
+            EXPECT_EQ(found, guide);
+        } else {
+            EXPECT_TRUE(found.isEmpty()) << found.toStdString();
+        }
+    }
+    // The folder given through a link is taken as the folder it names.
+    fs::create_symlink(base, root / "prog-link");
+    EXPECT_EQ(regularFileInside(q(root / "prog-link"), "help/guide.html"), guide);
+    EXPECT_TRUE(regularFileInside(q(root / "no-such-folder"), "help/Guide.html").isEmpty());
+}
+
 TEST(FileIoTest, AtomicWriteReplacesTheWholeFileAndLeavesNoTemporaries) {
     const fs::path dir = vyk::test::freshDir("atomic");
     const QString file = q(dir / "a.pfd");

@@ -7,6 +7,8 @@
 
 #include <filesystem>
 
+#include <sys/stat.h>
+
 #include "tests/support/test_env.h"
 #include "tests/support/wait.h"
 
@@ -53,5 +55,24 @@ TEST(Shell, OpensOnlyFilesAndWebAddresses) {
     for (const char* bad : {"", "   ", "ftp://example.com/x", "file:///etc/passwd", "javascript:alert(1)",
                             "/no/such/file.pdf", "rm -rf /", "http://", "relative/help.pdf"}) {
         EXPECT_FALSE(openDocument(QString::fromUtf8(bad))) << bad;
+    }
+}
+
+TEST(Shell, RefusesFoldersAndFifosEvenThoughTheyExist) {
+    const fs::path dir = vyk::test::freshDir("open");
+    const fs::path fifo = dir / "help.html";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(openDocument(QString::fromStdString(dir.string())));
+    EXPECT_FALSE(openDocument(QString::fromStdString(fifo.string())));
+    EXPECT_FALSE(openDocument("/dev/null"));
+}
+
+TEST(Shell, WebAddressesAreHttpOrHttpsWithAHost) {
+    for (const char* good : {"http://host", "https://host.example/help?lang=0804", " HTTPS://Host/x "}) {
+        EXPECT_TRUE(isWebAddress(QString::fromUtf8(good))) << good;
+    }
+    for (const char* bad : {"", "http://", "https://", "ftp://host/x", "file:///etc/hostname", "mailto:a@b",
+                            "javascript:alert(1)", "host/page", "/etc/hostname"}) {
+        EXPECT_FALSE(isWebAddress(QString::fromUtf8(bad))) << bad;
     }
 }
