@@ -1,10 +1,13 @@
 #include "config/window/InfoPage.h"
 
 #include "config/toolkit/SkinStyle.h"
+#include "core/store/DMUnit.h"
+#include "platform/shell/shell.h"
 
 #include <QEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 
 TInfoPage::TInfoPage(TDM& dm, TCfgState& state, CfgLink& link, QWidget* parent)
@@ -32,11 +35,26 @@ TInfoPage::TInfoPage(TDM& dm, TCfgState& state, CfgLink& link, QWidget* parent)
     LabelMaker = add("LabelMaker", CFG_INFO_MAKER, vyk::config::TextFont(14), dimColour);
     LabelRights = add("LabelRights", CFG_INFO_RIGHTS, vyk::config::TextFont(14), dimColour);
     layout->addSpacing(18);
-    lblwebsite = add("lblwebsite", CFG_INFO_WEBSITE, vyk::config::TextFont(15, true),
-                     vyk::config::skincolor::AccentHot.name());
+    const QString website = dm.FOtherConfig.OfficialWebsite.trimmed();
+    lblwebsite = add("lblwebsite", "", vyk::config::TextFont(15, true), vyk::config::skincolor::AccentHot.name());
     lblwebsite->setCursor(Qt::PointingHandCursor);
     lblwebsite->installEventFilter(this);
-    Labelemail = add("Labelemail", CFG_INFO_EMAIL, vyk::config::TextFont(15), textColour);
+    if (vyk::platform::isWebAddress(website)) {
+        lblwebsite->setText(website);
+    } else {
+        lblwebsite->hide();
+    }
+    // Shown as written when it looks like an address: no blanks, text on both sides of one '@'.
+    const QString email = dm.FOtherConfig.SupportEmail.trimmed();
+    const int at = email.indexOf(QLatin1Char('@'));
+    const bool emailShown = at > 0 && at == email.lastIndexOf(QLatin1Char('@')) && at < email.size() - 1 &&
+                            !email.contains(QRegularExpression(QStringLiteral("\\s")));
+    Labelemail = add("Labelemail", "", vyk::config::TextFont(15), textColour);
+    if (emailShown) {
+        Labelemail->setText(email);
+    } else {
+        Labelemail->hide();
+    }
     layout->addStretch(2);
 }
 

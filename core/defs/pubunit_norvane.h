@@ -325,6 +325,7 @@ struct TOtherConfig {
     QStringList HelpFile;            // "name=value" pairs of section HelpFiles, in file order
     std::int32_t Nologo = 0;
     QString OfficialWebsite;
+    QString SupportEmail;  // our own key of section OtherConfig: the INFO page's e-mail line
 };
 
 struct TOptionsFromConfigFile {

@@ -28,6 +28,7 @@ void ReadOtherConfig(TOtherConfig& AOtherConfig) {
     const QString other = QStringLiteral("OtherConfig");
     AOtherConfig.Nologo = ini.readInteger(other, QStringLiteral("NoLogo"), 0);
     AOtherConfig.OfficialWebsite = ini.readString(other, QStringLiteral("OfficialWebsite"), QStringLiteral("http://"));
+    AOtherConfig.SupportEmail = ini.readString(other, QStringLiteral("SupportEmail"));
     AOtherConfig.HelpFile.clear();
     const QString help = QStringLiteral("HelpFiles");
     for (const QString& key : ini.sectionKeys(help)) {

@@ -15,9 +15,9 @@ QString ConfigFilePath();
 // ("VykProfile"), profilePrefix ("VykProfile"), profileMacroFolder ("MacroDB").
 void ReadOptionsFromConfigFile(TOptionsFromConfigFile& AOptions);
 
-// Section OtherConfig (NoLogo, OfficialWebsite) and every key=value pair of section
-// HelpFiles in file order (keys with an empty value are left out). The lock-state flags
-// stay 0.
+// Section OtherConfig (NoLogo, OfficialWebsite, SupportEmail) and every key=value pair of
+// section HelpFiles in file order (keys with an empty value are left out). The lock-state
+// flags stay 0.
 void ReadOtherConfig(TOtherConfig& AOtherConfig);
 
 // The current local date and time as a day count since 1899-12-30, the fraction being the

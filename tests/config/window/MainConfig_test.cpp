@@ -180,15 +180,49 @@ TEST_F(MainConfigTest, TabButtonsShowTheirPagesOnRelease) {
     EXPECT_EQ(w.CurrentTab(), 3);
 }
 
-TEST_F(MainConfigTest, InfoPageShowsTheFixedTextsAndOpensTheWebsite) {
-    TVYKCFGMAIN& w = openShown();
-    QTest::mouseClick(w.BtnUpdate, Qt::LeftButton);
-    EXPECT_EQ(w.PageInfo->LabelVersion->text(), "VERSION: V1.0.CF");
-    EXPECT_EQ(w.PageInfo->LabelRights->text(), "ALL RIGHTS RESERVED");
-    QTest::mouseClick(w.PageInfo->Labelemail, Qt::LeftButton);
-    EXPECT_TRUE(link_.opened.isEmpty()) << "the e-mail label is not clickable";
-    QTest::mouseClick(w.PageInfo->lblwebsite, Qt::LeftButton);
-    EXPECT_EQ(link_.opened, QStringList{QString::fromLatin1(CFG_INFO_WEBSITE)});
+// The INFO page's addresses come from config.ini; an empty entry, or a web address that is no
+// http(s) address with a host, hides its line, so no placeholder is ever shown.
+TEST_F(MainConfigTest, InfoPageShowsTheConfiguredAddressesAndHidesEmptyOnes) {
+    const struct {
+        const char* ini;      // section OtherConfig, or nullptr for no config.ini at all
+        const char* website;  // shown text, or nullptr for hidden
+        const char* email;
+    } cases[] = {
+        {nullptr, nullptr, nullptr},
+        {"OfficialWebsite=http://\n", nullptr, nullptr},
+        {"OfficialWebsite=\nSupportEmail=\n", nullptr, nullptr},
+        {"OfficialWebsite= https://vyk.test/support \nSupportEmail= help@vyk.test \n", "https://vyk.test/support",
+         "help@vyk.test"},
+        {"OfficialWebsite=file:///etc/passwd\nSupportEmail=not an address\n", nullptr, nullptr},
+        {"OfficialWebsite=javascript:alert(1)\nSupportEmail=@vyk.test\n", nullptr, nullptr},
+        {"SupportEmail=a@b@c\n", nullptr, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.ini ? c.ini : "(no config.ini)");
+        fs::remove(exe_ / "config.ini");
+        if (c.ini) vyk::test::writeText(exe_ / "config.ini", std::string("[OtherConfig]\n") + c.ini);
+        link_.opened.clear();
+        TVYKCFGMAIN& w = openShown();
+        QTest::mouseClick(w.BtnUpdate, Qt::LeftButton);
+        EXPECT_EQ(w.PageInfo->LabelVersion->text(), "VERSION: V1.0.CF");
+        EXPECT_EQ(w.PageInfo->LabelRights->text(), "ALL RIGHTS RESERVED");
+        EXPECT_EQ(w.PageInfo->lblwebsite->isVisible(), c.website != nullptr);
+        EXPECT_EQ(w.PageInfo->Labelemail->isVisible(), c.email != nullptr);
+        for (QLabel* label : w.PageInfo->findChildren<QLabel*>()) {
+            if (!label->isVisible()) continue;
+            EXPECT_FALSE(label->text().contains("example")) << label->text().toStdString();
+        }
+        if (c.email) {
+            EXPECT_EQ(w.PageInfo->Labelemail->text(), c.email);
+            QTest::mouseClick(w.PageInfo->Labelemail, Qt::LeftButton);
+            EXPECT_TRUE(link_.opened.isEmpty()) << "the e-mail label is not clickable";
+        }
+        if (c.website) {
+            EXPECT_EQ(w.PageInfo->lblwebsite->text(), c.website);
+            QTest::mouseClick(w.PageInfo->lblwebsite, Qt::LeftButton);
+            EXPECT_EQ(link_.opened, QStringList{c.website});
+        }
+    }
 }
 
 // The close question: (edited?, answer) -> (question shown, saved, closed).

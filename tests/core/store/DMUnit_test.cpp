@@ -544,6 +544,8 @@ TEST_F(DataModuleTest, TheShippedConfigIniGivesTheFactoryLocations) {
     EXPECT_TRUE(fs::exists(valueFile("ProfileSettingGroup.pfd")));
     EXPECT_EQ(dm->GetPersonalDocumentMacroDatabasePath(), qpath(docs_) + "/VykProfile/MacroDB/MacroSet.MSDB");
     EXPECT_EQ(dm->FOtherConfig.Nologo, 0);
-    EXPECT_EQ(dm->FOtherConfig.OfficialWebsite, "http://");
+    // No placeholder addresses: the INFO page hides both lines.
+    EXPECT_EQ(dm->FOtherConfig.OfficialWebsite, "");
+    EXPECT_EQ(dm->FOtherConfig.SupportEmail, "");
     EXPECT_TRUE(dm->FOtherConfig.HelpFile.isEmpty());
 }
