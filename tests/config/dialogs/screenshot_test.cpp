@@ -42,6 +42,11 @@ TEST(ScreenshotDialogs, MessageDialogs) {
                "written by another version of this program and cannot be loaded. Choose a file saved by this "
                "version, or save the current settings again.");
 
+    shoot("dialog-help-refused-en");
+    ShowDialog("WARNING",
+               "THE HELP FILE WAS NOT OPENED: ONLY A FILE IN THE PROGRAM'S FOLDER OR A WEB ADDRESS CAN BE "
+               "OPENED.");
+
     TTextList zh;
     zh.SetValue("OK", QString::fromUtf8("确定"));
     zh.SetValue("CANCEL", QString::fromUtf8("取消"));
@@ -52,6 +57,8 @@ TEST(ScreenshotDialogs, MessageDialogs) {
     shoot("dialog-showdialog2-zh");
     ShowDialog2(QString::fromUtf8("重置所有配置"), QString::fromUtf8("确定要将所有配置恢复为出厂设置吗？"),
                 QString::fromUtf8("五个配置及其宏都将恢复为出厂设置。"));
+    shoot("dialog-help-refused-zh");
+    ShowDialog(QString::fromUtf8("警告"), QString::fromUtf8("未打开帮助文件：只能打开程序文件夹中的文件或网址。"));
     vyk::toolkit::resetTable();
 
     // Without any skin file: the drawn panel, buttons and warning icon.

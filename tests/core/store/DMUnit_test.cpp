@@ -547,5 +547,6 @@ TEST_F(DataModuleTest, TheShippedConfigIniGivesTheFactoryLocations) {
     // No placeholder addresses: the INFO page hides both lines.
     EXPECT_EQ(dm->FOtherConfig.OfficialWebsite, "");
     EXPECT_EQ(dm->FOtherConfig.SupportEmail, "");
-    EXPECT_TRUE(dm->FOtherConfig.HelpFile.isEmpty());
+    EXPECT_EQ(dm->FOtherConfig.HelpFile, (QStringList{"0409=help/vyk-help-en.html", "0804=help/vyk-help-zh-cn.html",
+                                                      "0404=help/vyk-help-zh-tw.html"}));
 }
