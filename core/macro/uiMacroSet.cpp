@@ -4,7 +4,7 @@
 #include "platform/diag/diag.h"
 #include "platform/paths/file_io.h"
 
-#include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <cstring>
@@ -66,33 +66,46 @@ std::vector<TMACROKEYINFO> TuiMacroSetClass::MacrosOf(const TuiMacroListOfMacroS
 
 void TuiMacroSetClass::LoadMacrosetDB(const QString& aBaseMacrosetDBFile) {
     FBaseMacrosetDBFile = aBaseMacrosetDBFile;
-    if (!QFile::exists(aBaseMacrosetDBFile)) {
+    FLoadDamage = TDamage::None;
+    FKeptAsideFile.clear();
+    FKeepAsidePending = false;
+    QFileInfo info(aBaseMacrosetDBFile);
+    if (!info.exists() && !info.isSymLink()) {
         std::memset(FMacroSetDB.get(), 0, sizeof(TuiMacroSetDb));
         vyk::platform::writeFileAtomic(aBaseMacrosetDBFile, FMacroSetDB.get(), kDatabaseSize);
     } else {
         // Only a plain file is read (a folder, pipe or device under this name would block the
-        // reader or hand it endless bytes), and only the record's worth of bytes: bytes past it
-        // are not looked at (and the next save cuts the file to the record's size).
+        // reader or hand it endless bytes), and only one byte past the record: enough to know
+        // that a file is longer than a database.
         vyk::platform::FileReadLimits limits;
-        limits.maxBytes = kDatabaseSize;
+        limits.maxBytes = kDatabaseSize + 1;
         limits.frontOnly = true;
-        const QByteArray bytes = vyk::platform::readWholeFile(aBaseMacrosetDBFile, limits);
-        if (static_cast<std::size_t>(bytes.size()) >= kDatabaseSize) {
+        QByteArray bytes;
+        try {
+            bytes = vyk::platform::readWholeFile(aBaseMacrosetDBFile, limits);
+        } catch (const vyk::platform::FileError& e) {
+            FLoadDamage = TDamage::Unreadable;
+            vyk::platform::debugLog(QString::fromLocal8Bit(e.what()));
+        }
+        if (FLoadDamage == TDamage::None && static_cast<std::size_t>(bytes.size()) < kDatabaseSize) {
+            // Too short to be a database: nothing of it is read, and what was loaded before stays.
+            FLoadDamage = TDamage::Short;
+        } else if (FLoadDamage == TDamage::None) {
+            if (static_cast<std::size_t>(bytes.size()) > kDatabaseSize) FLoadDamage = TDamage::Long;
             auto image = std::make_unique<TuiMacroSetDb>();
             std::memcpy(image.get(), bytes.constData(), kDatabaseSize);
+            if (!CountsInRange(*image) && FLoadDamage == TDamage::None) FLoadDamage = TDamage::CountsOutOfRange;
             *FMacroSetDB = *image;
-        } else {
-            // Too short to be a database: ignored, and replaced by the next save. Its bytes are
-            // kept beside it first, so whatever it held can still be recovered by hand.
-            const QString backup = aBaseMacrosetDBFile + QStringLiteral(".bak");
+        }
+        if (FLoadDamage != TDamage::None) {
+            vyk::platform::debugLog(QStringLiteral("Macro database \"%1\" cannot be read as a whole (%2 bytes read).")
+                                        .arg(aBaseMacrosetDBFile)
+                                        .arg(bytes.size()));
+            FKeepAsidePending = true;
             try {
-                vyk::platform::writeFileAtomic(backup, bytes);
-                vyk::platform::debugLog(QStringLiteral("Macro database \"%1\" holds %2 bytes, less than a database; "
-                                                       "ignored, a copy is kept as \"%3\".")
-                                            .arg(aBaseMacrosetDBFile).arg(bytes.size()).arg(backup));
-            } catch (const std::exception& e) {
-                vyk::platform::debugLog(QStringLiteral("Macro database \"%1\" is too short and could not be copied: %2")
-                                            .arg(aBaseMacrosetDBFile, QString::fromLocal8Bit(e.what())));
+                KeepDamagedFileAside();
+            } catch (const vyk::platform::FileError& e) {
+                vyk::platform::debugLog(QString::fromLocal8Bit(e.what()));
             }
         }
     }
@@ -100,6 +113,30 @@ void TuiMacroSetClass::LoadMacrosetDB(const QString& aBaseMacrosetDBFile) {
     FCurrentSetInModel = false;
     const int n = std::min<int>(FMacroSetDB->MacroSetArrayCount, kMaxMacroSets);
     FMacroSetList.assign(FMacroSetDB->MacroSetArrays, FMacroSetDB->MacroSetArrays + n);
+    // The next save writes the counts that were read, so the database it leaves is whole.
+    for (TuiMacroListOfMacroSet& set : FMacroSetList)
+        set.MacroArrayCount = static_cast<std::uint16_t>(StoredMacroCount(set));
+}
+
+bool TuiMacroSetClass::CountsInRange(const TuiMacroSetDb& aDb) {
+    // A macro's action count past its 128 slots loses nothing (every slot is read) and is not
+    // the database's to mend; a count of sets or macros past the slots means sets or macros
+    // that the file has no room for.
+    if (aDb.MacroSetArrayCount > kMaxMacroSets) return false;
+    for (int i = 0; i < aDb.MacroSetArrayCount; ++i) {
+        if (aDb.MacroSetArrays[i].MacroArrayCount > kMacroSlots) return false;
+    }
+    return true;
+}
+
+void TuiMacroSetClass::KeepDamagedFileAside() {
+    if (!FKeepAsidePending) return;
+    // A file that can be read stays where it is until a save replaces it (a second name keeps
+    // its bytes); one that cannot is moved out of the way, so a new database can take its name.
+    const bool readable = FLoadDamage != TDamage::Unreadable;
+    FKeptAsideFile = vyk::platform::keepFileAside(FBaseMacrosetDBFile, QStringLiteral(".bak"), readable);
+    FKeepAsidePending = false;
+    vyk::platform::debugLog(QStringLiteral("Macro database \"%1\" is kept as \"%2\".").arg(FBaseMacrosetDBFile, FKeptAsideFile));
 }
 
 void TuiMacroSetClass::SaveBackMacroSetListToDB() {
@@ -111,6 +148,8 @@ void TuiMacroSetClass::SaveBackMacroSetListToDB() {
 void TuiMacroSetClass::SaveMacroSetDB() {
     if (FBaseMacrosetDBFile.isEmpty())
         throw vyk::platform::FileError(QStringLiteral("The macro database has no file to save to."));
+    // A damaged file is never replaced before it is kept aside.
+    KeepDamagedFileAside();
     SaveBackMacroSetListToDB();
     vyk::platform::writeFileAtomic(FBaseMacrosetDBFile, FMacroSetDB.get(), kDatabaseSize);
 }

@@ -13,8 +13,12 @@
 // The file comes from the user's Documents folder and is not trusted: a stored set count above
 // 21 is read as 21 and a stored macro count above 31 as 31 (every slot the record holds), and
 // a name without a terminating zero ends at its field. A file shorter than the record is
-// ignored (a copy is kept beside it as <file>.bak before the next save replaces it); of a
-// longer file only the first 584644 bytes are read.
+// ignored; of a longer file only the first 584644 bytes are read. A file that cannot be read
+// as a whole (too short, too long, counts past the record's slots, not readable at all) is
+// damaged: LoadDamage says how, and the file is kept aside in its folder (as <file>.bak, or
+// <file>.1.bak ... when that name is taken by another file) before anything can replace it;
+// a readable file stays where it is until the next save, an unreadable one is moved aside.
+// When it could not be kept aside, SaveMacroSetDB tries again and refuses to replace it.
 //
 // UI thread only.
 
@@ -67,14 +71,23 @@ public:
     TuiMacroSetClass(const TuiMacroSetClass&) = delete;
     TuiMacroSetClass& operator=(const TuiMacroSetClass&) = delete;
 
+    // How a loaded database file could not be read as a whole.
+    enum class TDamage { None, Short, Long, CountsOutOfRange, Unreadable };
+
     // Loads the database file, or creates it (all zero, no sets) when it does not exist, and
-    // rebuilds the set list. Does not switch sets. Throws vyk::platform::FileError when the
-    // file exists but cannot be read, or cannot be created.
+    // rebuilds the set list. Does not switch sets. A damaged file (see above) is kept aside;
+    // what could be read of it is loaded (nothing of a short or unreadable one). Throws
+    // vyk::platform::FileError when the file does not exist and cannot be created.
     void LoadMacrosetDB(const QString& aBaseMacrosetDBFile);
     // Saves the set list back into the file image and replaces the file with it (crash-safe:
     // temporary file, flush, rename). Throws vyk::platform::FileError; also when no database
-    // was loaded, so there is no path to save to.
+    // was loaded, so there is no path to save to, and when a damaged file still waits to be
+    // kept aside and cannot be.
     void SaveMacroSetDB();
+    // What the last LoadMacrosetDB found, and where the damaged file was kept (empty when it
+    // was not damaged, or could not be kept aside).
+    TDamage LoadDamage() const { return FLoadDamage; }
+    QString KeptAsideFile() const { return FKeptAsideFile; }
     void SaveBackMacroSetListToDB();
     // Copies the macro model into the current macro list and into the current set.
     void SaveBackCurrentMacroClassDataToCurrentMacroList();
@@ -123,6 +136,10 @@ public:
 private:
     static std::vector<TMACROKEYINFO> MacrosOf(const TuiMacroListOfMacroSet& aMacroSet);
     static int StoredMacroCount(const TuiMacroListOfMacroSet& aMacroSet);
+    // True when the counts of sets and of macros lie within the record's slots.
+    static bool CountsInRange(const TuiMacroSetDb& aDb);
+    // Keeps the damaged file aside unless that is done; throws vyk::platform::FileError.
+    void KeepDamagedFileAside();
 
     QString FBaseMacrosetDBFile;
     std::unique_ptr<TuiMacroSetDb> FMacroSetDB;
@@ -132,4 +149,7 @@ private:
     std::vector<TMACROKEYINFO> FCurrentMacroKeyInfoList;
     std::unique_ptr<TuiMacroClass> FCurrentMacroClass;
     bool FCurrentSetInModel = false;  // the model holds the macros of the set at the current index
+    TDamage FLoadDamage = TDamage::None;
+    QString FKeptAsideFile;
+    bool FKeepAsidePending = false;  // a damaged file is still at the path, not kept aside yet
 };

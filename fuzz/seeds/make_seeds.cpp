@@ -129,10 +129,20 @@ void macroSeeds() {
     while (used > 0 && full[used - 1] == 0) --used;
     seed("macro_db", "default-set-front", cat({{1}, front(full, used)}));
     seed("macro_db", "short", cat({{0}, front(full, 100)}));
+    // Damaged databases, each kept aside and reported: one byte short, longer than the record,
+    // empty, counts of sets and macros past the slots; and a macro whose action count is past
+    // its slots (read as far as the slots go, not a damaged database).
+    seed("macro_db", "one-byte-short", cat({{0}, front(full, full.size() - 1)}));
+    seed("macro_db", "long", cat({{0}, full, Bytes(1000, 0x5A)}));
+    seed("macro_db", "empty", Bytes{0});
     Bytes counts = front(full, used);
     counts[0] = 0xFF;  // 255 sets
     counts[4 + 60] = 0xFF;  // 255 macros in set 0
     seed("macro_db", "counts-out-of-range", cat({{1}, counts}));
+    Bytes longActions = front(full, used);
+    const std::size_t firstMacro = 4 + offsetof(TuiMacroListOfMacroSet, MacroArrays);
+    put32(longActions, firstMacro + offsetof(TMACROKEYINFO, MacroListCount), 129);
+    seed("macro_db", "actions-out-of-range", cat({{1}, longActions}));
 
     TMACROKEYINFO stored{};
     list->GetMacroKeyItem(0, stored);

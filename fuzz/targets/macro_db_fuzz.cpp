@@ -6,7 +6,8 @@
 // it is (shorter files are the "ignored" case). Bit 1: the rest is read as a .macro file
 // instead. Checked, besides the sanitizers:
 //  - load -> save -> load -> save writes the same bytes twice, and a full-size record;
-//  - a file too short to be a database is not lost: the save keeps it as <file>.bak;
+//  - a file that cannot be read as a whole (too short, too long, counts past the record's
+//    slots) is reported as damaged and not lost: its bytes are kept as <file>.bak;
 //  - a .macro file written back from what was read reads back the same record.
 
 #include "fuzz/support/fuzz_support.h"
@@ -62,9 +63,10 @@ void walk(TuiMacroSetClass& db) {
     if (db.MacroSetCount() > 0) db.SwitchToMacroSet(0);
 }
 
-QByteArray loadSave(const QString& path) {
+QByteArray loadSave(const QString& path, TuiMacroSetClass::TDamage* damage = nullptr) {
     TuiMacroSetClass db;
     db.LoadMacrosetDB(path);
+    if (damage != nullptr) *damage = db.LoadDamage();
     walk(db);
     db.SaveMacroSetDB();
     return vyk::fuzz::readFile(path);
@@ -125,17 +127,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     vyk::fuzz::writeFile(path, file);
 
     QByteArray first, second;
+    auto damage = TuiMacroSetClass::TDamage::None, again = TuiMacroSetClass::TDamage::None;
     const bool ok = vyk::platform::guarded([&] {
-        first = loadSave(path);
-        second = loadSave(path);
+        first = loadSave(path, &damage);
+        second = loadSave(path, &again);
     });
     VYK_FUZZ_CHECK(ok, "loading or saving a macro database in the sandbox raised an error");
     VYK_FUZZ_CHECK(static_cast<std::size_t>(first.size()) == TuiMacroSetClass::kDatabaseSize,
                    "the saved database is not one full record");
     VYK_FUZZ_CHECK(first == second, "load -> save of the macro database is not stable");
-    if (static_cast<std::size_t>(file.size()) < TuiMacroSetClass::kDatabaseSize) {
+    VYK_FUZZ_CHECK(again == TuiMacroSetClass::TDamage::None, "a database the program saved reads back as damaged");
+    if (static_cast<std::size_t>(file.size()) != TuiMacroSetClass::kDatabaseSize) {
+        VYK_FUZZ_CHECK(damage != TuiMacroSetClass::TDamage::None, "a file of the wrong size was not reported");
+    }
+    if (damage != TuiMacroSetClass::TDamage::None) {
         VYK_FUZZ_CHECK(vyk::fuzz::readFile(path + QStringLiteral(".bak")) == file,
-                       "a database too short to read was replaced without a copy");
+                       "a damaged database was replaced without a copy");
+    } else {
+        VYK_FUZZ_CHECK(first == file, "a whole database did not save back byte for byte");
     }
     return 0;
 }

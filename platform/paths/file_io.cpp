@@ -63,6 +63,37 @@ bool holdsExactly(const QByteArray& path, const struct stat& st, const void* dat
     return same && at == size;
 }
 
+// True when b holds the same file as a: the same inode, or two plain files of the same bytes.
+bool sameFile(const QByteArray& a, const QByteArray& b) {
+    struct stat sa {}, sb {};
+    if (::lstat(a.constData(), &sa) != 0 || ::lstat(b.constData(), &sb) != 0) return false;
+    if (sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino) return true;
+    if (!S_ISREG(sa.st_mode) || !S_ISREG(sb.st_mode) || sa.st_size != sb.st_size) return false;
+    const int fa = ::open(a.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
+    const int fb = fa < 0 ? -1 : ::open(b.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
+    bool same = fa >= 0 && fb >= 0;
+    char ba[65536], bb[65536];
+    while (same) {
+        ssize_t na = ::read(fa, ba, sizeof ba);
+        if (na < 0 && errno == EINTR) continue;
+        if (na <= 0) {
+            same = na == 0 && ::read(fb, bb, 1) == 0;
+            break;
+        }
+        std::size_t got = 0;
+        while (same && got < static_cast<std::size_t>(na)) {
+            const ssize_t nb = ::read(fb, bb + got, static_cast<std::size_t>(na) - got);
+            if (nb < 0 && errno == EINTR) continue;
+            if (nb <= 0) same = false;
+            else got += static_cast<std::size_t>(nb);
+        }
+        same = same && std::memcmp(ba, bb, static_cast<std::size_t>(na)) == 0;
+    }
+    if (fa >= 0) ::close(fa);
+    if (fb >= 0) ::close(fb);
+    return same;
+}
+
 }  // namespace
 
 FileError::FileError(const QString& message) : std::runtime_error(message.toStdString()) {}
@@ -183,6 +214,46 @@ FolderSyncBatch::~FolderSyncBatch() {
     std::unique_ptr<std::vector<QByteArray>> folders(t_pendingFolders);
     t_pendingFolders = nullptr;
     for (const QByteArray& f : *folders) syncFolder(f);
+}
+
+QString keepFileAside(const QString& path, const QString& suffix, bool keepOriginal) {
+    const QString source = normalizePath(path);
+    const QByteArray sourceName = QFile::encodeName(source);
+    const auto fail = [&](const QString& why) {
+        throw FileError(QStringLiteral("Cannot keep \"%1\" aside. %2").arg(path, why));
+    };
+    struct stat st {};
+    if (::lstat(sourceName.constData(), &st) != 0) fail(reason(errno));
+    QString folder;
+    splitPath(source, &folder, nullptr);
+    for (int n = 0; n < 1000; ++n) {
+        const QString aside = n == 0 ? source + suffix : source + QStringLiteral(".%1").arg(n) + suffix;
+        const QByteArray asideName = QFile::encodeName(aside);
+        struct stat there {};
+        if (::lstat(asideName.constData(), &there) == 0) {
+            if (sameFile(sourceName, asideName)) return aside;
+            continue;  // another file already has this name: it stays as it is
+        }
+        if (!keepOriginal) {
+            if (::rename(sourceName.constData(), asideName.constData()) != 0) fail(reason(errno));
+            folderWritten(QFile::encodeName(folder));
+            return aside;
+        }
+        // A copy, so nothing done to the file afterwards reaches it; a file too large to copy
+        // gets a second link, which keeps its bytes as long as the file is replaced, not
+        // rewritten (as every write of ours does).
+        struct stat target {};
+        if (::stat(sourceName.constData(), &target) == 0 && S_ISREG(target.st_mode) &&
+            static_cast<std::uint64_t>(target.st_size) <= kMaxDefaultFileBytes) {
+            writeFileAtomic(aside, readWholeFile(source));
+            return aside;
+        }
+        if (::link(sourceName.constData(), asideName.constData()) != 0) fail(reason(errno));
+        folderWritten(QFile::encodeName(folder));
+        return aside;
+    }
+    fail(QStringLiteral("Every name for a copy is taken."));
+    return {};
 }
 
 bool createFolder(const QString& path) {

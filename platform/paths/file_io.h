@@ -71,6 +71,16 @@ private:
     bool FOutermost;
 };
 
+// Keeps a file (or whatever else stands at the path: a folder, a pipe, a link) aside under a
+// free name in its folder: path + suffix, else path + ".1" + suffix, ".2" ... A name that
+// already holds the same file (the same inode, or a plain file with the same bytes) is taken
+// again, so setting one file aside twice makes one copy. With keepOriginal the path keeps its
+// file and the name gets a copy of it (a plain file larger than kMaxDefaultFileBytes gets a
+// second link instead); otherwise the file is moved, which works whatever it is and whether or
+// not it can be read. Returns the name used; throws FileError when the file could not be kept
+// aside.
+QString keepFileAside(const QString& path, const QString& suffix, bool keepOriginal);
+
 // Creates the last level of the folder only; true when it exists afterwards.
 bool createFolder(const QString& path);
 // Creates every missing level; throws FileError naming the folder when that fails.

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include <sys/stat.h>
@@ -71,18 +72,43 @@ TEST(MacroDbFile, FirstStartCreatesAnEmptyDatabase) {
     EXPECT_TRUE(f.db.CurrentMacroSetName().isEmpty());
 }
 
-TEST(MacroDbFile, MissingFolderOrNoPlainFileIsAFileError) {
+TEST(MacroDbFile, MissingFolderIsAFileError) {
     const fs::path dir = vyk::test::freshDir("nofolder");
     TuiMacroSetClass db;
     EXPECT_THROW(db.LoadMacrosetDB(qs(dir / "absent" / "MacroSet.MSDB")), vyk::platform::FileError);
-    fs::create_directory(dir / "isdir.MSDB");
-    EXPECT_THROW(db.LoadMacrosetDB(qs(dir / "isdir.MSDB")), vyk::platform::FileError);
-    ASSERT_EQ(::mkfifo((dir / "fifo.MSDB").c_str(), 0600), 0);  // would block a plain open
-    EXPECT_THROW(db.LoadMacrosetDB(qs(dir / "fifo.MSDB")), vyk::platform::FileError);
-    fs::create_symlink("/dev/zero", dir / "zero.MSDB");  // would hand out endless bytes
-    EXPECT_THROW(db.LoadMacrosetDB(qs(dir / "zero.MSDB")), vyk::platform::FileError);
     TuiMacroSetClass never;
     EXPECT_THROW(never.SaveMacroSetDB(), vyk::platform::FileError);  // no path yet
+}
+
+// Something under the database's name that is no plain file cannot be read; it is moved aside
+// untouched (never opened in a way that blocks or reads endlessly) so a database can be made.
+TEST(MacroDbFile, WhatIsNoPlainFileIsUnreadableAndMovedAside) {
+    struct Case {
+        const char* name;
+        std::function<void(const fs::path&)> make;
+        fs::file_type type;
+    };
+    const Case cases[] = {
+        {"folder", [](const fs::path& p) { fs::create_directory(p); }, fs::file_type::directory},
+        {"pipe", [](const fs::path& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); }, fs::file_type::fifo},
+        {"link to endless bytes", [](const fs::path& p) { fs::create_symlink("/dev/zero", p); }, fs::file_type::symlink},
+        {"dangling link", [](const fs::path& p) { fs::create_symlink("nowhere", p); }, fs::file_type::symlink},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DbFile f(std::string("unreadable-") + c.name);
+        c.make(f.file);
+        ASSERT_NO_THROW(f.load());
+        EXPECT_EQ(f.db.LoadDamage(), TuiMacroSetClass::TDamage::Unreadable);
+        EXPECT_EQ(f.db.MacroSetCount(), 0);
+        const fs::path aside = f.file.string() + ".bak";
+        EXPECT_EQ(f.db.KeptAsideFile(), qs(aside));
+        EXPECT_EQ(fs::symlink_status(aside).type(), c.type);
+        EXPECT_FALSE(fs::exists(fs::symlink_status(f.file)));
+        f.db.SaveMacroSetDB();
+        EXPECT_EQ(vyk::test::readBytes(f.file).size(), kDb);
+        EXPECT_EQ(fs::symlink_status(aside).type(), c.type) << "what was set aside stays";
+    }
 }
 
 TEST(MacroDbFile, FileSizesShortExactAndLong) {
@@ -93,11 +119,13 @@ TEST(MacroDbFile, FileSizesShortExactAndLong) {
     img.addMacro(1, macro(q("m"), parse("D41 U41")));
     img.name(2, q("NotInUse"));
 
-    struct Case { const char* name; long delta; const char* expect; };
+    using Damage = TuiMacroSetClass::TDamage;
+    struct Case { const char* name; long delta; const char* expect; Damage damage; };
     const Case cases[] = {
-        {"exact", 0, "First: | Second:m"},
-        {"one byte short", -1, ""},
-        {"long", 1000, "First: | Second:m"},
+        {"exact", 0, "First: | Second:m", Damage::None},
+        {"one byte short", -1, "", Damage::Short},
+        {"empty", -static_cast<long>(kDb), "", Damage::Short},
+        {"long", 1000, "First: | Second:m", Damage::Long},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -107,20 +135,53 @@ TEST(MacroDbFile, FileSizesShortExactAndLong) {
         vyk::test::writeBytes(f.file, bytes);
         f.load();
         EXPECT_EQ(sets(f.db), c.expect);
+        EXPECT_EQ(f.db.LoadDamage(), c.damage);
         // The file is not touched by a load.
         EXPECT_EQ(vyk::test::readBytes(f.file), bytes);
+        const fs::path aside = f.file.string() + ".bak";
         f.db.SaveMacroSetDB();
         const auto saved = vyk::test::readBytes(f.file);
         ASSERT_EQ(saved.size(), kDb);
-        if (c.delta >= 0) {
+        if (c.damage == Damage::None) {
+            EXPECT_EQ(saved, bytes);
+            EXPECT_TRUE(f.db.KeptAsideFile().isEmpty());
+            EXPECT_FALSE(fs::exists(aside));
+            continue;
+        }
+        // A damaged file is replaced by the save (a long one is cut to the record, a short one
+        // gives way to an empty database), and its bytes are kept beside it.
+        EXPECT_EQ(f.db.KeptAsideFile(), qs(aside));
+        EXPECT_EQ(vyk::test::readBytes(aside), bytes);
+        if (c.delta > 0) {
             bytes.resize(kDb);
-            EXPECT_EQ(saved, bytes);  // a long file is cut to the record by the save
+            EXPECT_EQ(saved, bytes);
         } else {
-            // The short file was ignored and replaced; its bytes are kept beside it.
             EXPECT_EQ(saved[0], 0);
-            EXPECT_EQ(vyk::test::readBytes(fs::path(f.file.string() + ".bak")), bytes);
         }
     }
+}
+
+// Loading the same damaged file again keeps no second copy; a copy of another damaged file
+// under the first name stays, and the new one takes the next free name.
+TEST(MacroDbFile, DamagedFilesAreKeptOnceEachUnderFreeNames) {
+    DbFile f("kept-once");
+    const std::vector<std::uint8_t> first(100, 0x11), second(200, 0x22);
+    vyk::test::writeBytes(f.file, first);
+    f.load();
+    f.load();
+    const fs::path bak = f.file.string() + ".bak", bak1 = f.file.string() + ".1.bak";
+    EXPECT_EQ(f.db.KeptAsideFile(), qs(bak));
+    EXPECT_FALSE(fs::exists(bak1));
+    vyk::test::writeBytes(f.file, second);
+    f.load();
+    EXPECT_EQ(f.db.KeptAsideFile(), qs(bak1));
+    EXPECT_EQ(vyk::test::readBytes(bak), first);
+    EXPECT_EQ(vyk::test::readBytes(bak1), second);
+    // A whole database loaded afterwards reports nothing.
+    f.db.SaveMacroSetDB();
+    f.load();
+    EXPECT_EQ(f.db.LoadDamage(), TuiMacroSetClass::TDamage::None);
+    EXPECT_TRUE(f.db.KeptAsideFile().isEmpty());
 }
 
 TEST(MacroDbFile, ShortFileKeepsWhatWasLoadedBefore) {
@@ -149,6 +210,8 @@ TEST(MacroDbFile, HostileCountsAndNamesStayInsideTheRecord) {
     DbFile f("hostile");
     img.write(f.file);
     f.load();
+    EXPECT_EQ(f.db.LoadDamage(), TuiMacroSetClass::TDamage::CountsOutOfRange);
+    EXPECT_EQ(vyk::test::readBytes(fs::path(f.file.string() + ".bak")), img.bytes()) << "kept as it was";
 
     EXPECT_EQ(f.db.MacroSetCount(), 21);
     EXPECT_EQ(f.db.GetMacroSetListNames()[1], QString(30, QChar(u'S')));
@@ -178,6 +241,9 @@ TEST(MacroDbFile, HostileCountsAndNamesStayInsideTheRecord) {
     expected[4 + 60] = 31;
     expected[4 + 61] = 0;
     EXPECT_EQ(vyk::test::readBytes(f.file), expected);
+    TuiMacroSetClass again;
+    again.LoadMacrosetDB(qs(f.file));
+    EXPECT_EQ(again.LoadDamage(), TuiMacroSetClass::TDamage::None) << "the saved database is whole";
 }
 
 TEST(MacroDbFile, ProgramMadeDatabaseReadsBackByteForByte) {
