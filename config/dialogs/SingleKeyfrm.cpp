@@ -15,7 +15,7 @@ TFrmSingleKey::TFrmSingleKey(QWidget* parent) : KeyCaptureDialog(parent) {
     TextSingle = AddKeyBox(QStringLiteral("TextSingle"), 104, 130, 270, 34);
     BTNOK = AddButton(QStringLiteral("BTNOK"), QStringLiteral("OK"), 114, 230);
     BTNCANCEL = AddButton(QStringLiteral("BTNCANCEL"), QStringLiteral("CANCEL"), 254, 230);
-    QObject::connect(BTNOK, &QAbstractButton::clicked, this, [this] { vyk::platform::guarded([this] { done(1); }); });
+    QObject::connect(BTNOK, &QAbstractButton::clicked, this, [this] { vyk::platform::guarded([this] { BtnOKClick(); }); });
     QObject::connect(BTNCANCEL, &QAbstractButton::clicked, this, [this] { vyk::platform::guarded([this] { done(2); }); });
 
     uiHook = std::make_unique<TuiHook>();
@@ -47,14 +47,15 @@ void TFrmSingleKey::hideEvent(QHideEvent* event) {
 void TFrmSingleKey::uiHookRecordKeyboardSingleKey(int Key, std::uint32_t /*ScanKey*/, int /*AState*/,
                                                   int AKeyExtended, const QString& SingleKeyString,
                                                   bool& /*ABlocked*/) {
-    if (vyk::config::IsConsumerPageKey(Key)) {
-        ShowRefusal(QString::fromUtf8(vyk::config::kConsumerKeyRefused));
-        return;
-    }
+    if (RefuseUnsendableKey(Key, AKeyExtended)) return;
     ClearRefusal();
     TextSingle->setText(SingleKeyString);
     FSingleKey.nKeyValue1 = static_cast<std::uint16_t>(Key);
     FSingleKey.nKey1Extended = static_cast<std::uint16_t>(AKeyExtended);
+}
+
+void TFrmSingleKey::BtnOKClick() {
+    if (KeySetOrRefuse(vyk::config::KeyboardUsage(FSingleKey.nKeyValue1, FSingleKey.nKey1Extended) != 0)) done(1);
 }
 
 int ShowSingleKeyDialog(TSINGLEKEYINFO& info) {

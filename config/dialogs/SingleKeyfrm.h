@@ -6,7 +6,8 @@
 //
 // Every press and every release captured by the dialog's own hook client sets the key, so the
 // last key pressed or released wins; the key still reaches other windows. The display text of
-// the record is never written. A consumer-page key is refused (see key_capture_dialog.h).
+// the record is never written. A key the mouse cannot send is refused, and so is OK while the
+// dialog holds no key (see key_capture_dialog.h).
 //
 // UI thread only; the hook client calls back on the UI thread.
 
@@ -43,6 +44,7 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    void BtnOKClick();
     void uiHookRecordKeyboardSingleKey(int Key, std::uint32_t ScanKey, int AState, int AKeyExtended,
                                        const QString& SingleKeyString, bool& ABlocked);
 };

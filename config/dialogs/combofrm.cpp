@@ -17,7 +17,7 @@ TFrmCombo::TFrmCombo(QWidget* parent) : KeyCaptureDialog(parent) {
     TextCombo = AddKeyBox(QStringLiteral("TextCombo"), 74, 130, 330, 34);
     BtnOK = AddButton(QStringLiteral("BtnOK"), QStringLiteral("OK"), 114, 230);
     BTNCANCEL = AddButton(QStringLiteral("BTNCANCEL"), QStringLiteral("CANCEL"), 254, 230);
-    QObject::connect(BtnOK, &QAbstractButton::clicked, this, [this] { vyk::platform::guarded([this] { done(1); }); });
+    QObject::connect(BtnOK, &QAbstractButton::clicked, this, [this] { vyk::platform::guarded([this] { BtnOKClick(); }); });
     QObject::connect(BTNCANCEL, &QAbstractButton::clicked, this, [this] { vyk::platform::guarded([this] { done(2); }); });
 
     uiHook = std::make_unique<TuiHook>();
@@ -48,10 +48,7 @@ void TFrmCombo::hideEvent(QHideEvent* event) {
 
 void TFrmCombo::uiHookRecordKeyboardComboKey(int Key1, int Key1Extended, int Key2, int Key2Extended, int Modifier,
                                              const QString& ComboKeyString) {
-    if (vyk::config::IsConsumerPageKey(Key1) || vyk::config::IsConsumerPageKey(Key2)) {
-        ShowRefusal(QString::fromUtf8(vyk::config::kConsumerKeyRefused));
-        return;
-    }
+    if (RefuseUnsendableKey(Key1, Key1Extended) || RefuseUnsendableKey(Key2, Key2Extended)) return;
     ClearRefusal();
     TextCombo->setText(ComboKeyString);
     FComboKey.nKeyValue1 = static_cast<std::uint16_t>(Key1);
@@ -59,6 +56,14 @@ void TFrmCombo::uiHookRecordKeyboardComboKey(int Key1, int Key1Extended, int Key
     FComboKey.nKeyValue2 = static_cast<std::uint16_t>(Key2);
     FComboKey.nKey2Extended = static_cast<std::uint16_t>(Key2Extended);
     FComboKey.nModifier = static_cast<std::uint16_t>(Modifier);
+}
+
+void TFrmCombo::BtnOKClick() {
+    // Keys or modifiers alone: something the mouse sends.
+    const bool keySet = vyk::config::KeyboardUsage(FComboKey.nKeyValue1, FComboKey.nKey1Extended) != 0 ||
+                        vyk::config::KeyboardUsage(FComboKey.nKeyValue2, FComboKey.nKey2Extended) != 0 ||
+                        (FComboKey.nModifier & 0x0F) != 0;
+    if (KeySetOrRefuse(keySet)) done(1);
 }
 
 int ShowComboKeyDialog(TCOMBOKEYINFO& info) {

@@ -6,7 +6,8 @@
 //
 // The dialog's own hook client decides which presses form one combination and formats its
 // text; each combination it reports replaces the working copy. The display text of the record
-// is never written. A combination holding a consumer-page key is refused (key_capture_dialog.h).
+// is never written. A combination holding a key the mouse cannot send is refused, and so is OK
+// while the dialog holds neither a key nor a modifier (key_capture_dialog.h).
 //
 // UI thread only; the hook client calls back on the UI thread.
 
@@ -43,6 +44,7 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    void BtnOKClick();
     void uiHookRecordKeyboardComboKey(int Key1, int Key1Extended, int Key2, int Key2Extended, int Modifier,
                                       const QString& ComboKeyString);
 };

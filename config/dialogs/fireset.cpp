@@ -33,12 +33,6 @@ const QString kRadioStyle = QStringLiteral(
     "QRadioButton::indicator:checked { border-color: #F23A1E; background: qradialgradient(cx:0.5, cy:0.5,"
     " radius:0.5, fx:0.5, fy:0.5, stop:0 #F23A1E, stop:0.5 #D71E0A, stop:0.6 #141416, stop:1 #141416); }");
 
-// The HID usage a keyboard key is fired with; 0 for a key the mouse cannot send as a keyboard key.
-std::uint16_t keyboardUsage(int vk, int extended) {
-    if (vk == 0 || vyk::config::IsConsumerPageKey(vk)) return 0;
-    return static_cast<std::uint16_t>(VKToHIDCode(vk, extended));
-}
-
 }  // namespace
 
 TFrmFire::TFrmFire(QWidget* parent) : KeyCaptureDialog(parent) {
@@ -186,7 +180,7 @@ void TFrmFire::doFireTypeChanged(QRadioButton* sender, bool checked) {
         TextSingle->setEnabled(true);
         StartCapture();
         FAdvFireKeyInfo.KeyCode =
-            keyboardUsage(FAdvFireKeyInfo.KeyValue.nKeyValue1, FAdvFireKeyInfo.KeyValue.nKey1Extended);
+            vyk::config::KeyboardUsage(FAdvFireKeyInfo.KeyValue.nKeyValue1, FAdvFireKeyInfo.KeyValue.nKey1Extended);
         // Keys now go to the capture, not to a number box that had the focus.
         setFocus(Qt::OtherFocusReason);
     }
@@ -215,15 +209,8 @@ bool TFrmFire::KeyGoesToNumberBox() const {
 void TFrmFire::uiHook1RecordKeyboardSingleKey(int Key, std::uint32_t /*ScanKey*/, int /*AState*/, int AKeyExtended,
                                               const QString& SingleKeyString, bool& /*ABlocked*/) {
     if (!Capturing() || KeyGoesToNumberBox()) return;
-    if (vyk::config::IsConsumerPageKey(Key)) {
-        ShowRefusal(QString::fromUtf8(vyk::config::kConsumerKeyRefused));
-        return;
-    }
-    const std::uint16_t usage = keyboardUsage(Key, AKeyExtended);
-    if (usage == 0) {
-        ShowRefusal(QString::fromUtf8(vyk::config::kKeyWithoutUsage));
-        return;
-    }
+    const std::uint16_t usage = vyk::config::KeyboardUsage(Key, AKeyExtended);
+    if (RefuseUnsendableKey(Key, AKeyExtended) || usage == 0) return;
     ClearRefusal();
     TextSingle->setText(SingleKeyString);
     FAdvFireKeyInfo.KeyValue.nKeyValue1 = static_cast<std::uint16_t>(Key);
@@ -232,10 +219,8 @@ void TFrmFire::uiHook1RecordKeyboardSingleKey(int Key, std::uint32_t /*ScanKey*/
 }
 
 void TFrmFire::BTNOKClick() {
-    if (RadioButton4->isChecked() && FAdvFireKeyInfo.KeyCode == 0) {
-        ShowRefusal(QString::fromUtf8(vyk::config::kFireKeyMissing));
+    if (!KeySetOrRefuse(!RadioButton4->isChecked() || FAdvFireKeyInfo.KeyCode != 0, vyk::config::kFireKeyMissing))
         return;
-    }
     NumBoxFire->interpretText();
     NumboxDelay->interpretText();
     FAdvFireKeyInfo.nLoopCount = static_cast<std::uint16_t>(NumBoxFire->value());

@@ -14,8 +14,9 @@
 //   buttons and radios never take the focus. Keys typed into the shots and delay boxes are
 //   what the user types there, not a key to fire.
 // - OK with the keyboard type and no key that the mouse can send is refused with a note, so
-//   the button never gets a fire key that fires nothing. Consumer-page keys and keys without a
-//   keyboard usage are refused when captured (key_capture_dialog.h).
+//   the button never gets a fire key that fires nothing (the rule of every key dialog,
+//   key_capture_dialog.h). Consumer-page keys and keys without a keyboard usage are refused
+//   when captured.
 //
 // UI thread only; the hook client calls back on the UI thread.
 
@@ -35,7 +36,6 @@ class TuiHook;
 
 namespace vyk::config {
 inline constexpr const char* kFireKeyMissing = "PLEASE PRESS THE KEYBOARD KEY TO FIRE.";
-inline constexpr const char* kKeyWithoutUsage = "THIS KEY CANNOT BE SENT BY THE MOUSE.";
 }  // namespace vyk::config
 
 class TFrmFire : public vyk::config::KeyCaptureDialog {

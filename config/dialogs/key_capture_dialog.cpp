@@ -2,6 +2,7 @@
 
 #include "config/toolkit/ImageStateButton.h"
 #include "config/toolkit/SkinStyle.h"
+#include "core/defs/uiKeyCode.h"
 #include "core/language/vgLang.h"
 
 #include <QGuiApplication>
@@ -25,6 +26,11 @@ void paintText(QWidget* w, const QColor& colour) {
 }  // namespace
 
 bool IsConsumerPageKey(int vk) { return vk >= 0xA6 && vk <= 0xB7; }
+
+std::uint16_t KeyboardUsage(int vk, int extended) {
+    if (vk == 0 || IsConsumerPageKey(vk)) return 0;
+    return static_cast<std::uint16_t>(VKToHIDCode(vk, extended));
+}
 
 bool HookSeesOnlyOwnWindows() {
     if (QGuiApplication::platformName() == QLatin1String("wayland")) return true;
@@ -88,6 +94,24 @@ TImageStateButton* KeyCaptureDialog::AddButton(const QString& objectName, const 
 }
 
 void KeyCaptureDialog::ShowRefusal(const QString& english) { FNote->setText(vyk::toolkit::translate(english)); }
+
+bool KeyCaptureDialog::RefuseUnsendableKey(int vk, int extended) {
+    if (vk == 0) return false;
+    if (IsConsumerPageKey(vk)) {
+        ShowRefusal(QString::fromUtf8(kConsumerKeyRefused));
+        return true;
+    }
+    if (KeyboardUsage(vk, extended) == 0) {
+        ShowRefusal(QString::fromUtf8(kKeyWithoutUsage));
+        return true;
+    }
+    return false;
+}
+
+bool KeyCaptureDialog::KeySetOrRefuse(bool keySet, const char* missing) {
+    if (!keySet) ShowRefusal(QString::fromUtf8(missing));
+    return keySet;
+}
 
 void KeyCaptureDialog::ClearRefusal() {
     FNote->setText(HookSeesOnlyOwnWindows() ? vyk::toolkit::translate(QString::fromUtf8(kOwnWindowsOnly)) : QString());

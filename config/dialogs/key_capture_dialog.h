@@ -10,6 +10,10 @@
 //   keyboard keys of the mouse: the encoders would send no key for them. A dialog refuses such
 //   a key, keeps what it had and says why in its note line (media functions are assigned with
 //   the MEDIA menu).
+// - OK is refused while the dialog holds nothing the mouse can send (no key captured and none
+//   in the record it opened with, for example without the hook library): the note line asks
+//   for a key and the dialog stays open, so a button never gets a key function that sends
+//   nothing. A captured key without a keyboard usage is refused like a consumer-page key.
 // - Where the hook library can watch only this program's own windows (a Wayland session, or
 //   no X server), the note line says so, so a user is not left wondering why keys pressed in
 //   other programs are not captured (see docs/hook.md).
@@ -20,6 +24,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 
 class QLabel;
@@ -34,9 +39,14 @@ inline constexpr const char* kConsumerKeyRefused =
     "THIS KEY CANNOT BE A KEYBOARD KEY. MEDIA FUNCTIONS ARE ASSIGNED WITH THE MEDIA MENU.";
 inline constexpr const char* kOwnWindowsOnly =
     "ONLY KEYS PRESSED WHILE THIS WINDOW HAS THE FOCUS CAN BE CAPTURED HERE.";
+inline constexpr const char* kKeyWithoutUsage = "THIS KEY CANNOT BE SENT BY THE MOUSE.";
+inline constexpr const char* kKeyMissing = "PLEASE PRESS A KEY FIRST.";
 
 // True for a virtual-key code of the consumer page (0xA6..0xB7).
 bool IsConsumerPageKey(int vk);
+// The keyboard usage the mouse sends for a key; 0 for no key, a consumer-page key or a key
+// without a keyboard usage.
+std::uint16_t KeyboardUsage(int vk, int extended);
 
 // True when the hook library can see only this program's own windows: a Wayland session or
 // no X display to connect to.
@@ -68,6 +78,12 @@ protected:
 
     // Shows a refusal (translated English text) in the note line until the next accepted key.
     void ShowRefusal(const QString& english);
+    // A captured key the mouse cannot send as a keyboard key: the refusal is shown and the
+    // result is true. vk 0 (no key) is not refused here.
+    bool RefuseUnsendableKey(int vk, int extended);
+    // OK's test, the same in every key dialog: true when the dialog holds something to send;
+    // otherwise the refusal `missing` (English) is shown and the dialog stays open.
+    bool KeySetOrRefuse(bool keySet, const char* missing = kKeyMissing);
     // Back to the standing note: the own-windows note where it applies, else nothing.
     void ClearRefusal();
 

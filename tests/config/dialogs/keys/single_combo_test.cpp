@@ -7,12 +7,14 @@
 
 #include "config/dialogs/SingleKeyfrm.h"
 #include "config/dialogs/combofrm.h"
+#include "config/dialogs/fireset.h"
 #include "core/defs/record_text.h"
 #include "core/language/vgLang.h"
 
 #include <QLabel>
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -152,11 +154,60 @@ TEST_F(KeyDialogTest, ConsumerKeysAreRefusedAndTheKeyStays) {
             press(VK_VOLUME_UP, t, true);
             EXPECT_EQ(dlg->findChild<QLabel*>(QStringLiteral("LabelNote"))->text(), refused);
             EXPECT_EQ(boxText(dlg, "TextCombo"), "");
-            click(dlg, "BtnOK");
+            click(dlg, "BTNCANCEL");
         },
         [&] { return ShowComboKeyDialog(combo); });
     EXPECT_EQ(combo.nKeyValue1, 0);
     EXPECT_EQ(combo.nModifier, 0);
+}
+
+// OK with nothing to send (no key captured and none in the record) would give the button a
+// key function that sends nothing: the single-key and combination dialogs refuse it as the
+// fire-key dialog does, with the note, and stay open until a key is there.
+TEST_F(KeyDialogTest, OkWithoutAKeyIsRefusedUntilOneIsCaptured) {
+    const QString missing = vyk::toolkit::translate(QString::fromUtf8(vyk::config::kKeyMissing));
+    struct Case {
+        const char* name;
+        bool combo;
+        std::function<void(unsigned&)> capture;  // what the user then presses
+        std::uint16_t vk;
+    };
+    const std::vector<Case> cases = {
+        {"single key, then A", false, [this](unsigned& t) { tap(VK_A, t); }, VK_A},
+        {"combination, then A", true, [this](unsigned& t) { press(VK_A, t += 10); }, VK_A},
+        {"combination, then Ctrl+C", true,
+         [this](unsigned& t) {
+             setKeyDown(VK_LCONTROL, true);
+             press(VK_LCONTROL, t += 10);
+             press(VK_C, t += 100);
+             setKeyDown(VK_LCONTROL, false);
+         },
+         VK_C},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TSINGLEKEYINFO single{};
+        TCOMBOKEYINFO combo{};
+        bool openAfterOk = false;
+        QString noteAfterOk, noteAfterKey;
+        const int result = answer(
+            [&](QWidget* dlg) {
+                click(dlg, c.combo ? "BtnOK" : "BTNOK");
+                QCoreApplication::processEvents();
+                openAfterOk = dlg->isVisible();
+                noteAfterOk = dlg->findChild<QLabel*>(QStringLiteral("LabelNote"))->text();
+                unsigned t = 3000;
+                c.capture(t);
+                noteAfterKey = dlg->findChild<QLabel*>(QStringLiteral("LabelNote"))->text();
+                click(dlg, c.combo ? "BtnOK" : "BTNOK");
+            },
+            [&] { return c.combo ? ShowComboKeyDialog(combo) : ShowSingleKeyDialog(single); });
+        EXPECT_TRUE(openAfterOk);
+        EXPECT_EQ(noteAfterOk, missing);
+        EXPECT_NE(noteAfterKey, missing) << "a captured key clears the note";
+        EXPECT_EQ(result, 1);
+        EXPECT_EQ(c.combo ? combo.nKeyValue1 : single.nKeyValue1, c.vk);
+    }
 }
 
 TEST_F(KeyDialogTest, ComboOpensWithTheStoredCombinationText) {
@@ -250,6 +301,37 @@ protected:
     void TearDown() override { vyk::platform::setMessageBoxHook({}); }
     std::vector<QString> boxes;
 };
+
+// Without the hook library nothing is captured: OK keeps a key the record has, and is refused
+// when it has none (CANCEL still closes).
+TEST_F(KeyDialogWithoutLibrary, OkWithoutAKeyIsRefusedInEveryKeyDialog) {
+    const auto empty = freshDir("no-hook-library-no-key");
+    ScopedEnv exe("VYK_EXE_DIR", empty.string() + "/");
+    enum Kind { Single, Combo, Fire };
+    for (const Kind kind : {Single, Combo, Fire}) {
+        SCOPED_TRACE(kind);
+        TSINGLEKEYINFO single{};
+        TCOMBOKEYINFO combo{};
+        TADVANCEDFIREKEYINFO fire{};  // KeyCode 0: the keyboard type without a key
+        bool openAfterOk = false;
+        whenModal([&](QWidget* dlg) {
+            auto button = [dlg](const char* name) {
+                auto* b = dlg->findChild<TImageStateButton*>(QString::fromLatin1(name));
+                QTest::mouseClick(b, Qt::LeftButton, Qt::NoModifier, b->rect().center());
+            };
+            button(kind == Combo ? "BtnOK" : "BTNOK");
+            QCoreApplication::processEvents();
+            openAfterOk = dlg->isVisible();
+            button("BTNCANCEL");
+        });
+        const int result = kind == Single  ? ShowSingleKeyDialog(single)
+                           : kind == Combo ? ShowComboKeyDialog(combo)
+                                           : ShowFireKeyDialog(fire);
+        EXPECT_TRUE(openAfterOk) << "OK was refused";
+        EXPECT_EQ(result, 2);
+    }
+    EXPECT_EQ(boxes.size(), 3u);
+}
 
 TEST_F(KeyDialogWithoutLibrary, TheDialogOpensAndOkKeepsTheRecord) {
     const auto empty = freshDir("no-hook-library");
