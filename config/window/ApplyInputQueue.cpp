@@ -16,23 +16,42 @@ ApplyInputQueue::~ApplyInputQueue() {
     if (FDepth > 0) qApp->removeEventFilter(this);
 }
 
+void ApplyInputQueue::StartListening() {
+    FLink.ListenForMessages(
+        [this](std::uint32_t msg, std::int64_t w, std::int64_t l) { return HeldHandler(msg, w, l); });
+}
+
+void ApplyInputQueue::StopWhenIdle() {
+    if (FDepth > 0 || FMessageDepth > 0) return;
+    FLink.ListenForMessages(FNormal);
+    RunHeld();
+}
+
 void ApplyInputQueue::Hold() {
     if (FDepth++ > 0) return;
     qApp->installEventFilter(this);
-    FLink.ListenForMessages(
-        [this](std::uint32_t msg, std::int64_t w, std::int64_t l) { return HeldHandler(msg, w, l); });
+    if (FMessageDepth == 0) StartListening();
 }
 
 void ApplyInputQueue::Release() {
     if (FDepth == 0 || --FDepth > 0) return;
     qApp->removeEventFilter(this);
-    FLink.ListenForMessages(FNormal);
-    RunHeld();
+    StopWhenIdle();
+}
+
+void ApplyInputQueue::HoldMessages() {
+    if (FMessageDepth++ == 0 && FDepth == 0) StartListening();
+}
+
+void ApplyInputQueue::ReleaseMessages() {
+    if (FMessageDepth == 0 || --FMessageDepth > 0) return;
+    StopWhenIdle();
 }
 
 std::int64_t ApplyInputQueue::HeldHandler(std::uint32_t msg, std::int64_t wParam, std::int64_t lParam) {
-    const bool held = msg == WM_CFG_SWITCH_PROFILE || msg == WM_CFG_CPI_INDEX || msg == WM_CFG_CLOSE;
-    if (!held || FDepth == 0) return FNormal ? FNormal(msg, wParam, lParam) : 0;
+    const bool switches = msg == WM_CFG_SWITCH_PROFILE || msg == WM_CFG_CPI_INDEX;
+    const bool held = (switches && (FDepth > 0 || FMessageDepth > 0)) || (msg == WM_CFG_CLOSE && FDepth > 0);
+    if (!held) return FNormal ? FNormal(msg, wParam, lParam) : 0;
     Item item;
     item.run = [this, msg, wParam, lParam] {
         if (FNormal) FNormal(msg, wParam, lParam);
@@ -101,8 +120,8 @@ void ApplyInputQueue::RunHeld() {
         if (i.quit) break;
     }
     FRunning = false;
-    // Inputs held by an APPLY that a held input started run now.
-    if (!FItems.empty() && FDepth == 0) RunHeld();
+    // Inputs held by an APPLY (or a dialog) that a held input started run now.
+    if (!FItems.empty() && FDepth == 0 && FMessageDepth == 0) RunHeld();
 }
 
 }  // namespace vyk::config

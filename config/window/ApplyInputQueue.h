@@ -14,9 +14,15 @@
 // usual. A held WM_CFG_CLOSE wins: when it is released, the other held inputs are dropped and
 // only the close runs (the program ends without acting on them).
 //
-// Hold/Release nest; the outermost Release stops holding and runs what was held, each entry
-// under the default error handler (nothing thrown leaves Release, so it may run from a
-// destructor). An input whose widget is gone by then is dropped.
+// While a dialog of the window is open (a question, a key dialog, the macro manager, a file
+// dialog), HoldMessages keeps back only WM_CFG_SWITCH_PROFILE and WM_CFG_CPI_INDEX, so that
+// the dialog's answer lands on the profile it was asked for; the dialog itself is not held,
+// and the main window is blocked by it anyway.
+//
+// Hold/Release and HoldMessages/ReleaseMessages nest, also within each other; once the last
+// hold of either kind is released, holding stops and what was held runs, in the order it came,
+// each entry under the default error handler (nothing thrown leaves a release, so it may run
+// from a destructor). An input whose widget is gone by then is dropped.
 //
 // UI thread only.
 
@@ -45,7 +51,9 @@ public:
 
     void Hold();
     void Release();
-    bool Holding() const { return FDepth > 0; }
+    void HoldMessages();
+    void ReleaseMessages();
+    bool Holding() const { return FDepth > 0 || FMessageDepth > 0; }
     // Inputs waiting (for tests and diagnostics).
     std::size_t Pending() const { return FItems.size(); }
 
@@ -56,6 +64,18 @@ public:
         ~Scope() { FQueue.Release(); }
         Scope(const Scope&) = delete;
         Scope& operator=(const Scope&) = delete;
+
+    private:
+        ApplyInputQueue& FQueue;
+    };
+
+    // Holds the monitor's profile and DPI-level messages while a dialog is open.
+    class DialogScope {
+    public:
+        explicit DialogScope(ApplyInputQueue& q) : FQueue(q) { FQueue.HoldMessages(); }
+        ~DialogScope() { FQueue.ReleaseMessages(); }
+        DialogScope(const DialogScope&) = delete;
+        DialogScope& operator=(const DialogScope&) = delete;
 
     private:
         ApplyInputQueue& FQueue;
@@ -75,11 +95,14 @@ private:
     bool Belongs(QWidget* w) const;
     std::int64_t HeldHandler(std::uint32_t msg, std::int64_t wParam, std::int64_t lParam);
     void RunHeld();
+    void StartListening();
+    void StopWhenIdle();
 
     QWidget* FWindow;
     CfgLink& FLink;
     CfgLink::MessageHandler FNormal;
-    int FDepth = 0;
+    int FDepth = 0;         // inputs and messages (APPLY)
+    int FMessageDepth = 0;  // the profile and DPI-level messages only (a dialog)
     bool FRunning = false;
     std::vector<Item> FItems;
 };

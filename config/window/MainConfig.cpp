@@ -7,6 +7,7 @@
 #include "config/toolkit/MainWindowRef.h"
 #include "config/toolkit/SkinStyle.h"
 #include "config/toolkit/uiCommandSetting.h"
+#include "config/window/ApplyInputQueue.h"
 #include "config/window/CfgSystemLink.h"
 #include "config/window/DpiPage.h"
 #include "config/window/GeneralPage.h"
@@ -548,6 +549,8 @@ void TVYKCFGMAIN::BtnCloseClick() {
 
 bool TVYKCFGMAIN::AskSaveChanges() {
     if (!FState.SettingsChanged) return false;
+    // What is saved is what was shown when the question came up.
+    vyk::config::ApplyInputQueue::DialogScope asking(ApplyQueue());
     if (ShowDialog(translate(QStringLiteral("WARNING")),
                    translate(QStringLiteral("THE SETTINGS WAS CHANGED, SAVE THE CURRENT SETTING ANYWAY?"))) != 1) {
         return false;

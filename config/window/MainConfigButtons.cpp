@@ -21,6 +21,7 @@
 #include "config/dialogs/showdialog.h"
 #include "config/toolkit/ImageStateButton.h"
 #include "config/toolkit/uiMenuEx.h"
+#include "config/window/ApplyInputQueue.h"
 #include "config/window/AssignMenuItems.h"
 #include "config/window/ButtonAssignPanel.h"
 #include "config/window/GeneralPage.h"
@@ -237,6 +238,9 @@ bool TVYKCFGMAIN::BindButtonToMacro(int sel, TuiMacroClass& macros, int k, const
 void TVYKCFGMAIN::AssignButtonFunction(int ItemID) {
     const int sel = FSelectedButtonIndex;
     if (sel < 0 || sel >= ASSIGN_BUTTON_COUNT) return;
+    // The dialogs below (key dialogs, the macro manager, warnings) edit the profile shown now:
+    // a switch reported by the mouse meanwhile runs once the assignment is done.
+    vyk::config::ApplyInputQueue::DialogScope asking(ApplyQueue());
     TBUTTONFUNCINFO* recs = records(*FDM);
 
     TSelectedMenuItemInfo menuInfo;

@@ -11,7 +11,8 @@
 // A switch, RESTORE and RESET ALL hold the window's inputs and the monitor's messages the way
 // APPLY does (ApplyInputQueue) while they write to the mouse and pump events: a profile
 // click or a switch reported by the mouse that comes meanwhile runs after them, never in the
-// middle. The device results are not looked at: with no mouse the window still changes.
+// middle. While their questions and the file dialogs are open the mouse's profile and DPI
+// switches wait as well, so an answer never lands on another profile. The device results are not looked at: with no mouse the window still changes.
 //
 // After RESTORE and RESET ALL the monitor reloads profiles that are not stored yet (the store
 // keeps the old ones until APPLY), so its button mapping follows the old profile until then.
@@ -106,7 +107,9 @@ void TVYKCFGMAIN::WMSetCurrentCPIIndex(std::int64_t WParam, std::int64_t) {
 }
 
 void TVYKCFGMAIN::BtnLoadMouseUp() {
-    // The loaded profile reaches the mouse with the next APPLY.
+    // The loaded profile reaches the mouse with the next APPLY. A switch reported by the mouse
+    // while the file dialog is open waits, so the file goes into the profile it was chosen for.
+    vyk::config::ApplyInputQueue::DialogScope asking(ApplyQueue());
     switch (ImportProfileFromFile(FProfilePath)) {
     case IMPORT_PROFILE_DONE: {
         RebindMacroButtons();
@@ -127,11 +130,14 @@ void TVYKCFGMAIN::BtnLoadMouseUp() {
 
 void TVYKCFGMAIN::BtnSaveMouseUp() {
     // A folder that refuses the file is reported by the export itself.
+    vyk::config::ApplyInputQueue::DialogScope asking(ApplyQueue());
     ExportProfileToFile(FProfilePath);
 }
 
 void TVYKCFGMAIN::BtnRestorClick() {
-    // These questions are shown as written, in every language.
+    // These questions are shown as written, in every language. The answer is for the profile
+    // shown when it was asked: a switch reported meanwhile runs after the restore.
+    vyk::config::ApplyInputQueue::DialogScope asking(ApplyQueue());
     if (ShowDialog2(QStringLiteral("RESET THIS PROFILE"), QStringLiteral("ARE YOU SURE YOU WANT TO RESET THIS PROFILE ?"),
                     QStringLiteral("RESET THE CURRENT PROFILE BACK TO FACTORY SETTING.")) != 1) {
         return;
@@ -147,6 +153,7 @@ void TVYKCFGMAIN::BtnRestorClick() {
 }
 
 void TVYKCFGMAIN::BtnRestoreallClick() {
+    vyk::config::ApplyInputQueue::DialogScope asking(ApplyQueue());
     if (ShowDialog2(QStringLiteral("RESET ALL PROFILES"),
                     QStringLiteral("ARE YOU SURE YOU WANT TO RESET ALL PROFILES BACK TO FACTORY SETTINGS  ?"),
                     QStringLiteral("RESET THE CURRENT PROFILE BACK TO FACTORY SETTING.")) != 1) {

@@ -6,12 +6,19 @@
 #include "config/toolkit/WrapLabel.h"
 #include "config/window/ApplyInputQueue.h"
 #include "core/store/Function_Norvanes.h"
+#include "platform/dialogs/message_box.h"
+#include "platform/ipc/ipc.h"
+#include "tests/config/support/menu_driver.h"
 #include "tests/config/support/modal.h"
 #include "tests/config/window/apply/apply_fixture.h"
 
 #include <QFile>
+#include <QLineEdit>
 
+#include <cctype>
 #include <cstddef>
+#include <functional>
+#include <ostream>
 #include <cstring>
 
 using namespace applytest;
@@ -372,3 +379,236 @@ TEST_F(ProfilesTest, LoadFileStartsInTheSlotsFolderRefusesAnotherVersionAndWrite
     ASSERT_EQ(starts.size(), 4);
     for (const QString& s : starts) EXPECT_TRUE(s.startsWith(folder)) << s.toStdString();
 }
+
+// ---------------------------------------------------------------------------------------------
+// A switch made on the mouse while a dialog of the window is open (the monitor's 7040, and 7042
+// for the DPI level) waits until the dialog is done: the dialog's answer lands on the profile
+// it was opened for (PROFILE3 here), never on the one the mouse switched to (PROFILE1).
+
+namespace {
+
+class DialogSwitch;
+
+struct DialogCase {
+    const char* name;
+    // Opens the dialog on PROFILE3 and answers it; `mouseSwitches` is called while it is open.
+    std::function<void(DialogSwitch&)> run;
+};
+void PrintTo(const DialogCase& c, std::ostream* os) { *os << c.name; }
+
+class DialogSwitch : public ProfilesTest, public ::testing::WithParamInterface<DialogCase> {
+protected:
+    void SetUp() override {
+        ProfilesTest::SetUp();
+        vyk::platform::setMessageBoxHook([](const QString&, const QString&, vyk::platform::MessageIcon) {});
+        open();
+        // Profile 1 (index 0) and PROFILE3 (index 2) differ in every field a dialog edits.
+        edit(0, [](TMOUSECONFIGINFO& c) {
+            c.LEDConfig.B = 0x10;
+            c.ButtonFuncInfo[6].SingleKey.nKeyValue1 = 0x31;
+        });
+        edit(2, [](TMOUSECONFIGINFO& c) {
+            c.LEDConfig.B = 0x77;
+            c.ButtonFuncInfo[6].SingleKey.nKeyValue1 = 0x51;  // Q
+            c.ButtonFuncInfo[4].ComboKey.nModifier = 2;
+            c.ButtonFuncInfo[4].ComboKey.nKeyValue1 = 0x58;  // Ctrl+X
+            c.ButtonFuncInfo[3].FireKey.KeyCode = 130;
+            c.ButtonFuncInfo[3].FireKey.nLoopCount = 7;
+            c.ButtonFuncInfo[3].FireKey.DelyValue = 40;
+        });
+        profile0 = slot(0);
+        clickProfile(2);
+        clearLogs();
+    }
+    void TearDown() override {
+        vyk::platform::setMessageBoxHook({});
+        SetProfileFileDialogHook({});
+        ProfilesTest::TearDown();
+    }
+
+public:
+    using ProfilesTest::clearLogs;
+    using ProfilesTest::dm_;
+    using ProfilesTest::monitorMessages;
+    using ProfilesTest::slot;
+
+    void edit(int p, const std::function<void(TMOUSECONFIGINFO&)>& f) {
+        auto record = slot(p);
+        f(record->ConfigInfo);
+        ASSERT_TRUE(dm_->SaveBackToProfileInfo(*record, p));
+        if (dm_->FProfileIndex == p) {
+            ASSERT_TRUE(dm_->ReadProfileInfo(dm_->FCurrentProfileInfo, p));
+        }
+    }
+    // The mouse switches to profile 1 and reports DPI level 4, as the monitor sends them.
+    void mouseSwitches() {
+        ++switches;
+        std::int64_t result = -1;
+        EXPECT_EQ(vyk::platform::ipc::sendMessage(CONFIG_MAIN_CLASS_NAME, {WM_CFG_SWITCH_PROFILE, 0, 0}, &result),
+                  vyk::platform::ipc::SendStatus::Delivered);
+        vyk::platform::ipc::postMessage(CONFIG_MAIN_CLASS_NAME, {WM_CFG_CPI_INDEX, 3, 0});
+        QTest::qWait(50);
+        EXPECT_EQ(dm_->FProfileIndex, 2) << "the window switched under the open dialog";
+        EXPECT_TRUE(reports().empty()) << "the mouse was written while the dialog was open";
+    }
+    TVYKCFGMAIN& w() { return *window_; }
+    TBUTTONFUNCINFO& button(int p, int b) {
+        cached = slot(p);
+        return cached->ConfigInfo.ButtonFuncInfo[b];
+    }
+    void pressOk(QWidget* d, const char* name = "BTNOK") { clickIn(d, name); }
+    QString file() const { return QString::fromStdString(vyk::test::freshDir("pfd").string()) + "/p3.pfd"; }
+
+    int switches = 0;
+    std::unique_ptr<TMouseProfileInfo> profile0;
+    std::unique_ptr<TMouseProfileInfo> cached;
+};
+
+TEST_P(DialogSwitch, TheAnswerLandsOnTheProfileAskedForAndTheSwitchRunsAfterIt) {
+    GetParam().run(*this);
+    if (HasFatalFailure()) return;
+    EXPECT_EQ(switches, 1);
+    vyk::test::waitUntil([&] { return dm_->FProfileIndex == 0; });
+    EXPECT_EQ(dm_->FProfileIndex, 0) << "the mouse's switch runs once the dialog is done";
+    EXPECT_EQ(dm_->FCurrentProfileInfo.ConfigInfo.CurrentCPIIndex, 3) << "then its DPI level";
+    EXPECT_EQ(memory(0x43, 1), std::vector<std::uint8_t>{0});
+}
+
+using vyk::test::whenModal;
+namespace menu = vyk::test::menu;
+
+const DialogCase kDialogCases[] = {
+    {"RESTORE",
+     [](DialogSwitch& t) {
+         whenModal([&t](QWidget* d) {
+             t.mouseSwitches();
+             t.pressOk(d);
+         });
+         QTest::mouseClick(t.w().BtnRestor, Qt::LeftButton);
+         EXPECT_NE(t.button(2, 6).SingleKey.nKeyValue1, 0x51) << "PROFILE3 was reset";
+         EXPECT_EQ(std::memcmp(t.slot(0).get(), t.profile0.get(), sizeof(TMouseProfileInfo)), 0)
+             << "profile 1 was not touched";
+     }},
+    {"RESET ALL",
+     [](DialogSwitch& t) {
+         whenModal([&t](QWidget* d) {
+             t.mouseSwitches();
+             t.pressOk(d);
+         });
+         QTest::mouseClick(t.w().BtnRestoreall, Qt::LeftButton);
+         EXPECT_EQ(t.monitorMessages(), (std::vector<std::string>{"7035 1 4", "7035 1 0"}))
+             << "RESET ALL's own switch to PROFILE5 first, then the mouse's";
+     }},
+    {"save question",
+     [](DialogSwitch& t) {
+         t.w().State().SettingsChanged = true;
+         whenModal([&t](QWidget* d) {
+             t.mouseSwitches();
+             t.pressOk(d);
+         });
+         QTest::mouseClick(t.w().BtnClose, Qt::LeftButton);
+         EXPECT_EQ(t.dm_->FAllProfileSettingInfo.CurrentGame, 0);
+     }},
+    {"single key",
+     [](DialogSwitch& t) {
+         whenModal([&t](QWidget* d) {
+             t.mouseSwitches();
+             t.pressOk(d);
+         });
+         menu::assign(t.w(), 6, 5);
+         EXPECT_EQ(t.button(2, 6).SingleKey.nKeyValue1, 0x51);
+         EXPECT_EQ(t.button(2, 6).MenuID, 6);
+         EXPECT_EQ(std::memcmp(t.slot(0).get(), t.profile0.get(), sizeof(TMouseProfileInfo)), 0)
+             << "profile 1 did not get PROFILE3's record";
+     }},
+    {"combination",
+     [](DialogSwitch& t) {
+         whenModal([&t](QWidget* d) {
+             t.mouseSwitches();
+             t.pressOk(d, "BtnOK");
+         });
+         menu::assign(t.w(), 4, 6);
+         EXPECT_EQ(t.button(2, 4).MenuID, 7);
+         EXPECT_EQ(t.button(2, 4).ComboKey.nKeyValue1, 0x58);
+         EXPECT_EQ(std::memcmp(t.slot(0).get(), t.profile0.get(), sizeof(TMouseProfileInfo)), 0);
+     }},
+    {"fire key",
+     [](DialogSwitch& t) {
+         whenModal([&t](QWidget* d) {
+             t.mouseSwitches();
+             t.pressOk(d);
+         });
+         menu::assign(t.w(), 3, 11);
+         EXPECT_EQ(t.button(2, 3).FireKey.nLoopCount, 7);
+         EXPECT_EQ(std::memcmp(t.slot(0).get(), t.profile0.get(), sizeof(TMouseProfileInfo)), 0);
+     }},
+    {"macro manager",
+     [](DialogSwitch& t) {
+         whenModal([&t](QWidget* d) {
+             t.mouseSwitches();
+             t.pressOk(d);
+         });
+         menu::assign(t.w(), 7, 10, 0);
+         EXPECT_EQ(t.button(2, 7).FunctionType, 4);
+         EXPECT_EQ(std::memcmp(t.slot(0).get(), t.profile0.get(), sizeof(TMouseProfileInfo)), 0);
+     }},
+    {"new macro in the manager",
+     [](DialogSwitch& t) {
+         whenModal([&t](QWidget* manager) {
+             whenModal([&t](QWidget* create) {
+                 t.mouseSwitches();
+                 auto* box = create->findChild<QLineEdit*>(QStringLiteral("TextboxMacroName"));
+                 ASSERT_NE(box, nullptr);
+                 QTest::keyClicks(box, QStringLiteral("Fresh"));
+                 t.pressOk(create);
+             });
+             t.pressOk(manager, "BSBTNNEWMACRO");
+             EXPECT_EQ(t.dm_->FProfileIndex, 2) << "still PROFILE3 after the new-macro dialog";
+             t.pressOk(manager);
+         });
+         menu::assign(t.w(), 7, 10, 0);
+         EXPECT_EQ(QString::fromUtf16(t.button(2, 7).MacroName), QStringLiteral("Fresh"));
+         EXPECT_EQ(std::memcmp(t.slot(0).get(), t.profile0.get(), sizeof(TMouseProfileInfo)), 0);
+     }},
+    {"LOAD FILE",
+     [](DialogSwitch& t) {
+         const QString path = t.file();
+         SetProfileFileDialogHook([&](const ProfileFileDialogRequest&) { return path; });
+         QTest::mouseClick(t.w().BtnSave, Qt::LeftButton);  // PROFILE3 as it is now
+         t.edit(2, [](TMOUSECONFIGINFO& c) { c.LEDConfig.B = 0x11; });
+         t.clearLogs();
+         SetProfileFileDialogHook([&](const ProfileFileDialogRequest&) {
+             t.mouseSwitches();
+             return path;
+         });
+         QTest::mouseClick(t.w().BtnLoad, Qt::LeftButton);
+         EXPECT_EQ(t.slot(2)->ConfigInfo.LEDConfig.B, 0x77) << "loaded into PROFILE3";
+         EXPECT_EQ(t.slot(0)->ConfigInfo.LEDConfig.B, 0x10);
+     }},
+    {"SAVE AS",
+     [](DialogSwitch& t) {
+         const QString path = t.file();
+         SetProfileFileDialogHook([&](const ProfileFileDialogRequest&) {
+             t.mouseSwitches();
+             return path;
+         });
+         QTest::mouseClick(t.w().BtnSave, Qt::LeftButton);
+         QFile f(path);
+         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+         const QByteArray bytes = f.readAll();
+         ASSERT_GE(bytes.size(), static_cast<qsizetype>(sizeof(TMouseProfileInfo)));
+         auto saved = std::make_unique<TMouseProfileInfo>();
+         std::memcpy(static_cast<void*>(saved.get()), bytes.constData(), sizeof(TMouseProfileInfo));
+         EXPECT_EQ(saved->ConfigInfo.LEDConfig.B, 0x77) << "PROFILE3 was saved";
+     }},
+};
+
+INSTANTIATE_TEST_SUITE_P(Dialogs, DialogSwitch, ::testing::ValuesIn(kDialogCases),
+                         [](const ::testing::TestParamInfo<DialogCase>& info) {
+                             std::string n;
+                             for (const char* c = info.param.name; *c; ++c)
+                                 if (std::isalnum(static_cast<unsigned char>(*c))) n += *c;
+                             return n;
+                         });
+
+}  // namespace
