@@ -184,6 +184,26 @@ TEST(MacroDbFile, DamagedFilesAreKeptOnceEachUnderFreeNames) {
     EXPECT_TRUE(f.db.KeptAsideFile().isEmpty());
 }
 
+// When no copy can be made (here: every name for one is taken), the damaged file is not
+// replaced: each save tries again and refuses until a copy is kept.
+TEST(MacroDbFile, ADamagedFileThatCannotBeKeptAsideIsNeverReplaced) {
+    DbFile f("no-copy");
+    const std::vector<std::uint8_t> damaged(100, 0x33);
+    vyk::test::writeBytes(f.file, damaged);
+    vyk::test::writeBytes(f.file.string() + ".bak", {1});
+    for (int n = 1; n < 1000; ++n) vyk::test::writeBytes(f.file.string() + "." + std::to_string(n) + ".bak", {1});
+    f.load();
+    EXPECT_EQ(f.db.LoadDamage(), TuiMacroSetClass::TDamage::Short);
+    EXPECT_TRUE(f.db.KeptAsideFile().isEmpty());
+    EXPECT_THROW(f.db.SaveMacroSetDB(), vyk::platform::FileError);
+    EXPECT_EQ(vyk::test::readBytes(f.file), damaged);
+    fs::remove(f.file.string() + ".7.bak");
+    f.db.SaveMacroSetDB();
+    EXPECT_EQ(f.db.KeptAsideFile(), qs(f.file.string() + ".7.bak"));
+    EXPECT_EQ(vyk::test::readBytes(f.file.string() + ".7.bak"), damaged);
+    EXPECT_EQ(vyk::test::readBytes(f.file).size(), kDb);
+}
+
 TEST(MacroDbFile, ShortFileKeepsWhatWasLoadedBefore) {
     DbFile f("short-reload");
     Image img;
