@@ -37,13 +37,14 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <utility>
+
 using vyk::platform::debugLog;
 using vyk::platform::guarded;
 using vyk::toolkit::translate;
 
 namespace {
 
-const QString kDefaultMacroSet = QStringLiteral("DefaultMacroSet");
 const QString kDefaultLanguage = QStringLiteral("0409");
 
 // Where the frame's controls sit (client coordinates).
@@ -297,22 +298,8 @@ void TVYKCFGMAIN::RefreshAll() {
 }
 
 void TVYKCFGMAIN::InitializeForm() {
-    // 1-3. The macro database, with its default set. A database that cannot be read or written
-    // is reported; the window still comes up with the rest of its data.
-    guarded([this] {
-        const QString path = FDM->GetPersonalDocumentMacroDatabasePath();
-        FMacroSetClass = std::make_unique<TuiMacroSetClass>();
-        FMacroSetClass->LoadMacrosetDB(path);
-        if (!FMacroSetClass->MacroSetExist(kDefaultMacroSet)) {
-            FMacroSetClass->CreateNewMacroSet(kDefaultMacroSet);
-            FMacroSetClass->SwitchToMacroSet(kDefaultMacroSet);
-            FMacroSetClass->CreateNewMacro(QStringLiteral("Macro1"));
-            FMacroSetClass->CreateNewMacro(QStringLiteral("Macro2"));
-            FMacroSetClass->SaveMacroSetDB();
-        }
-        FMacroSetClass->SwitchToMacroSet(kDefaultMacroSet);
-    });
-    if (!FMacroSetClass) FMacroSetClass = std::make_unique<TuiMacroSetClass>();
+    // 1-3.
+    LoadMacroDatabase();
     FCurrentMacro = 0;
     FState.DblClickTestCentrePending = true;
 
@@ -447,6 +434,15 @@ void TVYKCFGMAIN::FormShow() {
     // The monitor's window is never shown, so there is nothing to bring forward when it runs.
     if (!FLink->FindMonitorWindow()) FLink->StartMonitor(vyk::platform::executableDir());
     PlaceOnScreens();
+    // Over the window, once it is up.
+    if (!FStartupProblems.isEmpty()) QTimer::singleShot(0, this, guard([this] { ShowStartupProblems(); }));
+}
+
+void TVYKCFGMAIN::ShowStartupProblems() {
+    // Each once, also when the window is shown again; the monitor's messages wait meanwhile.
+    const QStringList problems = std::exchange(FStartupProblems, {});
+    vyk::config::ApplyInputQueue::DialogScope asking(ApplyQueue());
+    for (const QString& text : problems) ShowDialog(translate(QStringLiteral("WARNING")), text);
 }
 
 void TVYKCFGMAIN::PlaceOnScreens() {

@@ -24,11 +24,13 @@
 
 #include "config/window/CfgLink.h"
 #include "config/window/CfgState.h"
+#include "config/window/MacroButtonBinding.h"
 
 #include <QList>
 #include <QPixmap>
 #include <QPoint>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <array>
@@ -225,7 +227,13 @@ public:
     // a record changed), so that APPLY never writes a stale macro index. A record without
     // stored names was never bound by name and is left as it is.
     void RebindMacroButtonsInAllProfiles();
+    // Notes the macro buttons of the five profiles whose macros a database that could not be
+    // read does not show: they keep their records (config/window/MacroButtonBinding.h).
+    void NoteUnseenMacroButtons();
+    const vyk::config::TMacroButtonBinding& MacroBinding() const { return FMacroBinding; }
     void RefreshButtonCaptions();
+    // The MenuID whose caption assignment button i shows for its record.
+    int CaptionMenuID(int ButtonIndex, const TBUTTONFUNCINFO& r) const;
     void ShowButtonCaption(int ButtonIndex, int MenuID);
     QString GetSingleKeyText(int ButtonIndex) const;
     QString GetComboKeyText(int ButtonIndex) const;
@@ -267,6 +275,11 @@ private:
     TImageStateButton* MakeButton(const QString& objectName, const QString& caption, int x, int y, int w,
                                   int h);
     void SetBaseTexts();
+    vyk::config::TMacroButtonBinding::DisableFn DisableButtonFunc() const;
+    // The macro database at start-up: loaded (or made) with its default set; a damaged one is
+    // reported after start-up.
+    void LoadMacroDatabase();
+    void ShowStartupProblems();
 
     TDM* FDM;
     std::unique_ptr<CfgLink> FOwnLink;
@@ -279,4 +292,7 @@ private:
     QPoint FDragOffset;
     bool FFirstPaintDone = false;
     vyk::config::ApplyInputQueue* FApplyQueue = nullptr;  // made on first use, a child
+    vyk::config::TMacroButtonBinding FMacroBinding;
+    // Problems found in stored files while the window was made, shown once it is shown.
+    QStringList FStartupProblems;
 };

@@ -58,14 +58,17 @@ private:
 
 // The macros of the current set as the mouse receives them: the blocks of every macro that a
 // button of any of the five profiles uses; the others have length 0 and are not written.
-std::unique_ptr<TMacroTables> usedMacroTables(const TuiMacroSetClass* macros, const TDM& dm) {
+// A macro used only by buttons whose macro the database does not show is not written: the
+// mouse keeps what it holds there.
+std::unique_ptr<TMacroTables> usedMacroTables(const TuiMacroSetClass* macros, const TDM& dm,
+                                              const vyk::config::TMacroButtonBinding& binding) {
     auto tables = std::make_unique<TMacroTables>();  // zero-filled
     auto list = std::make_unique<TMACROKEYINFOLIST>();
     if (macros != nullptr && macros->CurrentMacroClass() != nullptr) {
         macros->CurrentMacroClass()->GetMacroKeyInfoList(*list);
     }
     BuildMacroTables(*list, *tables);
-    const QList<int> used = dm.GetAllProfilesMacroIndexList();
+    const QList<int> used = binding.MacroIndexesToWrite(dm);
     for (int m = 0; m < MACRO_BLOCK_COUNT; ++m) {
         if (!used.contains(m)) tables->Lengths[m] = 0;
     }
@@ -74,11 +77,13 @@ std::unique_ptr<TMacroTables> usedMacroTables(const TuiMacroSetClass* macros, co
 
 // Lets each macro button of the working copy announce the macro actually written at its
 // index: its action count and loop flag from the current set, 0 actions when nothing is
-// written there (an unknown index, an empty or unused macro).
-void announceWrittenMacros(TMouseProfileInfo& copy, const TMacroTables& tables, const TMACROKEYINFOLIST& list) {
+// written there (an unknown index, an empty or unused macro). A button whose macro the
+// database does not show announces what its record holds, as it did when it was written.
+void announceWrittenMacros(TMouseProfileInfo& copy, int profile, const TMacroTables& tables,
+                           const TMACROKEYINFOLIST& list, const vyk::config::TMacroButtonBinding& binding) {
     for (int k = 0; k < DEVICE_BUTTON_COUNT; ++k) {
         TBUTTONFUNCINFO& b = copy.ConfigInfo.ButtonFuncInfo[k];
-        if (b.FunctionCode != FUNCTION_CODE_MACRO) continue;
+        if (b.FunctionCode != FUNCTION_CODE_MACRO || binding.IsUnseen(profile, k, b)) continue;
         TMACROKEYINFO& m = b.MacroKeyInfo;
         const int index = m.nMacroIndex;
         const bool written = index < MACRO_BLOCK_COUNT && tables.Lengths[index] > 0;
@@ -197,7 +202,7 @@ bool TVYKCFGMAIN::ApplySettings() {
     }
 
     // 9. The used macros of the current set, one at a time so the window keeps painting.
-    const auto tables = usedMacroTables(FMacroSetClass.get(), dm);
+    const auto tables = usedMacroTables(FMacroSetClass.get(), dm, FMacroBinding);
     auto one = std::make_unique<TMacroTables>();
     for (int m = 0; m < MACRO_BLOCK_COUNT; ++m) {
         if (tables->Lengths[m] <= 0) continue;
@@ -245,8 +250,8 @@ bool TVYKCFGMAIN::WriteProfileToDevice(const TMouseProfileInfo& AProfile, int AP
         if (FMacroSetClass && FMacroSetClass->CurrentMacroClass() != nullptr) {
             FMacroSetClass->CurrentMacroClass()->GetMacroKeyInfoList(*list);
         }
-        const auto tables = usedMacroTables(FMacroSetClass.get(), *FDM);
-        announceWrittenMacros(*copy, *tables, *list);
+        const auto tables = usedMacroTables(FMacroSetClass.get(), *FDM, FMacroBinding);
+        announceWrittenMacros(*copy, AProfileIndex, *tables, *list, FMacroBinding);
     }
     ReorderButtonFunctions(*copy, DeviceButtonOrder);
 

@@ -8,10 +8,12 @@
 //    (FunctionType 1, FunctionCode 1), so a profile without any CLICK button stays editable.
 //  - A profile's buttons may run at most MAX_ASSIGNED_MACROS distinct macros; the refusal
 //    message names the same number.
-//  - Macro buttons are bound by the names stored in the record (31 characters). A stored name
-//    matches a macro whose name is the same, or whose name cut to what a record can store is
-//    the same, so a long macro name keeps its button.
+//  - Macro buttons are bound by the names stored in the record (config/window/
+//    MacroButtonBinding.h): a long macro name keeps its button, and buttons bound to macros of
+//    a database that could not be read keep their records.
 //  - Names and the macro record both come from the current macro set.
+//  - Whatever way the macro manager is left, the buttons are bound again to what it left in
+//    the database, so their fields show what APPLY writes (a deleted macro's buttons DISABLE).
 #include "config/window/MainConfig.h"
 
 #include "config/dialogs/SingleKeyfrm.h"
@@ -25,6 +27,7 @@
 #include "config/window/AssignMenuItems.h"
 #include "config/window/ButtonAssignPanel.h"
 #include "config/window/GeneralPage.h"
+#include "config/window/MacroButtonBinding.h"
 #include "core/defs/uiKeyCode.h"
 #include "core/language/vgLang.h"
 #include "core/macro/uiMacroList.h"
@@ -32,6 +35,7 @@
 #include "core/store/DMUnit.h"
 #include "platform/diag/diag.h"
 
+#include <QFileInfo>
 #include <QSet>
 
 #include <algorithm>
@@ -48,7 +52,7 @@ constexpr int kRecordCount = 19;
 constexpr int kMenuMacro = 11;
 constexpr int kMenuMacroManager = 1101;
 constexpr int kMenuDisable = 17;
-constexpr int kNameUnits = 31;  // MacroSetName and MacroName of a button record
+const QString kDefaultMacroSet = QStringLiteral("DefaultMacroSet");
 
 TBUTTONFUNCINFO* records(TDM& dm) { return dm.FCurrentProfileInfo.ConfigInfo.ButtonFuncInfo; }
 
@@ -58,33 +62,6 @@ QString nameOf(const char16_t (&field)[N]) {
     std::size_t n = 0;
     while (n < N && field[n] != 0) ++n;
     return QString::fromUtf16(field, static_cast<qsizetype>(n));
-}
-
-// What a record can store of a name: at most 31 units, never half a surrogate pair.
-QString storableName(const QString& name) {
-    if (name.size() <= kNameUnits) return name;
-    int n = kNameUnits;
-    if (name.at(n - 1).isHighSurrogate()) --n;
-    return name.left(n);
-}
-
-void storeName(char16_t (&field)[kNameUnits], const QString& name) {
-    const QString s = storableName(name);
-    std::fill(std::begin(field), std::end(field), char16_t{0});
-    std::copy_n(reinterpret_cast<const char16_t*>(s.utf16()), s.size(), field);
-}
-
-// Index of the macro a stored name stands for in a macro list, or -1.
-int macroIndexOfStoredName(const TuiMacroClass& macros, const QString& stored) {
-    const int exact = macros.IndexOfMacroName(stored);
-    if (exact >= 0) return exact;
-    for (int k = 0; k < macros.MacroListCount(); ++k) {
-        TMACROKEYINFO info{};
-        macros.GetMacroKeyItem(k, info);
-        const QString full = TuiMacroClass::MacroName(info);
-        if (full.size() > stored.size() && storableName(full) == stored) return k;
-    }
-    return -1;
 }
 
 // The menu item carrying an ID: 1..99 top level, p × 100 + n below item p (two levels down
@@ -116,41 +93,6 @@ int functionCodeOfRow(int row) {
 
 bool isClick(const TBUTTONFUNCINFO& r) {
     return r.FunctionType == FUNCTION_TYPE_DEVICE && r.FunctionCode == FUNCTION_CODE_CLICK;
-}
-
-// Binds the macro records of one profile to the macros of `db` by name; true when a record
-// changed. A record whose set or macro is gone becomes a zero-filled DISABLE record. With
-// keepUnnamed, a record that carries no names at all (never bound by name) is left alone.
-bool rebindRecords(TBUTTONFUNCINFO* recs, TuiMacroSetClass& db, const TVYKCFGMAIN& window, bool keepUnnamed) {
-    bool changed = false;
-    for (int i = 0; i < kRecordCount; ++i) {
-        TBUTTONFUNCINFO& r = recs[i];
-        if (r.FunctionType != FUNCTION_TYPE_MACRO) continue;
-        const QString set = nameOf(r.MacroSetName);
-        const QString name = nameOf(r.MacroName);
-        if (keepUnnamed && set.isEmpty() && name.isEmpty()) continue;
-        if (db.MacroSetExist(set)) {
-            if (db.CurrentMacroSetName().compare(set, Qt::CaseInsensitive) != 0) db.SwitchToMacroSet(set);
-            TuiMacroClass* macros = db.CurrentMacroClass();
-            const int k = macros ? macroIndexOfStoredName(*macros, name) : -1;
-            if (k >= 0) {
-                TMACROKEYINFO info{};
-                macros->GetMacroKeyItem(k, info);
-                info.nMacroIndex = static_cast<std::uint16_t>(k);
-                if (std::memcmp(&info, &r.MacroKeyInfo, sizeof info) != 0) {
-                    r.MacroKeyInfo = info;
-                    changed = true;
-                }
-                continue;
-            }
-        }
-        auto disabled = std::make_unique<TBUTTONFUNCINFO>();
-        std::memset(disabled.get(), 0, sizeof(TBUTTONFUNCINFO));
-        window.GetDisabledButtonFunc(*disabled);
-        r = *disabled;
-        changed = true;
-    }
-    return changed;
 }
 
 }  // namespace
@@ -221,8 +163,8 @@ bool TVYKCFGMAIN::BindButtonToMacro(int sel, TuiMacroClass& macros, int k, const
     r.MenuID = 1102 + k;
     r.FunctionIndex = static_cast<std::uint16_t>(FunctionIndexOfMenuID(kMenuMacro));
     r.FunctionType = FUNCTION_TYPE_MACRO;
-    storeName(r.MacroSetName, setName);
-    storeName(r.MacroName, macroName);
+    vyk::config::StoreMacroName(r.MacroSetName, setName);
+    vyk::config::StoreMacroName(r.MacroName, macroName);
     macros.GetMacroKeyItem(k, r.MacroKeyInfo);
     r.MacroKeyInfo.nMacroIndex = static_cast<std::uint16_t>(k);
     r.FunctionCode = functionCodeOfRow(FunctionIndexOfMenuID(kMenuMacro));
@@ -232,6 +174,7 @@ bool TVYKCFGMAIN::BindButtonToMacro(int sel, TuiMacroClass& macros, int k, const
         r = *backup;
         return false;
     }
+    FMacroBinding.Forget(FDM->FProfileIndex, sel);
     return true;
 }
 
@@ -276,7 +219,13 @@ void TVYKCFGMAIN::AssignButtonFunction(int ItemID) {
             const TProfileSetting& slot = FDM->FProfileSettingGroup.ProfileSettingList[p];
             FMacroPath = nameOf(slot.MacroPath);
         }
-        if (ShowMacroManager(*FMacroSetClass, name) != 1) return;
+        if (ShowMacroManager(*FMacroSetClass, name) != 1) {
+            // The edits stay in the database: the buttons follow them, this one keeps its function.
+            RebindMacroButtons();
+            FDM->SaveBackToCurrentProfileInfo();
+            RefreshButtonCaptions();
+            return;
+        }
         TuiMacroClass* macros = FMacroSetClass->CurrentMacroClass();
         // OK with an empty set hands back no name: nothing found, so the button is disabled.
         FCurrentMacro = macros && !name.isEmpty() ? macros->IndexOfMacroName(name) : -1;
@@ -285,6 +234,7 @@ void TVYKCFGMAIN::AssignButtonFunction(int ItemID) {
             std::memset(disabled.get(), 0, sizeof(TBUTTONFUNCINFO));
             GetDisabledButtonFunc(*disabled);
             recs[sel] = *disabled;
+            FMacroBinding.Forget(FDM->FProfileIndex, sel);
             RebindMacroButtons();
             RebuildMacroMenu();
             FDM->SaveBackToCurrentProfileInfo();
@@ -431,9 +381,50 @@ void TVYKCFGMAIN::GetDisabledButtonFunc(TBUTTONFUNCINFO& info) const {
 // ---------------------------------------------------------------------------------------------
 // Macros
 
+void TVYKCFGMAIN::LoadMacroDatabase() {
+    // The macro database, with its default set. A database that cannot be read or written is
+    // reported; the window still comes up with the rest of its data.
+    FMacroSetClass = std::make_unique<TuiMacroSetClass>();
+    guarded([this] {
+        FMacroSetClass->LoadMacrosetDB(FDM->GetPersonalDocumentMacroDatabasePath());
+        if (FMacroSetClass->LoadDamage() != TuiMacroSetClass::TDamage::None) {
+            const QString file = FMacroSetClass->BaseMacrosetDBFile();
+            const QString kept = QFileInfo(FMacroSetClass->KeptAsideFile()).fileName();
+            FStartupProblems << (kept.isEmpty() ? translate(QString::fromUtf8(vyk::config::kMacroDbNotKept)).arg(file)
+                                                : translate(QString::fromUtf8(vyk::config::kMacroDbKept)).arg(file, kept));
+            // Before the default set comes in: a macro of the same name is not the one lost.
+            NoteUnseenMacroButtons();
+        }
+        if (!FMacroSetClass->MacroSetExist(kDefaultMacroSet)) {
+            FMacroSetClass->CreateNewMacroSet(kDefaultMacroSet);
+            FMacroSetClass->SwitchToMacroSet(kDefaultMacroSet);
+            FMacroSetClass->CreateNewMacro(QStringLiteral("Macro1"));
+            FMacroSetClass->CreateNewMacro(QStringLiteral("Macro2"));
+            guarded([this] { FMacroSetClass->SaveMacroSetDB(); });
+        }
+        FMacroSetClass->SwitchToMacroSet(kDefaultMacroSet);
+    });
+}
+
 void TVYKCFGMAIN::RebindMacroButtons() {
     if (!FMacroSetClass) return;
-    rebindRecords(records(*FDM), *FMacroSetClass, *this, false);
+    FMacroBinding.Rebind(FDM->FProfileIndex, records(*FDM), *FMacroSetClass, DisableButtonFunc(), false);
+}
+
+vyk::config::TMacroButtonBinding::DisableFn TVYKCFGMAIN::DisableButtonFunc() const {
+    return [this](TBUTTONFUNCINFO& r) { GetDisabledButtonFunc(r); };
+}
+
+void TVYKCFGMAIN::NoteUnseenMacroButtons() {
+    if (!FMacroSetClass) return;
+    auto profile = std::make_unique<TMouseProfileInfo>();
+    for (int p = 0; p < 5; ++p) {
+        if (p == FDM->FProfileIndex) {
+            FMacroBinding.NoteUnseen(p, records(*FDM), *FMacroSetClass);
+        } else if (FDM->ReadProfileInfo(*profile, p)) {
+            FMacroBinding.NoteUnseen(p, profile->ConfigInfo.ButtonFuncInfo, *FMacroSetClass);
+        }
+    }
 }
 
 void TVYKCFGMAIN::RebindMacroButtonsInAllProfiles() {
@@ -442,11 +433,11 @@ void TVYKCFGMAIN::RebindMacroButtonsInAllProfiles() {
     auto profile = std::make_unique<TMouseProfileInfo>();
     for (int p = 0; p < 5; ++p) {
         if (p == dm.FProfileIndex) {
-            if (rebindRecords(records(dm), *FMacroSetClass, *this, true)) dm.SaveBackToCurrentProfileInfo();
+            if (FMacroBinding.Rebind(p, records(dm), *FMacroSetClass, DisableButtonFunc(), true)) dm.SaveBackToCurrentProfileInfo();
             continue;
         }
         if (!dm.ReadProfileInfo(*profile, p)) continue;
-        if (rebindRecords(profile->ConfigInfo.ButtonFuncInfo, *FMacroSetClass, *this, true)) {
+        if (FMacroBinding.Rebind(p, profile->ConfigInfo.ButtonFuncInfo, *FMacroSetClass, DisableButtonFunc(), true)) {
             dm.SaveBackToProfileInfo(*profile, p);
             dm.SetProfileChanged(p, true);
         }
@@ -496,13 +487,16 @@ void TVYKCFGMAIN::ShowButtonCaption(int ButtonIndex, int MenuID) {
     ButtonAssign->SetCaption(ButtonIndex, text);
 }
 
+int TVYKCFGMAIN::CaptionMenuID(int ButtonIndex, const TBUTTONFUNCINFO& r) const {
+    // A macro the database does not show has no row in the MACRO menu: its number is shown.
+    if (FMacroBinding.IsUnseen(FDM->FProfileIndex, ButtonIndex, r)) return kMenuMacro;
+    return r.MenuID != 0 ? r.MenuID : MenuIDOfFunctionIndex(r.FunctionIndex);
+}
+
 void TVYKCFGMAIN::RefreshButtonCaptions() {
     RebuildMacroMenu();
     const TBUTTONFUNCINFO* recs = records(*FDM);
-    for (int i = 0; i < ASSIGN_BUTTON_COUNT; ++i) {
-        const int m = recs[i].MenuID != 0 ? recs[i].MenuID : MenuIDOfFunctionIndex(recs[i].FunctionIndex);
-        ShowButtonCaption(i, m);
-    }
+    for (int i = 0; i < ASSIGN_BUTTON_COUNT; ++i) ShowButtonCaption(i, CaptionMenuID(i, recs[i]));
 }
 
 // SetButton: the first refresh command.
@@ -511,8 +505,7 @@ void TVYKCFGMAIN::uiCommandSetting1Commands0Execute() {
     std::copy_n(records(*FDM), kRecordCount, recs->begin());
     const int count = std::min(FDM->FCurrentProfileInfo.ConfigInfo.ButtonCount, ASSIGN_BUTTON_COUNT);
     for (int i = 0; i < count; ++i) {
-        const TBUTTONFUNCINFO& r = (*recs)[static_cast<std::size_t>(i)];
-        ShowButtonCaption(i, r.MenuID != 0 ? r.MenuID : MenuIDOfFunctionIndex(r.FunctionIndex));
+        ShowButtonCaption(i, CaptionMenuID(i, (*recs)[static_cast<std::size_t>(i)]));
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include "config/dialogs/showdialog.h"
 #include "config/dialogs/showdialog2.h"
+#include "config/window/MacroButtonBinding.h"
 #include "core/language/vgLang.h"
 #include "tests/config/support/modal.h"
 #include "tests/config/support/screenshot.h"
@@ -68,4 +69,27 @@ TEST(ScreenshotDialogs, MessageDialogs) {
     shoot("dialog-showdialog-noskin-en");
     ShowDialog("APPLY", "The mouse is not connected. Connect it and press APPLY again.");
     FreeGlobalImageDataBase();
+}
+
+// The report of a macro database that could not be read, with a path of a usual length.
+TEST(ScreenshotDialogs, MacroDatabaseReport) {
+    VYK_SCREENSHOT_ONLY();
+    const QString file = QStringLiteral("/home/user/Documents/VykProfile/Macro/MacroSet.MSDB");
+    for (const char* language : {"0409", "0804"}) {
+        vyk::test::useBuildSkin(QString::fromLatin1(language));
+        if (QString::fromLatin1(language) == QLatin1String("0804")) {
+            TTextList zh;
+            zh.SetValue("OK", QString::fromUtf8("确定"));
+            zh.SetValue("CANCEL", QString::fromUtf8("取消"));
+            zh.SetValue("WARNING", QString::fromUtf8("警告"));
+            zh.SetValue(vyk::config::kMacroDbKept,
+                        QString::fromUtf8("宏数据库 %1 无法完整读取。它已另存为 %2；使用其中宏的按键保留原来的宏。"));
+            vyk::toolkit::setTable(zh);
+        }
+        shoot(QStringLiteral("dialog-macro-db-%1").arg(QString::fromLatin1(language)));
+        ShowDialog(vyk::toolkit::translate(QStringLiteral("WARNING")),
+                   vyk::toolkit::translate(QString::fromUtf8(vyk::config::kMacroDbKept))
+                       .arg(file, QStringLiteral("MacroSet.MSDB.bak")));
+    }
+    vyk::toolkit::resetTable();
 }

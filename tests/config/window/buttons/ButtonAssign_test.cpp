@@ -5,6 +5,8 @@
 #include "config/dialogs/SingleKeyfrm.h"
 #include "config/dialogs/macrofrm.h"
 #include "config/dialogs/showdialog.h"
+#include "config/toolkit/WrapLabel.h"
+#include "core/language/vgLang.h"
 #include "core/defs/uiKeyCode.h"
 #include "core/macro/uiMacroList.h"
 #include "core/macro/uiMacroSet.h"
@@ -14,6 +16,7 @@
 #include "tests/config/window/apply/apply_fixture.h"
 
 #include <QListView>
+#include <array>
 #include <QMessageBox>
 
 namespace {
@@ -67,6 +70,18 @@ protected:
     void addMacros(const QStringList& names) {
         for (const QString& n : names) ASSERT_TRUE(w().FMacroSetClass->CreateNewMacro(n)) << n.toStdString();
         w().RebuildMacroMenu();
+    }
+    static void clickMacroRow(TFrmMacro& f, int row) {
+        const QRect r = f.ListBoxMacroList->visualRect(f.ListBoxMacroList->model()->index(row, 0));
+        QTest::mouseClick(f.ListBoxMacroList->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
+    }
+    // The confirmation questions of the manager's CANCEL and DELETE, answered with OK.
+    static void confirmNext() {
+        vyk::test::whenModal([](QWidget* q) {
+            auto* dlg = qobject_cast<TFrmDialog*>(q);
+            ASSERT_NE(dlg, nullptr) << q->metaObject()->className();
+            QTest::mouseClick(dlg->BTNOK, Qt::LeftButton);
+        });
     }
     QStringList macroNames() const {
         QStringList out;
@@ -300,19 +315,6 @@ TEST_F(ButtonAssign, MacroManagerItemBindsTheMacroCurrentAtOk) {
     TuiMenuItemsEx& sub = w().UIMENUEX1->Items()[10]->SubItems();
     ASSERT_EQ(sub[0]->ItemID(), 1101u);
 
-    auto clickMacroRow = [](TFrmMacro& f, int row) {
-        const QRect r = f.ListBoxMacroList->visualRect(f.ListBoxMacroList->model()->index(row, 0));
-        QTest::mouseClick(f.ListBoxMacroList->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
-    };
-    // The confirmation questions of CANCEL and DELETE, answered with OK.
-    auto confirmNext = [] {
-        vyk::test::whenModal([](QWidget* q) {
-            auto* dlg = qobject_cast<TFrmDialog*>(q);
-            ASSERT_NE(dlg, nullptr) << q->metaObject()->className();
-            QTest::mouseClick(dlg->BTNOK, Qt::LeftButton);
-        });
-    };
-
     // OK with Alpha chosen in the manager rebinds button 7 from Beta to Alpha.
     int shownRow = -1;
     vyk::test::whenModal([&](QWidget* d) {
@@ -366,6 +368,167 @@ TEST_F(ButtonAssign, MacroManagerItemBindsTheMacroCurrentAtOk) {
     EXPECT_EQ(stored->ConfigInfo.ButtonFuncInfo[7].MenuID, 17) << "saved back into the profile's slot";
     vyk::platform::setMessageBoxHook({});
     EXPECT_EQ(boxes.size(), 3) << "one box per opening of the manager";
+}
+
+// However the manager is left, its edits stay in the database, and the buttons' fields show
+// what APPLY writes: a deleted macro's button DISABLE, the macro after it with its new place.
+TEST_F(ButtonAssign, FieldsFollowTheManagersEditsWhateverWayItIsLeft) {
+    QStringList boxes;
+    vyk::platform::setMessageBoxHook(
+        [&boxes](const QString&, const QString& t, vyk::platform::MessageIcon) { boxes << t; });
+    for (const bool closeButton : {true, false}) {
+        SCOPED_TRACE(closeButton ? "close button" : "CANCEL, confirmed");
+        open();  // the database of the first round is saved by its APPLY: new names each round
+        const QString alphaName = closeButton ? QStringLiteral("Alpha") : QStringLiteral("Alpha2");
+        const QString betaName = closeButton ? QStringLiteral("Beta") : QStringLiteral("Beta2");
+        addMacros({alphaName, betaName});
+        const int alpha = static_cast<int>(macroNames().indexOf(alphaName));
+        const int beta = static_cast<int>(macroNames().indexOf(betaName));
+        assign(6, 10, alpha + 1);
+        assign(7, 10, beta + 1);
+        const auto before8 = std::make_unique<TBUTTONFUNCINFO>(rec(8));
+        vyk::test::whenModal([&](QWidget* d) {
+            auto* f = dynamic_cast<TFrmMacro*>(d);
+            ASSERT_NE(f, nullptr) << d->metaObject()->className();
+            clickMacroRow(*f, alpha);
+            confirmNext();
+            QTest::mouseClick(f->BSBTNDELETEMACRO, Qt::LeftButton);
+            if (closeButton) {
+                QTest::mouseClick(f->BTNCLOSE, Qt::LeftButton);
+            } else {
+                confirmNext();
+                QTest::mouseClick(f->BTNCANCEL, Qt::LeftButton);
+            }
+        });
+        assign(8, 10, 0);  // MACRO MANAGER from a button without a macro
+        if (HasFatalFailure()) return;
+        EXPECT_EQ(button(6)->text(), QStringLiteral("DISABLE"));
+        EXPECT_EQ(rec(6).FunctionType, 10);
+        EXPECT_EQ(rec(6).MenuID, 17);
+        expectMacroBound(7, beta - 1, betaName);
+        EXPECT_EQ(std::memcmp(before8.get(), &rec(8), sizeof(TBUTTONFUNCINFO)), 0) << "the manager's own button";
+
+        // APPLY writes what the fields show: nothing of the three records changes.
+        auto shown = std::make_unique<std::array<TBUTTONFUNCINFO, 3>>();
+        std::copy_n(&rec(6), 3, shown->begin());
+        const QStringList captions = {button(6)->text(), button(7)->text(), button(8)->text()};
+        clickApply();
+        EXPECT_EQ(std::memcmp(shown->data(), &rec(6), sizeof(*shown)), 0);
+        EXPECT_EQ(captions, (QStringList{button(6)->text(), button(7)->text(), button(8)->text()}));
+    }
+    vyk::platform::setMessageBoxHook({});
+}
+
+// The names a macro button stores are record texts: at most 30 units and a NUL, the units
+// after it left as they were; a name longer than that keeps its button through a rebind, as
+// does one stored whole in all 31 units by an earlier version.
+TEST_F(ButtonAssign, MacroNamesAreStoredAsRecordTexts) {
+    open();
+    const QString longName = QStringLiteral("A macro whose name has forty-two letters").leftJustified(42, u'x');
+    addMacros({QStringLiteral("Ab"), longName});
+    const int ab = static_cast<int>(macroNames().indexOf(QStringLiteral("Ab")));
+    const int lng = static_cast<int>(macroNames().indexOf(longName));
+    struct Case {
+        int button, macro;
+        QString name;
+    };
+    const Case cases[] = {{8, ab, QStringLiteral("Ab")}, {9, lng, longName.left(30)}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        std::fill(std::begin(rec(c.button).MacroName), std::end(rec(c.button).MacroName), char16_t{0xAAAA});
+        std::fill(std::begin(rec(c.button).MacroSetName), std::end(rec(c.button).MacroSetName), char16_t{0xAAAA});
+        assign(c.button, 10, c.macro + 1);
+        const TBUTTONFUNCINFO& r = rec(c.button);
+        const auto n = static_cast<std::size_t>(c.name.size());
+        EXPECT_EQ(QString::fromUtf16(r.MacroName, static_cast<qsizetype>(n)), c.name);
+        EXPECT_EQ(r.MacroName[n], 0);
+        for (std::size_t i = n + 1; i < 31; ++i) EXPECT_EQ(r.MacroName[i], 0xAAAA) << i;
+        const QString set = w().FMacroSetClass->CurrentMacroSetName();
+        EXPECT_EQ(r.MacroSetName[set.size()], 0);
+        EXPECT_EQ(r.MacroSetName[30], 0xAAAA);
+    }
+    // Stored whole, without its NUL, by an earlier version: still the same macro.
+    rec(10) = rec(9);
+    std::copy_n(reinterpret_cast<const char16_t*>(longName.utf16()), 31, rec(10).MacroName);
+    w().RebindMacroButtons();
+    for (int b : {9, 10}) {
+        EXPECT_EQ(rec(b).FunctionType, 4) << b;
+        EXPECT_EQ(rec(b).MacroKeyInfo.nMacroIndex, lng) << b;
+    }
+}
+
+// A macro database one byte short cannot be read: the user is told in the program's own
+// dialog, the file is kept aside, and APPLY leaves every macro button as it was, in the record
+// and in the mouse; also a button bound to "Macro1", a name the new database has again.
+TEST_F(ButtonAssign, ADamagedMacroDatabaseIsReportedAndKeepsTheMacroButtons) {
+    open();
+    addMacros({QStringLiteral("Mine")});
+    const int mine = static_cast<int>(macroNames().indexOf(QStringLiteral("Mine")));
+    TuiMacroClass& macros = *w().FMacroSetClass->CurrentMacroClass();
+    for (int k : {0, mine}) {
+        macros.SetMacroListIndex(k);
+        TMACROKEY press{}, release{};
+        press.nKeyType = release.nKeyType = 4;
+        press.nKeyState = 1;
+        press.VALUE1 = release.VALUE1 = static_cast<std::uint8_t>(0x41 + k);
+        macros.CurrentMacroAction()->InsertActionAfter(press, 0);
+        macros.CurrentMacroAction()->InsertActionAfter(release, 1);
+    }
+    w().FMacroSetClass->SaveBackCurrentMacroClassDataToCurrentMacroList();
+    assign(6, 10, 1);         // Macro1
+    assign(7, 10, mine + 1);  // Mine
+    auto other = std::make_unique<TMouseProfileInfo>();
+    ASSERT_TRUE(dm_->ReadProfileInfo(*other, 2));
+    other->ConfigInfo.ButtonFuncInfo[9] = rec(7);
+    ASSERT_TRUE(dm_->SaveBackToProfileInfo(*other, 2));
+    dm_->SetProfileChanged(2, true);
+    clickApply();
+    const auto mouse = memory(0, 0x10000);
+    auto stored = std::make_unique<std::array<TMouseProfileInfo, 5>>();
+    for (int p = 0; p < 5; ++p) ASSERT_TRUE(dm_->ReadProfileInfo((*stored)[static_cast<std::size_t>(p)], p));
+
+    // One byte short, then a new start.
+    const QString path = dm_->GetPersonalDocumentMacroDatabasePath();
+    auto bytes = vyk::test::readBytes(path.toStdString());
+    bytes.pop_back();
+    vyk::test::writeBytes(path.toStdString(), bytes);
+    QString title, text;
+    vyk::test::whenModal([&](QWidget* d) {
+        auto* dlg = qobject_cast<TFrmDialog*>(d);
+        ASSERT_NE(dlg, nullptr) << d->metaObject()->className();
+        title = dlg->LabelTitle->text();
+        text = dlg->LabelText->text();
+        QTest::mouseClick(dlg->BTNOK, Qt::LeftButton);
+    });
+    open();
+    vyk::test::waitUntil([&] { return !text.isEmpty(); });
+    EXPECT_EQ(title, vyk::toolkit::translate(QStringLiteral("WARNING")));
+    EXPECT_EQ(text, vyk::toolkit::translate(QString::fromUtf8(vyk::config::kMacroDbKept))
+                        .arg(path, QStringLiteral("MacroSet.MSDB.bak")));
+    EXPECT_EQ(vyk::test::readBytes(path.toStdString() + ".bak"), bytes) << "the damaged file is kept";
+    EXPECT_EQ(macroNames(), (QStringList{QStringLiteral("Macro1"), QStringLiteral("Macro2")}))
+        << "the new database has its default set";
+
+    for (int p : {0, 2}) dm_->SetProfileChanged(p, true);
+    clearLogs();
+    clickApply();
+    EXPECT_EQ(memory(0, 0x10000), mouse) << "the mouse holds what it held";
+    for (int p = 0; p < 5; ++p) {
+        auto now = std::make_unique<TMouseProfileInfo>();
+        ASSERT_TRUE(dm_->ReadProfileInfo(*now, p));
+        EXPECT_EQ(std::memcmp(&now->ConfigInfo.ButtonFuncInfo, &(*stored)[static_cast<std::size_t>(p)].ConfigInfo.ButtonFuncInfo,
+                              sizeof now->ConfigInfo.ButtonFuncInfo),
+                  0)
+            << "profile " << p << " keeps its button records";
+    }
+    // Their fields show the macro by its number, as the record holds it.
+    EXPECT_EQ(button(6)->text(), QStringLiteral("MACRO #1"));
+    EXPECT_EQ(button(7)->text(), QStringLiteral("MACRO #%1").arg(mine + 1));
+
+    // Given a macro of the new database, a button is bound to it as usual.
+    assign(6, 10, 2);  // Macro2
+    expectMacroBound(6, 1, QStringLiteral("Macro2"));
+    EXPECT_FALSE(w().MacroBinding().IsUnseen(0, 6, rec(6)));
 }
 
 TEST_F(ButtonAssign, MacroLimitRefusesTheSixthMacro) {
