@@ -15,7 +15,8 @@ TFrmSingleKey::TFrmSingleKey(QWidget* parent) : KeyCaptureDialog(parent) {
     TextSingle = AddKeyBox(QStringLiteral("TextSingle"), 104, 130, 270, 34);
     BTNOK = AddButton(QStringLiteral("BTNOK"), QStringLiteral("OK"), 114, 230);
     BTNCANCEL = AddButton(QStringLiteral("BTNCANCEL"), QStringLiteral("CANCEL"), 254, 230);
-    QObject::connect(BTNOK, &QAbstractButton::clicked, this, [this] { vyk::platform::guarded([this] { BtnOKClick(); }); });
+    QObject::connect(BTNOK, &QAbstractButton::clicked, this,
+                     [this] { vyk::platform::guarded([this] { BtnOKClick(); }); });
     QObject::connect(BTNCANCEL, &QAbstractButton::clicked, this, [this] { vyk::platform::guarded([this] { done(2); }); });
 
     uiHook = std::make_unique<TuiHook>();

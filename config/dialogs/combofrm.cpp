@@ -17,7 +17,8 @@ TFrmCombo::TFrmCombo(QWidget* parent) : KeyCaptureDialog(parent) {
     TextCombo = AddKeyBox(QStringLiteral("TextCombo"), 74, 130, 330, 34);
     BtnOK = AddButton(QStringLiteral("BtnOK"), QStringLiteral("OK"), 114, 230);
     BTNCANCEL = AddButton(QStringLiteral("BTNCANCEL"), QStringLiteral("CANCEL"), 254, 230);
-    QObject::connect(BtnOK, &QAbstractButton::clicked, this, [this] { vyk::platform::guarded([this] { BtnOKClick(); }); });
+    QObject::connect(BtnOK, &QAbstractButton::clicked, this,
+                     [this] { vyk::platform::guarded([this] { BtnOKClick(); }); });
     QObject::connect(BTNCANCEL, &QAbstractButton::clicked, this, [this] { vyk::platform::guarded([this] { done(2); }); });
 
     uiHook = std::make_unique<TuiHook>();

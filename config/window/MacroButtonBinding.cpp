@@ -58,8 +58,8 @@ int MacroIndexOfStoredName(const TuiMacroClass& macros, const QString& stored) {
     return indexOfStoredName(macroNames(macros), stored);
 }
 
-bool TMacroButtonBinding::Rebind(int profile, TBUTTONFUNCINFO* records, TuiMacroSetClass& db,
-                                 const DisableFn& disable, bool keepUnnamed) const {
+bool TMacroButtonBinding::Rebind(int profile, TBUTTONFUNCINFO* records, TuiMacroSetClass& db, const DisableFn& disable,
+                                 bool keepUnnamed) const {
     bool changed = false;
     for (int i = 0; i < kRecordCount; ++i) {
         TBUTTONFUNCINFO& r = records[i];

@@ -31,7 +31,7 @@ class TuiMacroSetClass;
 
 namespace vyk::config {
 
-inline constexpr int kMacroNameUnits = 31;  // MacroSetName and MacroName of a button record
+inline constexpr int kMacroNameUnits = 31;    // MacroSetName and MacroName of a button record
 inline constexpr int kMacroMenuFirst = 1102;  // MenuID of the first macro of the MACRO rows
 inline constexpr int kMacroMenuLast = 1199;
 

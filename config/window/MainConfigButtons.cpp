@@ -390,8 +390,10 @@ void TVYKCFGMAIN::LoadMacroDatabase() {
         if (FMacroSetClass->LoadDamage() != TuiMacroSetClass::TDamage::None) {
             const QString file = FMacroSetClass->BaseMacrosetDBFile();
             const QString kept = QFileInfo(FMacroSetClass->KeptAsideFile()).fileName();
-            FStartupProblems << (kept.isEmpty() ? translate(QString::fromUtf8(vyk::config::kMacroDbNotKept)).arg(file)
-                                                : translate(QString::fromUtf8(vyk::config::kMacroDbKept)).arg(file, kept));
+            using vyk::config::kMacroDbKept;
+            using vyk::config::kMacroDbNotKept;
+            FStartupProblems << (kept.isEmpty() ? translate(QString::fromUtf8(kMacroDbNotKept)).arg(file)
+                                                : translate(QString::fromUtf8(kMacroDbKept)).arg(file, kept));
             // Before the default set comes in: a macro of the same name is not the one lost.
             NoteUnseenMacroButtons();
         }
@@ -433,7 +435,9 @@ void TVYKCFGMAIN::RebindMacroButtonsInAllProfiles() {
     auto profile = std::make_unique<TMouseProfileInfo>();
     for (int p = 0; p < 5; ++p) {
         if (p == dm.FProfileIndex) {
-            if (FMacroBinding.Rebind(p, records(dm), *FMacroSetClass, DisableButtonFunc(), true)) dm.SaveBackToCurrentProfileInfo();
+            if (FMacroBinding.Rebind(p, records(dm), *FMacroSetClass, DisableButtonFunc(), true)) {
+                dm.SaveBackToCurrentProfileInfo();
+            }
             continue;
         }
         if (!dm.ReadProfileInfo(*profile, p)) continue;

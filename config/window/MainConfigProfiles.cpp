@@ -12,7 +12,8 @@
 // APPLY does (ApplyInputQueue) while they write to the mouse and pump events: a profile
 // click or a switch reported by the mouse that comes meanwhile runs after them, never in the
 // middle. While their questions and the file dialogs are open the mouse's profile and DPI
-// switches wait as well, so an answer never lands on another profile. The device results are not looked at: with no mouse the window still changes.
+// switches wait as well, so an answer never lands on another profile. The device results are
+// not looked at: with no mouse the window still changes.
 //
 // After RESTORE and RESET ALL the monitor reloads profiles that are not stored yet (the store
 // keeps the old ones until APPLY), so its button mapping follows the old profile until then.

@@ -136,7 +136,8 @@ void TuiMacroSetClass::KeepDamagedFileAside() {
     const bool readable = FLoadDamage != TDamage::Unreadable;
     FKeptAsideFile = vyk::platform::keepFileAside(FBaseMacrosetDBFile, QStringLiteral(".bak"), readable);
     FKeepAsidePending = false;
-    vyk::platform::debugLog(QStringLiteral("Macro database \"%1\" is kept as \"%2\".").arg(FBaseMacrosetDBFile, FKeptAsideFile));
+    vyk::platform::debugLog(
+        QStringLiteral("Macro database \"%1\" is kept as \"%2\".").arg(FBaseMacrosetDBFile, FKeptAsideFile));
 }
 
 void TuiMacroSetClass::SaveBackMacroSetListToDB() {

@@ -91,7 +91,8 @@ TEST(MacroDbFile, WhatIsNoPlainFileIsUnreadableAndMovedAside) {
     const Case cases[] = {
         {"folder", [](const fs::path& p) { fs::create_directory(p); }, fs::file_type::directory},
         {"pipe", [](const fs::path& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); }, fs::file_type::fifo},
-        {"link to endless bytes", [](const fs::path& p) { fs::create_symlink("/dev/zero", p); }, fs::file_type::symlink},
+        {"link to endless bytes", [](const fs::path& p) { fs::create_symlink("/dev/zero", p); },
+         fs::file_type::symlink},
         {"dangling link", [](const fs::path& p) { fs::create_symlink("nowhere", p); }, fs::file_type::symlink},
     };
     for (const Case& c : cases) {

@@ -516,7 +516,8 @@ TEST_F(ButtonAssign, ADamagedMacroDatabaseIsReportedAndKeepsTheMacroButtons) {
     for (int p = 0; p < 5; ++p) {
         auto now = std::make_unique<TMouseProfileInfo>();
         ASSERT_TRUE(dm_->ReadProfileInfo(*now, p));
-        EXPECT_EQ(std::memcmp(&now->ConfigInfo.ButtonFuncInfo, &(*stored)[static_cast<std::size_t>(p)].ConfigInfo.ButtonFuncInfo,
+        const TMouseProfileInfo& before = (*stored)[static_cast<std::size_t>(p)];
+        EXPECT_EQ(std::memcmp(&now->ConfigInfo.ButtonFuncInfo, &before.ConfigInfo.ButtonFuncInfo,
                               sizeof now->ConfigInfo.ButtonFuncInfo),
                   0)
             << "profile " << p << " keeps its button records";
