@@ -62,6 +62,13 @@ void shootAll(const QString& lang) {
         shoot(&form, "keys-fire-nokey-" + lang);
     }
     {
+        // The single-key dialog with no key, after OK was refused.
+        TFrmSingleKey form;
+        form.show();
+        form.BTNOK->click();
+        shoot(&form, "keys-single-nokey-" + lang);
+    }
+    {
         // Where only our own windows can be watched.
         ScopedEnv display("DISPLAY", "");
         TFrmSingleKey form;
