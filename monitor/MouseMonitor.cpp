@@ -1,5 +1,6 @@
 #include "monitor/MouseMonitor.h"
 
+#include "core/defs/device_access.h"
 #include "core/defs/pubunit_norvane.h"
 #include "core/device/uiHIDData.h"
 #include "core/device/uiHIDEvent.h"
@@ -31,6 +32,7 @@
 
 #include <cstring>
 #include <functional>
+#include <memory>
 
 using vyk::platform::debugLog;
 using vyk::platform::guarded;
@@ -203,7 +205,7 @@ void TVYKMONMAIN::ApplyLanguage() {
         }
     }
     using vyk::toolkit::translate;
-    TrayIcon1->setToolTip(translate(MONITOR_TRAY_HINT));
+    UpdateTrayHint();
     QGuiApplication::setApplicationDisplayName(translate(MONITOR_APP_TITLE));
     setWindowTitle(translate(MONITOR_APP_TITLE));
     Config1->setText(translate(QStringLiteral("Config")));
@@ -267,7 +269,33 @@ void TVYKMONMAIN::ReopenHidDevice() {
     uiHIDData1->HidStopRead();
     ProcessMessageAndSleep50ms();
     uiHIDData1->HidFindAndReadDevice(ConfigUsageAndPage, QStringLiteral("*"));
+    CheckDeviceAccess();
     ++FReopenCount;
+}
+
+void TVYKMONMAIN::CheckDeviceAccess() {
+    auto param = std::make_unique<THIDDataParam>();  // 64 KiB: not on the stack
+    param->UsageAndPage = ConfigUsageAndPage;
+    param->DeviceID = QStringLiteral("*");
+    const bool denied = uiHIDData1->DeviceAccess(*param) == THIDDeviceAccess::AccessDenied;
+    if (denied == FDeviceAccessDenied) return;
+    FDeviceAccessDenied = denied;
+    UpdateTrayHint();
+    if (denied) {
+        // Said once each time the mouse turns out to be refused, not at every reopen.
+        const QString text = DeviceAccessDeniedMessage();
+        debugLog(QStringLiteral("monitor: ") + text);
+        TrayIcon1->showMessage(vyk::toolkit::translate(MONITOR_APP_TITLE), text, QSystemTrayIcon::Warning, 20000);
+    }
+}
+
+QString TVYKMONMAIN::DeviceAccessDeniedMessage() const {
+    return vyk::toolkit::translate(DEVICE_ACCESS_DENIED_TEXT).arg(DeviceUdevRuleFile());
+}
+
+void TVYKMONMAIN::UpdateTrayHint() {
+    const QString hint = vyk::toolkit::translate(MONITOR_TRAY_HINT);
+    TrayIcon1->setToolTip(FDeviceAccessDenied ? hint + QLatin1Char('\n') + DeviceAccessDeniedMessage() : hint);
 }
 
 void TVYKMONMAIN::StopHidRead() {

@@ -90,6 +90,12 @@ public:
     void TimerDeviceArrialTimer();
     void ReopenHidDevice();
     void StopHidRead();
+    // After a reopen: whether the mouse is plugged in but refused to this user. A change to
+    // refused is said in a tray message and stays in the tray hint until a reopen finds the
+    // mouse open or gone; the texts name the udev rule that lets the user open it.
+    void CheckDeviceAccess();
+    bool DeviceAccessDenied() const { return FDeviceAccessDenied; }
+    QString DeviceAccessDeniedMessage() const;
 
     // ---- messages
     void WMButtonEvent(std::int64_t WParam, std::int64_t LParam);
@@ -110,6 +116,8 @@ public:
 
 private:
     void postButtonEvent(std::int64_t WParam, std::int64_t LParam);
+    // The tray hint, with the access warning below it while the mouse is refused.
+    void UpdateTrayHint();
     std::int64_t handleMessage(std::uint32_t msg, std::int64_t WParam, std::int64_t LParam);
 
     TDM* FDM;
@@ -117,6 +125,7 @@ private:
     vyk::platform::ipc::Endpoint* FEndpoint = nullptr;
     int FReopenCount = 0;
     bool FExiting = false;
+    bool FDeviceAccessDenied = false;
 };
 
 // The icon the tray shows when no logo.ico is shipped: drawn by the program itself.

@@ -59,6 +59,9 @@ public:
 
     // ---- the mouse
     virtual bool DeviceExists() = 0;
+    // True when the mouse is plugged in but none of its interfaces may be opened by this user
+    // (no udev rule yet, or not plugged in again since); DeviceExists is false then too.
+    virtual bool DeviceAccessDenied() = 0;
     virtual std::uint32_t SetDeviceWriteMode(std::uint8_t mode) = 0;
     // The mouse's active profile, then that profile's current DPI level; index is written only
     // when both reads succeed and both values are in 0..4.

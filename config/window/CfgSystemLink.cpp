@@ -89,6 +89,13 @@ bool CfgSystemLink::DeviceExists() {
     return FHid->IsDeviceExist(*param);
 }
 
+bool CfgSystemLink::DeviceAccessDenied() {
+    auto param = std::make_unique<THIDDataParam>();
+    param->UsageAndPage = ConfigUsageAndPage;
+    param->DeviceID = QStringLiteral("*");
+    return FHid->DeviceAccess(*param) == THIDDeviceAccess::AccessDenied;
+}
+
 std::uint32_t CfgSystemLink::SetDeviceWriteMode(std::uint8_t mode) { return ::SetDeviceWriteMode(*FHid, mode); }
 
 std::uint32_t CfgSystemLink::ReadCurrentCPIIndex(std::int32_t& index) { return ::ReadCurrentCPIIndex(*FHid, index); }

@@ -29,6 +29,7 @@ public:
     void SetDeviceArrivalHandler(ArrivalHandler handler) override;
 
     bool DeviceExists() override;
+    bool DeviceAccessDenied() override;
     std::uint32_t SetDeviceWriteMode(std::uint8_t mode) override;
     std::uint32_t ReadCurrentCPIIndex(std::int32_t& index) override;
     std::uint32_t WriteButtonTable(const TButtonBlock& block, int profile) override;

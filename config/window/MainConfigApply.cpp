@@ -11,6 +11,7 @@
 #include "config/dialogs/showdialog.h"
 #include "config/toolkit/ImageStateButton.h"
 #include "config/window/ApplyInputQueue.h"
+#include "core/defs/device_access.h"
 #include "core/defs/pubunit_norvane.h"
 #include "core/device/DeviceEncoders.h"
 #include "core/language/vgLang.h"
@@ -149,8 +150,15 @@ bool TVYKCFGMAIN::ApplySettings() {
     std::optional<CfgLink::DeviceHold> deviceHold(std::in_place, *FLink);
     if (!FLink->DeviceExists()) {
         deviceHold.reset();
-        ShowDialog(translate(QStringLiteral("WARNING")),
-                   translate(QStringLiteral("PLEASE CONNECT YOUR MOUSE DEVICE BEFORE APPLY NEW SETTINGS!")));
+        // A mouse that is plugged in but refused to this user is not asked to be connected:
+        // the warning names the udev rule that opens it.
+        if (FLink->DeviceAccessDenied()) {
+            ShowDialog(translate(QStringLiteral("WARNING")),
+                       translate(DEVICE_ACCESS_DENIED_TEXT).arg(DeviceUdevRuleFile()));
+        } else {
+            ShowDialog(translate(QStringLiteral("WARNING")),
+                       translate(QStringLiteral("PLEASE CONNECT YOUR MOUSE DEVICE BEFORE APPLY NEW SETTINGS!")));
+        }
         return false;
     }
 

@@ -84,11 +84,11 @@ struct OpenMatch {
 
 // Walks the present interfaces and calls action(info, device) for each that passes the ID
 // filter, carries the selector's usage page and usage, and opens. Interfaces that cannot be
-// opened are skipped; lack of permission is named in a debug line with its fix. With keep,
-// the opened interfaces are moved there. False when an action failed.
+// opened are skipped; lack of permission is named in a debug line with its fix and counted in
+// *denied. With keep, the opened interfaces are moved there. False when an action failed.
 template <class Action>
 bool walkMatches(USAGE_AND_PAGE selector, IdFilter filter, const QString& deviceId, const QStringList& includeList,
-                 Action&& action, std::vector<OpenMatch>* keep = nullptr) {
+                 Action&& action, std::vector<OpenMatch>* keep = nullptr, int* denied = nullptr) {
     bool ok = true;
     for (hid::HidInterfaceInfo& info : hid::enumerateInterfaces()) {
         if (info.caps.usagePage != selector.UsagePage || info.caps.usage != selector.Usage) continue;
@@ -97,7 +97,10 @@ bool walkMatches(USAGE_AND_PAGE selector, IdFilter filter, const QString& device
         std::string detail;
         std::unique_ptr<hid::HidDevice> device = hid::HidDevice::open(info.path, &error, &detail);
         if (!device) {
-            if (error == hid::kErrorAccessDenied) vyk::platform::debugLog(QString::fromStdString(detail));
+            if (error == hid::kErrorAccessDenied) {
+                vyk::platform::debugLog(QString::fromStdString(detail));
+                if (denied) ++*denied;
+            }
             continue;
         }
         const hid::HidCollection& caps = device->caps();
@@ -583,6 +586,16 @@ bool TuiHIDData::IsDeviceExist(const THIDDataParam& ReportData) {
     std::erase_if(held->entries, [&](const auto& e) { return e.key == key; });
     if (!opened.empty()) held->entries.push_back({key, std::move(opened)});
     return found;
+}
+
+THIDDeviceAccess TuiHIDData::DeviceAccess(const THIDDataParam& ReportData) {
+    bool found = false;
+    int denied = 0;
+    walkMatches(
+        ReportData.UsageAndPage, IdFilter::DeviceId, ReportData.DeviceID, FHidDeviceList,
+        [&](const hid::HidInterfaceInfo&, hid::HidDevice&) { return found = true; }, nullptr, &denied);
+    if (found) return THIDDeviceAccess::Open;
+    return denied > 0 ? THIDDeviceAccess::AccessDenied : THIDDeviceAccess::Absent;
 }
 
 void TuiHIDData::HoldInterfaces() {

@@ -59,6 +59,10 @@ using TuiHIDParsedDataReceived = std::function<void(const QString& ADeviceID, co
                                                     std::uint8_t ReportID, std::uint32_t ButtonData)>;
 using TuiHIDDeviceNotConnected = std::function<void(const QString& ADeviceID, const QString& ADevicePath)>;
 
+// Whether the mouse can be reached: no matching interface at all, at least one that opens, or
+// matching interfaces that are all there but refused to this user (EACCES/EPERM on the node).
+enum class THIDDeviceAccess { Absent, Open, AccessDenied };
+
 class TuiHidDeviceReadThread;
 struct TuiHIDHeldInterfaces;
 
@@ -91,6 +95,9 @@ public:
     // True if at least one interface matches (UsageAndPage and DeviceID are read). Always looks
     // afresh; while the interfaces are held, the ones it opened are held from then on.
     bool IsDeviceExist(const THIDDataParam& ReportData);
+    // The same look, telling a mouse that is absent from one that is present but may not be
+    // opened by this user (IsDeviceExist is false for both). Never uses or changes a hold.
+    THIDDeviceAccess DeviceAccess(const THIDDataParam& ReportData);
 
     // Holds the interfaces that report operations match until the matching release (calls
     // nest; only the thread that holds uses the held interfaces, others look afresh as

@@ -25,6 +25,7 @@ public:
     // ---- answers
     bool listenResult = true;
     bool deviceExists = false;
+    bool deviceAccessDenied = false;
     bool monitorRuns = false;
     bool openResult = true;
 
@@ -53,6 +54,7 @@ public:
     void SetDeviceArrivalHandler(ArrivalHandler h) override { arrival = std::move(h); }
 
     bool DeviceExists() override { return note("DeviceExists"), deviceExists; }
+    bool DeviceAccessDenied() override { return note("DeviceAccessDenied"), deviceAccessDenied; }
     std::uint32_t SetDeviceWriteMode(std::uint8_t) override { return device("SetDeviceWriteMode"); }
     std::uint32_t ReadCurrentCPIIndex(std::int32_t&) override { return device("ReadCurrentCPIIndex"); }
     std::uint32_t WriteButtonTable(const TButtonBlock&, int) override { return device("WriteButtonTable"); }
