@@ -80,7 +80,7 @@ QIcon MonitorBuiltInIcon() {
         p.drawLine(QPointF(32, 5), QPointF(32, 26));
         p.drawLine(QPointF(15, 26), QPointF(49, 26));
         p.setPen(Qt::NoPen);
-        p.setBrush(QColor(0x00, 0xC8, 0xFF));
+        p.setBrush(QColor(0xF2, 0x3A, 0x1E));  // the skin's red accent
         p.drawRoundedRect(QRectF(29, 10, 6, 11), 3, 3);
         p.end();
         icon.addPixmap(pm);

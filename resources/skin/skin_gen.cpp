@@ -2,13 +2,17 @@
 //
 //   vyk-skin-gen --out <dir>      writes <dir>/{background,buttons,controls}/<name>.png
 //   vyk-skin-gen --sheet <file>   writes a contact sheet: a mock-up of the windows made of the
-//                                 pictures, then every picture on a dark and a light backdrop
-//                                 (for looking at the art)
+//                                 pictures, then every picture on a dark and a light backdrop,
+//                                 and the program icons at every size (for looking at the art)
+//   vyk-skin-gen --icons <dir> <tray.ico>
+//                                 writes the program icons as <dir>/hicolor/<n>x<n>/apps/<name>.png
+//                                 and the monitor's tray icon file
 //
 // Contract: a build tool, run once per build on the build machine; single thread. The PNGs are
 // the same bytes on every run (no fonts, no clocks, seeded noise only). Exit code 0 on success,
 // 1 when a folder or file cannot be written (the file is named on stderr), 2 on bad arguments.
 #include "resources/skin/skin_art.h"
+#include "resources/skin/skin_icons.h"
 #include "resources/skin/skin_paint.h"
 #include "resources/skin/skin_preview.h"
 
@@ -102,6 +106,28 @@ int writeAll(const QString& outDir) {
   return 0;
 }
 
+int writeIcons(const QString& outDir, const QString& trayFile) {
+  for (ProgramIcon which : {ProgramIcon::Config, ProgramIcon::Monitor}) {
+    for (int size : hicolorIconSizes()) {
+      const QString dir = QStringLiteral("%1/hicolor/%2x%2/apps").arg(outDir).arg(size);
+      const QString path = dir + '/' + programIconName(which) + QStringLiteral(".png");
+      if (!QDir().mkpath(dir) || !writePng(drawProgramIcon(which, size), path)) {
+        std::fprintf(stderr, "vyk-skin-gen: cannot write %s\n", qPrintable(path));
+        return 1;
+      }
+    }
+  }
+  QList<QImage> tray;
+  for (int size : trayIconSizes()) tray.append(drawProgramIcon(ProgramIcon::Monitor, size));
+  QSaveFile f(trayFile);
+  if (!QDir().mkpath(QFileInfo(trayFile).absolutePath()) || !f.open(QIODevice::WriteOnly) ||
+      f.write(icoFile(tray)) < 0 || !f.commit()) {
+    std::fprintf(stderr, "vyk-skin-gen: cannot write %s\n", qPrintable(trayFile));
+    return 1;
+  }
+  return 0;
+}
+
 // One panel of the sheet: every picture with its name, on one backdrop colour.
 QImage sheetPanel(const std::vector<std::pair<QString, QImage>>& pics, const QColor& backdrop,
                   const QColor& ink, int width) {
@@ -143,6 +169,9 @@ QImage sheetPanel(const std::vector<std::pair<QString, QImage>>& pics, const QCo
 int writeSheet(const QString& path) {
   std::vector<std::pair<QString, QImage>> pics;
   for (const SkinFile& f : allSkinFiles()) pics.emplace_back(f.name, f.draw());
+  for (ProgramIcon which : {ProgramIcon::Config, ProgramIcon::Monitor})
+    for (int size : hicolorIconSizes())
+      pics.emplace_back(QStringLiteral("%1 %2").arg(programIconName(which)).arg(size), drawProgramIcon(which, size));
   const int width = 1700;  // wide enough for the mock-up (801 + 757 + margins)
   const QImage dark = sheetPanel(pics, QColor(0x0a, 0x0a, 0x0c), QColor(0xb0, 0xb4, 0xba), width);
   const QImage light = sheetPanel(pics, QColor(0xf0, 0xf0, 0xf0), QColor(0x30, 0x30, 0x30), width);
@@ -165,11 +194,14 @@ int writeSheet(const QString& path) {
 }  // namespace vyk::skin
 
 int main(int argc, char** argv) {
-  if (argc != 3 || (qstrcmp(argv[1], "--out") != 0 && qstrcmp(argv[1], "--sheet") != 0)) {
-    std::fprintf(stderr, "usage: vyk-skin-gen --out <image folder> | --sheet <file.png>\n");
+  const bool icons = argc == 4 && qstrcmp(argv[1], "--icons") == 0;
+  if (!icons && (argc != 3 || (qstrcmp(argv[1], "--out") != 0 && qstrcmp(argv[1], "--sheet") != 0))) {
+    std::fprintf(stderr,
+                 "usage: vyk-skin-gen --out <image folder> | --sheet <file.png> | --icons <folder> <tray.ico>\n");
     return 2;
   }
   const QString target = QString::fromLocal8Bit(argv[2]);
+  if (icons) return vyk::skin::writeIcons(target, QString::fromLocal8Bit(argv[3]));
   if (qstrcmp(argv[1], "--out") == 0) return vyk::skin::writeAll(target);
   // The sheet writes captions, which needs fonts and so an application object.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -109,7 +109,7 @@ inline fs::path makeExeDir(bool withIcon) {
     writeLanguageFile(dir / "ui.local");
     if (withIcon) {
         fs::create_directories(dir / "images/0409/icons");
-        fs::copy_file(fs::path(VYK_TEST_SOURCE_DIR) / "resources/images/0409/icons/logo.ico",
+        fs::copy_file(fs::path(VYK_TEST_BIN_DIR) / "images/0409/icons/logo.ico",
                       dir / "images/0409/icons/logo.ico");
     }
     return dir;

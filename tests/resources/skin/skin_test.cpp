@@ -1,14 +1,20 @@
 // The skin drawn at build time: every file the windows ask for is there under its exact name,
 // loads, has the size the windows are laid out for, the button states differ, the pictures
-// keep their transparency contract, and the generator draws the same bytes every time.
+// keep their transparency contract, and the generator draws the same bytes every time. The
+// program icons beside it: every hicolor size of both programs and the tray icon file.
 #include <gtest/gtest.h>
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QIcon>
 #include <QImage>
+#include <QImageReader>
+#include <QList>
 #include <QProcess>
 #include <QTemporaryDir>
+
+#include <algorithm>
 
 namespace {
 
@@ -183,6 +189,77 @@ TEST(SkinGenerator, DrawsTheSameBytesEveryRun) {
   }
 }
 
+const QList<int> kHicolorSizes{16, 22, 24, 32, 48, 64, 128, 256};
+
+QString iconPath(const QString& dir, const char* program, int size) {
+  return QStringLiteral("%1/hicolor/%2x%2/apps/%3.png").arg(dir).arg(size).arg(QLatin1String(program));
+}
+
+// Share of the pixels whose red clearly outweighs green and blue: the skin's accent.
+double redShare(const QImage& img) {
+  const QImage a = img.convertToFormat(QImage::Format_ARGB32);
+  int red = 0;
+  for (int y = 0; y < a.height(); ++y)
+    for (int x = 0; x < a.width(); ++x) {
+      const QRgb c = a.pixel(x, y);
+      if (qAlpha(c) > 128 && qRed(c) > 150 && qRed(c) > 2 * qGreen(c) && qRed(c) > 2 * qBlue(c)) ++red;
+    }
+  return double(red) / (a.width() * a.height());
+}
+
+TEST(ProgramIcons, EveryHicolorSizeOfBothProgramsIsASquareGraphiteTileWithTheRedAccent) {
+  for (int size : kHicolorSizes) {
+    SCOPED_TRACE(size);
+    QImage icons[2];
+    int i = 0;
+    for (const char* program : {"vykcfg", "vykmon"}) {
+      QImage img(iconPath(QStringLiteral(VYK_ICON_DIR), program, size));
+      ASSERT_FALSE(img.isNull()) << program;
+      EXPECT_EQ(img.size(), QSize(size, size)) << program;
+      img = img.convertToFormat(QImage::Format_ARGB32);
+      // Transparent corners round a tile that is opaque and dark in its middle column.
+      EXPECT_EQ(qAlpha(img.pixel(0, 0)), 0) << program;
+      const QRgb middle = img.pixel(size / 2, size - 1 - size / 10);
+      EXPECT_EQ(qAlpha(middle), 255) << program;
+      EXPECT_LT(qGray(middle), 90) << program;
+      EXPECT_GT(redShare(img), 0.02) << program;
+      icons[i++] = img;
+    }
+    EXPECT_NE(icons[0], icons[1]) << "the two programs look the same";
+  }
+}
+
+TEST(ProgramIcons, TheTrayIconFileLoadsAtEveryTraySize) {
+  const QString ico = kSkinDir + "icons/logo.ico";
+  QImageReader reader(ico);
+  ASSERT_TRUE(reader.canRead()) << reader.errorString().toStdString();
+  EXPECT_EQ(reader.imageCount(), 6);
+  const QIcon icon(ico);
+  QList<int> sizes;
+  for (const QSize& s : icon.availableSizes()) sizes << s.width();
+  std::sort(sizes.begin(), sizes.end());
+  EXPECT_EQ(sizes, (QList<int>{16, 22, 24, 32, 48, 64}));
+  // Each entry is the monitor's icon at that size.
+  for (int size : {16, 32, 64}) {
+    SCOPED_TRACE(size);
+    const auto premultiplied = QImage::Format_ARGB32_Premultiplied;
+    const QImage fromIco = icon.pixmap(size, size).toImage().convertToFormat(premultiplied);
+    const QImage png = QImage(iconPath(QStringLiteral(VYK_ICON_DIR), "vykmon", size)).convertToFormat(premultiplied);
+    EXPECT_EQ(fromIco, png);
+  }
+}
+
+TEST(ProgramIcons, TheGeneratorDrawsTheSameIconBytesEveryRun) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  ASSERT_EQ(runGenerator({"--icons", dir.path(), dir.path() + "/logo.ico"}), 0);
+  EXPECT_EQ(digestOf(dir.path() + "/logo.ico"), digestOf(kSkinDir + "icons/logo.ico"));
+  for (int size : kHicolorSizes)
+    for (const char* program : {"vykcfg", "vykmon"})
+      EXPECT_EQ(digestOf(iconPath(dir.path(), program, size)), digestOf(iconPath(QStringLiteral(VYK_ICON_DIR), program, size)))
+          << program << " " << size;
+}
+
 TEST(SkinGenerator, ReportsAFolderItCannotWriteAndRefusesBadArguments) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
@@ -193,6 +270,8 @@ TEST(SkinGenerator, ReportsAFolderItCannotWriteAndRefusesBadArguments) {
   EXPECT_EQ(runGenerator({"--out", dir.path() + "/images"}), 1);
   EXPECT_EQ(runGenerator({}), 2);
   EXPECT_EQ(runGenerator({"--paint", dir.path()}), 2);
+  EXPECT_EQ(runGenerator({"--icons", dir.path()}), 2);
+  EXPECT_EQ(runGenerator({"--icons", dir.path() + "/images/sub", dir.path() + "/logo.ico"}), 1);
 }
 
 }  // namespace
