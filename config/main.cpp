@@ -4,6 +4,7 @@
 #include "config/window/MainConfig.h"
 #include "core/defs/pubunit_norvane.h"
 #include "core/store/DMUnit.h"
+#include "platform/diag/diag.h"
 #include "platform/dialogs/message_box.h"
 #include "platform/instance/instance_lock.h"
 #include "platform/instance/quit_signals.h"
@@ -30,6 +31,17 @@ QIcon programIcon() {
     if (path.isEmpty() || !QFileInfo(path).isFile()) return QIcon();
     QIcon icon(path);
     return icon.availableSizes().isEmpty() ? QIcon() : icon;
+}
+
+// A diagnostic line (VYK_DEBUG) saying where the program found its files: what a moved or
+// newly installed program folder needs to be checked for.
+void logProgramFiles() {
+    const QString ini =
+        vyk::platform::resolveCaseInsensitive(vyk::platform::executableDir(), QStringLiteral("config.ini"));
+    vyk::platform::debugLog(QStringLiteral("VykCfg: config.ini %1 (%2); %3 skin pictures loaded from %4")
+                                .arg(ini, QFileInfo(ini).isReadable() ? QStringLiteral("read") : QStringLiteral("missing"))
+                                .arg(GlobalImageDataBase->Count())
+                                .arg(GlobalImageDataBase->ImageDBPath()));
 }
 
 }  // namespace
@@ -77,6 +89,7 @@ int main(int argc, char** argv) {
         if (!stopSignals.stopRequested()) window = std::make_unique<TVYKCFGMAIN>(dm.get());
         if (window && !stopSignals.stopRequested()) {
             window->show();
+            logProgramFiles();
             if (!stopSignals.stopRequested()) rc = app.exec();
         }
         window.reset();
