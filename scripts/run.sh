@@ -17,8 +17,12 @@ bash "$here/scripts/build.sh" release
 bin="$here/build/bin"
 
 sim_started=0
-if [ -x "$bin/vyk-mouse-sim" ] && ! ls /dev/hidraw* >/dev/null 2>&1; then
-  echo "run: no hidraw device present, starting the simulated mouse (build/bin/vyk-mouse-sim ctl ... drives it)"
+# The simulated mouse stands in unless a node of the real mouse (its configuration collection)
+# is there; other hidraw devices (keyboards, other mice) do not count.
+if node="$(bash "$here/scripts/mouse-present.sh")"; then
+  echo "run: the mouse is present ($node)"
+elif [ -x "$bin/vyk-mouse-sim" ]; then
+  echo "run: no mouse present, starting the simulated mouse (build/bin/vyk-mouse-sim ctl ... drives it)"
   if "$bin/vyk-mouse-sim" serve --detach; then
     sim_started=1
   fi

@@ -11,6 +11,7 @@ PACKAGES=(
   libx11-dev libxi-dev libxtst-dev xvfb xdotool x11-utils desktop-file-utils
   libglib2.0-dev gsettings-desktop-schemas
   umockdev libumockdev-dev gir1.2-umockdev-1.0
+  udev util-linux
   fonts-urw-base35 fonts-open-sans fonts-wqy-microhei
 )
 
