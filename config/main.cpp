@@ -38,8 +38,9 @@ QIcon programIcon() {
 void logProgramFiles() {
     const QString ini =
         vyk::platform::resolveCaseInsensitive(vyk::platform::executableDir(), QStringLiteral("config.ini"));
+    const QString state = QFileInfo(ini).isReadable() ? QStringLiteral("read") : QStringLiteral("missing");
     vyk::platform::debugLog(QStringLiteral("VykCfg: config.ini %1 (%2); %3 skin pictures loaded from %4")
-                                .arg(ini, QFileInfo(ini).isReadable() ? QStringLiteral("read") : QStringLiteral("missing"))
+                                .arg(ini, state)
                                 .arg(GlobalImageDataBase->Count())
                                 .arg(GlobalImageDataBase->ImageDBPath()));
 }

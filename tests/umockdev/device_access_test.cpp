@@ -3,13 +3,13 @@
 // tells it from a mouse that is absent, VykCfg's APPLY names the udev rule instead of asking for
 // the mouse, and the monitor says so in its tray. fake_hidraw refuses the open of the nodes
 // with the errno the kernel gives (EACCES, or EPERM).
+#include "core/defs/device_access.h"
 #include "config/dialogs/showdialog.h"
 #include "config/toolkit/ImageDataBaseUnit.h"
 #include "config/toolkit/ImageStateButton.h"
 #include "config/toolkit/WrapLabel.h"
 #include "config/window/CfgSystemLink.h"
 #include "config/window/MainConfig.h"
-#include "core/defs/device_access.h"
 #include "core/defs/uiThread.h"
 #include "core/device/uiHIDData.h"
 #include "core/store/DMUnit.h"
@@ -49,8 +49,8 @@ const QString kConnectText = QStringLiteral("PLEASE CONNECT YOUR MOUSE DEVICE BE
 struct AccessCase {
     const char* name;
     bool plugged;
-    int refuseErrno;       // applied to the nodes below, 0 for none
-    bool refuseAllNodes;   // else only the first vendor node
+    int refuseErrno;      // applied to the nodes below, 0 for none
+    bool refuseAllNodes;  // else only the first vendor node
     THIDDeviceAccess expected;
 };
 
@@ -73,9 +73,8 @@ protected:
         std::ofstream(exeDir_ / "udev/70-vyk-mouse.rules") << "# rule\n";
         exeEnv_ = std::make_unique<ScopedEnv>("VYK_EXE_DIR", exeDir_.string());
         pulseEnv_ = std::make_unique<ScopedEnv>("PULSE_SERVER", (vyk::test::testRoot() / "no-pulse").string());
-        vyk::platform::setMessageBoxHook([this](const QString& caption, const QString& text, vyk::platform::MessageIcon) {
-            boxes_ << caption + ": " + text;
-        });
+        vyk::platform::setMessageBoxHook([this](const QString& caption, const QString& text,
+                                                vyk::platform::MessageIcon) { boxes_ << caption + ": " + text; });
         QApplication::setQuitOnLastWindowClosed(false);
         bed_.setBetweenUevents([] { QCoreApplication::processEvents(); });
         sim_ = hidrawtest::startSim(2, true);
@@ -99,14 +98,16 @@ protected:
     // the first vendor node only.
     void refuse(int err, bool all) {
         for (const HidrawNode& n : nodes_)
-            if (all || n.simInterface == vyk::sim::kVendorInterface) vyk_fake_hidraw_refuse_open(n.devnode.c_str(), err);
+            if (all || n.simInterface == vyk::sim::kVendorInterface)
+                vyk_fake_hidraw_refuse_open(n.devnode.c_str(), err);
     }
     void unplug() {
         if (!nodes_.empty()) bed_.removeMouse();
         nodes_.clear();
     }
     QString deniedText() const {
-        return QString(DEVICE_ACCESS_DENIED_TEXT).arg(QString::fromStdString((exeDir_ / "udev/70-vyk-mouse.rules").string()));
+        return QString(DEVICE_ACCESS_DENIED_TEXT)
+            .arg(QString::fromStdString((exeDir_ / "udev/70-vyk-mouse.rules").string()));
     }
 
     Testbed bed_;

@@ -256,7 +256,8 @@ TEST(ProgramIcons, TheGeneratorDrawsTheSameIconBytesEveryRun) {
   EXPECT_EQ(digestOf(dir.path() + "/logo.ico"), digestOf(kSkinDir + "icons/logo.ico"));
   for (int size : kHicolorSizes)
     for (const char* program : {"vykcfg", "vykmon"})
-      EXPECT_EQ(digestOf(iconPath(dir.path(), program, size)), digestOf(iconPath(QStringLiteral(VYK_ICON_DIR), program, size)))
+      EXPECT_EQ(digestOf(iconPath(dir.path(), program, size)),
+                digestOf(iconPath(QStringLiteral(VYK_ICON_DIR), program, size)))
           << program << " " << size;
 }
 

@@ -117,7 +117,8 @@ bool ruleAdmits(const std::vector<std::uint8_t>& descriptor) {
     fs::create_directories(node / "device");
     std::ofstream(node / "device/report_descriptor", std::ios::binary)
         .write(reinterpret_cast<const char*>(descriptor.data()), static_cast<std::streamsize>(descriptor.size()));
-    const RunResult r = run(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QString::fromStdString(ruleCommand(node))});
+    const RunResult r =
+        run(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QString::fromStdString(ruleCommand(node))});
     EXPECT_TRUE(r.exitCode == 0 || r.exitCode == 1) << r.output.toStdString();
     return r.exitCode == 0;
 }
@@ -140,8 +141,8 @@ std::vector<std::uint8_t> cat(std::initializer_list<std::vector<std::uint8_t>> p
 TEST(UdevRule, AdmitsExactlyTheNodesTheProgramsTakeForTheMouse) {
     ASSERT_FALSE(ruleCommand("/x").empty()) << "no PROGRAM with /sys%p in the rule";
     // One input report of 7 bytes with ID 7 inside the collection.
-    const std::vector<std::uint8_t> body{0x85, 0x07, 0x15, 0x00, 0x26, 0xFF, 0x00, 0x75, 0x08, 0x95, 0x07,
-                                         0x09, 0x01, 0x81, 0x02, 0xC0};
+    const std::vector<std::uint8_t> body{0x85, 0x07, 0x15, 0x00, 0x26, 0xFF, 0x00, 0x75,
+                                         0x08, 0x95, 0x07, 0x09, 0x01, 0x81, 0x02, 0xC0};
     auto collection = [&](std::vector<std::uint8_t> head) { return cat({head, body}); };
     struct Case {
         const char* name;
