@@ -99,8 +99,9 @@ void isolateEnvironment() {
     ::setenv("VYK_SIM_SOCKET", (runtime / "vyk/mouse-sim.sock").c_str(), 1);
     ::setenv("LANG", "C.UTF-8", 1);
     ::setenv("LC_ALL", "C.UTF-8", 1);
-    // Screenshot mode (scripts/screenshots.sh) renders on the private X server it was given.
-    if (std::getenv("VYK_SCREENSHOT_DIR") == nullptr) ::unsetenv("DISPLAY");
+    // Screenshot mode (scripts/screenshots.sh) and the X11 child of a test (tests/support/x11/
+    // x11_child.h) render on the private X server they were given.
+    if (std::getenv("VYK_SCREENSHOT_DIR") == nullptr && std::getenv("VYK_X11_CHILD") == nullptr) ::unsetenv("DISPLAY");
     ::unsetenv("WAYLAND_DISPLAY");
     ::unsetenv("VYK_DEBUG");
 }
