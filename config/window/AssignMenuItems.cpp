@@ -20,6 +20,23 @@ void addNamed(TuiMenuItemsEx& level, const QString& caption, const QStringList& 
 
 }  // namespace
 
+QString AssignMenuFamily() { return QStringLiteral("FUTURA STD MEDIUM"); }
+
+QFont AssignMenuFont() {
+    // The designed family first; the title font's free fallbacks after it. No ClearType: grey
+    // antialiasing only.
+    QFont font = vyk::config::TitleFont(13, true);
+    QStringList families = font.families();
+    families.prepend(AssignMenuFamily());
+    font.setFamilies(families);
+    font.setPixelSize(13);
+    font.setBold(true);
+    font.setItalic(true);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::NoSubpixelAntialias));
+    return font;
+}
+
 void BuildAssignMenu(TuiMenuEx& menu) {
     menu.Items().Clear();
     const MenuEntry entries[] = {
@@ -57,18 +74,7 @@ void BuildAssignMenu(TuiMenuEx& menu) {
     p.ItemCheckFill = QBrush(QColor::fromRgba(0xFF0093AA));
     p.ItemExtenderFill = QBrush(QColor::fromRgba(0xFFFFFFFF));
     p.ItemFontFill = QBrush(QColor::fromRgba(0xFFFFFFFF));
-    // The designed family first; the title font's free fallbacks after it. No ClearType: grey
-    // antialiasing only.
-    QFont font = vyk::config::TitleFont(13, true);
-    QStringList families = font.families();
-    families.prepend(QStringLiteral("FUTURA STD MEDIUM"));
-    font.setFamilies(families);
-    font.setPixelSize(13);
-    font.setBold(true);
-    font.setItalic(true);
-    font.setHintingPreference(QFont::PreferNoHinting);
-    font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::NoSubpixelAntialias));
-    p.ItemFont = font;
+    p.ItemFont = AssignMenuFont();
     p.ItemHeight = 25;
     p.ItemWidth = 150;
     p.ItemShowCheck = false;

@@ -5,10 +5,18 @@
 // 17, with the sub-items of BASIC 801-808, ADVANCED 901-906 and MEDIA 1001-1008; MACRO, ID 11,
 // gets its sub-items from the macro list at run time) and sets its look parameters. Items are
 // named "ITEM1", "ITEM2" ... within each level, as the window layout stores them. Running it on
-// a menu that already holds items clears them first.
+// a menu that already holds items clears them first. The window puts a family of its own
+// choice before the designed families (TVYKCFGMAIN::SetMenuFontFamily).
 //
 // UI thread only.
+
+#include <QFont>
+#include <QString>
 
 class TuiMenuEx;
 
 void BuildAssignMenu(TuiMenuEx& menu);
+
+// The item font BuildAssignMenu gives the menu, and its first family ("FUTURA STD MEDIUM").
+QFont AssignMenuFont();
+QString AssignMenuFamily();

@@ -87,6 +87,9 @@ TButtonAssignPanel::TButtonAssignPanel(QWidget* parent) : QWidget(parent) {
         b->setObjectName(i == 8 ? QStringLiteral("Btnset9") : QStringLiteral("BtnSet%1").arg(i + 1));
         b->SetTag(i);
         b->setFocusPolicy(Qt::NoFocus);
+        // The window writes the captions and hints translated, and again on a language change;
+        // the language walk leaves them alone (a key or macro name is no English text).
+        b->setProperty("autoTranslate", true);
         if (front) {
             b->setGeometry(0, i * kFrontPitch, kButtonW, kButtonH);
         } else {

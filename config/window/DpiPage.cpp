@@ -80,6 +80,13 @@ void TDpiPage::LoadSkin() {
     for (TDpiLevelRow* r : Rows) r->LoadSkin();
 }
 
+void TDpiPage::SetAxisCaptions(const QString& x, const QString& y) {
+    for (TDpiLevelRow* r : Rows) {
+        r->TextCPIX->setText(x);
+        r->TextCPIY->setText(y);
+    }
+}
+
 void TDpiPage::Changed() {
     DataModule().SaveBackToCurrentProfileInfo();
     if (!FRefreshing) State().SettingsChanged = true;

@@ -62,6 +62,8 @@ public:
     // SetCPI: every level's controls, then the indicators.
     void Refresh();
     void LoadSkin();
+    // The axis captions under the bars of all five levels.
+    void SetAxisCaptions(const QString& x, const QString& y);
 
     // ---- handlers
     void BtnCPI1MouseUp(int level, Qt::MouseButton button);

@@ -8,6 +8,7 @@
 #include "config/toolkit/SkinStyle.h"
 #include "config/toolkit/uiCommandSetting.h"
 #include "config/window/ApplyInputQueue.h"
+#include "config/window/AssignMenuItems.h"
 #include "config/window/CfgSystemLink.h"
 #include "config/window/DpiPage.h"
 #include "config/window/GeneralPage.h"
@@ -75,6 +76,14 @@ protected:
         p.drawPolyline(QPolygonF({c + QPointF(-4, -2), c + QPointF(0, 2), c + QPointF(4, -2)}));
     }
 };
+
+// The family of the function menu's items in a language: Verdana for English, 黑体 for Chinese,
+// the menu's designed family for any other language.
+QString menuFamilyOf(const QString& language) {
+    if (language == QLatin1String("0409")) return QStringLiteral("Verdana");
+    if (language == QLatin1String("0804") || language == QLatin1String("0404")) return QStringLiteral("黑体");
+    return AssignMenuFamily();
+}
 
 QString stringOf(const char16_t* text, std::size_t capacity) {
     std::size_t n = 0;
@@ -375,9 +384,20 @@ void TVYKCFGMAIN::ApplyLanguage() {
     CreateGlobalImageDataBase();
     GlobalImageDataBase->SetImageBasePath(vyk::config::ImageFolderForLanguage(langName));
 
+    // The axis captions of the five DPI levels.
+    PageDpi->SetAxisCaptions(translate(QStringLiteral("X")), translate(QStringLiteral("Y")));
+
+    // The menu's family, so that a start in a language and a change to it look alike.
+    SetMenuFontFamily(menuFamilyOf(langName));
+
+    // The application's title, the window's and the caption drawn from it. The desktop names
+    // the window by both titles; the language walk may already have given the window its new
+    // title while the application still had the old one, so the window's is given anew.
     const QString title = translate(CONFIG_APP_TITLE);
     QGuiApplication::setApplicationDisplayName(title);
+    if (windowTitle() == title) setWindowTitle(QString());
     setWindowTitle(title);
+    update();
 }
 
 void TVYKCFGMAIN::PopBoxLanguageChange() {
@@ -388,16 +408,12 @@ void TVYKCFGMAIN::PopBoxLanguageChange() {
     if (name.isEmpty()) return;
     uiLanguage1->SetLang(name);
 
-    if (name == QLatin1String("0409")) {
-        SetMenuFontFamily(QStringLiteral("Verdana"));
-    } else if (name == QLatin1String("0804") || name == QLatin1String("0404")) {
-        SetMenuFontFamily(QStringLiteral("黑体"));
-    }
-
     FDM->FAllProfileSettingInfo.CurrentLanguage = static_cast<std::uint8_t>(i);
     FDM->SaveBackAllProfileSettingInfo();
-    ApplyLanguage();
+    ApplyLanguage();  // also the menu's family for the language
     RebuildMacroMenu();
+    // The button fields show translated function names, which the window writes itself.
+    uiCommandSetting1Commands0Execute();
     // The monitor reloads and translates before this returns.
     FLink->SendToMonitor(WM_CFG_LANGUAGE_CHANGED, i, 0);
     FState.SettingsChanged = true;

@@ -240,7 +240,8 @@ public:
     QString GetMacroText(int ButtonIndex) const;
     void UpdateButtonHint(int ButtonIndex);
     void ShowMouseView(bool front);
-    // Font family of the assignment menu's items (a language change sets it).
+    // Font family of the assignment menu's items, put before the menu's designed families in
+    // place of any chosen before (ApplyLanguage sets it by language).
     void SetMenuFontFamily(const QString& family);
 
     // ---- DPI, polling, lighting, pointer (MainConfigSettings.cpp)

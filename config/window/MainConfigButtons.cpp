@@ -123,11 +123,11 @@ void TVYKCFGMAIN::ShowMouseView(bool front) {
 
 void TVYKCFGMAIN::SetMenuFontFamily(const QString& family) {
     if (UIMENUEX1 == nullptr) return;
-    QFont& font = UIMENUEX1->Parameters().ItemFont;
-    QStringList families = font.families();
+    // The family before the designed ones, in place of the one chosen before.
+    QStringList families = AssignMenuFont().families();
     families.removeAll(family);
     families.prepend(family);
-    font.setFamilies(families);
+    UIMENUEX1->Parameters().ItemFont.setFamilies(families);
 }
 
 // ---------------------------------------------------------------------------------------------

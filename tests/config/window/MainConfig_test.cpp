@@ -5,6 +5,8 @@
 #include "config/toolkit/ImageDataBaseUnit.h"
 #include "config/toolkit/ImageStateButton.h"
 #include "config/toolkit/WrapLabel.h"
+#include "config/window/DpiLevelRow.h"
+#include "config/window/DpiPage.h"
 #include "config/window/InfoPage.h"
 #include "config/window/MainConfig.h"
 #include "core/language/uiLanguage.h"
@@ -43,15 +45,16 @@ namespace {
 const char* const kQuestion = "THE SETTINGS WAS CHANGED, SAVE THE CURRENT SETTING ANYWAY?";
 
 // A language file: English, a language the programs know no name for ("7F7F"), then
-// Simplified Chinese, which translates the window's title and the close question.
+// Simplified Chinese, which translates the window's title, the close question and the DPI
+// axis captions (the captions of the layout and the ones the window sets apart).
 void writeLanguageFile(const fs::path& file) {
     TvgLang lang;
-    const QStringList texts{"GAMING MOUSE CONFIG", "GENERAL", "WARNING", kQuestion};
+    const QStringList texts{"GAMING MOUSE CONFIG", "GENERAL", "WARNING", kQuestion, "X-AXIS", "Y-AXIS", "X", "Y"};
     for (const QString& t : texts) lang.Original().Add(t);
     lang.AddLang("0409");
     lang.AddLang("7F7F");
     lang.AddLang("0804");
-    const QStringList zh{"游戏鼠标设置", "常规", "警告", "设置已更改，是否保存当前设置？"};
+    const QStringList zh{"游戏鼠标设置", "常规", "警告", "设置已更改，是否保存当前设置？", "X 轴", "Y 轴", "横", "纵"};
     for (int i = 0; i < texts.size(); ++i) lang.Resources()[2].Table.SetValue(texts[i], zh[i]);
     lang.SaveToFile(QString::fromStdString(file.string()));
 }
@@ -356,6 +359,21 @@ TEST_F(MainConfigTest, LanguageChangeAppliesStoresAndSendsTheLanguageShown) {
     EXPECT_EQ(again.windowTitle(), "游戏鼠标设置");
     EXPECT_FALSE(again.State().SettingsChanged);
     EXPECT_EQ(link_.sentOf(WM_CFG_LANGUAGE_CHANGED).size(), 1u) << "start-up sends nothing";
+}
+
+TEST_F(MainConfigTest, EveryDpiAxisCaptionIsTheTranslationOfXOrY) {
+    TVYKCFGMAIN& w = openShown();
+    const auto expectCaptions = [&w](const QString& x, const QString& y) {
+        for (const TDpiLevelRow* row : w.PageDpi->Rows) {
+            EXPECT_EQ(row->TextCPIX->text().toStdString(), x.toStdString()) << "level " << row->Level();
+            EXPECT_EQ(row->TextCPIY->text().toStdString(), y.toStdString()) << "level " << row->Level();
+        }
+    };
+    expectCaptions("X", "Y");
+    w.PopBoxLanguage->setCurrentIndex(1);
+    expectCaptions("横", "纵");
+    w.PopBoxLanguage->setCurrentIndex(0);
+    expectCaptions("X", "Y");
 }
 
 TEST_F(MainConfigTest, TypedKeysDoNotChangeTheLanguage) {
