@@ -169,8 +169,8 @@ void TuiMenuBoxItem::paintEvent(QPaintEvent*) {
     const QRectF textRect = QRectF(textArea).marginsRemoved(pad);
     p.setFont(FFont);
     const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
-    if (!custom) {
-        p.setPen(QColor(0, 0, 0, 160));  // the plain look's text shadow
+    if (custom) {
+        p.setPen(QColor(0, 0, 0, 160));  // the style's text shadow, switched off in the plain look
         p.drawText(textRect.translated(1, 1), flags, FText);
     }
     p.setPen(QPen(FFontFill, 1));

@@ -18,6 +18,8 @@
 //   row's own item runs (TuiMenuItemEx::Execute) as the last step. A row whose item was
 //   deleted while the popup was open fires nothing. No events are processed in between, so
 //   nothing can rebuild the menu under the running release.
+// - Text: under the custom look the caption carries the style's black shadow one pixel right
+//   and down; the plain look draws it without.
 // - Events that reach a box for a point outside it (the active popup gets the pointer while a
 //   sub-menu is open) are passed to the box of the tree that lies under the pointer.
 // - Every entry point runs under vyk::platform::guarded; an error of the click (a function

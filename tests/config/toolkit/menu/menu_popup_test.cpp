@@ -334,6 +334,43 @@ TEST_F(MenuPopups, HeightIsCutAtTheScreenUnlessCustom) {
     tall.Items().CloseMenu();
 }
 
+// The ink of row `row` of the open top level, drawn alone on a transparent picture: the
+// rectangle of its painted pixels.
+QRect inkOfRow(TuiMenuBox* box, int row) {
+    TuiMenuBoxItem* r = box->ItemByIndex(row);
+    QImage image(r->size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    r->render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
+    QRect ink;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(image.pixel(x, y)) > 0) ink |= QRect(x, y, 1, 1);
+    return ink;
+}
+
+TEST_F(MenuPopups, OnlyTheCustomLookShadowsTheRowTexts) {
+    // Both looks with the same font, colour, padding and check area, so the only difference
+    // in ink is the shadow: one pixel more to the right and below.
+    TuiMenuEx looks;
+    looks.Items().Add(QStringLiteral("MIDDLE BUTTON"));
+    TMenuParams& p = looks.Parameters();
+    p.ItemFont = looks.Items().ItemDefaultFont();
+    p.ItemFontFill = looks.Items().ItemDefaultFontFill();
+    p.MenuTextPadding = QMarginsF(3, 1, 3, 1);
+    p.ItemShowCheck = true;
+    QRect ink[2];
+    for (bool custom : {false, true}) {
+        looks.SetUseCustomMenuParams(custom);
+        looks.ShowMainMenu(0, target, TvgPlacement::Right);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(popup(looks.Items())));
+        ink[custom] = inkOfRow(box(looks.Items()), 0);
+        looks.Items().CloseMenu();
+    }
+    ASSERT_FALSE(ink[0].isEmpty());
+    EXPECT_EQ(ink[1], ink[0].adjusted(0, 0, 1, 1)) << "plain " << ink[0].width() << "x" << ink[0].height()
+                                                    << ", custom " << ink[1].width() << "x" << ink[1].height();
+}
+
 TEST_F(MenuPopups, CaptionsAreTranslatedAtEveryOpening) {
     open(0);
     EXPECT_EQ(box(top())->ItemByIndex(0)->Text(), "CLICK");
