@@ -6,6 +6,7 @@
 
 #include "config/dialogs/MacroListModel.h"
 #include "config/toolkit/ImageStateButton.h"
+#include "config/toolkit/SkinStyle.h"
 #include "config/toolkit/uiMenuEx.h"
 #include "core/macro/uiMacroClassUnit.h"
 #include "platform/diag/diag.h"
@@ -252,6 +253,28 @@ void TFrmMacro::DoActionEditToolClick(TImageStateButton* sender) {
     else if (sender == BSBTNPasteaction) actions->PasteAction(at);
     else return;
     AfterActionEdit();
+}
+
+void TFrmMacro::BuildMouseActionMenu() {
+    uiMenuExMouseEvent = std::make_unique<TuiMenuEx>();
+    for (const char* item : {"LEFT BUTTON", "RIGHT BUTTON", "MIDDLE BUTTON"})
+        uiMenuExMouseEvent->Items().Add(QString::fromLatin1(item));   // item IDs 1, 2, 3
+    // Dark rows, a red glow under the pointer, white text, no check column.
+    uiMenuExMouseEvent->SetUseCustomMenuParams(true);
+    uiMenuExMouseEvent->SetFunctionItemIndex(0);
+    TMenuParams& p = uiMenuExMouseEvent->Parameters();
+    p.ItemNormalFill = MenuLinearGradient({{0, 0xFF1B1B1B}, {1, 0xFF000000}});
+    p.ItemOverFill = MenuLinearGradient({{0, 0xFE980000}, {1, 0xFF000000}});
+    p.ItemDownFill = p.ItemOverFill;
+    p.ItemCheckFill = QBrush(Qt::NoBrush);
+    p.ItemExtenderFill = QBrush(QColor::fromRgba(0xFFB00202));
+    p.ItemFontFill = QBrush(QColor::fromRgba(0xFFFFFFFF));
+    p.ItemFont = vyk::config::TextFont(13);
+    p.ItemHeight = 20;
+    p.ItemWidth = 400;
+    p.ItemShowCheck = false;
+    p.ItemAutoSize = false;
+    p.MenuShowSelectedState = false;
 }
 
 void TFrmMacro::bsbtnMouseEventClick() {

@@ -94,9 +94,7 @@ TFrmMacro::TFrmMacro(QWidget* parent) : TSkinDialog(kWidth, kHeight, parent) {
     setObjectName(QStringLiteral("FrmMacro"));
     BuildLayout();
     LoadSkinImages();
-    uiMenuExMouseEvent = std::make_unique<TuiMenuEx>();
-    for (const char* item : {"LEFT BUTTON", "RIGHT BUTTON", "MIDDLE BUTTON"})
-        uiMenuExMouseEvent->Items().Add(QString::fromLatin1(item));   // item IDs 1, 2, 3
+    BuildMouseActionMenu();
     uiHook1 = std::make_unique<TuiHook>();
     BindEvents();
 }

@@ -150,6 +150,8 @@ protected:
 
 private:
     void BuildLayout();
+    // The items and look of uiMenuExMouseEvent (MacroRecording.cpp).
+    void BuildMouseActionMenu();
     void LoadSkinImages();
     void BindEvents();
 

@@ -5,9 +5,13 @@
 
 #include "tests/config/dialogs/macro/macro_fixture.h"
 
+#include "config/toolkit/MenuPopup.h"
+#include "config/toolkit/uiMenuBox.h"
 #include "config/toolkit/uiMenuEx.h"
 #include "core/defs/uiKeyCode.h"
 #include "core/language/vgLang.h"
+
+#include <QScreen>
 
 namespace vyk::test {
 namespace {
@@ -352,6 +356,53 @@ TEST_F(MacroRecordingWithoutLibrary, StartAndStopLeaveTheMacroAsItWas) {
     }
     EXPECT_EQ(db.MacroSetList()[0].MacroArrays[0].MacroListCount, 2);
     vyk::platform::setMessageBoxHook({});
+}
+
+// The mouse-action menu in its own look, read from the popup as the screen shows it: rows 20
+// high without a check column, dark rows, a red row under the pointer, white text.
+TEST_F(MacroRecording, TheMouseActionMenuShowsDarkRowsARedHoverAndWhiteTextWithoutACheckColumn) {
+    addMacros({"M"});
+    TFrmMacro& f = openForm();
+    clickButton(f.bsbtnMouseEvent);
+    TuiMenuItemsEx& level = f.uiMenuExMouseEvent->Items();
+    TuiMenuPopup* popup = MenuPopupOf(&level);
+    ASSERT_NE(popup, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(popup));
+    TuiMenuBox* box = popup->Box();
+    ASSERT_EQ(box->Count(), 3);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(box->ItemByIndex(i)->height(), 20) << "row " << i;
+    // The pointer on RIGHT BUTTON.
+    TuiMenuBoxItem* hovered = box->ItemByIndex(1);
+    const QPoint at = hovered->mapToGlobal(QPoint(hovered->width() - 30, hovered->height() / 2));
+    QWindow* grabbing = QApplication::activePopupWidget()->windowHandle();
+    QTest::mouseMove(grabbing, grabbing->mapFromGlobal(at));
+    ASSERT_TRUE(waitUntil([box, hovered] { return box->MoveOverItem() == hovered; }));
+    QCoreApplication::processEvents();
+    const QImage shown = popup->screen()->grabWindow(popup->winId()).toImage();
+
+    // The right part of each row holds no text: the row's own fill at its middle line.
+    const auto fillOf = [&](int row) {
+        TuiMenuBoxItem* r = box->ItemByIndex(row);
+        return QColor(shown.pixel(r->mapTo(popup, QPoint(r->width() - 30, r->height() / 2))));
+    };
+    const QColor normal = fillOf(0), over = fillOf(1);
+    EXPECT_TRUE(normal.red() <= 0x1B && normal.red() == normal.green() && normal.green() == normal.blue())
+        << "normal row " << normal.name().toStdString();
+    EXPECT_TRUE(over.red() >= 0x30 && over.green() <= 0x10 && over.blue() <= 0x10) << "hovered row " << over.name().toStdString();
+
+    // White text that starts at the row's left edge (no check column before it).
+    TuiMenuBoxItem* first = box->ItemByIndex(0);
+    const QRect row = QRect(first->mapTo(popup, QPoint(0, 0)), first->size());
+    int textLeft = -1;
+    for (int x = row.left(); x <= row.right() && textLeft < 0; ++x)
+        for (int y = row.top(); y <= row.bottom(); ++y)
+            if (qGray(shown.pixel(x, y)) >= 0xE0) {
+                textLeft = x - row.left();
+                break;
+            }
+    EXPECT_GE(textLeft, 0) << "no white text in the first row";
+    EXPECT_LT(textLeft, 12) << "the text starts after a check column";
+    CloseAllMenus(&level);
 }
 
 }  // namespace

@@ -4,7 +4,14 @@
 #include "tests/config/dialogs/macro/macro_fixture.h"
 #include "tests/config/support/screenshot.h"
 
+#include "config/toolkit/MenuPopup.h"
+#include "config/toolkit/uiMenuBox.h"
+#include "config/toolkit/uiMenuEx.h"
 #include "core/language/vgLang.h"
+
+#include <QApplication>
+#include <QTest>
+#include <QWindow>
 
 namespace vyk::test {
 namespace {
@@ -46,6 +53,28 @@ TEST_F(ScreenshotMacroManager, ManagerWithARecordedMacro) {
         form.reset();
         vyk::toolkit::resetTable();
     }
+    FreeGlobalImageDataBase();
+}
+
+// The manager with its mouse-action menu open beside the action editor's bottom bar and the
+// pointer on RIGHT BUTTON.
+TEST_F(ScreenshotMacroManager, MouseActionMenu) {
+    VYK_SCREENSHOT_ONLY();
+    addMacros({"Reload"}, {act(4, 1, 0x52, 0), act(6, 0, 120, 0), act(4, 0, 0x52, 0)});
+    useBuildSkin();
+    ::setenv("VYK_EXE_DIR", VYK_FAKE_HOOK_DIR, 1);
+    TFrmMacro& f = openForm();
+    clickButton(f.bsbtnMouseEvent);
+    TuiMenuPopup* popup = MenuPopupOf(&f.uiMenuExMouseEvent->Items());
+    ASSERT_NE(popup, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(popup));
+    TuiMenuBoxItem* row = popup->Box()->ItemByIndex(1);
+    QWindow* grabbing = QApplication::activePopupWidget()->windowHandle();
+    QTest::mouseMove(grabbing, grabbing->mapFromGlobal(row->mapToGlobal(row->rect().center())));
+    QTest::qWait(50);
+    saveScreenshotWithPopups(&f, {popup}, "macro-manager-mouse-menu");
+    CloseAllMenus(&f.uiMenuExMouseEvent->Items());
+    form.reset();
     FreeGlobalImageDataBase();
 }
 
