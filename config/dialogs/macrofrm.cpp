@@ -627,7 +627,8 @@ void TFrmMacro::BtnCancelClick() {
 void TFrmMacro::BtnCloseClick() { done(2); }
 
 void TFrmMacro::BtnMinClick() {
-    if (QWidget* main = vyk::config::MainWindow()) main->showMinimized();
+    // The manager is modal over the main window: the whole program goes to the task bar.
+    vyk::config::MinimiseProgram(this);
 }
 
 void TFrmMacro::keyPressEvent(QKeyEvent* event) {

@@ -21,6 +21,8 @@
 //   own windows can be watched (Wayland, no X server) a note under the recording buttons says
 //   so. The tools and the mouse
 //   action do nothing while the set has no macro.
+// - The minimise button takes the whole program to the task bar (the main window with the
+//   manager); bringing either back brings both, the manager on top.
 //
 // UI thread only; the hook client calls back on the UI thread; every slot runs under the error
 // guard.
