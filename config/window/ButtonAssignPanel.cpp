@@ -5,6 +5,7 @@
 #include "config/toolkit/SkinStyle.h"
 #include "platform/diag/diag.h"
 
+#include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
 
@@ -93,7 +94,17 @@ TButtonAssignPanel::TButtonAssignPanel(QWidget* parent) : QWidget(parent) {
         if (front) {
             b->setGeometry(0, i * kFrontPitch, kButtonW, kButtonH);
         } else {
-            b->setGeometry((kBoxW - kButtonW) / 2, (i - kFrontButtons) * kSidePitch, kButtonW, kButtonH);
+            const int row = i - kFrontButtons;
+            b->setGeometry((kBoxW - kButtonW) / 2, row * kSidePitch, kButtonW, kButtonH);
+            auto* number = new QLabel(QString::number(row + 1), sideContent);
+            number->setObjectName(QStringLiteral("SideKeyNumber%1").arg(row + 1));
+            number->setGeometry(0, row * kSidePitch, (kBoxW - kButtonW) / 2 - 4, kButtonH);
+            number->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            number->setFont(vyk::config::TitleFont(14, true));
+            number->setStyleSheet(
+                QStringLiteral("color: %1; background: transparent;").arg(vyk::config::skincolor::Text.name()));
+            number->setProperty("autoTranslate", true);  // a number, no text to translate
+            SideKeyNumber[static_cast<std::size_t>(row)] = number;
         }
         connect(b, &QAbstractButton::clicked, this, [this, i] { guarded([this, i] { emit AssignButtonClicked(i); }); });
         connect(b, &TImageStateButton::MouseEnter, this,

@@ -5,7 +5,8 @@
 // 0..5 beside it (23 high, one every 38), and the side view with buttons 6..17 in a scroll box
 // (200 × 230, content 340 high, one every 28) scrolled by the arrow buttons above and below it.
 // Each of the 18 assignment buttons (BtnSet[i], Tag i) shows the caption the window gives it
-// and, for buttons 0..14, a hint; buttons 15..17 keep their hints to themselves.
+// and, for buttons 0..14, a hint; buttons 15..17 keep their hints to themselves. Each row of
+// the side list begins with the number that the side picture shows on its thumb button.
 //
 // The panel does not know what a button does: it reports clicks and pointer entries by tag;
 // the main window owns the assignment (MainConfigButtons.cpp).
@@ -17,6 +18,7 @@
 
 #include <array>
 
+class QLabel;
 class QScrollArea;
 class TImageStateButton;
 class TSkinImage;
@@ -39,6 +41,9 @@ public:
     QScrollArea* sideButtonsScrollbox = nullptr;
     TImageStateButton* BTNSIDEBUTTONUP = nullptr;
     TImageStateButton* BTNSIDEBUTTONDOWN = nullptr;
+    // The key numbers "1".."12" at the start of the side list's rows (buttons 6..17), the
+    // numbers the side picture shows on the thumb buttons.
+    std::array<QLabel*, ASSIGN_BUTTON_COUNT - 6> SideKeyNumber{};
 
     // 0 shows the front view, anything else the side view.
     void ShowMouseView(int view);

@@ -377,14 +377,16 @@ QImage drawMouseSide() {
   p.setPen(QPen(withAlpha(pal::Red, 170), 1.2));
   p.setBrush(Qt::NoBrush);
   p.drawRoundedRect(pad.adjusted(-2.5, -2.5, 2.5, 2.5), 12, 12);
+  // Each button carries its number, 1 to 12 row by row from the nose, in the order of the
+  // side view's list of buttons; engraved: a dark cut under a light stroke.
   for (int row = 0; row < 4; ++row)
     for (int col = 0; col < 3; ++col) {
       const QRectF b(pad.left() + 6 + col * 25, pad.top() + 6 + row * 30.5, 22, 27);
       plate(p, b, 5, QColor(0x4a, 0x4f, 0x58), QColor(0x24, 0x27, 0x2c), QColor(0x03, 0x03, 0x04), 0.22);
-      // A small dimple in the middle of each button, for the thumb to find it.
-      p.setPen(QPen(withAlpha(Qt::white, 28), 1));
-      p.setBrush(withAlpha(Qt::black, 60));
-      p.drawEllipse(b.center() + QPointF(0, 1), 4, 4);
+      const QString number = QString::number(row * 3 + col + 1);
+      const QPointF at = b.center() + QPointF(0, 0.5);
+      digits(p, number, at + QPointF(0.6, 0.8), 10, QPen(withAlpha(Qt::black, 170), 1.9));
+      digits(p, number, at, 10, QPen(pal::Light, 1.4));
     }
   // Under-glow strip along the base.
   glow(p, QPointF(31, 170), 8, 130, withAlpha(pal::Red, 110));

@@ -148,4 +148,37 @@ void grain(QImage& img, int amp, quint32 seed) {
   }
 }
 
+void digits(QPainter& p, const QString& text, const QPointF& centre, double height, const QPen& pen) {
+  // Segments a (top), b (top right), c (bottom right), d (bottom), e (bottom left), f (top
+  // left), g (middle) of each digit 0-9, as bits 0..6.
+  static const int kSegments[10] = {0x3F, 0x06, 0x5B, 0x4F, 0x66, 0x6D, 0x7D, 0x07, 0x7F, 0x6F};
+  QString shown;
+  for (const QChar c : text)
+    if (c.isDigit() && c.unicode() < 0x80) shown += c;
+  if (shown.isEmpty()) return;
+  // A one is a single stroke, as wide as the pen: it takes no more room than that.
+  const double w = height * 0.5, gap = height * 0.3;
+  const auto widthOf = [w](QChar c) { return c == QLatin1Char('1') ? 0.0 : w; };
+  double total = (shown.size() - 1) * gap;
+  for (const QChar c : shown) total += widthOf(c);
+  double x = centre.x() - total / 2;
+  const double top = centre.y() - height / 2, mid = centre.y(), bottom = centre.y() + height / 2;
+  p.save();
+  QPen stroke = pen;
+  stroke.setCapStyle(Qt::RoundCap);
+  stroke.setJoinStyle(Qt::RoundJoin);
+  p.setPen(stroke);
+  p.setBrush(Qt::NoBrush);
+  for (const QChar c : shown) {
+    const int bits = kSegments[c.unicode() - '0'];
+    const double cw = widthOf(c);
+    const QPointF tl(x, top), tr(x + cw, top), ml(x, mid), mr(x + cw, mid), bl(x, bottom), br(x + cw, bottom);
+    const QLineF segments[7] = {{tl, tr}, {tr, mr}, {mr, br}, {bl, br}, {ml, bl}, {tl, ml}, {ml, mr}};
+    for (int s = 0; s < 7; ++s)
+      if (bits & (1 << s)) p.drawLine(segments[s]);
+    x += cw + gap;
+  }
+  p.restore();
+}
+
 }  // namespace vyk::skin

@@ -61,6 +61,11 @@ void glow(QPainter& p, const QPointF& centre, double rx, double ry, const QColor
 // Fine carbon weave over rect r at the given opacity (deterministic pattern).
 void carbon(QPainter& p, const QRectF& r, double opacity);
 
+// Digits 0-9 drawn as strokes in the manner of a segment display (no fonts): `text` centred on
+// `centre`, each digit `height` high and about half as wide, with the pen given. Characters
+// other than digits are left out.
+void digits(QPainter& p, const QString& text, const QPointF& centre, double height, const QPen& pen);
+
 // Deterministic grain: per-pixel luminance noise of amplitude amp (0..255) from a fixed seed,
 // applied only to opaque pixels, so large flat areas do not band.
 void grain(QImage& img, int amp, quint32 seed);

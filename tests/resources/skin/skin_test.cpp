@@ -4,6 +4,8 @@
 // program icons beside it: every hicolor size of both programs and the tray icon file.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -148,6 +150,40 @@ TEST(SkinPictures, MousePicturesAreOnTransparentGroundAndTheLogoLetsColourThroug
   EXPECT_GT(qAlpha(color.pixel(logoGap)), 0);
   EXPECT_LT(qAlpha(color.pixel(logoGap)), 255);
   EXPECT_EQ(qAlpha(front.pixel(logoGap)), 255);
+}
+
+TEST(SkinPictures, TheSideViewsThumbButtonsCarryTheirNumbersRowByRow) {
+    const QImage side = load("background/mouse-layout-Side.png").convertToFormat(QImage::Format_ARGB32);
+    ASSERT_FALSE(side.isNull());
+    // The light strokes on each button (column c, row r at 50 + 25c, 98 + 30.5r, 22x27; README):
+    // button 3r + c + 1 of the side list.
+    std::vector<QImage> marks;
+    for (int key = 0; key < 12; ++key) {
+        SCOPED_TRACE(key + 1);
+        const QRect cap(50 + 25 * (key % 3), 98 + static_cast<int>(30.5 * (key / 3)), 22, 27);
+        QImage mark(cap.size(), QImage::Format_Mono);
+        mark.fill(0);
+        QRect ink;
+        for (int y = 0; y < cap.height(); ++y)
+            for (int x = 0; x < cap.width(); ++x)
+                if (qGray(side.pixel(cap.topLeft() + QPoint(x, y))) >= 0xA0) {
+                    mark.setPixel(x, y, 1);
+                    ink |= QRect(x, y, 1, 1);
+                }
+        ASSERT_FALSE(ink.isEmpty()) << "no number on the button";
+        EXPECT_TRUE(cap.translated(-cap.topLeft()).adjusted(3, 3, -3, -3).contains(ink)) << "the number leaves its button";
+        // One digit on buttons 1 to 9, two on 10 to 12: an empty column splits the ink in two.
+        bool split = false;
+        for (int x = ink.left(); x <= ink.right(); ++x) {
+            bool empty = true;
+            for (int y = ink.top(); y <= ink.bottom(); ++y) empty = empty && mark.pixelIndex(x, y) == 0;
+            split = split || empty;
+        }
+        EXPECT_EQ(split, key >= 9);
+        marks.push_back(mark);
+    }
+    for (std::size_t a = 0; a < marks.size(); ++a)
+        for (std::size_t b = a + 1; b < marks.size(); ++b) EXPECT_NE(marks[a], marks[b]) << a + 1 << " and " << b + 1;
 }
 
 TEST(SkinPictures, BackgroundsAreOpaqueSoTheWindowsNeedNoTranslucency) {

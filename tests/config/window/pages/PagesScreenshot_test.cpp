@@ -1,7 +1,8 @@
-// Screenshots of the main window's four pages for the README (docs/screenshots/, made by
+// Screenshots of the main window's four pages and GENERAL's side view for the README (docs/screenshots/, made by
 // scripts/screenshots.sh --docs; skipped otherwise): the build's skin and language file, a
 // first start in English with the mouse present.
 #include "config/toolkit/ImageStateButton.h"
+#include "config/window/ButtonAssignPanel.h"
 #include "tests/config/window/screenshot_rig.h"
 
 #include <QTest>
@@ -25,6 +26,11 @@ TEST(ScreenshotMainWindowPages, English) {
         QTest::qWait(50);
         vyk::test::saveScreenshot(&w, QString::fromLatin1(p.name));
     }
+    // GENERAL's side view: the thumb buttons and their rows, numbered alike.
+    QTest::mouseClick(w.BtnMainConfig, Qt::LeftButton);
+    QTest::mouseClick(w.ButtonAssign->BTNSIDEVIEW, Qt::LeftButton);
+    QTest::qWait(50);
+    vyk::test::saveScreenshot(&w, QStringLiteral("page-general-side"));
 }
 
 }  // namespace
