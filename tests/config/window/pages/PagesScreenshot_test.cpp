@@ -5,6 +5,7 @@
 #include "config/window/ButtonAssignPanel.h"
 #include "tests/config/window/screenshot_rig.h"
 
+#include <QCursor>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -16,6 +17,8 @@ TEST(ScreenshotMainWindowPages, English) {
     cfgtest::ScreenshotRig rig;
     TVYKCFGMAIN& w = rig.open();
     ASSERT_FALSE(::testing::Test::HasFailure());
+    // The pointer off the window, so no button is lit by it.
+    QCursor::setPos(w.mapToGlobal(QPoint(-20, -20)));
     const struct {
         TImageStateButton* tab;
         const char* name;
