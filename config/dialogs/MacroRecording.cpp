@@ -258,7 +258,7 @@ void TFrmMacro::DoActionEditToolClick(TImageStateButton* sender) {
 void TFrmMacro::BuildMouseActionMenu() {
     uiMenuExMouseEvent = std::make_unique<TuiMenuEx>();
     for (const char* item : {"LEFT BUTTON", "RIGHT BUTTON", "MIDDLE BUTTON"})
-        uiMenuExMouseEvent->Items().Add(QString::fromLatin1(item));   // item IDs 1, 2, 3
+        uiMenuExMouseEvent->Items().Add(QString::fromLatin1(item));  // item IDs 1, 2, 3
     // Dark rows, a red glow under the pointer, white text, no check column.
     uiMenuExMouseEvent->SetUseCustomMenuParams(true);
     uiMenuExMouseEvent->SetFunctionItemIndex(0);

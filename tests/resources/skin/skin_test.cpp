@@ -171,7 +171,8 @@ TEST(SkinPictures, TheSideViewsThumbButtonsCarryTheirNumbersRowByRow) {
                     ink |= QRect(x, y, 1, 1);
                 }
         ASSERT_FALSE(ink.isEmpty()) << "no number on the button";
-        EXPECT_TRUE(cap.translated(-cap.topLeft()).adjusted(3, 3, -3, -3).contains(ink)) << "the number leaves its button";
+        EXPECT_TRUE(cap.translated(-cap.topLeft()).adjusted(3, 3, -3, -3).contains(ink))
+            << "the number leaves its button";
         // One digit on buttons 1 to 9, two on 10 to 12: an empty column splits the ink in two.
         bool split = false;
         for (int x = ink.left(); x <= ink.right(); ++x) {

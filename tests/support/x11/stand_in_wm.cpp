@@ -31,8 +31,8 @@ struct StandInWindowManager::Private {
 
     void setState(Window w, int state) {
         const long data[2] = {state, static_cast<long>(None)};
-        XChangeProperty(display, w, wmState, wmState, 32, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(data), 2);
+        XChangeProperty(display, w, wmState, wmState, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(data),
+                        2);
     }
 
     void handle(XEvent& e) {

@@ -31,14 +31,16 @@ inline void rerunOnX11() {
     XvfbServer server;
     if (!server.running()) GTEST_SKIP() << "Xvfb could not be started";
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    const QString test = QString::fromUtf8(info->test_suite_name()) + QLatin1Char('.') + QString::fromUtf8(info->name());
+    const QString test =
+        QString::fromUtf8(info->test_suite_name()) + QLatin1Char('.') + QString::fromUtf8(info->name());
 
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("DISPLAY", QString::fromStdString(server.display()));
     env.insert("QT_QPA_PLATFORM", "xcb");
     env.insert("VYK_X11_CHILD", "1");
     QString asan = env.value("ASAN_OPTIONS");
-    env.insert("ASAN_OPTIONS", asan.isEmpty() ? QStringLiteral("detect_leaks=0") : asan + QStringLiteral(":detect_leaks=0"));
+    env.insert("ASAN_OPTIONS",
+               asan.isEmpty() ? QStringLiteral("detect_leaks=0") : asan + QStringLiteral(":detect_leaks=0"));
     QProcess child;
     child.setProcessEnvironment(env);
     child.setProcessChannelMode(QProcess::MergedChannels);

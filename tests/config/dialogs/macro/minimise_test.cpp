@@ -73,7 +73,8 @@ TEST_F(MacroManagerMinimise, OnXBothAreIconifiedAndATaskBarClickMapsBothWithTheM
     main.hide();
     main.show();
     const unsigned long mainId = main.winId();
-    ASSERT_TRUE(waitUntil([&] { return desktop.state(mainId) == StandInWindowManager::Normal && desktop.viewable(mainId); }));
+    ASSERT_TRUE(
+        waitUntil([&] { return desktop.state(mainId) == StandInWindowManager::Normal && desktop.viewable(mainId); }));
     runManager([&](TFrmMacro& f) {
         const unsigned long managerId = f.winId();
         ASSERT_TRUE(waitUntil([&] { return desktop.viewable(managerId); }));
@@ -81,7 +82,8 @@ TEST_F(MacroManagerMinimise, OnXBothAreIconifiedAndATaskBarClickMapsBothWithTheM
         EXPECT_TRUE(waitUntil([&] {
             return desktop.state(mainId) == StandInWindowManager::Iconic &&
                    desktop.state(managerId) == StandInWindowManager::Iconic;
-        })) << "main " << desktop.state(mainId) << ", manager " << desktop.state(managerId);
+        })) << "main "
+            << desktop.state(mainId) << ", manager " << desktop.state(managerId);
         EXPECT_FALSE(desktop.viewable(mainId));
         EXPECT_FALSE(desktop.viewable(managerId));
 

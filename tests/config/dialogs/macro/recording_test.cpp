@@ -388,7 +388,8 @@ TEST_F(MacroRecording, TheMouseActionMenuShowsDarkRowsARedHoverAndWhiteTextWitho
     const QColor normal = fillOf(0), over = fillOf(1);
     EXPECT_TRUE(normal.red() <= 0x1B && normal.red() == normal.green() && normal.green() == normal.blue())
         << "normal row " << normal.name().toStdString();
-    EXPECT_TRUE(over.red() >= 0x30 && over.green() <= 0x10 && over.blue() <= 0x10) << "hovered row " << over.name().toStdString();
+    EXPECT_TRUE(over.red() >= 0x30 && over.green() <= 0x10 && over.blue() <= 0x10)
+        << "hovered row " << over.name().toStdString();
 
     // White text that starts at the row's left edge (no check column before it).
     TuiMenuBoxItem* first = box->ItemByIndex(0);

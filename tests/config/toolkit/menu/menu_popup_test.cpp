@@ -368,7 +368,7 @@ TEST_F(MenuPopups, OnlyTheCustomLookShadowsTheRowTexts) {
     }
     ASSERT_FALSE(ink[0].isEmpty());
     EXPECT_EQ(ink[1], ink[0].adjusted(0, 0, 1, 1)) << "plain " << ink[0].width() << "x" << ink[0].height()
-                                                    << ", custom " << ink[1].width() << "x" << ink[1].height();
+                                                   << ", custom " << ink[1].width() << "x" << ink[1].height();
 }
 
 TEST_F(MenuPopups, CaptionsAreTranslatedAtEveryOpening) {
