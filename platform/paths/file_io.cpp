@@ -2,17 +2,20 @@
 
 #include "platform/paths/paths.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdint>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <memory>
-#include <vector>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace vyk::platform {
 
@@ -92,6 +95,26 @@ bool sameFile(const QByteArray& a, const QByteArray& b) {
     if (fa >= 0) ::close(fa);
     if (fb >= 0) ::close(fb);
     return same;
+}
+
+constexpr QLatin1StringView kTempMark(".~");
+
+// ".~<name>.<process id>": the front of a temporary file's name; mkostemp adds ".XXXXXX".
+QString tempPrefix(const QString& name) {
+    return kTempMark + name + QLatin1Char('.') + QString::number(static_cast<qint64>(::getpid()));
+}
+
+// True when the process that writes a temporary file of this name may still be running.
+bool writerAlive(const QString& fileName) {
+    // ".~<name>.<pid>.XXXXXX": the process id sits between the last two dots.
+    const qsizetype last = fileName.lastIndexOf(QLatin1Char('.'));
+    if (last <= 0) return false;
+    const qsizetype before = fileName.lastIndexOf(QLatin1Char('.'), last - 1);
+    if (before < 0) return false;
+    bool ok = false;
+    const qint64 pid = fileName.mid(before + 1, last - before - 1).toLongLong(&ok);
+    if (!ok || pid <= 0 || pid > std::numeric_limits<pid_t>::max()) return false;
+    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
 }
 
 }  // namespace
@@ -174,7 +197,7 @@ void writeFileAtomic(const QString& path, const void* data, std::size_t size) {
         if (holdsExactly(targetName, st, data, size)) return;
     }
     const QByteArray folderName = QFile::encodeName(folder);
-    QByteArray tmp = folderName + QFile::encodeName(QStringLiteral(".~") + name) + ".XXXXXX";
+    QByteArray tmp = folderName + QFile::encodeName(tempPrefix(name)) + ".XXXXXX";
     const int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
     if (fd < 0) fail(QStringLiteral("create"), errno);
     const auto* p = static_cast<const char*>(data);
@@ -254,6 +277,20 @@ QString keepFileAside(const QString& path, const QString& suffix, bool keepOrigi
     }
     fail(QStringLiteral("Every name for a copy is taken."));
     return {};
+}
+
+int removeAbandonedTempFiles(const QString& folder) {
+    const QDir dir(normalizePath(folder));
+    if (folder.isEmpty() || !dir.exists()) return 0;
+    int removed = 0;
+    const QStringList names = dir.entryList({kTempMark + QLatin1Char('*')}, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : names) {
+        const QByteArray path = QFile::encodeName(dir.filePath(name));
+        struct stat st {};
+        if (::lstat(path.constData(), &st) != 0 || !S_ISREG(st.st_mode) || writerAlive(name)) continue;
+        if (::unlink(path.constData()) == 0) ++removed;
+    }
+    return removed;
 }
 
 bool createFolder(const QString& path) {

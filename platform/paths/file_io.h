@@ -6,9 +6,10 @@
 // a file larger than the bound of its kind is refused (or, where the caller asks, only its
 // front is read). Any thread.
 //
-// A write goes to a temporary file in the target's folder, is flushed to disk, then renamed
-// over the target and the folder is flushed: a reader (the other program) or a crash sees the
-// old bytes or the new ones, never a mix. A file that already holds exactly the bytes to write
+// A write goes to a temporary file in the target's folder (".~<name>.<process id>.XXXXXX"), is
+// flushed to disk, then renamed over the target and the folder is flushed: a reader (the other
+// program) or a crash sees the old bytes or the new ones, never a mix. A process killed during a
+// write leaves its temporary file behind; removeAbandonedTempFiles clears those away. A file that already holds exactly the bytes to write
 // is left as it is. Inside a FolderSyncBatch the folders are flushed once, when the batch ends
 // (see there).
 
@@ -80,6 +81,12 @@ private:
 // not it can be read. Returns the name used; throws FileError when the file could not be kept
 // aside.
 QString keepFileAside(const QString& path, const QString& suffix, bool keepOriginal);
+
+// Removes the temporary files of writes (see above) in the folder whose writing process has
+// ended; those of a process that still runs are left alone, it may be writing them now. Links
+// and folders are never touched. Errors are ignored (the files stay until the next time).
+// Returns the number removed.
+int removeAbandonedTempFiles(const QString& folder);
 
 // Creates the last level of the folder only; true when it exists afterwards.
 bool createFolder(const QString& path);

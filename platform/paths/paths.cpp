@@ -88,6 +88,51 @@ void splitPath(const QString& path, QString* folder, QString* fileName) {
     if (fileName) *fileName = cut < 0 ? p : p.mid(cut + 1);
 }
 
+bool isPlainFileName(const QString& name) {
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..")) return false;
+    for (const QChar c : name) {
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c.unicode() < 0x20 || c.unicode() == 0x7F) return false;
+    }
+    return true;
+}
+
+namespace {
+
+// Where an absolute path really is: the part that exists resolved level by level (links, ".",
+// ".."), the rest appended as written. Empty for a relative path, a link that leads nowhere,
+// or ".." in the part that does not exist.
+QString realLocation(const QString& path) {
+    const QString p = normalizePath(path);
+    if (!p.startsWith(QLatin1Char('/'))) return {};
+    const QStringList comps = p.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    QString real = QStringLiteral("/");
+    qsizetype i = 0;
+    for (; i < comps.size(); ++i) {
+        const QFileInfo next(joinPath(real, comps[i]));
+        if (!next.exists()) {
+            if (next.isSymLink()) return {};
+            break;
+        }
+        real = next.canonicalFilePath();
+        if (real.isEmpty()) return {};
+    }
+    for (; i < comps.size(); ++i) {
+        if (comps[i] == QLatin1String("..")) return {};
+        if (comps[i] != QLatin1String(".")) real = joinPath(real, comps[i]);
+    }
+    return real;
+}
+
+}  // namespace
+
+bool isInsideFolder(const QString& path, const QString& folder) {
+    const QString where = realLocation(path);
+    const QString base = realLocation(folder);
+    if (where.isEmpty() || base.isEmpty()) return false;
+    if (base == QLatin1String("/") || where == base) return true;
+    return where.startsWith(base + QLatin1Char('/'));
+}
+
 QString resolveCaseInsensitive(const QString& base, const QString& relative) {
     const QString exact = joinPath(base, relative);
     if (QFileInfo::exists(exact)) return exact;

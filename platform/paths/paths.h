@@ -33,6 +33,17 @@ inline QString normalizePath(const QString& p) { return joinPath(QStringList{p})
 // A path without separator has an empty folder part.
 void splitPath(const QString& path, QString* folder, QString* fileName);
 
+// True when name can name a file inside a folder: not empty, not "." or "..", without a
+// separator ('/' or '\') and without control characters.
+bool isPlainFileName(const QString& name);
+
+// True when path (a file or a folder, existing or not) is folder itself or lies inside it,
+// judged on where it really is: in the part of the path that exists, links and ".." are
+// followed first, so a link inside the folder that leads out of it is outside, and so is a
+// link that leads nowhere. A relative path, or ".." in a part that does not exist yet, is never
+// inside.
+bool isInsideFolder(const QString& path, const QString& folder);
+
 // Looks up relative (either separator) under base: the exact path first, then component by
 // component ignoring case. Returns the path found, or the plain join when nothing matches, so
 // that the caller's "file not found" error names the expected path.

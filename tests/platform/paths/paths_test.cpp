@@ -9,6 +9,7 @@
 #include <QFileInfo>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace vyk::platform;
@@ -129,6 +130,71 @@ TEST(PathsTest, RegularFileInsideStaysInTheFolder) {
     fs::create_symlink(base, root / "prog-link");
     EXPECT_EQ(regularFileInside(q(root / "prog-link"), "help/guide.html"), guide);
     EXPECT_TRUE(regularFileInside(q(root / "no-such-folder"), "help/Guide.html").isEmpty());
+}
+
+TEST(PathsTest, PlainFileNamesHoldNoPathAndNoControlCharacters) {
+    for (const char* good : {"VykProfile1.pfd", ".hidden", "a b", "..x", "x..", "%1"})
+        EXPECT_TRUE(isPlainFileName(good)) << good;
+    for (const char* bad : {"", ".", "..", "../x", "a/b", "a\\b", "/", "tab\there", "del\x7f"})
+        EXPECT_FALSE(isPlainFileName(QString::fromUtf8(bad))) << bad;
+}
+
+TEST(PathsTest, InsideAFolderIsJudgedWhereThePathReallyLeads) {
+    const fs::path root = vyk::test::freshDir("inside");
+    const fs::path home = root / "docs/VykProfile";
+    fs::create_directories(home / "sub");
+    fs::create_directories(root / "outside");
+    fs::create_directory_symlink(root / "outside", home / "out");       // a link leading out
+    fs::create_directory_symlink(home / "sub", home / "alias");         // a link staying in
+    fs::create_symlink(root / "outside/f.pfd", home / "file-out.pfd");  // a file link leading out (dangling)
+    fs::create_symlink(home / "sub", root / "docs/into");               // a link from outside into the folder
+    const struct {
+        fs::path path;
+        bool inside;
+    } cases[] = {
+        {home, true},
+        {home / "sub", true},
+        {home / "sub/VykProfile1.pfd", true},
+        {home / "not-yet/x.pfd", true},
+        {home / "alias/x.pfd", true},
+        {root / "docs/into/x.pfd", true},
+        {home / "out", false},
+        {home / "out/x.pfd", false},
+        {home / "file-out.pfd", false},
+        {home / "..", false},
+        {home / "sub/../../x", false},
+        {home / "not-yet/../../x", false},
+        {root / "docs", false},
+        {"/etc", false},
+        {"VykProfile/x.pfd", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(isInsideFolder(q(c.path), q(home)), c.inside) << c.path;
+    // The folder itself reached through a link is still the folder.
+    fs::create_directory_symlink(home, root / "link-to-home");
+    EXPECT_TRUE(isInsideFolder(q(home / "sub"), q(root / "link-to-home")));
+}
+
+TEST(FileIoTest, TemporaryFilesOfEndedWritersAreRemovedAndThoseOfRunningOnesKept) {
+    const fs::path dir = vyk::test::freshDir("leftovers");
+    writeFileAtomic(q(dir / "a.pfd"), QByteArray("done"));
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ASSERT_GT(child, 0);
+    int status = 0;
+    ::waitpid(child, &status, 0);  // an ended process: its id names no one now
+    const std::string self = std::to_string(::getpid());
+    for (const std::string& name : {".~a.pfd." + std::to_string(child) + ".abcdef", std::string(".~b.bin.xYz123"),
+                                    ".~c.pfd." + self + ".ghijkl", ".~d." + self + "x.mnopqr"}) {
+        vyk::test::writeText(dir / name, "half");
+    }
+    fs::create_directory(dir / ".~folder.1.abcdef");
+    fs::create_symlink(dir / "a.pfd", dir / (".~link." + std::to_string(child) + ".abcdef"));
+
+    EXPECT_EQ(removeAbandonedTempFiles(q(dir)), 3);
+    QStringList left = QDir(q(dir)).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    EXPECT_EQ(left, (QStringList{".~c.pfd." + QString::fromStdString(self) + ".ghijkl", ".~folder.1.abcdef",
+                                 ".~link." + QString::number(child) + ".abcdef", "a.pfd"}));
+    EXPECT_EQ(removeAbandonedTempFiles(q(dir / "missing")), 0);
 }
 
 TEST(FileIoTest, AtomicWriteReplacesTheWholeFileAndLeavesNoTemporaries) {
