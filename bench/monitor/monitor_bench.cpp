@@ -214,7 +214,13 @@ struct Rig {
             for (int p = 0; p < 5; ++p) {
                 auto info = std::make_unique<TMouseProfileInfo>();
                 dm.ReadProfileInfo(*info, p);
-                info->ConfigInfo.ButtonFuncInfo[5].FunctionIndex = kMuteFunction;
+                // The record as the assignment menu writes it (the store repairs anything else).
+                TBUTTONFUNCINFO& b = info->ConfigInfo.ButtonFuncInfo[5];
+                b.FunctionIndex = kMuteFunction;
+                b.FunctionType = FUNCTION_TYPE_MIC_MUTE;
+                b.FunctionCode = ButtonFunctionTable[kMuteFunction].FunctionCode;
+                b.MenuID = ButtonFunctionTable[kMuteFunction].MenuID;
+                std::copy(ButtonMaskTable[5].begin() + 1, ButtonMaskTable[5].end(), b.ButtonMask);
                 TuiProfile* slot = dm.FProfileGroup[static_cast<std::size_t>(p)];
                 auto key = vyk::platform::RegistryKey::open(slot->RootKey(), slot->KeyPath(), true);
                 if (!key) return fail("no registry key");

@@ -7,20 +7,43 @@
 #include <QDateTime>
 #include <QTime>
 
+namespace {
+
+// True when a folder value of section options stays below the folder it is taken in.
+bool staysBelow(const QString& value) {
+    if (value.startsWith(QLatin1Char('/')) || value.startsWith(QLatin1Char('\\'))) return false;
+    for (const QString& level : QString(value).replace(QLatin1Char('\\'), QLatin1Char('/')).split(QLatin1Char('/'))) {
+        if (level == QLatin1String("..")) return false;
+        for (const QChar c : level) {
+            if (c.unicode() < 0x20 || c.unicode() == 0x7F) return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
 QString ConfigFilePath() {
     return vyk::platform::resolveCaseInsensitive(vyk::platform::executableDir(), QStringLiteral("config.ini"));
 }
 
-void ReadOptionsFromConfigFile(TOptionsFromConfigFile& AOptions) {
+QList<TRefusedOption> ReadOptionsFromConfigFile(TOptionsFromConfigFile& AOptions) {
     const vyk::platform::IniFile ini(ConfigFilePath());
     const QString section = QStringLiteral("options");
+    QList<TRefusedOption> refused;
+    const auto folder = [&](const QString& key, const QString& fallback) {
+        const QString value = ini.readString(section, key, fallback);
+        if (staysBelow(value)) return value;
+        refused.append({key, value, fallback});
+        return fallback;
+    };
     AOptions.ProfileRegFolder =
         ini.readString(section, QStringLiteral("ProfileRegFolder"), QStringLiteral("software\\Vykgmmouse"));
-    AOptions.ProfileFolder = ini.readString(section, QStringLiteral("profileFolder"), QStringLiteral("VykProfile"));
+    AOptions.ProfileFolder = folder(QStringLiteral("profileFolder"), QStringLiteral("VykProfile"));
     AOptions.ProfileNamePrefix =
         ini.readString(section, QStringLiteral("profilePrefix"), QStringLiteral("VykProfile"));
-    AOptions.ProfileMacroFolder =
-        ini.readString(section, QStringLiteral("profileMacroFolder"), QStringLiteral("MacroDB"));
+    AOptions.ProfileMacroFolder = folder(QStringLiteral("profileMacroFolder"), QStringLiteral("MacroDB"));
+    return refused;
 }
 
 void ReadOtherConfig(TOtherConfig& AOtherConfig) {

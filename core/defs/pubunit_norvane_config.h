@@ -6,14 +6,27 @@
 
 #include "core/defs/pubunit_norvane.h"
 
+#include <QList>
 #include <QString>
+
+// A value of section options that was refused: the key, the value as written, and the value
+// used instead.
+struct TRefusedOption {
+    QString Key;
+    QString Value;
+    QString Used;
+};
 
 // Full path of config.ini in the executable's folder (found without regard to case).
 QString ConfigFilePath();
 
 // Section options: ProfileRegFolder (default "software\Vykgmmouse"), profileFolder
 // ("VykProfile"), profilePrefix ("VykProfile"), profileMacroFolder ("MacroDB").
-void ReadOptionsFromConfigFile(TOptionsFromConfigFile& AOptions);
+// profileFolder names a folder below Documents and profileMacroFolder one below the profile
+// folder (either separator, several levels allowed): a value that would lead out of it (an
+// absolute path, a "..", a control character) is refused, its default is used, and it is
+// returned so that the caller can tell the user.
+QList<TRefusedOption> ReadOptionsFromConfigFile(TOptionsFromConfigFile& AOptions);
 
 // Section OtherConfig (NoLogo, OfficialWebsite, SupportEmail) and every key=value pair of
 // section HelpFiles in file order (keys with an empty value are left out). The lock-state

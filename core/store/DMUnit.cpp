@@ -3,6 +3,7 @@
 #include "core/defs/pubunit_norvane_config.h"
 #include "core/defs/record_bytes.h"
 #include "core/defs/record_text.h"
+#include "core/store/slot_records.h"
 #include "platform/diag/diag.h"
 #include "platform/paths/file_io.h"
 #include "platform/paths/paths.h"
@@ -19,6 +20,10 @@ static_assert(offsetof(TBUTTONFUNCINFO, ButtonIndex) == 4148);
 using vyk::defs::recordText;
 using vyk::defs::setRecordText;
 using vyk::platform::debugLog;
+using vyk::store::editInStream;
+using vyk::store::readRecord;
+using vyk::store::sizeWithZeros;
+using vyk::store::writeRecord;
 
 TDM* DM = nullptr;
 
@@ -30,34 +35,6 @@ constexpr int kGroups = 2;
 constexpr int kMaxPrefix = 15;
 
 const QString kDefaultPrefix = QStringLiteral("VykProfile");
-
-// Edits a record in place in a stream: the stream is first grown to the record's size (new
-// bytes zero); bytes the handler does not set, and any tail past the record, stay as they are.
-template <class T, class Fn>
-void editInStream(TuiProfileStream& AStream, Fn&& fn) {
-    if (AStream.size() < sizeof(T)) AStream.resize(sizeof(T), 0);
-    auto rec = std::make_unique<T>();
-    std::memcpy(rec.get(), AStream.data(), sizeof(T));
-    fn(*rec);
-    std::memcpy(AStream.data(), rec.get(), sizeof(T));
-}
-
-template <class T>
-void writeRecord(TuiProfile* AComponent, const T& ARecord) {
-    AComponent->Write(&ARecord, static_cast<int>(sizeof(T)));
-}
-
-template <class T>
-void readRecord(const TuiProfile* AComponent, T& ARecord) {
-    AComponent->Read(&ARecord, static_cast<int>(sizeof(T)));
-}
-
-template <class T>
-void sizeWithZeros(TuiProfile* AComponent) {
-    const auto zeros = std::make_unique<T>();
-    std::memset(static_cast<void*>(zeros.get()), 0, sizeof(T));
-    writeRecord(AComponent, *zeros);
-}
 
 struct GameLook {
     std::int32_t level;
@@ -140,9 +117,9 @@ void TDM::DataModuleCreate() {
     try {
         Init();
     } catch (const std::exception& e) {
-        vyk::platform::reportException(e);
+        reportException(e);
     } catch (...) {
-        vyk::platform::reportUnknownException();
+        report(QStringLiteral("Unknown error"));
     }
 }
 
@@ -153,30 +130,31 @@ QString TDM::ProfileRegFolder() const {
 }
 
 void TDM::Init() {
-    ReadOptionsFromConfigFile(FOptionsFromConfigFile);
+    for (const TRefusedOption& refused : ReadOptionsFromConfigFile(FOptionsFromConfigFile)) {
+        report(QStringLiteral("config.ini: %1 \"%2\" would lead outside the Documents folder; \"%3\" is used "
+                              "instead."),
+               {refused.Key, refused.Value, refused.Used});
+    }
     const QString prefix = FOptionsFromConfigFile.ProfileNamePrefix;
-    if (prefix.size() > kMaxPrefix || prefix.contains(QLatin1Char('/')) || prefix.contains(QLatin1Char('\\'))) {
+    if (prefix.size() > kMaxPrefix || !vyk::platform::isPlainFileName(prefix + QStringLiteral("1.pfd"))) {
         // The slot's file name (also its registry value name) holds 20 characters; a longer
         // prefix would give the five slots one cut-off name and they would overwrite each other.
         FOptionsFromConfigFile.ProfileNamePrefix = kDefaultPrefix;
-        vyk::platform::reportException(std::invalid_argument(
-            QStringLiteral("config.ini: profilePrefix \"%1\" is not usable (at most %2 characters, no path "
-                           "separators); \"%3\" is used instead.")
-                .arg(prefix)
-                .arg(kMaxPrefix)
-                .arg(kDefaultPrefix)
-                .toStdString()));
+        report(QStringLiteral("config.ini: profilePrefix \"%1\" is not usable (at most %2 characters, no path "
+                              "separators); \"%3\" is used instead."),
+               {prefix, QString::number(kMaxPrefix), kDefaultPrefix});
     }
     ReadOtherConfig(FOtherConfig);
     ConfigUsageAndPage = CONFIG_USAGE_AND_PAGE_VALUE;
     FProfileGroupIndex = 0;
+    removeAbandonedTempFiles();
 
     // Each record is loaded on its own: an error in one is reported and leaves that record
     // with its factory values in memory, and the others still load.
     try {
         InitProfileSettingGroup();
     } catch (const std::exception& e) {
-        vyk::platform::reportException(e);
+        reportException(e);
         fallBackToDefaults(uiProfileSettingGroup);
         readRecord(uiProfileSettingGroup, FProfileSettingGroup);
         takeProfileIndexesFromGroup();
@@ -184,7 +162,7 @@ void TDM::Init() {
     try {
         InitAllSettingInfo();
     } catch (const std::exception& e) {
-        vyk::platform::reportException(e);
+        reportException(e);
         fallBackToDefaults(uiProfileAllSettingInfo);
         readRecord(uiProfileAllSettingInfo, FAllProfileSettingInfo);
     }
@@ -218,8 +196,8 @@ void TDM::takeProfileIndexesFromGroup() {
         // Group 0 is the only group the programs use; an out-of-range value would index past
         // ProfileIndexOfProfileGroup.
         FProfileGroupIndex = 0;
-        vyk::platform::reportException(std::range_error(
-            QStringLiteral("The stored profile group %1 is out of range; group 0 is used.").arg(group).toStdString()));
+        report(QStringLiteral("The stored profile group %1 is out of range; group 0 is used."),
+               {QString::number(group)});
     } else {
         FProfileGroupIndex = group;
     }
@@ -238,6 +216,15 @@ void TDM::loadSettingGroupOrDefault() {
     if (!uiProfileSettingGroup->LoadStreamFromRegistry()) {
         uiProfileSettingGroup->RestoreToDefault();
         saveToRegistry(uiProfileSettingGroup);
+    } else if (const std::size_t size = uiProfileSettingGroup->Stream().size(); size != sizeof(TProfileSettingGroup)) {
+        // Cut short or grown, it would name files and folders with whatever fills the rest.
+        // The factory group is used in memory; APPLY stores it.
+        report(QStringLiteral("The stored profile settings \"%1\" are damaged (%2 bytes instead of %3); the factory "
+                              "settings are used."),
+               {storedValueFile(uiProfileSettingGroup), QString::number(size),
+                QString::number(sizeof(TProfileSettingGroup))});
+        vyk::store::resetToZeros<TProfileSettingGroup>(uiProfileSettingGroup);
+        uiProfileSettingGroup->RestoreToDefault();
     }
     readRecord(uiProfileSettingGroup, FProfileSettingGroup);
     takeProfileIndexesFromGroup();
@@ -270,77 +257,6 @@ void TDM::InitAllSettingInfo() {
     uiProfileRecordMacroInfo->SetFileName(QStringLiteral("RecordRPROFILE.pfd"));
     uiProfileRecordMacroInfo->SetKeyPath(ProfileRegFolder());
     writeRecord(uiProfileRecordMacroInfo, FRecordMacroInfo);
-}
-
-void TDM::InitGameProfiles() {
-    FProfileGroup = {uiProfileGame1, uiProfileGame2, uiProfileGame3, uiProfileGame4, uiProfileGame5};
-    for (int i = 0; i < kSlots; ++i) {
-        try {
-            initGameSlot(i);
-        } catch (const std::exception& e) {
-            vyk::platform::reportException(e);
-            TuiProfile* c = FProfileGroup[i];
-            if (c->Stream().size() < sizeof(TMouseProfileInfo)) sizeWithZeros<TMouseProfileInfo>(c);
-            fallBackToDefaults(c);
-        }
-    }
-}
-
-void TDM::initGameSlot(int ASlot) {
-    TuiProfile* c = FProfileGroup[ASlot];
-    TProfileSetting& s = FProfileSettingGroup.ProfileSettingList[ASlot];
-    const QString stored = recordText(s.FileName);
-    if (!slotNameUsable(stored, ASlot)) {
-        // A damaged setting group (cut short, or naming one value twice or one of the store's
-        // own values) would make this slot's saves overwrite another record. The slot takes its
-        // factory name instead; with no usable name at all its saves fail with an error.
-        const QString factory =
-            FOptionsFromConfigFile.ProfileNamePrefix + QString::number(ASlot + 1) + QStringLiteral(".pfd");
-        const QString name = slotNameUsable(factory, ASlot) ? factory : QString();
-        debugLog(QStringLiteral("store: profile %1 names the value \"%2\", which is not usable; \"%3\" is used")
-                     .arg(ASlot)
-                     .arg(stored, name));
-        setRecordText(s.FileName, name);
-    }
-    c->SetRootKey(HKEY_CURRENT_USER);
-    c->SetFileName(recordText(s.FileName));
-    c->SetFilePath(recordText(s.FilePath));
-    c->SetKeyPath(ProfileRegFolder());
-    sizeWithZeros<TMouseProfileInfo>(c);
-
-    if (s.StorageKind == 0) {
-        if (!c->LoadStreamFromRegistry()) c->RestoreToDefault();
-    } else if (s.StorageKind == 1) {
-        QString path = recordText(s.FilePath);
-        if (!path.endsWith(QLatin1Char('/')) && !path.endsWith(QLatin1Char('\\'))) path += QLatin1Char('/');
-        path += recordText(s.FileName);
-        if (!vyk::platform::fileExists(vyk::platform::normalizePath(path))) {
-            c->RestoreToDefault();
-            if (c->SaveStreamToFile(path)) {
-                // The folder may have been made just now: only then can the slot take it, and
-                // without it every later save of the slot's file would be skipped.
-                c->SetFilePath(recordText(s.FilePath));
-            } else {
-                debugLog(QStringLiteral("store: cannot create the folder of %1").arg(path));
-            }
-        } else if (!c->LoadStreamFromFile(path)) {
-            c->RestoreToDefault();
-            if (!c->FilePath().isEmpty()) c->SaveStreamToFile();
-        }
-    }
-    // Any other storage kind: the slot keeps its zero bytes.
-}
-
-bool TDM::slotNameUsable(const QString& AName, int ASlot) const {
-    if (AName.isEmpty()) return false;
-    for (const TuiProfile* own : {uiProfileAllSettingInfo, uiProfileSettingGroup, uiProfileRecordMacroInfo}) {
-        if (AName.compare(own->FileName(), Qt::CaseInsensitive) == 0) return false;
-    }
-    if (AName.compare(QStringLiteral("ProfileID"), Qt::CaseInsensitive) == 0) return false;
-    for (int j = 0; j < kSlots; ++j) {
-        if (j != ASlot && AName.compare(FProfileGroup[j]->FileName(), Qt::CaseInsensitive) == 0) return false;
-    }
-    return true;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -430,7 +346,7 @@ void TDM::SaveCurrentProfileInfoToFile(const QString& AFile) {
     }
 }
 
-void TDM::SaveCurrentProfileInfoToFile() { FProfileGroup[FProfileIndex]->SaveStreamToFile(); }
+void TDM::SaveCurrentProfileInfoToFile() { saveSlotFile(FProfileIndex); }
 
 void TDM::SaveBackAllProfileInfo() { SaveBackAllProfileInfoToRegistry(); }
 
@@ -439,9 +355,7 @@ void TDM::SaveBackAllProfileInfoToRegistry() {
 }
 
 void TDM::SaveBackAllProfileInfoToFile() {
-    for (int i = 0; i < kSlots; ++i) {
-        if (!FProfileGroup[i]->FilePath().isEmpty()) FProfileGroup[i]->SaveStreamToFile();
-    }
+    for (int i = 0; i < kSlots; ++i) saveSlotFile(i);
 }
 
 void TDM::SaveBackAllProfileSettingInfo() {
@@ -470,20 +384,16 @@ void TDM::LoadAllProfileInfoFromRegistry() { loadAllSettingInfoOrDefault(); }
 void TDM::LoadProfileGroupSettingInfoFromRegistry() { loadSettingGroupOrDefault(); }
 
 bool TDM::LoadCurrentProfileInfoFromRegistry() {
-    const bool loaded = FProfileGroup[FProfileIndex]->LoadStreamFromRegistry();
-    readRecord(FProfileGroup[FProfileIndex], FCurrentProfileInfo);
-    return loaded;
-}
-
-bool TDM::LoadCurrentProfileInfoFromFile(const QString& AFile) {
-    const bool loaded = FProfileGroup[FProfileIndex]->LoadStreamFromFile(AFile);
+    const bool loaded = LoadProfileInfoFromRegistry(FProfileIndex);
     readRecord(FProfileGroup[FProfileIndex], FCurrentProfileInfo);
     return loaded;
 }
 
 bool TDM::LoadProfileInfoFromRegistry(int AProfileIndex) {
     if (!IsProfileIndexInRange(AProfileIndex)) return false;
-    return FProfileGroup[AProfileIndex]->LoadStreamFromRegistry();
+    if (!FProfileGroup[AProfileIndex]->LoadStreamFromRegistry()) return false;
+    checkLoadedSlot(AProfileIndex, SlotSource::Registry);
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -544,7 +454,8 @@ bool TDM::ChangeCurrentProfileFileNameAndPath(const QString& AProfileFilePath) {
     constexpr auto nameCap = std::extent_v<decltype(TProfileSetting::FileName)> - 1;
     constexpr auto folderCap = std::extent_v<decltype(TProfileSetting::FilePath)> - 1;
     if (!slotNameUsable(name, FProfileIndex) || static_cast<std::size_t>(name.size()) > nameCap ||
-        static_cast<std::size_t>(folder.size()) > folderCap) {
+        static_cast<std::size_t>(folder.size()) > folderCap ||
+        !vyk::platform::isInsideFolder(folder, profileFolder())) {
         return false;
     }
     TuiProfile* c = FProfileGroup[FProfileIndex];
@@ -556,8 +467,7 @@ bool TDM::ChangeCurrentProfileFileNameAndPath(const QString& AProfileFilePath) {
 }
 
 QString TDM::GetPersonalDocumentProfilePath() const {
-    QString path = vyk::platform::joinPath(vyk::platform::documentsDir(), FOptionsFromConfigFile.ProfileFolder);
-    if (!path.endsWith(QLatin1Char('/'))) path += QLatin1Char('/');
+    const QString path = profileFolder();
     vyk::platform::forceFolders(path);
     return path;
 }

@@ -5,17 +5,33 @@
 // the values read from config.ini.
 //
 // Storage: binary values under HKEY_CURRENT_USER\<ProfileRegFolder()> in the settings store
-// (platform/registry) and, for the game profiles, *.pfd files in <Documents>/<profileFolder>/.
-// Stored records are raw bytes and are not checked for version or size: a shorter stored record
-// fills only the front of the working copy, a longer one keeps its extra tail through every
-// later save.
+// (platform/registry) and, for the game profiles, *.pfd files in the profile folder
+// <Documents>/<profileFolder>/.
+//
+// What is loaded is checked before it is used; a whole, valid record loads byte for byte as it
+// is stored and nothing good is rewritten:
+//  - A slot of the setting group keeps its profile in the profile folder: a stored file name
+//    that is not a plain name there (empty, "..", separators, no end), a folder that is not
+//    inside the profile folder (absolute elsewhere, "..", a link leading out), or an unknown
+//    storage kind is refused; the slot takes its factory name, the profile folder, or the
+//    settings store. A setting group of the wrong size is replaced by the factory one. Profile
+//    files are never read or written outside the profile folder, at start-up or when saved.
+//  - A stored game profile that is not exactly one profile of format version 0x103 is not used:
+//    the slot takes its other copy (the profile file for a settings value, the settings value
+//    for a profile file) when that one is whole, else its factory profile.
+//  - A profile's values are kept within what the window can produce (core/store/ProfileValues.h).
+// Such a slot is marked changed, so the next APPLY stores it and writes it to the mouse; the
+// damaged bytes stay where they are until then. Each finding is reported once, in plain words
+// naming the file (TakeStoreReports): the configuration window shows the reports, the monitor
+// logs them. Temporary files that a program killed during a save left in the settings key and
+// the profile folder are removed at start-up.
 //
 // Start-up never leaves the module half made: an error while one record is loaded (a value of
-// the wrong type, a file that cannot be read, a folder that cannot be created) is reported
-// through the program's error handler, that record gets its factory values in memory (nothing
-// is overwritten in storage), and start-up goes on with the next record. Saves that cannot
-// reach the store raise vyk::platform::RegistryError or vyk::platform::FileError; nothing is
-// lost silently. UI thread only.
+// the wrong type, a file that cannot be read, a folder that cannot be created) is reported the
+// same way, that record gets its factory values in memory (nothing is overwritten in storage),
+// and start-up goes on with the next record. Saves that cannot reach the store raise
+// vyk::platform::RegistryError or vyk::platform::FileError; nothing is lost silently. UI
+// thread only.
 
 #include "core/defs/pubunit_norvane.h"
 #include "core/store/uiProfile.h"
@@ -23,9 +39,24 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <memory>
+
+// One finding of the store about the stored data or config.ini, for the user: an English text
+// with %1, %2 ... (translated where it is shown) and the values that go in there (file names,
+// numbers: never translated).
+struct TStoreReport {
+    QString Text;
+    QStringList Args;
+
+    // The text through a translation (identity: the English text), then the values.
+    QString Format(const std::function<QString(const QString&)>& translate = {}) const;
+    bool operator==(const TStoreReport&) const = default;
+};
 
 class TDM : public QObject {
     Q_OBJECT
@@ -77,6 +108,11 @@ public:
     bool SwitchToProfile(int AProfileIndex);
     bool SwitchToProfileGroup(int AProfileGroupIndex);
 
+    // ---- what the store found
+    // The reports not taken yet, oldest first; taking them empties the list. A cause in the
+    // store already reported by this data module is not reported again.
+    QList<TStoreReport> TakeStoreReports();
+
     // ---- working copies and slot streams
     bool ReadProfileInfo(TMouseProfileInfo& AProfileInfo, int AProfileIndex) const;
     bool ReadCurrentProfileInfo();
@@ -99,8 +135,12 @@ public:
     // ---- loading
     void LoadAllProfileInfoFromRegistry();
     void LoadProfileGroupSettingInfoFromRegistry();
-    // True when a stored value (or file) was read.
+    // True when a stored value was read. A value that is not a whole profile is replaced as at
+    // start-up (its other copy, else the factory profile) and reported.
     bool LoadCurrentProfileInfoFromRegistry();
+    // Loads a profile file the user chose into the current slot. Only a file of exactly one
+    // profile of format version 0x103 is taken (false, and nothing changed, for anything else
+    // or a missing file); values outside what the window produces are replaced and reported.
     bool LoadCurrentProfileInfoFromFile(const QString& AFile);
     bool LoadProfileInfoFromRegistry(int AProfileIndex);
     void LoadRecordMacroInfoFromRegistry();
@@ -127,8 +167,8 @@ public:
     bool IsProfileChanged(int AIndex) const;
 
     // Points the current slot at another file; false (nothing changed) when the name or the
-    // folder do not fit the slot's fields, or the name is another slot's or one of the store's
-    // own values.
+    // folder do not fit the slot's fields, the name is not a plain file name, is another slot's
+    // or one of the store's own values, or the folder is not inside the profile folder.
     bool ChangeCurrentProfileFileNameAndPath(const QString& AProfileFilePath);
 
     // <Documents>/<profileFolder>/ and .../<profileMacroFolder>/MacroSet.MSDB; missing folders
@@ -159,20 +199,53 @@ public:
     void RestoreToDefaultLightAndReportAdvancedSetting();
     void InitTestDefaultValue();
 
+    // The factory record of game slot ASlot (0..4): its restore handler on a zeroed record.
+    std::unique_ptr<TMouseProfileInfo> FactoryProfileInfo(int ASlot);
+
 private:
+    enum class SlotSource { Registry, File };
+
     TuiProfile* makeComponent(const char* name, const QString& valueName);
     void saveToRegistry(TuiProfile* AComponent);
     void loadSettingGroupOrDefault();
     void loadAllSettingInfoOrDefault();
     void takeProfileIndexesFromGroup();
     void initGameSlot(int ASlot);
-    // A value name slot ASlot may use: not empty, none of the store's own values, and not the
-    // name of another slot (compared without regard to case, as the store does).
+    // A value name slot ASlot may use: a plain file name that fits the slot's field, none of
+    // the store's own values, and not the name of another slot (compared without regard to
+    // case, as the store does).
     bool slotNameUsable(const QString& AName, int ASlot) const;
+    // <Documents>/<profileFolder>/, not created.
+    QString profileFolder() const;
+    // The file that holds a component's settings value (for messages).
+    static QString storedValueFile(const TuiProfile* AComponent);
+    // The profile file of slot ASlot: its folder and name (empty without a folder).
+    QString slotFile(int ASlot) const;
+    // The slot's own folder, name and storage kind in the working setting group made sound.
+    void checkSlotSetting(int ASlot);
+    // After slot ASlot's stream was loaded from ASource: a stream that is not a whole profile
+    // is replaced, then the values are checked (both reported, the slot marked changed).
+    void checkLoadedSlot(int ASlot, SlotSource ASource);
+    // Replaces the stream of slot ASlot by its copy in the other store when that one is whole;
+    // *AWhere names it.
+    bool takeOtherCopy(int ASlot, SlotSource ASource, QString* AWhere);
+    // Keeps the values of the record in slot ASlot within what the window produces; true when
+    // one was replaced (the stream then holds the repaired record).
+    bool repairSlotValues(int ASlot);
+    // Saves slot ASlot to its profile file, unless that file lies outside the profile folder.
+    void saveSlotFile(int ASlot);
+    // A finding for the user; with AOnce, not again when this data module reported it before
+    // (the same damage found by each reload). A file the user loads is said each time.
+    void report(const QString& AText, const QStringList& AArgs = {}, bool AOnce = true);
+    void reportException(const std::exception& e);
+    void removeAbandonedTempFiles();
     void fallBackToDefaults(TuiProfile* AComponent);
     void fallBackSwitch();
     void restoreGame(TuiProfileStream& AStream, int AGame);
     void restoreGameLikeGame3(TuiProfileStream& AStream, int AGame);
+
+    QList<TStoreReport> FPendingReports;
+    QList<TStoreReport> FIssuedReports;
 };
 
 // The program's data module.

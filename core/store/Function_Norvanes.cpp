@@ -1,11 +1,9 @@
 #include "core/store/Function_Norvanes.h"
 
-#include "core/defs/pubunit_norvane.h"
+#include "core/store/DMUnit.h"
 #include "platform/dialogs/message_box.h"
 #include "platform/paths/file_io.h"
 #include "platform/paths/paths.h"
-#include "core/store/DMUnit.h"
-#include "core/store/uiProfile.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -13,8 +11,6 @@
 #include <QFileDialog>
 
 #include <cstdlib>
-#include <cstring>
-#include <memory>
 #include <unistd.h>
 
 namespace {
@@ -47,9 +43,6 @@ QString runDialog(const ProfileFileDialogRequest& ARequest) {
 void SetProfileFileDialogHook(ProfileFileDialogHook AHook) { dialogHook() = std::move(AHook); }
 
 int ImportProfileFromFile(const QString& AInitialFolder) {
-    auto local = std::make_unique<TMouseProfileInfo>();
-    std::memset(static_cast<void*>(local.get()), 0, sizeof(TMouseProfileInfo));
-
     ProfileFileDialogRequest request;
     request.save = false;
     request.initialFolder = withSeparator(AInitialFolder);
@@ -57,20 +50,11 @@ int ImportProfileFromFile(const QString& AInitialFolder) {
     const QString file = runDialog(request);
     if (file.isEmpty()) return IMPORT_PROFILE_CANCELLED;
 
-    int got = 0;
-    {
-        TuiProfile probe;
-        probe.LoadStreamFromFile(file);
-        got = probe.Read(local.get(), static_cast<int>(sizeof(TMouseProfileInfo)));
-    }
-    // The version must come from the file itself: a file shorter than the version field would
-    // otherwise pass with the zeros of the local record ("03 01" alone reads as 0x103).
-    if (got < static_cast<int>(sizeof(local->ProfileHeader.FFileVersion)) ||
-        local->ProfileHeader.FFileVersion != PROFILE_FILE_VERSION) {
-        return IMPORT_PROFILE_WRONG_VERSION;
-    }
-
-    DM->LoadCurrentProfileInfoFromFile(file);
+    // The file is read once, by the store, and taken only when it is exactly one profile of
+    // this format version: a cut file would leave the shown profile's tail behind it, a longer
+    // one would be stored whole through every later save. Anything else (a missing file too)
+    // is refused and changes nothing.
+    if (!DM->LoadCurrentProfileInfoFromFile(file)) return IMPORT_PROFILE_WRONG_VERSION;
     DM->SaveCurrentProfileInfoToRegistry();
     DM->SaveBackToProfileGroupSettingInfo();
     DM->SaveProfileGroupSettingInfoToRegistry();

@@ -29,7 +29,9 @@ using ProfileFileDialogHook = std::function<QString(const ProfileFileDialogReque
 // Replaces the real file dialogs (tests). An empty function restores them.
 void SetProfileFileDialogHook(ProfileFileDialogHook AHook);
 
-// 1 imported, 2 cancelled, 3 refused: the file's format version is not 0x103 (nothing changed).
+// 1 imported, 2 cancelled, 3 refused: the file is not exactly one profile of format version
+// 0x103 (nothing changed). An imported profile's values outside what the window produces are
+// replaced by their factory values and reported by the store (TDM::TakeStoreReports).
 int ImportProfileFromFile(const QString& AInitialFolder);
 
 // True when the file was written. A folder where nothing may be created shows

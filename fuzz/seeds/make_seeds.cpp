@@ -21,8 +21,10 @@
 
 #include <QDir>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -57,6 +59,28 @@ void put64(Bytes& b, std::size_t at, std::uint64_t v) {
 
 // ---- the store and profile files
 
+// A profile with the out-of-range values a crafted file carried to the mouse: function codes
+// 0x63 and 0xFF, macro index 0xFF, 255 DPI levels, brightness 0xC8, breathing 0xFF, a polling
+// rate of 7.
+Bytes craftedValues(Bytes profile) {
+    auto p = std::make_unique<TMouseProfileInfo>();
+    std::memcpy(static_cast<void*>(p.get()), profile.data(), sizeof(TMouseProfileInfo));
+    TMOUSECONFIGINFO& c = p->ConfigInfo;
+    c.ButtonFuncInfo[0].FunctionCode = 0x63;
+    c.ButtonFuncInfo[6].FunctionCode = 0xFF;
+    c.ButtonFuncInfo[7].FunctionType = FUNCTION_TYPE_MACRO;
+    c.ButtonFuncInfo[7].FunctionIndex = 30;
+    c.ButtonFuncInfo[7].FunctionCode = FUNCTION_CODE_MACRO;
+    c.ButtonFuncInfo[7].MacroKeyInfo.nMacroIndex = 0xFF;
+    c.CPILevel = 0xFF;
+    c.LEDConfig.BRIGHT_LEVEL = 0xC8;
+    c.LEDConfig.BREATH_SPEED = 0xFF;
+    c.LEDConfig.BREATH_SECOND = 0xFF;
+    c.ReportRate = 7;
+    std::memcpy(profile.data(), p.get(), sizeof(TMouseProfileInfo));
+    return profile;
+}
+
 void storeSeeds() {
     const QString key = vyk::fuzz::registryDir() + QStringLiteral("HKEY_CURRENT_USER/software/software/Vykgmmouse/");
     {
@@ -79,6 +103,22 @@ void storeSeeds() {
                 seed("profile_file", "version-only", front(value, 4));
                 seed("profile_file", "longer", cat({value, Bytes(16, 0xA5)}));
                 seed("profile_file", "cut", front(value, 4096));
+                // Damaged and crafted files: refused, or loaded with their values repaired.
+                seed("profile_file", "thousand-bytes", front(value, 1000));
+                seed("profile_file", "half", front(value, value.size() / 2));
+                seed("profile_file", "one-byte-short", front(value, value.size() - 1));
+                seed("profile_file", "crafted-values", craftedValues(value));
+            }
+            if (i == 2) {
+                // The same for a stored profile (an empty value, one byte short, a tail, another
+                // version, values the window cannot produce).
+                seed("store_value", "profile-empty", {i});
+                seed("store_value", "profile-one-byte-short", cat({{i}, front(value, value.size() - 1)}));
+                seed("store_value", "profile-tail", cat({{i}, value, Bytes(40, 0xC0)}));
+                Bytes version = value;
+                put32(version, 0, 0x102);
+                seed("store_value", "profile-version", cat({{i}, version}));
+                seed("store_value", "profile-crafted-values", cat({{i}, craftedValues(value)}));
             }
         }
         if (i == 0) {
@@ -94,6 +134,29 @@ void storeSeeds() {
             const std::size_t name0 = offsetof(TProfileSettingGroup, ProfileSettingList) + offsetof(TProfileSetting, FileName);
             std::memcpy(group.data() + name0 + sizeof(TProfileSetting), group.data() + name0, sizeof(TProfileSetting::FileName));
             seed("store_value", "group-name-twice", cat({{0}, group}));
+            // Slot names and kinds that would lead out of the profile folder; byte 0 = 8 points
+            // the slots' folders beside the profile folder instead of inside it.
+            const auto withName = [&](int slot, const std::u16string& name) {
+                Bytes g = value;
+                const std::size_t at = name0 + slot * sizeof(TProfileSetting);
+                std::fill_n(g.begin() + static_cast<long>(at), sizeof(TProfileSetting::FileName), 0);
+                std::memcpy(g.data() + at, name.data(), std::min(name.size() * 2, sizeof(TProfileSetting::FileName)));
+                return g;
+            };
+            seed("store_value", "group-name-climbs", cat({{0}, withName(1, u"../../.profile")}));
+            seed("store_value", "group-name-folder", cat({{0}, withName(2, u"a/b\\c.pfd")}));
+            seed("store_value", "group-name-no-end", cat({{0}, withName(3, std::u16string(21, u'A'))}));
+            seed("store_value", "group-name-empty", cat({{0}, withName(4, u"")}));
+            group = value;
+            group[offsetof(TProfileSettingGroup, ProfileSettingList) + offsetof(TProfileSetting, StorageKind)] = 7;
+            seed("store_value", "group-unknown-kind", cat({{0}, group}));
+            group = value;
+            for (int k = 0; k < 5; ++k) {
+                group[offsetof(TProfileSettingGroup, ProfileSettingList) + k * sizeof(TProfileSetting) +
+                      offsetof(TProfileSetting, StorageKind)] = 1;
+            }
+            seed("store_value", "group-files-outside", cat({{8}, group}));
+            seed("store_value", "group-files-inside", cat({{0}, group}));
         }
     }
 }
@@ -172,6 +235,8 @@ void textSeeds(const QString& uiLocal, const QString& configIni) {
         "[IncludeHIDDeviceList]\nid1=HID\\VID_F0F0&PID_0701&MI_01\nid2=HID_DEVICE_UP:FF00_U:0001\n"
         "[DEVICE]\nWHQL=-$10\nUpperFilter=2147483648\n";
     seed("config_ini", "variants.ini", Bytes(extra.begin(), extra.end()));
+    const std::string folders = "[options]\nprofileFolder=..\\..\\Escaped\nprofileMacroFolder=/tmp/Macros\n";
+    seed("config_ini", "folders-leaving-documents.ini", Bytes(folders.begin(), folders.end()));
 }
 
 // ---- HID: descriptors and input reports

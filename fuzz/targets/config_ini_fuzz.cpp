@@ -4,7 +4,8 @@
 //
 // Checked, besides the sanitizers: every key listed for a section exists and reads as the
 // same value however its name is cased; a key that does not exist gives the caller's default;
-// integers read back as text parse to the same number; nothing read is longer than the file.
+// integers read back as text parse to the same number; nothing read is longer than the file;
+// the profile and macro folders never lead out of the folder they are taken in.
 
 #include "fuzz/support/fuzz_support.h"
 
@@ -61,7 +62,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     VYK_FUZZ_CHECK(ConfigFilePath() == path, "config.ini is not found beside the program");
 
     TOptionsFromConfigFile options;
-    ReadOptionsFromConfigFile(options);
+    const QList<TRefusedOption> refused = ReadOptionsFromConfigFile(options);
+    for (const QString& folder : {options.ProfileFolder, options.ProfileMacroFolder}) {
+        const QString f = QString(folder).replace(QLatin1Char('\\'), QLatin1Char('/'));
+        VYK_FUZZ_CHECK(!f.startsWith(QLatin1Char('/')) && !f.split(QLatin1Char('/')).contains(QStringLiteral("..")),
+                       "a profile folder of config.ini leads out of Documents");
+    }
+    for (const TRefusedOption& r : refused) VYK_FUZZ_CHECK(r.Value != r.Used, "a refused value was used");
     TOtherConfig other;
     ReadOtherConfig(other);
     for (const QString& pair : other.HelpFile) VYK_FUZZ_CHECK(pair.contains(QLatin1Char('=')), "a help entry without '='");

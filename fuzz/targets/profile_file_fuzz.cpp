@@ -3,9 +3,11 @@
 //
 // The data module is made once on a fresh store; before each input the current profile gets
 // its factory bytes back. Checked, besides the sanitizers:
-//  - an import is refused (nothing changed) unless the file starts with format version 0x103
-//    (a 32-bit field);
-//  - an imported file is kept whole: the export starts with every byte of the file;
+//  - an import is refused (nothing changed) unless the file is exactly one profile of format
+//    version 0x103;
+//  - an imported profile is the file's bytes with only the values the window cannot produce
+//    put back to their factory values: the export is one profile, equal to the file wherever
+//    the check left it, and a second check finds nothing;
 //  - import -> export -> import -> export gives the same bytes both times;
 //  - the encoders that turn the imported profile into the mouse's tables stay inside them.
 
@@ -17,6 +19,7 @@
 #include "core/device/DeviceEncoders.h"
 #include "core/store/DMUnit.h"
 #include "core/store/Function_Norvanes.h"
+#include "core/store/ProfileValues.h"
 
 #include <cstring>
 #include <memory>
@@ -64,17 +67,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     VYK_FUZZ_CHECK(ok, "importing a profile file in the sandbox raised an error");
     std::int32_t version = 0;
     if (size >= sizeof version) std::memcpy(&version, data, sizeof version);
-    const bool versionOk = size >= sizeof version && version == PROFILE_FILE_VERSION;
-    if (!versionOk) {
-        VYK_FUZZ_CHECK(result == IMPORT_PROFILE_WRONG_VERSION, "a file of another version was imported");
+    const bool whole = size == sizeof(TMouseProfileInfo) && version == PROFILE_FILE_VERSION;
+    if (!whole) {
+        VYK_FUZZ_CHECK(result == IMPORT_PROFILE_WRONG_VERSION, "a file that is not one whole profile was imported");
         VYK_FUZZ_CHECK(current->Stream() == g_factory, "a refused import changed the profile");
+        VYK_FUZZ_CHECK(dm.TakeStoreReports().isEmpty(), "a refused import was reported by the store");
         return 0;
     }
-    VYK_FUZZ_CHECK(result == IMPORT_PROFILE_DONE, "a file of the right version was not imported");
+    VYK_FUZZ_CHECK(result == IMPORT_PROFILE_DONE, "a whole profile file was not imported");
 
     const QByteArray first = exportTo(vyk::fuzz::scratchDir() + QStringLiteral("export1.pfd"));
-    VYK_FUZZ_CHECK(first.startsWith(input), "the export lost bytes of the imported file");
-    VYK_FUZZ_CHECK(static_cast<std::size_t>(first.size()) >= sizeof(TMouseProfileInfo), "the export is cut short");
+    VYK_FUZZ_CHECK(static_cast<std::size_t>(first.size()) == sizeof(TMouseProfileInfo),
+                   "the export is not one profile");
+    auto check = std::make_unique<TMouseProfileInfo>();
+    std::memcpy(static_cast<void*>(check.get()), first.constData(), sizeof(TMouseProfileInfo));
+    VYK_FUZZ_CHECK(vyk::store::RepairProfileValues(*check, *dm.FactoryProfileInfo(dm.FProfileIndex)).isEmpty(),
+                   "an imported profile holds values the window cannot produce");
+    const bool repaired = first != input;
+    VYK_FUZZ_CHECK(repaired == !dm.TakeStoreReports().isEmpty(),
+                   "a repair was not reported, or a report made without one");
+    // Outside the button records and the checked settings, every byte is the file's.
+    constexpr std::size_t checkedFrom = offsetof(TMouseProfileInfo, ConfigInfo);
+    VYK_FUZZ_CHECK(std::memcmp(first.constData(), input.constData(), checkedFrom) == 0, "the header was changed");
+    constexpr std::size_t tail = offsetof(TMouseProfileInfo, HWheelFunctionList);
+    VYK_FUZZ_CHECK(
+        std::memcmp(first.constData() + tail, input.constData() + tail, sizeof(TMouseProfileInfo) - tail) == 0,
+        "bytes after the settings were changed");
 
     const TMouseProfileInfo& profile = dm.FCurrentProfileInfo;
     TButtonTable buttons{};

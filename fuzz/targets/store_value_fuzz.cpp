@@ -6,11 +6,14 @@
 // records. Checked, besides the sanitizers:
 //  - load -> save -> load is stable: what a second data module saves from what the first one
 //    saved is byte for byte the same;
-//  - saves write only the store's own values: nothing appears outside the key, and no
-//    temporary file of a write is left behind.
+//  - saves write only the store's own values and files: nothing appears outside the key and
+//    the profile folder, and no temporary file of a write is left behind;
+//  - after start-up every game profile is one whole profile whose values the window can
+//    produce.
 // The setting group names folders for profile files; the target points them into the sandbox
-// so an input can never make the store write elsewhere on this machine (the file name it gives
-// cannot climb out of the eight folder levels used).
+// so that even a store that failed to refuse them could not write elsewhere on this machine
+// (the file name it gives cannot climb out of the eight folder levels used). Byte 0 / 8 picks
+// the folder: inside the profile folder (taken), or outside it (the store must refuse it).
 
 #include "fuzz/support/fuzz_support.h"
 
@@ -19,6 +22,7 @@
 #include "core/defs/pubunit_norvane.h"
 #include "core/defs/record_text.h"
 #include "core/store/DMUnit.h"
+#include "core/store/ProfileValues.h"
 
 #include <QDir>
 #include <QMap>
@@ -36,7 +40,11 @@ const char* const kValues[] = {"ProfileSettingGroup.pfd", "allsettings.pfd", "Vy
 
 QString keyDir() { return vyk::fuzz::registryDir() + QStringLiteral("HKEY_CURRENT_USER/software/software/Vykgmmouse/"); }
 
-QString profileFolder() { return vyk::fuzz::documentsDir() + QStringLiteral("slots/1/2/3/4/5/6/7/"); }
+// The folders a slot may name: below the profile folder, or beside it in Documents.
+QString slotFolder(bool inside) {
+    return vyk::fuzz::documentsDir() +
+           (inside ? QStringLiteral("VykProfile/1/2/3/4/5/6/7/") : QStringLiteral("slots/1/2/3/4/5/6/7/"));
+}
 
 // Every file below a folder, by path relative to it.
 void snapshot(const QString& folder, const QString& prefix, QMap<QString, QByteArray>& out) {
@@ -54,8 +62,8 @@ QMap<QString, QByteArray> storeFiles() {
 }
 
 // Points every slot's folder fields into the sandbox (see the top of the file).
-void confineSettingGroup(std::vector<std::uint8_t>& bytes) {
-    const QString folder = profileFolder();
+void confineSettingGroup(std::vector<std::uint8_t>& bytes, bool inside) {
+    const QString folder = slotFolder(inside);
     for (int i = 0; i < 5; ++i) {
         const std::size_t slot = offsetof(TProfileSettingGroup, ProfileSettingList) + i * sizeof(TProfileSetting);
         for (std::size_t field : {offsetof(TProfileSetting, FilePath), offsetof(TProfileSetting, MacroPath)}) {
@@ -94,6 +102,16 @@ void saveEverything(TDM& dm) {
 // Reads the records the way the programs use them.
 void useRecords(TDM& dm) {
     for (int i = 0; i < 5; ++i) {
+        const TuiProfileStream& stream = dm.FProfileGroup[static_cast<std::size_t>(i)]->Stream();
+        VYK_FUZZ_CHECK(vyk::store::profileShape(stream) == vyk::store::ProfileShape::Whole,
+                       "a game profile is not one whole profile after start-up");
+        auto p = std::make_unique<TMouseProfileInfo>();
+        std::memcpy(static_cast<void*>(p.get()), stream.data(), sizeof(TMouseProfileInfo));
+        VYK_FUZZ_CHECK(vyk::store::RepairProfileValues(*p, *dm.FactoryProfileInfo(i)).isEmpty(),
+                       "a game profile holds values the window cannot produce");
+    }
+    (void)dm.TakeStoreReports();
+    for (int i = 0; i < 5; ++i) {
         dm.SwitchToProfile(i);
         VYK_FUZZ_CHECK(dm.FProfileIndex == i, "a valid profile switch was refused");
     }
@@ -119,7 +137,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const int which = data[0] % 8;
     std::vector<std::uint8_t> value(data + 1, data + size);
-    if (which == 0) confineSettingGroup(value);
+    if (which == 0) confineSettingGroup(value, (data[0] / 8) % 2 == 0);
     vyk::fuzz::writeFile(keyDir() + QString::fromLatin1(kValues[which]) + QStringLiteral(".bin"), value.data(),
                          value.size());
 
@@ -149,8 +167,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Only the store's own values and folders exist.
     for (auto it = first.cbegin(); it != first.cend(); ++it) {
         const QString& k = it.key();
-        if (k.startsWith(QStringLiteral("documents/slots/"))) continue;  // the slots' files
-        if (k.startsWith(QStringLiteral("documents/"))) continue;         // macro and profile folders
+        if (k.startsWith(QStringLiteral("documents/"))) {
+            VYK_FUZZ_CHECK(k.startsWith(QStringLiteral("documents/VykProfile/")),
+                           "the store wrote outside the profile folder: " + k.toStdString());
+            VYK_FUZZ_CHECK(!k.contains(QStringLiteral("/.~")),
+                           "a temporary file of a write was left: " + k.toStdString());
+            continue;
+        }
         VYK_FUZZ_CHECK(k.startsWith(QStringLiteral("registry/HKEY_CURRENT_USER/software/software/Vykgmmouse/")),
                        "the store wrote outside its key: " + k.toStdString());
         VYK_FUZZ_CHECK(!k.contains(QStringLiteral("/.~")), "a temporary file of a write was left: " + k.toStdString());

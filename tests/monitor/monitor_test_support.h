@@ -26,6 +26,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <memory>
@@ -119,11 +120,19 @@ inline bool havePulse() {
     return !QStandardPaths::findExecutable("pulseaudio").isEmpty() && !QStandardPaths::findExecutable("pactl").isEmpty();
 }
 
-// What the configuration program saves: the function of a button in a stored profile.
+// What the configuration program saves: the function of a button in a stored profile, as the
+// assignment menu writes it (only the microphone mute is used here).
 inline void storeButtonFunction(TDM& dm, int profile, int button, std::uint16_t functionIndex) {
     auto info = std::make_unique<TMouseProfileInfo>();
     ASSERT_TRUE(dm.ReadProfileInfo(*info, profile));
-    info->ConfigInfo.ButtonFuncInfo[button].FunctionIndex = functionIndex;
+    ASSERT_EQ(functionIndex, MICROPHONE_MUTE_FUNCTION_INDEX);
+    TBUTTONFUNCINFO& b = info->ConfigInfo.ButtonFuncInfo[button];
+    b.FunctionIndex = functionIndex;
+    b.FunctionType = FUNCTION_TYPE_MIC_MUTE;
+    b.FunctionCode = ButtonFunctionTable[functionIndex].FunctionCode;
+    b.MenuID = ButtonFunctionTable[functionIndex].MenuID;
+    const auto& mask = ButtonMaskTable[static_cast<std::size_t>(button)];
+    std::copy(mask.begin() + 1, mask.end(), b.ButtonMask);
     TuiProfile* slot = dm.FProfileGroup[static_cast<std::size_t>(profile)];
     auto key = vyk::platform::RegistryKey::open(slot->RootKey(), slot->KeyPath(), true);
     ASSERT_TRUE(key.has_value());

@@ -29,6 +29,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -198,6 +199,20 @@ protected:
         auto p = std::make_unique<TMouseProfileInfo>();
         EXPECT_TRUE(dm_->ReadProfileInfo(*p, dm_->FProfileIndex));
         return p->ConfigInfo;
+    }
+    // A data module started afresh on what was stored reads every profile byte for byte as this
+    // one holds it, with nothing to report: what the window produced is taken as it is.
+    void expectStoreLoadsUnchanged() {
+        auto again = std::make_unique<TDM>();  // DM stays the window's
+        EXPECT_TRUE(again->TakeStoreReports().isEmpty());
+        auto a = std::make_unique<TMouseProfileInfo>();
+        auto b = std::make_unique<TMouseProfileInfo>();
+        for (int i = 0; i < 5; ++i) {
+            ASSERT_TRUE(dm_->ReadProfileInfo(*a, i));
+            ASSERT_TRUE(again->ReadProfileInfo(*b, i));
+            EXPECT_EQ(std::memcmp(a.get(), b.get(), sizeof(TMouseProfileInfo)), 0) << "profile " << i;
+            EXPECT_FALSE(again->IsProfileChanged(i)) << "profile " << i;
+        }
     }
     // Puts changed values into the current profile and refreshes the window, as a profile
     // switch does.

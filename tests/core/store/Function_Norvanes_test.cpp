@@ -70,30 +70,90 @@ TEST_F(ImportExportTest, CancelAndWrongVersionChangeNothing) {
     for (int i = 0; i < 5; ++i) EXPECT_FALSE(dm_->IsProfileChanged(i));
 }
 
-TEST_F(ImportExportTest, AShortFileReplacesOnlyTheHeadOfTheCurrentProfile) {
-    const auto before = bytesOf(dm_->FCurrentProfileInfo);
-    const fs::path file = vyk::test::freshDir("in") / "short.pfd";
-    vyk::test::writeBytes(file, fileOf(100, 0x103, 0x66));
-    answer_ = qpath(file);
-    EXPECT_EQ(ImportProfileFromFile(qpath(docs_)), IMPORT_PROFILE_DONE);
+TEST_F(ImportExportTest, OnlyAFileOfExactlyOneProfileIsImportedAndNothingElseChangesAnything) {
+    // A profile file as SAVE AS writes it, from another profile with a marker.
+    auto source = std::make_unique<TMouseProfileInfo>(dm_->FCurrentProfileInfo);
+    source->ConfigInfo.PointerSpeed = 17;
+    source->ConfigInfo.LEDConfig.R = 0x42;
+    const auto whole = bytesOf(*source);
+    const auto front = [&](std::size_t n) { return std::vector<std::uint8_t>(whole.begin(), whole.begin() + n); };
+    auto longer = whole;
+    longer.resize(kProfile + 64, 0x77);
+    auto huge = whole;
+    huge.resize(16u << 20, 0x01);  // as large as a stored value may be
 
-    const auto now = bytesOf(dm_->FCurrentProfileInfo);
-    EXPECT_EQ(now[99], 0x66);
-    EXPECT_TRUE(std::equal(now.begin() + 100, now.end(), before.begin() + 100));
-    EXPECT_EQ(storedSlot3(), now);  // stored as one whole record
+    const struct {
+        const char* what;
+        std::vector<std::uint8_t> bytes;
+    } refused[] = {
+        {"4 bytes, the version only", front(4)},
+        {"1000 bytes", front(1000)},
+        {"half a profile", front(kProfile / 2)},
+        {"one byte short", front(kProfile - 1)},
+        {"a tail", longer},
+        {"16 MiB", huge},
+        {"another version",
+         [&] {
+             auto b = whole;
+             b[0] = 0x02;
+             return b;
+         }()},
+        {"empty", {}},
+    };
+    const auto before = bytesOf(dm_->FCurrentProfileInfo);
+    const auto stored = storedSlot3();
+    const fs::path file = vyk::test::freshDir("in") / "in.pfd";
+    answer_ = qpath(file);
+    for (const auto& c : refused) {
+        vyk::test::writeBytes(file, c.bytes);
+        EXPECT_EQ(ImportProfileFromFile(qpath(docs_)), IMPORT_PROFILE_WRONG_VERSION) << c.what;
+        EXPECT_EQ(bytesOf(dm_->FCurrentProfileInfo), before) << c.what;
+        EXPECT_EQ(dm_->uiProfileGame3->Stream(), before) << c.what;
+        EXPECT_EQ(storedSlot3(), stored) << c.what;
+        EXPECT_FALSE(dm_->IsProfileChanged(2)) << c.what;
+        EXPECT_TRUE(dm_->TakeStoreReports().isEmpty()) << c.what << ": the caller's warning says it";
+    }
+
+    // A whole profile is taken byte for byte, stored, and marked for APPLY.
+    vyk::test::writeBytes(file, whole);
+    EXPECT_EQ(ImportProfileFromFile(qpath(docs_)), IMPORT_PROFILE_DONE);
+    EXPECT_EQ(bytesOf(dm_->FCurrentProfileInfo), whole);
+    EXPECT_EQ(storedSlot3(), whole);
     EXPECT_TRUE(dm_->IsProfileChanged(2));
     EXPECT_FALSE(dm_->IsProfileChanged(0));
+    EXPECT_TRUE(dm_->TakeStoreReports().isEmpty());
 }
 
-TEST_F(ImportExportTest, ALongFileIsStoredWholeAndReadAsOneRecord) {
-    const fs::path file = vyk::test::freshDir("in") / "long.pfd";
-    auto bytes = fileOf(kProfile + 64, 0x103, 0x77);
-    bytes[kProfile + 63] = 0x01;
-    vyk::test::writeBytes(file, bytes);
+TEST_F(ImportExportTest, AnImportedProfilesValuesOutsideWhatTheWindowProducesAreReplacedAndReported) {
+    auto crafted = std::make_unique<TMouseProfileInfo>(dm_->FCurrentProfileInfo);
+    TMOUSECONFIGINFO& c = crafted->ConfigInfo;
+    c.ButtonFuncInfo[0].FunctionCode = 0x63;
+    c.ButtonFuncInfo[7].FunctionCode = 0xFF;
+    c.CPILevel = 0xFF;
+    c.LEDConfig.BRIGHT_LEVEL = 0xC8;
+    c.LEDConfig.BREATH_SPEED = 0xFF;
+    c.ReportRate = 7;
+    c.PointerSpeed = 17;  // not carried to the mouse: kept
+    const fs::path file = vyk::test::freshDir("in") / "crafted.pfd";
+    vyk::test::writeBytes(file, bytesOf(*crafted));
     answer_ = qpath(file);
+
     EXPECT_EQ(ImportProfileFromFile(qpath(docs_)), IMPORT_PROFILE_DONE);
-    EXPECT_EQ(storedSlot3(), bytes);
-    EXPECT_EQ(bytesOf(dm_->FCurrentProfileInfo), std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + kProfile));
+    const auto factory = dm_->FactoryProfileInfo(2);
+    const TMOUSECONFIGINFO& now = dm_->FCurrentProfileInfo.ConfigInfo;
+    EXPECT_EQ(bytesOf(now.ButtonFuncInfo[0]), bytesOf(factory->ConfigInfo.ButtonFuncInfo[0]));
+    EXPECT_EQ(now.ButtonFuncInfo[7].FunctionCode, FUNCTION_CODE_SINGLE_KEY);
+    EXPECT_EQ(now.CPILevel, 5);
+    EXPECT_EQ(now.LEDConfig.BRIGHT_LEVEL, 2);
+    EXPECT_EQ(now.LEDConfig.BREATH_SPEED, 3);
+    EXPECT_EQ(now.ReportRate, 500);
+    EXPECT_EQ(now.PointerSpeed, 17);
+    EXPECT_EQ(storedSlot3(), bytesOf(dm_->FCurrentProfileInfo)) << "the repaired profile is what is stored";
+    const auto found = dm_->TakeStoreReports();
+    ASSERT_EQ(found.size(), 1);
+    EXPECT_EQ(found[0].Format(), "The profile file \"" + qpath(file) +
+                                     "\" held settings this program cannot use; they were set back to their factory "
+                                     "values.");
 }
 
 TEST_F(ImportExportTest, ExportWritesTheCurrentSlotAndLeavesNoProbeBehind) {

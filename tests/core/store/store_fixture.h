@@ -1,6 +1,7 @@
 #pragma once
 // A clean store for each test: its own registry root, Documents and executable folders, and
-// message boxes captured instead of shown.
+// message boxes captured instead of shown. reports(dm) takes what the data module found, in
+// English.
 
 #include "core/defs/pubunit_norvane.h"
 #include "platform/dialogs/message_box.h"
@@ -61,6 +62,24 @@ protected:
 
     // A data module started on this test's store.
     static std::unique_ptr<TDM> start() { return std::make_unique<TDM>(); }
+    // Runs the save part of APPLY.
+    static void apply(TDM& dm) {
+        dm.SaveBackToCurrentProfileInfo();
+        dm.SaveCurrentProfileInfoToRegistry();
+        dm.SaveCurrentProfileInfoToFile();
+        dm.SaveBackAllProfileInfoToFile();
+        dm.SaveBackAllProfileInfoToRegistry();
+        dm.SaveBackToProfileGroupSettingInfo();
+        dm.SaveProfileGroupSettingInfoToRegistry();
+    }
+    // The store's reports not taken yet, as the user reads them (untranslated).
+    static QStringList reports(TDM& dm) {
+        QStringList out;
+        for (const TStoreReport& r : dm.TakeStoreReports()) out.append(r.Format());
+        return out;
+    }
+    // The profile folder under this test's Documents.
+    fs::path profiles() const { return docs_ / "VykProfile"; }
     // The stored working copy of profile slot i.
     static std::unique_ptr<TMouseProfileInfo> slot(const TDM& dm, int i) {
         auto p = std::make_unique<TMouseProfileInfo>();

@@ -150,6 +150,7 @@ TEST_F(ButtonAssign, EveryRowIsStoredAndReachesTheMouseTable) {
         EXPECT_EQ(std::vector<std::uint8_t>(table.begin() + at, table.begin() + at + 4), c.entry);
     }
     EXPECT_EQ(tableOffset(4), 33);
+    expectStoreLoadsUnchanged();
 }
 
 TEST_F(ButtonAssign, CaptionsFollowTheAssignment) {

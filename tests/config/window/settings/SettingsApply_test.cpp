@@ -43,6 +43,7 @@ TEST_F(SettingsApplyTest, BreathingRadiosReachTheLEDBlockAtApply) {
         EXPECT_EQ(led[3], config().LEDConfig.BRIGHT_LEVEL);
         EXPECT_EQ(led[0], static_cast<std::uint8_t>(~config().LEDConfig.R));
     }
+    expectStoreLoadsUnchanged();
 }
 
 TEST_F(SettingsApplyTest, UnlinkedBarValuesReachTheDPIBlockAsValueOver50) {
@@ -56,6 +57,7 @@ TEST_F(SettingsApplyTest, UnlinkedBarValuesReachTheDPIBlockAsValueOver50) {
     apply();
     // Level 2's entry: on, X code, Y code (low byte first), then its mask.
     EXPECT_EQ(sim_->peek(0, 0x4F + 2 + 8 * 2, 6), (std::vector<std::uint8_t>{1, 0x01, 0x00, 0x48, 0x01, 0x03}));
+    expectStoreLoadsUnchanged();
 }
 
 TEST_F(SettingsApplyTest, APollingChangeSlowsTheProgressBar) {
