@@ -25,6 +25,7 @@
 #include <QPainterPath>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSystemTrayIcon>
 #include <QThread>
 #include <QTimer>
@@ -58,6 +59,13 @@ void logFailures(const char* what, const std::function<void()>& fn) {
     } catch (...) {
         debugLog(QStringLiteral("monitor: %1 failed").arg(QLatin1String(what)));
     }
+}
+
+// What the store found wrong with the stored data goes to the diagnostic log: the monitor
+// shows no dialogs of its own (the configuration program shows the same findings).
+void logStoreReports(TDM* dm) {
+    if (dm == nullptr) return;
+    for (const TStoreReport& r : dm->TakeStoreReports()) debugLog(QStringLiteral("monitor: store: ") + r.Format());
 }
 
 }  // namespace
@@ -149,6 +157,7 @@ TVYKMONMAIN::TVYKMONMAIN(TDM* dataModule, QWidget* parent) : QWidget(parent), FD
     if (!FEndpoint->listen()) debugLog(QStringLiteral("monitor: cannot listen for messages"));
 
     guarded([this] { InitializeMonitor(); });
+    logStoreReports(FDM);
 }
 
 TVYKMONMAIN::~TVYKMONMAIN() {
@@ -347,6 +356,8 @@ void TVYKMONMAIN::postButtonEvent(std::int64_t WParam, std::int64_t LParam) {
 // Messages
 
 std::int64_t TVYKMONMAIN::handleMessage(std::uint32_t msg, std::int64_t WParam, std::int64_t LParam) {
+    // The reloads below may find damaged values; logged also when a reload fails.
+    const auto logAfter = qScopeGuard([this] { logStoreReports(FDM); });
     switch (msg) {
     case WM_CFG_SETTINGS_APPLIED: WMSettingsApplied(WParam, LParam); break;
     case WM_CFG_LANGUAGE_CHANGED: WMLanguageChanged(WParam, LParam); break;
@@ -383,6 +394,7 @@ void TVYKMONMAIN::WMButtonEvent(std::int64_t WParam, std::int64_t LParam) {
     // The mouse's active profile is the one whose buttons count from now on, whether or not
     // the configuration program runs.
     logFailures("reload profile", [&] { FDM->MakeProfileCurrentAndReload(profile); });
+    logStoreReports(FDM);
     // The configuration program switches and sends WM_CFG_SETTINGS_APPLIED back, which is
     // handled while this send waits.
     vyk::platform::ipc::sendMessage(CONFIG_MAIN_CLASS_NAME, {WM_CFG_SWITCH_PROFILE, p, 0});

@@ -447,6 +447,8 @@ void TVYKCFGMAIN::showEvent(QShowEvent* event) {
 
 void TVYKCFGMAIN::FormShow() {
     FState.ReportRateChanged = false;
+    // What the store found at start-up is shown once the window is up.
+    QTimer::singleShot(0, this, guard([this] { ShowStoreReports(); }));
     // The monitor's window is never shown, so there is nothing to bring forward when it runs.
     if (!FLink->FindMonitorWindow()) FLink->StartMonitor(vyk::platform::executableDir());
     PlaceOnScreens();

@@ -10,7 +10,8 @@
 //   MainConfig.cpp           frame, creation, showing, closing, language, help, messages
 //   MainConfigSkin.cpp       the frame's skin images
 //   MainConfigApply.cpp      APPLY and OK: saving and writing to the mouse
-//   MainConfigProfiles.cpp   profile switching, LOAD FILE, SAVE AS, RESTORE, RESET ALL
+//   MainConfigProfiles.cpp   profile switching, LOAD FILE, SAVE AS, RESTORE, RESET ALL, the
+//                            store's reports
 //   MainConfigButtons.cpp    button assignment and the macro menu
 //   MainConfigSettings.cpp   DPI, polling, lighting and pointer controls
 //
@@ -203,6 +204,10 @@ public:
     void BtnRestorClick();
     void BtnRestoreallClick();
     void WriteProfileCPIToDevice(const TMouseProfileInfo& AProfile, int AProfileIndex);
+    // Shows what the data module found wrong with the stored data or config.ini (damaged or
+    // refused values and what was used instead), each in a warning dialog of its own, and logs
+    // it. Runs after start-up, after LOAD FILE and after APPLY's saves.
+    void ShowStoreReports();
 
     // ---- button assignment (MainConfigButtons.cpp)
     TButtonAssignPanel* ButtonAssign = nullptr;  // on the GENERAL page

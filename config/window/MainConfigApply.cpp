@@ -140,6 +140,9 @@ bool TVYKCFGMAIN::ApplySettings() {
         dm.SaveProfileGroupSettingInfoToRegistry();
         FMacroSetClass->SaveMacroSetDB();
     }
+    // A profile file the store refused to write (its folder now leads out of the profile
+    // folder) is said before the mouse is written.
+    ShowStoreReports();
 
     // 2-3.
     FState.SettingsChanged = false;

@@ -1,5 +1,5 @@
 // TVYKCFGMAIN: profile switching and the profile commands (LOAD FILE, SAVE AS, RESTORE,
-// RESET ALL), and the monitor's profile and DPI-level messages.
+// RESET ALL), the monitor's profile and DPI-level messages, and the store's reports.
 //
 // A switch makes another slot the data module's current profile and the mouse's active one:
 // it writes no profile data (the mouse holds all five), only the active-profile byte and
@@ -15,6 +15,11 @@
 // switches wait as well, so an answer never lands on another profile. The device results are
 // not looked at: with no mouse the window still changes.
 //
+// LOAD FILE takes only a file of exactly one profile of this format version (anything else gets
+// the version warning and changes nothing); values of a loaded profile that the window could
+// not have produced are replaced by the store, which reports it, so the controls show what
+// APPLY writes.
+//
 // After RESTORE and RESET ALL the monitor reloads profiles that are not stored yet (the store
 // keeps the old ones until APPLY), so its button mapping follows the old profile until then.
 #include "config/window/MainConfig.h"
@@ -27,6 +32,7 @@
 #include "core/language/vgLang.h"
 #include "core/store/DMUnit.h"
 #include "core/store/Function_Norvanes.h"
+#include "platform/diag/diag.h"
 
 #include <cstring>
 #include <memory>
@@ -119,6 +125,7 @@ void TVYKCFGMAIN::BtnLoadMouseUp() {
         RefreshAll();
         // Not on the mouse yet: APPLY or the close question takes it there.
         FState.SettingsChanged = true;
+        ShowStoreReports();
         break;
     }
     case IMPORT_PROFILE_WRONG_VERSION:
@@ -168,4 +175,11 @@ void TVYKCFGMAIN::BtnRestoreallClick() {
     WriteProfileCPIToDevice(dm.FCurrentProfileInfo, dm.FProfileIndex);
     // Every profile waits for APPLY.
     FState.SettingsChanged = true;
+}
+
+void TVYKCFGMAIN::ShowStoreReports() {
+    for (const TStoreReport& r : FDM->TakeStoreReports()) {
+        vyk::platform::debugLog(QStringLiteral("config: store: ") + r.Format());
+        ShowDialog(translate(QStringLiteral("WARNING")), r.Format(translate));
+    }
 }

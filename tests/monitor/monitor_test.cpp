@@ -343,6 +343,21 @@ TEST_F(MonitorTest, DeviceInputWithADamagedProfileRaisesNoBoxAndStillRelays) {
     EXPECT_TRUE(debugText().contains("VykProfile3.pfd")) << debugText().toStdString();
 }
 
+TEST_F(MonitorTest, WhatTheStoreFindsOnAReloadIsLoggedOnceAndNeverShown) {
+    CfgStandIn cfg(/*answer=*/false);
+    startMonitor();
+    // The stored profile 3 is empty: each reload takes its factory values, never profile 1's.
+    auto key =
+        vyk::platform::RegistryKey::open(vyk::platform::RegistryRoot::CurrentUser, dm_->ProfileRegFolder(), true);
+    ASSERT_TRUE(key.has_value());
+    key->writeBinary("VykProfile3.pfd", QByteArray());
+    for (int i = 0; i < 3; ++i) inject(report({8, 1, 2}));
+    ASSERT_TRUE(waitUntil([&] { return cfg.seen(WM_CFG_SWITCH_PROFILE).size() == 3; }, 20000));
+    EXPECT_EQ(mon_->CurrentProfileIndex(), 2);
+    EXPECT_EQ(dm_->FCurrentProfileInfo.ConfigInfo.LEDConfig.B, 255) << "profile 3's factory colour";
+    EXPECT_EQ(debugText().count("monitor: store: The stored profile 3 \""), 1) << debugText().toStdString();
+}
+
 TEST_F(MonitorTest, ErrorBoxesFromMessagesNeverNest) {
     mon_ = std::make_unique<TVYKMONMAIN>(dm_.get());
     auto key = vyk::platform::RegistryKey::open(vyk::platform::RegistryRoot::CurrentUser, dm_->ProfileRegFolder(), true);

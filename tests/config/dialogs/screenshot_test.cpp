@@ -42,6 +42,12 @@ TEST(ScreenshotDialogs, MessageDialogs) {
                "The file /home/user/Documents/VykProfile/a-very-long-profile-name-that-does-not-fit.pfd was "
                "written by another version of this program and cannot be loaded. Choose a file saved by this "
                "version, or save the current settings again.");
+    // A report of the store, as the window shows it after start-up.
+    shoot("dialog-store-report-en");
+    ShowDialog("WARNING",
+               "The stored profile 2 \"/home/user/.config/vyk/registry/HKEY_CURRENT_USER/software/software/"
+               "Vykgmmouse/VykProfile2.pfd.bin\" is damaged (0 bytes instead of 142240); its copy "
+               "\"/home/user/Documents/VykProfile/VykProfile2.pfd\" is used instead.");
 
     shoot("dialog-help-refused-en");
     ShowDialog("WARNING",
@@ -55,6 +61,11 @@ TEST(ScreenshotDialogs, MessageDialogs) {
     vyk::test::useBuildSkin("0804");
     shoot("dialog-showdialog-zh");
     ShowDialog(QString::fromUtf8("应用"), QString::fromUtf8("未连接鼠标。请连接鼠标后再按“应用”。"));
+    shoot("dialog-store-report-zh");
+    ShowDialog(
+        QString::fromUtf8("警告"),
+        QString::fromUtf8("配置文件设置将配置文件 2 保存在“/home/user/Documents/Mice/elsewhere”，该位置在配置文件夹"
+                          "“/home/user/Documents/VykProfile/”之外，因此改用配置文件夹。"));
     shoot("dialog-showdialog2-zh");
     ShowDialog2(QString::fromUtf8("重置所有配置"), QString::fromUtf8("确定要将所有配置恢复为出厂设置吗？"),
                 QString::fromUtf8("五个配置及其宏都将恢复为出厂设置。"));

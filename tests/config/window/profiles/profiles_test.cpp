@@ -5,15 +5,19 @@
 #include "config/toolkit/ImageStateButton.h"
 #include "config/toolkit/WrapLabel.h"
 #include "config/window/ApplyInputQueue.h"
+#include "config/window/GeneralPage.h"
+#include "config/window/LightPage.h"
 #include "core/store/Function_Norvanes.h"
 #include "platform/dialogs/message_box.h"
 #include "platform/ipc/ipc.h"
 #include "tests/config/support/menu_driver.h"
 #include "tests/config/support/modal.h"
 #include "tests/config/window/apply/apply_fixture.h"
+#include "tests/support/wait.h"
 
 #include <QFile>
 #include <QLineEdit>
+#include <QRadioButton>
 
 #include <cctype>
 #include <cstddef>
@@ -612,3 +616,112 @@ INSTANTIATE_TEST_SUITE_P(Dialogs, DialogSwitch, ::testing::ValuesIn(kDialogCases
                          });
 
 }  // namespace
+
+// Hostile profile files through LOAD FILE: anything but exactly one profile of this format
+// version gets the version warning and changes nothing; a whole one with values the window
+// cannot produce is loaded with those values at their factory settings (said once), so the
+// controls show what APPLY writes.
+TEST_F(ProfilesTest, LoadFileRefusesDamagedFilesAndRepairsValuesTheWindowCannotProduce) {
+    TVYKCFGMAIN& w = open();
+    QString answer;
+    SetProfileFileDialogHook([&](const ProfileFileDialogRequest&) { return answer; });
+    const auto whole = [&] {
+        QByteArray b(reinterpret_cast<const char*>(&dm_->FCurrentProfileInfo), sizeof(TMouseProfileInfo));
+        return b;
+    }();
+    const QString file = QString::fromStdString(vyk::test::freshDir("load").string()) + "/in.pfd";
+    const auto writeFile = [&](const QByteArray& bytes) {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    };
+    answer = file;
+
+    const struct {
+        const char* what;
+        QByteArray bytes;
+    } refused[] = {
+        {"4 bytes", whole.left(4)},
+        {"1000 bytes", whole.left(1000)},
+        {"half a profile", whole.left(whole.size() / 2)},
+        {"a longer file", whole + QByteArray(1000, '\x55')},
+        {"16 MiB", whole + QByteArray((16 << 20) - whole.size(), '\x01')},
+    };
+    const auto before = std::make_unique<TMouseProfileInfo>(dm_->FCurrentProfileInfo);
+    const auto flagsBefore = flags();
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.what);
+        writeFile(c.bytes);
+        Answer warning;
+        warning.arm(true);
+        QTest::mouseClick(w.BtnLoad, Qt::LeftButton);
+        ASSERT_TRUE(warning.seen);
+        EXPECT_EQ(warning.text, "GAMING MOUSE PROFILE VERSION INCORRECT!");
+        EXPECT_EQ(std::memcmp(before.get(), &dm_->FCurrentProfileInfo, sizeof(TMouseProfileInfo)), 0);
+        EXPECT_EQ(flags(), flagsBefore);
+        EXPECT_FALSE(w.SettingsChanged());
+    }
+
+    // A crafted profile of the right size and version.
+    auto crafted = std::make_unique<TMouseProfileInfo>(dm_->FCurrentProfileInfo);
+    TMOUSECONFIGINFO& c = crafted->ConfigInfo;
+    c.ButtonFuncInfo[4].FunctionCode = 0x63;
+    c.ButtonFuncInfo[5].FunctionCode = 0xFF;
+    c.CPILevel = 0xFF;
+    c.ReportRate = 7;
+    c.LEDConfig.BRIGHT_LEVEL = 0xC8;
+    c.LEDConfig.BREATH_SPEED = 0xFF;
+    c.LEDConfig.R = 0x21;  // any colour is the window's
+    writeFile(QByteArray(reinterpret_cast<const char*>(crafted.get()), sizeof(TMouseProfileInfo)));
+    Answer said;
+    said.arm(true);
+    QTest::mouseClick(w.BtnLoad, Qt::LeftButton);
+    ASSERT_TRUE(said.seen);
+    EXPECT_EQ(said.title, "WARNING");
+    EXPECT_EQ(said.text, "The profile file \"" + file +
+                             "\" held settings this program cannot use; they were set back to their factory values.");
+    const TMOUSECONFIGINFO& now = dm_->FCurrentProfileInfo.ConfigInfo;
+    EXPECT_EQ(now.ReportRate, 500);
+    EXPECT_EQ(now.LEDConfig.R, 0x21);
+    auto* page = w.PageGeneral;
+    EXPECT_TRUE(page->findChild<QRadioButton*>("Radio500")->isChecked()) << "the control shows what is stored";
+    EXPECT_TRUE(w.PageLight->findChild<QRadioButton*>("RadioLevelMid")->isChecked());
+    EXPECT_TRUE(w.PageLight->findChild<QRadioButton*>("RadioSPMid")->isChecked());
+
+    // APPLY writes those same values.
+    clearLogs();
+    clickApply();
+    EXPECT_EQ(memory(0x48, 1), std::vector<std::uint8_t>{2}) << "the code of 500 Hz";
+    const auto led = memory(0xF1, 6);
+    EXPECT_EQ(led[0], 0xDE);
+    EXPECT_EQ(led[3], 2);
+    EXPECT_EQ(led[4], 3);
+    EXPECT_EQ(memory(0x4F, 1), std::vector<std::uint8_t>{5}) << "five DPI levels";
+    const auto buttons = memory(0x90, 77);
+    EXPECT_EQ(buttons[1 + 4 * 8], FUNCTION_CODE_DPI_PLUS) << "record 4 (device slot 8): its factory function";
+    EXPECT_EQ(buttons[1 + 4 * 7], FUNCTION_CODE_DPI_MINUS) << "record 5 (device slot 7)";
+    SetProfileFileDialogHook({});
+}
+
+TEST_F(ProfilesTest, WhatTheStoreFoundAtStartUpIsShownOnceTheWindowIsUp) {
+    open();
+    clickApply();
+    window_.reset();
+    link_.reset();
+    dm_.reset();
+    const auto value = registry_ / "HKEY_CURRENT_USER/software/software/Vykgmmouse/VykProfile2.pfd.bin";
+    std::filesystem::resize_file(value, 0);
+
+    Answer said;
+    said.arm(true);
+    open();
+    ASSERT_TRUE(vyk::test::waitUntil([&] { return said.seen; }, 10000));
+    EXPECT_EQ(said.title, "WARNING");
+    EXPECT_TRUE(said.text.startsWith("The stored profile 2 \"" + QString::fromStdString(value.string()) +
+                                     "\" is damaged (0 bytes instead of 142240)"))
+        << said.text.toStdString();
+    EXPECT_TRUE(dm_->IsProfileChanged(1)) << "APPLY stores and writes the profile that replaced it";
+    EXPECT_TRUE(errors_.isEmpty()) << "no box of the error handler";
+    // Shown once: nothing is left for later.
+    EXPECT_TRUE(dm_->TakeStoreReports().isEmpty());
+}
