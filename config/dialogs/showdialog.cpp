@@ -11,6 +11,7 @@
 #include "config/toolkit/WrapLabel.h"
 #include "core/language/vgLang.h"
 #include "platform/diag/diag.h"
+#include "platform/diag/diag.h"
 
 namespace vyk::config {
 
@@ -99,6 +100,7 @@ int ShowDialog(const QString& title, const QString& text, const QString& unused)
     dlg->setWindowTitle(title);
     dlg->LabelTitle->setText(title);
     dlg->LabelText->setText(text);
+    vyk::platform::debugLog(QStringLiteral("dialog shown: %1: %2").arg(title, text));
     const int result = dlg->exec();
     delete dlg.data();
     return result == TSkinDialog::ResultOK ? TSkinDialog::ResultOK : TSkinDialog::ResultCancel;

@@ -6,6 +6,7 @@
 #include "config/toolkit/SkinImage.h"
 #include "config/toolkit/SkinStyle.h"
 #include "config/toolkit/WrapLabel.h"
+#include "platform/diag/diag.h"
 
 TFrmDialog2::TFrmDialog2(QWidget* parent) : TFrmDialog(parent) {
     setObjectName(QStringLiteral("FrmDialog2"));
@@ -30,6 +31,7 @@ int ShowDialog2(const QString& title, const QString& text, const QString& text2)
     dlg->LabelTitle->setText(title);
     dlg->LabelText->setText(text);
     dlg->LabelText2->setText(text2);
+    vyk::platform::debugLog(QStringLiteral("dialog shown: %1: %2").arg(title, text));
     const int result = dlg->exec();
     delete dlg.data();
     return result == TSkinDialog::ResultOK ? TSkinDialog::ResultOK : TSkinDialog::ResultCancel;

@@ -447,20 +447,11 @@ void TVYKCFGMAIN::showEvent(QShowEvent* event) {
 
 void TVYKCFGMAIN::FormShow() {
     FState.ReportRateChanged = false;
-    // What the store found at start-up is shown once the window is up.
-    QTimer::singleShot(0, this, guard([this] { ShowStoreReports(); }));
     // The monitor's window is never shown, so there is nothing to bring forward when it runs.
     if (!FLink->FindMonitorWindow()) FLink->StartMonitor(vyk::platform::executableDir());
     PlaceOnScreens();
-    // Over the window, once it is up.
-    if (!FStartupProblems.isEmpty()) QTimer::singleShot(0, this, guard([this] { ShowStartupProblems(); }));
-}
-
-void TVYKCFGMAIN::ShowStartupProblems() {
-    // Each once, also when the window is shown again; the monitor's messages wait meanwhile.
-    const QStringList problems = std::exchange(FStartupProblems, {});
-    vyk::config::ApplyInputQueue::DialogScope asking(ApplyQueue());
-    for (const QString& text : problems) ShowDialog(translate(QStringLiteral("WARNING")), text);
+    // What start-up found in the stored files is shown over the window, once it is up.
+    QTimer::singleShot(0, this, guard([this] { ShowStoreReports(); }));
 }
 
 void TVYKCFGMAIN::PlaceOnScreens() {

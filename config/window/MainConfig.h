@@ -206,7 +206,8 @@ public:
     void WriteProfileCPIToDevice(const TMouseProfileInfo& AProfile, int AProfileIndex);
     // Shows what the data module found wrong with the stored data or config.ini (damaged or
     // refused values and what was used instead), each in a warning dialog of its own, and logs
-    // it. Runs after start-up, after LOAD FILE and after APPLY's saves.
+    // it, after the problems the window found in the macro database while it was made. Runs
+    // after start-up, after LOAD FILE and after APPLY's saves.
     void ShowStoreReports();
 
     // ---- button assignment (MainConfigButtons.cpp)
@@ -285,7 +286,6 @@ private:
     // The macro database at start-up: loaded (or made) with its default set; a damaged one is
     // reported after start-up.
     void LoadMacroDatabase();
-    void ShowStartupProblems();
 
     TDM* FDM;
     std::unique_ptr<CfgLink> FOwnLink;
@@ -299,6 +299,6 @@ private:
     bool FFirstPaintDone = false;
     vyk::config::ApplyInputQueue* FApplyQueue = nullptr;  // made on first use, a child
     vyk::config::TMacroButtonBinding FMacroBinding;
-    // Problems found in stored files while the window was made, shown once it is shown.
+    // Problems found in the macro database while the window was made (ShowStoreReports).
     QStringList FStartupProblems;
 };

@@ -38,6 +38,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 using vyk::toolkit::translate;
 
@@ -178,7 +179,13 @@ void TVYKCFGMAIN::BtnRestoreallClick() {
 }
 
 void TVYKCFGMAIN::ShowStoreReports() {
-    for (const TStoreReport& r : FDM->TakeStoreReports()) {
+    // Each once, also when the window is shown again; the monitor's messages wait meanwhile.
+    const QStringList macroProblems = std::exchange(FStartupProblems, {});
+    const QList<TStoreReport> storeReports = FDM->TakeStoreReports();
+    if (macroProblems.isEmpty() && storeReports.isEmpty()) return;
+    vyk::config::ApplyInputQueue::DialogScope asking(ApplyQueue());
+    for (const QString& text : macroProblems) ShowDialog(translate(QStringLiteral("WARNING")), text);
+    for (const TStoreReport& r : storeReports) {
         vyk::platform::debugLog(QStringLiteral("config: store: ") + r.Format());
         ShowDialog(translate(QStringLiteral("WARNING")), r.Format(translate));
     }
