@@ -1,6 +1,12 @@
-// VykMon against the simulated mouse and a private PulseAudio daemon (a null source "mic"):
-//  - Idle: nothing happens for 10 s; wake-ups per second and CPU time of the monitor process
-//    (target: zero wake-ups), and its resident memory.
+// VykMon against the simulated mouse and a private PulseAudio daemon (a null source "mic"), on
+// a private X server (Xvfb; offscreen when Xvfb is missing), beside the floor of a tray program
+// (bench/monitor/floor_tray.cpp: one tray icon, one menu) started the same way:
+//  - Memory/Started: once the monitor reads the mouse and has settled, before any press: its
+//    resident memory and threads, and the floor's at the same moment; rss_ratio = monitor /
+//    floor (aim: at most 1.15).
+//  - Idle: nothing happens for 10 s after the mute has been used; wake-ups per second and CPU
+//    time of the monitor process (target: zero wake-ups), its resident memory and threads
+//    beside the floor's (rss_ratio, as above).
 //  - IdleAfterConfig/0, /1: the same idle measurement once a real VykCfg has been beside the
 //    monitor and has gone away: VykCfg starts, a profile switch reported by the mouse goes to
 //    it (7040 from the monitor), it switches and tells the monitor to reload (7035); then it
@@ -8,7 +14,8 @@
 //    Target: zero wake-ups, as before it came.
 //  - MuteLatency: time from an injected button report (report 7, button 5 with the
 //    microphone mute) to the source being muted or unmuted, seen through a libpulse
-//    subscription; p50 and p99.
+//    subscription; p50 and p99 (aim: p50 at most 1 ms), and first_press_us, the very first
+//    press after the monitor started and settled.
 // Run from a release build: build/bench-bin/vyk_monitor_bench
 #include <benchmark/benchmark.h>
 
@@ -19,6 +26,7 @@
 #include "platform/registry/registry.h"
 #include "sim/mouse_sim_server.h"
 #include "core/store/DMUnit.h"
+#include "tests/support/xvfb_process.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -33,6 +41,8 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -168,14 +178,32 @@ private:
     Clock::time_point changedAt_;
 };
 
+// A private X server for the whole run, made before the programs start.
+vyk::test::XvfbServer& xserver() {
+    static vyk::test::XvfbServer x;
+    return x;
+}
+
+// Resident memory and threads of a process at one moment.
+struct Footprint {
+    long rssKiB = 0;
+    long threads = 0;
+};
+
+Footprint footprint(pid_t pid) { return {statusKb(pid, "VmRSS"), statusKb(pid, "Threads")}; }
+
 // The whole set-up, made once for all benchmarks of this program.
 struct Rig {
     fs::path root;
     QProcess pulse;
     std::unique_ptr<vyk::sim::MouseSimServer> sim;
     QProcess mon;
+    QProcess floor;  // the bare tray program beside it
     std::unique_ptr<MuteWatcher> watcher;
     std::string error;
+    // Once the monitor reads the mouse and has settled, before any press.
+    Footprint monStarted, floorStarted;
+    double firstPressUs = 0;
 
     bool up() {
         root = fs::path(qgetenv("HOME").constData()).parent_path();
@@ -228,19 +256,34 @@ struct Rig {
             }
         }
 
-        // The monitor.
-        mon.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
-        mon.setProcessChannelMode(QProcess::ForwardedChannels);
+        // The monitor and the floor, on the X server when there is one.
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        if (xserver().running()) {
+            env.insert("DISPLAY", QString::fromStdString(xserver().display()));
+            env.insert("QT_QPA_PLATFORM", "xcb");
+        }
+        for (QProcess* p : {&mon, &floor}) {
+            p->setProcessEnvironment(env);
+            p->setProcessChannelMode(QProcess::ForwardedChannels);
+        }
+        floor.start(QString::fromStdString(VYK_BENCH_FLOOR_TRAY), {});
+        if (!floor.waitForStarted(10000)) return fail("the floor tray program does not start");
         mon.start(QString::fromStdString((bin / "VykMon").string()), {});
         if (!mon.waitForStarted(10000)) return fail("VykMon does not start");
-        // Its reader opens about three seconds after start; a press is taken once it reads.
+        // Its reader opens about three seconds after start.
+        if (!waitFor([&] { return sim->openHandles(0) >= 1; }, 30000)) return fail("VykMon does not open the mouse");
+        std::this_thread::sleep_for(std::chrono::seconds(2));
+        if (mon.state() != QProcess::Running || floor.state() != QProcess::Running) return fail("a program ended");
+        monStarted = footprint(static_cast<pid_t>(mon.processId()));
+        floorStarted = footprint(static_cast<pid_t>(floor.processId()));
+
+        // The first press, timed like the others.
         const bool before = watcher->muted();
-        if (!waitFor([&] {
-                press();
-                return watcher->waitMute(!before, nullptr, 300);
-            }, 30000)) {
-            return fail("VykMon does not react to the mouse");
-        }
+        const auto t0 = Clock::now();
+        press();
+        Clock::time_point at;
+        if (!watcher->waitMute(!before, &at, 5000)) return fail("VykMon does not react to the mouse");
+        firstPressUs = std::chrono::duration<double, std::micro>(at - t0).count();
         return true;
     }
 
@@ -253,9 +296,10 @@ struct Rig {
 
     ~Rig() {
         watcher.reset();
-        if (mon.state() != QProcess::NotRunning) {
-            mon.kill();
-            mon.waitForFinished(5000);
+        for (QProcess* p : {&mon, &floor}) {
+            if (p->state() == QProcess::NotRunning) continue;
+            p->kill();
+            p->waitForFinished(5000);
         }
         if (sim) sim->stop();
         if (pulse.state() != QProcess::NotRunning) {
@@ -270,19 +314,45 @@ Rig* rig() {
     static std::unique_ptr<Rig> r;
     static bool ok = false;
     if (!r) {
+        xserver();
         r = std::make_unique<Rig>();
         ok = r->up();
+        if (!ok) std::fprintf(stderr, "vyk_monitor_bench: %s\n", r->error.c_str());
         std::atexit([] { r.reset(); });
     }
     return ok ? r.get() : nullptr;
 }
 
+// The monitor's memory and threads beside the floor's.
+void reportFootprints(benchmark::State& state, const Footprint& mon, const Footprint& floor) {
+    state.counters["rss_kib"] = static_cast<double>(mon.rssKiB);
+    state.counters["threads"] = static_cast<double>(mon.threads);
+    state.counters["floor_rss_kib"] = static_cast<double>(floor.rssKiB);
+    state.counters["floor_threads"] = static_cast<double>(floor.threads);
+    state.counters["rss_ratio"] =
+        floor.rssKiB > 0 ? static_cast<double>(mon.rssKiB) / static_cast<double>(floor.rssKiB) : 0.0;
+}
+
+void BM_MonitorMemory_Started(benchmark::State& state) {
+    Rig* r = rig();
+    if (!r) {
+        state.SkipWithError("set-up failed");
+        return;
+    }
+    for (auto _ : state) {
+    }
+    reportFootprints(state, r->monStarted, r->floorStarted);
+}
+BENCHMARK(BM_MonitorMemory_Started)->Iterations(1);
+
 long wakeups(pid_t pid) {
     return sumTaskField(pid, "voluntary_ctxt_switches") + sumTaskField(pid, "nonvoluntary_ctxt_switches");
 }
 
-// Ten seconds of nothing per iteration: the monitor's wake-ups per second and CPU time.
-void measureIdle(benchmark::State& state, pid_t pid) {
+// Ten seconds of nothing per iteration: the monitor's wake-ups per second and CPU time, then
+// its memory and threads beside the floor's.
+void measureIdle(benchmark::State& state, Rig& r) {
+    const pid_t pid = static_cast<pid_t>(r.mon.processId());
     for (auto _ : state) {
         const long w0 = wakeups(pid);
         const double c0 = cpuSeconds(pid);
@@ -293,8 +363,7 @@ void measureIdle(benchmark::State& state, pid_t pid) {
         state.counters["wakeups_per_s"] = static_cast<double>(w1 - w0) / secs;
         state.counters["cpu_ms_per_10s"] = (cpuSeconds(pid) - c0) * 1000.0 * 10.0 / secs;
     }
-    state.counters["rss_kib"] = static_cast<double>(statusKb(pid, "VmRSS"));
-    state.counters["threads"] = static_cast<double>(statusKb(pid, "Threads"));
+    reportFootprints(state, footprint(pid), footprint(static_cast<pid_t>(r.floor.processId())));
 }
 
 void BM_MonitorIdle(benchmark::State& state) {
@@ -305,7 +374,7 @@ void BM_MonitorIdle(benchmark::State& state) {
     }
     // Let the last press settle.
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    measureIdle(state, static_cast<pid_t>(r->mon.processId()));
+    measureIdle(state, *r);
 }
 BENCHMARK(BM_MonitorIdle)->Iterations(1)->Unit(benchmark::kSecond);
 
@@ -390,7 +459,7 @@ void BM_MonitorIdleAfterConfig(benchmark::State& state) {
     }
     // Let the last messages settle.
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    measureIdle(state, pid);
+    measureIdle(state, *r);
 }
 BENCHMARK(BM_MonitorIdleAfterConfig)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kSecond);
 
@@ -418,6 +487,7 @@ void BM_MuteLatency(benchmark::State& state) {
     auto pct = [&](double p) { return us[static_cast<std::size_t>(p * static_cast<double>(us.size() - 1))]; };
     state.counters["p50_us"] = pct(0.50);
     state.counters["p99_us"] = pct(0.99);
+    state.counters["first_press_us"] = r->firstPressUs;
 }
 BENCHMARK(BM_MuteLatency)->Iterations(200)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
