@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -120,11 +121,15 @@ int recvFrame(int fd, FrameHeader& header, std::vector<std::uint8_t>& payload, i
         }
         break;
     }
-    // One receive buffer per thread, so a reader receives its reports without allocating.
-    thread_local std::vector<std::uint8_t> buf(sizeof(FrameHeader) + kMaxPayload);
+    // One receive buffer per thread, so a reader receives its reports without allocating. It is
+    // left uninitialised: only the pages that frames have filled take up memory (frames are
+    // small; the largest possible one would need 256 KiB of every thread that receives).
+    constexpr std::size_t kBufferSize = sizeof(FrameHeader) + kMaxPayload;
+    thread_local const std::unique_ptr<std::uint8_t[]> buf =
+        std::make_unique_for_overwrite<std::uint8_t[]>(kBufferSize);
     ssize_t n;
     do {
-        n = ::recv(fd, buf.data(), buf.size(), 0);
+        n = ::recv(fd, buf.get(), kBufferSize, 0);
     } while (n < 0 && errno == EINTR);
     if (n == 0) return 0;
     if (n < 0) {
@@ -135,12 +140,12 @@ int recvFrame(int fd, FrameHeader& header, std::vector<std::uint8_t>& payload, i
         errno = EPROTO;
         return -1;
     }
-    std::memcpy(&header, buf.data(), sizeof header);
+    std::memcpy(&header, buf.get(), sizeof header);
     if (header.length != static_cast<std::size_t>(n) - sizeof(FrameHeader)) {
         errno = EPROTO;
         return -1;
     }
-    payload.assign(buf.begin() + sizeof(FrameHeader), buf.begin() + n);
+    payload.assign(buf.get() + sizeof(FrameHeader), buf.get() + n);
     return 1;
 }
 
