@@ -179,7 +179,8 @@ void UnloadHookDll() {
 
 TuiHook::TuiHook(QObject* AOwner) : QObject(AOwner) {
     FDLLLoaded = LoadHookDll();
-    FIdThreadComponentDataEvent = std::thread([this] { ThreadExecute(); });
+    // The worker thread starts with the first queued entry (QueueRecordData): it has nothing to
+    // hand over before, and a client that never queues (the monitor's) keeps no idle thread.
 }
 
 TuiHook::~TuiHook() {
@@ -558,6 +559,8 @@ void TuiHook::QueueRecordData(TRecordDataEntry entry) {
         std::lock_guard lock(FQueueLock);
         FRecordDataToProcessList.push_back(std::move(entry));
         FGlobalDataEvent = true;
+        if (!FIdThreadComponentDataEvent.joinable() && !FGlobalEvent)
+            FIdThreadComponentDataEvent = std::thread([this] { ThreadExecute(); });
     }
     FQueueSignal.notify_all();
 }

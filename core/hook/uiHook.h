@@ -282,7 +282,7 @@ private:
     TKBDLLHOOKSTRUCT FLastMacroKey{};
     std::uint8_t FAllKeyState[256] = {};
 
-    // The worker thread and its queue.
+    // The worker thread (started by the first QueueRecordData) and its queue.
     std::mutex FQueueLock;
     std::condition_variable FQueueSignal;
     std::vector<TRecordDataEntry> FRecordDataToProcessList;

@@ -5,6 +5,8 @@
 
 #include <QThread>
 
+#include <filesystem>
+#include <memory>
 #include <tuple>
 
 namespace vyk::test {
@@ -323,6 +325,33 @@ TEST_F(HookBinding, HandlerExceptionsAreReportedAndTheHookGoesOn) {
 // --- The worker queue ------------------------------------------------------------------------------
 
 using HookQueue = FakeHookTest;
+
+// Threads of this process now.
+std::size_t processThreads() {
+    std::size_t n = 0;
+    for ([[maybe_unused]] const auto& t : std::filesystem::directory_iterator("/proc/self/task")) ++n;
+    return n;
+}
+
+// A client that queues nothing (the monitor's) keeps no worker thread; the first queued entry
+// starts it, and the entries still reach the UI thread.
+TEST_F(HookQueue, TheWorkerThreadStartsWithTheFirstQueuedEntry) {
+    const std::size_t before = processThreads();
+    auto hook = std::make_unique<TuiHook>();
+    EXPECT_EQ(processThreads(), before);
+    int fired = 0;
+    hook->OnRecordKeyboardMacroKey = [&](int, int, int, int, double, const QString&, const QString&, TMacroKeyList&) {
+        ++fired;
+    };
+    hook->QueueRecordData({1, std::make_shared<TMacroKeyObject>(), nullptr});
+    EXPECT_EQ(processThreads(), before + 1);
+    ASSERT_TRUE(waitUntil([&] { return fired == 1; }));
+    hook->QueueRecordData({1, std::make_shared<TMacroKeyObject>(), nullptr});
+    ASSERT_TRUE(waitUntil([&] { return fired == 2; }));
+    EXPECT_EQ(processThreads(), before + 1) << "one worker for the client's life";
+    hook.reset();
+    EXPECT_EQ(processThreads(), before);
+}
 
 TEST_F(HookQueue, QueuedEntriesAreFiredOnTheUiThreadInOrder) {
     TuiHook hook;
