@@ -9,10 +9,12 @@
 
 #include "tests/platform/audio/pulse_test_daemon.h"
 #include "tests/support/test_env.h"
+#include "tests/support/wait.h"
 
 using vyk::platform::MicrophoneMute;
 using vyk::test::PulseTestDaemon;
 using vyk::test::ScopedEnv;
+using vyk::test::waitUntil;
 
 namespace {
 
@@ -50,6 +52,51 @@ TEST_F(MicrophoneMuteTest, EachPressTogglesAndAnOutsideChangeIsRespected) {
     EXPECT_EQ(daemon.sourceMute("mic"), "no");
     EXPECT_EQ(mute.toggledCount(), 3u);
     EXPECT_EQ(mute.droppedCount(), 0u);
+}
+
+// Nothing runs while the mute is not used: the first press starts the worker and its
+// connection, which end again a while after the last press. The press after that end still
+// mutes, and the microphone chosen before it is still the one toggled.
+TEST_F(MicrophoneMuteTest, TheWorkerRunsOnlyWhileUsedAndThePressAfterItsEndStillMutes) {
+    ASSERT_TRUE(daemon.start({"module-null-source source_name=mic"}));
+    ScopedEnv server("PULSE_SERVER", daemon.server().toStdString());
+    MicrophoneMute mute;
+    EXPECT_FALSE(mute.workerRunning());
+    EXPECT_TRUE(mute.waitIdle(0));
+
+    mute.toggle();
+    ASSERT_TRUE(mute.waitIdle(kWait));
+    EXPECT_EQ(daemon.sourceMute("mic"), "yes");
+    ASSERT_TRUE(waitUntil([&] { return !mute.workerRunning(); }, MicrophoneMute::kIdleEndMs + kWait, false));
+
+    // Another default appears while nothing runs: the chosen microphone stays the one toggled.
+    ASSERT_TRUE(daemon.pactl({"load-module", "module-null-source", "source_name=headset"}).first);
+    ASSERT_TRUE(daemon.pactl({"set-default-source", "headset"}).first);
+    mute.toggle();
+    ASSERT_TRUE(mute.waitIdle(kWait));
+    EXPECT_EQ(daemon.sourceMute("mic"), "no");
+    EXPECT_EQ(daemon.sourceMute("headset"), "no");
+    EXPECT_EQ(mute.toggledCount(), 2u);
+    EXPECT_EQ(mute.droppedCount(), 0u);
+}
+
+// A press that comes while the worker ends its idle connection is neither lost nor merged.
+TEST_F(MicrophoneMuteTest, PressesAroundTheIdleEndAreEachCarriedOut) {
+    ASSERT_TRUE(daemon.start({"module-null-source source_name=mic"}));
+    ScopedEnv server("PULSE_SERVER", daemon.server().toStdString());
+    MicrophoneMute mute;
+    std::uint64_t presses = 0;
+    for (int delay : {MicrophoneMute::kIdleEndMs - 20, MicrophoneMute::kIdleEndMs, MicrophoneMute::kIdleEndMs + 20}) {
+        mute.toggle();
+        ++presses;
+        ASSERT_TRUE(mute.waitIdle(kWait));
+        waitUntil([] { return false; }, delay, false);
+    }
+    mute.toggle();
+    ++presses;
+    ASSERT_TRUE(mute.waitIdle(kWait));
+    EXPECT_EQ(mute.toggledCount(), presses);
+    EXPECT_EQ(daemon.sourceMute("mic"), presses % 2 == 1 ? "yes" : "no");
 }
 
 TEST_F(MicrophoneMuteTest, ABurstOfPressesLosesNone) {
