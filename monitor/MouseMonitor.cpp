@@ -118,23 +118,6 @@ TVYKMONMAIN::TVYKMONMAIN(TDM* dataModule, QWidget* parent) : QWidget(parent), FD
     TimerDeviceArrial->setSingleShot(false);  // one shot by stopping it in its tick
     uiHIDEvent1 = new TuiHIDEvent(this);
 
-    // The about view.
-    AboutView = new QWidget(this);
-    auto* layout = new QVBoxLayout(AboutView);
-    for (const char* text : {"Hardware & Software Information:", "Hardware Core:1.00.00", "Software Core:1.00.00",
-                             "Software Update Website:"}) {
-        layout->addWidget(new QLabel(QString::fromUtf8(text), AboutView));
-    }
-    TextWeb = new QLabel(AboutView);  // no update address is published
-    layout->addWidget(TextWeb);
-    BtnGoWeb = new QPushButton(AboutView);
-    BtnGoWeb->setIcon(MonitorBuiltInIcon());
-    layout->addWidget(BtnGoWeb);
-    BtnOK = new QPushButton(QStringLiteral("OK"), AboutView);
-    layout->addWidget(BtnOK);
-    auto* outer = new QVBoxLayout(this);
-    outer->addWidget(AboutView);
-
     // Events. Every entry point runs under the default error handler.
     connect(TrayIcon1, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
         if (r == QSystemTrayIcon::Trigger) guarded([this] { TrayIconDblClick(); });
@@ -142,8 +125,6 @@ TVYKMONMAIN::TVYKMONMAIN(TDM* dataModule, QWidget* parent) : QWidget(parent), FD
     connect(Config1, &QAction::triggered, this, [this] { guarded([this] { Config1Click(); }); });
     connect(About1, &QAction::triggered, this, [this] { guarded([this] { About1Click(); }); });
     connect(Exit1, &QAction::triggered, this, [this] { guarded([this] { Exit1Click(); }); });
-    connect(BtnOK, &QPushButton::clicked, this, [this] { guarded([this] { BtnOKClick(); }); });
-    connect(BtnGoWeb, &QPushButton::clicked, this, [this] { guarded([this] { BtnGoWebClick(); }); });
     connect(TimerDeviceArrial, &QTimer::timeout, this, [this] { guarded([this] { TimerDeviceArrialTimer(); }); });
     uiHIDData1->OnData = [this](const QString& id, const QString& path, std::uint8_t reportId, const void* data,
                                 std::uint16_t size) { uiHIDData1Data(id, path, reportId, data, size); };
@@ -182,21 +163,22 @@ void TVYKMONMAIN::InitializeMonitor() {
 }
 
 void TVYKMONMAIN::InitTrayIcon() {
-    // The layout gives the icon no picture of its own; ours stands in until logo.ico replaces it.
-    TrayIcon1->setIcon(MonitorBuiltInIcon());
-    LoadTrayIcon();
+    // The layout gives the icon no picture of its own: ours stands in when logo.ico does not
+    // replace it (drawn only then).
+    if (!LoadTrayIcon()) TrayIcon1->setIcon(MonitorBuiltInIcon());
     // Shown whether or not the desktop has a tray yet: started at log-in, the monitor often
     // comes up before the panel, and a visible icon is added as soon as a tray appears.
     // Without any tray the monitor runs on without an icon.
     TrayIcon1->show();
 }
 
-void TVYKMONMAIN::LoadTrayIcon() {
+bool TVYKMONMAIN::LoadTrayIcon() {
     const QString path = trayIconPath();
-    if (!QFileInfo::exists(path)) return;
+    if (!QFileInfo::exists(path)) return false;
     const QIcon icon(path);
-    if (icon.isNull() || icon.availableSizes().isEmpty()) return;  // not a usable picture
+    if (icon.isNull() || icon.availableSizes().isEmpty()) return false;  // not a usable picture
     TrayIcon1->setIcon(icon);
+    return true;
 }
 
 void TVYKMONMAIN::ApplyLanguage() {
@@ -237,7 +219,29 @@ void TVYKMONMAIN::ShowOrStartConfig() {
 void TVYKMONMAIN::TrayIconDblClick() { ShowOrStartConfig(); }
 void TVYKMONMAIN::Config1Click() { ShowOrStartConfig(); }
 
+void TVYKMONMAIN::CreateAboutView() {
+    if (AboutView) return;
+    AboutView = new QWidget(this);
+    auto* layout = new QVBoxLayout(AboutView);
+    for (const char* text : {"Hardware & Software Information:", "Hardware Core:1.00.00", "Software Core:1.00.00",
+                             "Software Update Website:"}) {
+        layout->addWidget(new QLabel(QString::fromUtf8(text), AboutView));
+    }
+    TextWeb = new QLabel(AboutView);  // no update address is published
+    layout->addWidget(TextWeb);
+    BtnGoWeb = new QPushButton(AboutView);
+    BtnGoWeb->setIcon(MonitorBuiltInIcon());
+    layout->addWidget(BtnGoWeb);
+    BtnOK = new QPushButton(QStringLiteral("OK"), AboutView);
+    layout->addWidget(BtnOK);
+    auto* outer = new QVBoxLayout(this);
+    outer->addWidget(AboutView);
+    connect(BtnOK, &QPushButton::clicked, this, [this] { guarded([this] { BtnOKClick(); }); });
+    connect(BtnGoWeb, &QPushButton::clicked, this, [this] { guarded([this] { BtnGoWebClick(); }); });
+}
+
 void TVYKMONMAIN::About1Click() {
+    CreateAboutView();
     show();
     ProcessMessageAndSleep50ms();
     raise();

@@ -62,6 +62,7 @@ public:
     TuiHIDData* uiHIDData1 = nullptr;
     QTimer* TimerDeviceArrial = nullptr;
     TuiHIDEvent* uiHIDEvent1 = nullptr;
+    // The about view, made when it is first shown (nothing in the program opens it).
     QWidget* AboutView = nullptr;
     QLabel* TextWeb = nullptr;
     QPushButton* BtnOK = nullptr;
@@ -70,13 +71,16 @@ public:
     // ---- start-up (FormCreate)
     void InitializeMonitor();
     void InitTrayIcon();
-    void LoadTrayIcon();
+    // Makes logo.ico the tray icon; false (the icon left as it was) when it is missing or
+    // not a usable picture.
+    bool LoadTrayIcon();
     void ApplyLanguage();
 
     // ---- tray and menu
     void ShowOrStartConfig();
     void TrayIconDblClick();
     void Config1Click();
+    void CreateAboutView();
     void About1Click();
     void Exit1Click();
     void BtnOKClick();

@@ -16,6 +16,8 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QImageReader>
+#include <QLabel>
+#include <QPushButton>
 #include <QSystemTrayIcon>
 #include <QTimer>
 
@@ -160,6 +162,25 @@ TEST_F(MonitorTest, DecodesReportsAsTheTableSays) {
     EXPECT_TRUE(sw.replyDelivered);
     ASSERT_TRUE(waitUntil([&] { return storedProfileID(*dm_) == 3u; }));
     EXPECT_EQ(mon_->CurrentProfileIndex(), 3);
+}
+
+// The sound connection is made for a press and closed a while after it: at idle the monitor
+// holds none, and a press after a long idle still mutes (and the next one unmutes).
+TEST_F(MonitorTest, TheMuteWorksAfterTheSoundConnectionWasClosedForIdleness) {
+    storeButtonFunction(*dm_, 0, 5, MICROPHONE_MUTE_FUNCTION_INDEX);
+    startMonitor();
+    mon_->WMSettingsApplied(1, 0);  // the store as the configuration program left it
+    ASSERT_NE(mon_->Mute(), nullptr);
+    EXPECT_FALSE(mon_->Mute()->workerRunning()) << "nothing of the sound server before the first press";
+    pressMuteAndWait(1);
+    EXPECT_EQ(pulse_.sourceMute("mic"), "yes");
+    ASSERT_TRUE(waitUntil([&] { return !mon_->Mute()->workerRunning(); },
+                          vyk::platform::MicrophoneMute::kIdleEndMs + 15000));
+    waitUntil([] { return false; }, 500);  // a while longer with the event loop running
+    pressMuteAndWait(2);
+    EXPECT_EQ(pulse_.sourceMute("mic"), "no");
+    pressMuteAndWait(3);
+    EXPECT_EQ(pulse_.sourceMute("mic"), "yes");
 }
 
 TEST_F(MonitorTest, OversizedReportsAreDroppedAndTheReaderGoesOn) {
@@ -429,6 +450,23 @@ TEST_F(MonitorTest, TrayClickRaisesOrStartsTheConfigurationProgram) {
     EXPECT_EQ(fs::path(f.readAll().trimmed().toStdString()), fs::canonical(exeDir_));
 }
 
+// The about view (which nothing in the program opens) is made when it is first shown.
+TEST_F(MonitorTest, TheAboutViewIsMadeWhenFirstShownAndItsOkHidesTheWindow) {
+    mon_ = std::make_unique<TVYKMONMAIN>(dm_.get());
+    EXPECT_EQ(mon_->AboutView, nullptr);
+    mon_->About1Click();
+    ASSERT_NE(mon_->AboutView, nullptr);
+    QWidget* view = mon_->AboutView;
+    EXPECT_TRUE(mon_->isVisible());
+    EXPECT_TRUE(mon_->TextWeb->text().isEmpty());
+    EXPECT_FALSE(mon_->BtnGoWeb->icon().isNull());
+    mon_->BtnOK->click();
+    EXPECT_FALSE(mon_->isVisible());
+    mon_->About1Click();
+    EXPECT_EQ(mon_->AboutView, view) << "made once";
+    EXPECT_TRUE(mon_->isVisible());
+}
+
 TEST_F(MonitorTest, TheShippedTrayIconIsUsed) {
     mon_ = std::make_unique<TVYKMONMAIN>(dm_.get());
     const QString shipped = QString::fromStdString((exeDir_ / "images/0409/icons/logo.ico").string());
@@ -447,5 +485,15 @@ protected:
 TEST_F(MonitorWithoutIconTest, TheBuiltInIconStandsInForAMissingFile) {
     mon_ = std::make_unique<TVYKMONMAIN>(dm_.get());
     EXPECT_FALSE(mon_->TrayIcon1->icon().isNull());
+    EXPECT_EQ(mon_->TrayIcon1->icon().pixmap(32, 32).toImage(), MonitorBuiltInIcon().pixmap(32, 32).toImage());
+}
+
+TEST_F(MonitorWithoutIconTest, TheBuiltInIconStandsInForAFileThatIsNoPicture) {
+    fs::create_directories(exeDir_ / "images/0409/icons");
+    QFile f(QString::fromStdString((exeDir_ / "images/0409/icons/logo.ico").string()));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("not an icon");
+    f.close();
+    mon_ = std::make_unique<TVYKMONMAIN>(dm_.get());
     EXPECT_EQ(mon_->TrayIcon1->icon().pixmap(32, 32).toImage(), MonitorBuiltInIcon().pixmap(32, 32).toImage());
 }
