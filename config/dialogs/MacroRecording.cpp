@@ -1,6 +1,6 @@
-// The recording and action-editing half of the macro manager TFrmMacro (window and lists in
-// macrofrm.cpp): START and STOP, the live preview rows, the conversion of a recording into
-// actions, the action edit tools and the mouse-button actions.
+// Recording and action editing in the macro manager TFrmMacro (window in macrofrm.cpp, lists
+// in MacroLists.cpp): START and STOP, the live preview rows, the conversion of a recording into
+// actions, the action edit tools, the mouse-button actions and the delay edit of an action row.
 
 #include "config/dialogs/macrofrm.h"
 
@@ -305,4 +305,19 @@ void TFrmMacro::InsertMouseAction(quint32 itemID, bool recordDelays) {
     for (int k = 0; k < n; ++k) actions->InsertActionAfter(added[static_cast<std::size_t>(k)], pos + k);
     actions->SetActionIndex(pos + n);
     AfterActionEdit();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Delay edit
+
+void TFrmMacro::DelayEditChange(int row, qint64 value) {
+    if (FMacroSetClass == nullptr) return;
+    TuiMacroClass* macros = FMacroSetClass->CurrentMacroClass();
+    TuiActionsClass* actions = macros != nullptr ? macros->CurrentMacroAction() : nullptr;
+    if (actions == nullptr) return;
+    const int delay = static_cast<int>(std::clamp<qint64>(value, 1, 65535));
+    actions->SetDelayValue(row, delay);
+    FMacroSetClass->SaveBackCurrentMacroClassDataToCurrentMacroList();
+    ActionRows->SetRowText(row, QString::number(actions->GetDelayValue(row)));
+    UpdateTotalDelay();
 }

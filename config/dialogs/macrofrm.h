@@ -3,6 +3,12 @@
 // and deletes the macros of the current macro set, records keyboard macros, edits their
 // actions and sets their options. ShowMacroManager runs it on the main window's macro database.
 //
+// The implementation is split by what it holds:
+//   macrofrm.cpp         the window, its controls, skin and wiring, leaving it, ShowMacroManager
+//   MacroLists.cpp       the macro and action lists, NEW and DELETE
+//   MacroOptions.cpp     the options (delays, loops)
+//   MacroRecording.cpp   recording, the action edit tools, mouse actions, the delay edit
+//
 // - Every edit goes into the database object in memory at once (the macro model, then
 //   SaveBackCurrentMacroClassDataToCurrentMacroList). Only OK writes MacroSet.MSDB; when that
 //   write fails the error is shown and the manager stays open, so OK never reports a save that
@@ -58,7 +64,7 @@ public:
     // The database the manager works on (not owned); set before LoadMacroList.
     TuiMacroSetClass* FMacroSetClass = nullptr;
 
-    // Window and lists (macrofrm.cpp).
+    // Lists (MacroLists.cpp).
     void LoadMacroList();
     void ShowMacroActions(const TMACROKEYINFO& info);
     void UpdateTotalDelay();
@@ -157,12 +163,13 @@ private:
     void LoadSkinImages();
     void BindEvents();
 
-    // Handlers of the window (macrofrm.cpp).
+    // Handlers of the lists (MacroLists.cpp).
     void ListBoxMacroListChange();
     void ListBoxMacroListClick();
     void ListBoxMacroKeyChange();
     void BSBTNNEWMACROClick();
     void BSBTNDELETEMACROClick();
+    // Options (MacroOptions.cpp).
     void BtnAutoDelayClick();
     void BtnCustomDelayMouseUp();
     void BTNMACROLOOPClick();
@@ -170,7 +177,9 @@ private:
     void UpdateLoopBox();
     void SaveAutoDelaySetting();
     void SaveLoopSettings();
+    // The delay edit of an action row (MacroRecording.cpp).
     void DelayEditChange(int row, qint64 value);
+    // Leaving (macrofrm.cpp).
     void BtnOKClick();
     void BtnCancelClick();
     void BtnCloseClick();
