@@ -214,11 +214,6 @@ void TVYKCFGMAIN::AssignButtonFunction(int ItemID) {
         FCurrentMacro = r->MacroKeyInfo.nMacroIndex;
         QString name = nameOf(r->MacroKeyInfo.szMacroName).left(50);
         const QString set = FMacroSetClass->CurrentMacroSetName();
-        const int p = FDM->FProfileIndex;
-        if (p >= 0 && p <= 4) {
-            const TProfileSetting& slot = FDM->FProfileSettingGroup.ProfileSettingList[p];
-            FMacroPath = nameOf(slot.MacroPath);
-        }
         if (ShowMacroManager(*FMacroSetClass, name) != 1) {
             // The edits stay in the database: the buttons follow them, this one keeps its function.
             RebindMacroButtons();
