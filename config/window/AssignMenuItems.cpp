@@ -22,6 +22,12 @@ void addNamed(TuiMenuItemsEx& level, const QString& caption, const QStringList& 
 
 QString AssignMenuFamily() { return QStringLiteral("FUTURA STD MEDIUM"); }
 
+QString AssignMenuFamilyOf(const QString& language) {
+    if (language == QLatin1String("0409")) return QStringLiteral("Verdana");
+    if (language == QLatin1String("0804") || language == QLatin1String("0404")) return QStringLiteral("黑体");
+    return AssignMenuFamily();
+}
+
 QFont AssignMenuFont() {
     // The designed family first; the title font's free fallbacks after it. No ClearType: grey
     // antialiasing only.

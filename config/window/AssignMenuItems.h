@@ -5,8 +5,8 @@
 // 17, with the sub-items of BASIC 801-808, ADVANCED 901-906 and MEDIA 1001-1008; MACRO, ID 11,
 // gets its sub-items from the macro list at run time) and sets its look parameters. Items are
 // named "ITEM1", "ITEM2" ... within each level, as the window layout stores them. Running it on
-// a menu that already holds items clears them first. The window puts a family of its own
-// choice before the designed families (TVYKCFGMAIN::SetMenuFontFamily).
+// a menu that already holds items clears them first. The button assignment puts the family of
+// the language before the designed families (TButtonAssignment::SetMenuFontFamily).
 //
 // UI thread only.
 
@@ -20,3 +20,6 @@ void BuildAssignMenu(TuiMenuEx& menu);
 // The item font BuildAssignMenu gives the menu, and its first family ("FUTURA STD MEDIUM").
 QFont AssignMenuFont();
 QString AssignMenuFamily();
+// The family of the menu's items in a language (by its LANGID folder name): Verdana for
+// English, 黑体 for Chinese, the menu's designed family for any other language.
+QString AssignMenuFamilyOf(const QString& language);

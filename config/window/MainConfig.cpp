@@ -77,14 +77,6 @@ protected:
     }
 };
 
-// The family of the function menu's items in a language: Verdana for English, 黑体 for Chinese,
-// the menu's designed family for any other language.
-QString menuFamilyOf(const QString& language) {
-    if (language == QLatin1String("0409")) return QStringLiteral("Verdana");
-    if (language == QLatin1String("0804") || language == QLatin1String("0404")) return QStringLiteral("黑体");
-    return AssignMenuFamily();
-}
-
 QString stringOf(const char16_t* text, std::size_t capacity) {
     std::size_t n = 0;
     while (n < capacity && text[n] != 0) ++n;
@@ -174,7 +166,9 @@ void TVYKCFGMAIN::CreateControls() {
                           static_cast<QWidget*>(PageLight), static_cast<QWidget*>(PageInfo)}) {
         TabControlMain->addWidget(page);
     }
-    CreateButtonAssignment();
+    ButtonAssignment = new TButtonAssignment(
+        *FDM, FState, *FMacroSetClass, FMacroBinding, [this]() -> vyk::config::ApplyInputQueue& { return ApplyQueue(); },
+        PageGeneral->AssignArea ? PageGeneral->AssignArea : static_cast<QWidget*>(PageGeneral), this);
 
     const struct {
         TImageStateButton** button;
@@ -308,8 +302,7 @@ void TVYKCFGMAIN::RefreshAll() {
 
 void TVYKCFGMAIN::InitializeForm() {
     // 1-3.
-    LoadMacroDatabase();
-    FCurrentMacro = 0;
+    ButtonAssignment->LoadMacroDatabase(FStartupProblems);
     FState.DblClickTestCentrePending = true;
 
     // 4-5.
@@ -339,7 +332,7 @@ void TVYKCFGMAIN::InitializeForm() {
     RefreshAll();
     FState.SettingsChanged = false;
     FState.ReportRateChanged = false;
-    ShowMouseView(true);
+    ButtonAssignment->ShowMouseView(true);
     LoadSkinImages();
 }
 
@@ -388,7 +381,7 @@ void TVYKCFGMAIN::ApplyLanguage() {
     PageDpi->SetAxisCaptions(translate(QStringLiteral("X")), translate(QStringLiteral("Y")));
 
     // The menu's family, so that a start in a language and a change to it look alike.
-    SetMenuFontFamily(menuFamilyOf(langName));
+    ButtonAssignment->SetMenuFontFamily(AssignMenuFamilyOf(langName));
 
     // The application's title, the window's and the caption drawn from it. The desktop names
     // the window by both titles; the language walk may already have given the window its new

@@ -12,8 +12,12 @@
 //   MainConfigApply.cpp      APPLY and OK: saving and writing to the mouse
 //   MainConfigProfiles.cpp   profile switching, LOAD FILE, SAVE AS, RESTORE, RESET ALL, the
 //                            store's reports
-//   MainConfigButtons.cpp    button assignment and the macro menu
 //   MainConfigSettings.cpp   DPI, polling, lighting and pointer controls
+//
+// Button assignment is a unit of its own (TButtonAssignment, config/window/ButtonAssignment.h)
+// that the window makes on the GENERAL page; the window forwards to it what APPLY and the
+// profile commands call, and owns the macro database and the macro buttons' binding that both
+// the unit and APPLY work on.
 //
 // The window reaches the mouse, the monitor and the desktop only through its CfgLink. It
 // receives the monitor's messages on the window class "TVYKCFGMAIN" for as long as it lives.
@@ -23,9 +27,11 @@
 // on. A stored language index outside the language list falls back to 0409; a message value
 // outside its range is refused with an error report and changes nothing.
 
+#include "config/window/ButtonAssignment.h"
 #include "config/window/CfgLink.h"
 #include "config/window/CfgState.h"
 #include "config/window/MacroButtonBinding.h"
+#include "core/macro/uiMacroSet.h"
 
 #include <QList>
 #include <QPixmap>
@@ -47,29 +53,13 @@ class TDM;
 class TImageStateButton;
 class TuiCommandSetting;
 class TuiLanguage;
-class TuiMacroClass;
-class TuiMacroSetClass;
-class TuiMenuEx;
 class TGeneralPage;
 class TDpiPage;
-class TButtonAssignPanel;
 class TLightPage;
 class TInfoPage;
 namespace vyk::config {
 class ApplyInputQueue;
 }
-
-// The menu item a button-assignment click chose, decoded (in memory only).
-struct TSelectedMenuItemInfo {
-    QString MacroSetName;
-    QString MacroName;
-    int MacroSetIndex = 0;
-    int MacroIndex = -1;
-    int AMenuItemId = 0;
-};
-
-// The most distinct macros the buttons of one profile may run.
-inline constexpr int MAX_ASSIGNED_MACROS = 5;
 
 // Client size of the window.
 inline constexpr int CFG_WINDOW_WIDTH = 801;
@@ -86,7 +76,6 @@ public:
     // ---- non-visual components
     TuiLanguage* uiLanguage1 = nullptr;
     TuiCommandSetting* uiCommandSetting1 = nullptr;
-    TuiMenuEx* UIMENUEX1 = nullptr;  // the button-assignment menu (made by the buttons area)
     QTimer* TimerProcess = nullptr;  // APPLY progress, 100 ms, stopped
     QTimer* Timer2 = nullptr;        // closes the window after OK, 500 ms, stopped
 
@@ -115,9 +104,8 @@ public:
     QComboBox* PopBoxLanguage = nullptr;
 
     // ---- fields
-    std::unique_ptr<TuiMacroSetClass> FMacroSetClass;
-    int FCurrentMacro = 0;
-    int FSelectedButtonIndex = 0;
+    // The macro database (made with the window, loaded by InitializeForm).
+    std::unique_ptr<TuiMacroSetClass> FMacroSetClass = std::make_unique<TuiMacroSetClass>();
     QString FProfilePath;
     QString FMacroPath;
 
@@ -172,7 +160,7 @@ public:
     void LoadSkinImages();
 
     // ---- refresh commands, registered in this order (Set* bodies in their areas' files)
-    void uiCommandSetting1Commands0Execute();  // SetButton      (MainConfigButtons.cpp)
+    void uiCommandSetting1Commands0Execute() { ButtonAssignment->SetButtonCaptions(); }  // SetButton
     void uiCommandSetting1Commands1Execute();  // SetCPI         (MainConfigSettings.cpp)
     void uiCommandSetting1Commands2Execute();  // SetMouseParam  (MainConfigSettings.cpp)
     void uiCommandSetting1Commands3Execute();  // SetProfileBtn  (MainConfig.cpp)
@@ -210,45 +198,13 @@ public:
     // after start-up, after LOAD FILE and after APPLY's saves.
     void ShowStoreReports();
 
-    // ---- button assignment (MainConfigButtons.cpp)
-    TButtonAssignPanel* ButtonAssign = nullptr;  // on the GENERAL page
-    // Makes UIMENUEX1 and the assignment panel and connects them (during creation).
-    void CreateButtonAssignment();
-    void BtnSet1Click(int tag);
-    void BtnSet1MouseEnter(int tag);
-    void uiMenuEx1ItemsClick(quint32 AMenuItemID);
-    void SetButtonFunction(int ButtonIndex, int ItemID);
-    void AssignButtonFunction(int ItemID);
-    bool BindButtonToMacro(int sel, TuiMacroClass& macros, int k, const QString& setName, const QString& macroName);
-    void GetSelectedMenuItemInfo(int ItemID, TSelectedMenuItemInfo& info) const;
-    int CountLeftClickButtons() const;
-    int CountAssignedMacros() const;
-    int FunctionIndexOfMenuID(int MenuID) const;
-    int MenuIDOfFunctionIndex(int Index) const;
-    void GetDisabledButtonFunc(TBUTTONFUNCINFO& info) const;
-    void RebuildMacroMenu();
-    // Binds the macro buttons of the current profile to the current set's macros by name.
-    void RebindMacroButtons();
-    // The same for all five profiles, each saved back into its slot (and marked changed when
-    // a record changed), so that APPLY never writes a stale macro index. A record without
-    // stored names was never bound by name and is left as it is.
-    void RebindMacroButtonsInAllProfiles();
-    // Notes the macro buttons of the five profiles whose macros a database that could not be
-    // read does not show: they keep their records (config/window/MacroButtonBinding.h).
-    void NoteUnseenMacroButtons();
+    // ---- button assignment (config/window/ButtonAssignment.h), on the GENERAL page
+    TButtonAssignment* ButtonAssignment = nullptr;
+    // What APPLY and the profile commands call of it.
+    void RebuildMacroMenu() { ButtonAssignment->RebuildMacroMenu(); }
+    void RebindMacroButtons() { ButtonAssignment->RebindMacroButtons(); }
+    void RebindMacroButtonsInAllProfiles() { ButtonAssignment->RebindMacroButtonsInAllProfiles(); }
     const vyk::config::TMacroButtonBinding& MacroBinding() const { return FMacroBinding; }
-    void RefreshButtonCaptions();
-    // The MenuID whose caption assignment button i shows for its record.
-    int CaptionMenuID(int ButtonIndex, const TBUTTONFUNCINFO& r) const;
-    void ShowButtonCaption(int ButtonIndex, int MenuID);
-    QString GetSingleKeyText(int ButtonIndex) const;
-    QString GetComboKeyText(int ButtonIndex) const;
-    QString GetMacroText(int ButtonIndex) const;
-    void UpdateButtonHint(int ButtonIndex);
-    void ShowMouseView(bool front);
-    // Font family of the assignment menu's items, put before the menu's designed families in
-    // place of any chosen before (ApplyLanguage sets it by language).
-    void SetMenuFontFamily(const QString& family);
 
     // ---- DPI, polling, lighting, pointer (MainConfigSettings.cpp)
     void InitCPIControlTable();
@@ -282,10 +238,6 @@ private:
     TImageStateButton* MakeButton(const QString& objectName, const QString& caption, int x, int y, int w,
                                   int h);
     void SetBaseTexts();
-    vyk::config::TMacroButtonBinding::DisableFn DisableButtonFunc() const;
-    // The macro database at start-up: loaded (or made) with its default set; a damaged one is
-    // reported after start-up.
-    void LoadMacroDatabase();
 
     TDM* FDM;
     std::unique_ptr<CfgLink> FOwnLink;
@@ -298,6 +250,7 @@ private:
     QPoint FDragOffset;
     bool FFirstPaintDone = false;
     vyk::config::ApplyInputQueue* FApplyQueue = nullptr;  // made on first use, a child
+    // How the macro buttons are bound (the button assignment binds them, APPLY reads it).
     vyk::config::TMacroButtonBinding FMacroBinding;
     // Problems found in the macro database while the window was made (ShowStoreReports).
     QStringList FStartupProblems;

@@ -45,7 +45,7 @@ void TVYKCFGMAIN::LoadSkinImages() {
     if (!BTNMIN->NormalBitmap().isNull()) BTNMIN->setText(QString());
     if (!BtnClose->NormalBitmap().isNull()) BtnClose->setText(QString());
     PageGeneral->Pointer->LoadSkin();
-    ButtonAssign->LoadSkin();
+    ButtonAssignment->ButtonAssign->LoadSkin();
     PageDpi->LoadSkin();
     PageLight->LoadSkin();
     update();

@@ -157,7 +157,7 @@ TEST_F(SuiteTest, FirstStartThenSwitchesBothWaysAndAMuteButtonThatOutlivesTheWin
     // Button 5 of profile 1 made a mute button with real clicks in the function menu (MEDIA,
     // MUTE(MICROPHONE)), then applied: APPLY writes the profile's blocks and tells the mouse
     // and the monitor.
-    TuiMenuItemsEx& menu = w.UIMENUEX1->Items();
+    TuiMenuItemsEx& menu = w.ButtonAssignment->UIMENUEX1->Items();
     const int media = vyk::test::menu::rowOf(menu, QStringLiteral("MEDIA"));
     ASSERT_GE(media, 0);
     const int mute = vyk::test::menu::rowOf(menu[media]->SubItems(), QStringLiteral("MUTE(MICROPHONE)"));

@@ -63,20 +63,20 @@ inline void openMenu(TVYKCFGMAIN& w, int button) {
     ASSERT_TRUE(button >= 0 && button < ASSIGN_BUTTON_COUNT) << button;
     // The window at the screen's top left, so the popups and their sub-menus fit beside it.
     if (w.pos() != QPoint(0, 0)) w.move(0, 0);
-    TButtonAssignPanel& panel = *w.ButtonAssign;
+    TButtonAssignPanel& panel = *w.ButtonAssignment->ButtonAssign;
     panel.ShowMouseView(button < 6 ? 0 : 1);
     TImageStateButton* b = panel.BtnSet[static_cast<std::size_t>(button)];
     if (button >= 6) panel.sideButtonsScrollbox->ensureWidgetVisible(b, 0, 0);
     QCursor::setPos(b->mapToGlobal(b->rect().center()));
     QTest::mouseClick(b, Qt::LeftButton);
-    ASSERT_TRUE(vyk::test::waitUntil([&w] { return w.UIMENUEX1->IsMenuOpen() && grabWindow(); }))
+    ASSERT_TRUE(vyk::test::waitUntil([&w] { return w.ButtonAssignment->UIMENUEX1->IsMenuOpen() && grabWindow(); }))
         << "the menu did not open";
 }
 
 // Moves the pointer onto row `top` of the open menu and, with sub >= 0, waits for its sub-menu
 // and moves onto row `sub` there. *target receives the position the pointer rests on.
 inline void pointAt(TVYKCFGMAIN& w, int top, int sub, QPoint* target) {
-    TuiMenuItemsEx& level = w.UIMENUEX1->Items();
+    TuiMenuItemsEx& level = w.ButtonAssignment->UIMENUEX1->Items();
     ASSERT_TRUE(top >= 0 && top < level.Count()) << top;
     *target = rowCenter(level, top);
     // From another row first, so arriving on the row is a change.
@@ -103,7 +103,7 @@ inline void choose(TVYKCFGMAIN& w, int top, int sub = -1) {
     ASSERT_NE(win, nullptr);
     QTest::mousePress(win, Qt::LeftButton, {}, win->mapFromGlobal(target));
     if (QWindow* again = grabWindow()) QTest::mouseRelease(again, Qt::LeftButton, {}, again->mapFromGlobal(target));
-    ASSERT_TRUE(vyk::test::waitUntil([&w] { return !w.UIMENUEX1->IsMenuOpen(); })) << "the menu stayed open";
+    ASSERT_TRUE(vyk::test::waitUntil([&w] { return !w.ButtonAssignment->UIMENUEX1->IsMenuOpen(); })) << "the menu stayed open";
     QApplication::processEvents();
 }
 

@@ -50,12 +50,12 @@ void takeMenu(TVYKCFGMAIN& w, int button, int top, const std::string& name, Pict
     QPoint at;
     vyk::test::menu::pointAt(w, top, 0, &at);
     ASSERT_FALSE(::testing::Test::HasFatalFailure());
-    TuiMenuItemsEx& menu = w.UIMENUEX1->Items();
+    TuiMenuItemsEx& menu = w.ButtonAssignment->UIMENUEX1->Items();
     out[name] = pictureOf(MenuPopupOf(&menu));
     out[name + "-sub"] = pictureOf(MenuPopupOf(&menu[top]->SubItems()));
     for (int k = 0; k < 2 && QApplication::activePopupWidget(); ++k)
         QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
-    ASSERT_TRUE(vyk::test::waitUntil([&w] { return !w.UIMENUEX1->IsMenuOpen(); }));
+    ASSERT_TRUE(vyk::test::waitUntil([&w] { return !w.ButtonAssignment->UIMENUEX1->IsMenuOpen(); }));
 }
 
 // Takes every page (GENERAL in both mouse views) and the menu with its MEDIA and MACRO
@@ -71,12 +71,12 @@ Pictures picturesOf(TVYKCFGMAIN& w) {
         out[pages[i]] = pictureOf(&w);
     }
     w.SelectTab(0);
-    w.ShowMouseView(false);
+    w.ButtonAssignment->ShowMouseView(false);
     out["general-side"] = pictureOf(&w);
-    w.ShowMouseView(true);
+    w.ButtonAssignment->ShowMouseView(true);
     takeMenu(w, 2, 9, "menu-media", out);
     takeMenu(w, 2, 10, "menu-macro", out);
-    w.ShowMouseView(true);
+    w.ButtonAssignment->ShowMouseView(true);
     pointerAway();
     return out;
 }

@@ -35,7 +35,7 @@ class ButtonAssign : public ApplyTest {
 protected:
     TVYKCFGMAIN& w() { return *window_; }
     TBUTTONFUNCINFO& rec(int i) { return dm_->FCurrentProfileInfo.ConfigInfo.ButtonFuncInfo[i]; }
-    TButtonAssignPanel& panel() { return *window_->ButtonAssign; }
+    TButtonAssignPanel& panel() { return *window_->ButtonAssignment->ButtonAssign; }
     TImageStateButton* button(int i) { return panel().BtnSet[static_cast<std::size_t>(i)]; }
 
     void assign(int button, int top, int sub = -1) { vyk::test::menu::assign(w(), button, top, sub); }
@@ -65,7 +65,7 @@ protected:
         EXPECT_EQ(r.MacroKeyInfo.nMacroIndex, index);
         EXPECT_EQ(QString::fromUtf16(r.MacroName), name);
         EXPECT_EQ(QString::fromUtf16(r.MacroSetName), w().FMacroSetClass->CurrentMacroSetName());
-        EXPECT_EQ(button(b)->text(), w().UIMENUEX1->Items()[10]->SubItems()[index + 1]->Caption());
+        EXPECT_EQ(button(b)->text(), w().ButtonAssignment->UIMENUEX1->Items()[10]->SubItems()[index + 1]->Caption());
     }
     void addMacros(const QStringList& names) {
         for (const QString& n : names) ASSERT_TRUE(w().FMacroSetClass->CreateNewMacro(n)) << n.toStdString();
@@ -160,7 +160,7 @@ TEST_F(ButtonAssign, CaptionsFollowTheAssignment) {
     EXPECT_EQ(button(6)->text(), QStringLiteral("1")) << "a single key shows its key";
     assign(4, 7, 0);
     EXPECT_EQ(button(4)->text(), QStringLiteral("CUT"));
-    w().UpdateButtonHint(4);
+    w().ButtonAssignment->UpdateButtonHint(4);
     EXPECT_EQ(panel().Hint(4), QStringLiteral("Ctrl+X"));
     EXPECT_EQ(button(4)->toolTip(), QStringLiteral("Ctrl+X"));
 
@@ -195,13 +195,13 @@ TEST_F(ButtonAssign, CaptionsFollowTheAssignment) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         c.set(rec(9));
-        w().RefreshButtonCaptions();
+        w().ButtonAssignment->RefreshButtonCaptions();
         EXPECT_EQ(button(9)->text(), c.caption);
     }
     // The hint keeps the whole combination; buttons 15..17 keep their hints to themselves.
     rec(15) = TBUTTONFUNCINFO{};
     rec(15).MenuID = 7, rec(15).FunctionCode = 15, rec(15).ComboKey.nModifier = 6, rec(15).ComboKey.nKeyValue1 = 0x7B;
-    w().UpdateButtonHint(15);
+    w().ButtonAssignment->UpdateButtonHint(15);
     EXPECT_EQ(panel().Hint(15), QStringLiteral("Ctrl+Shift+F12"));
     EXPECT_TRUE(button(15)->toolTip().isEmpty());
     // The pointer entering a button brings its hint up to date.
@@ -218,7 +218,7 @@ TEST_F(ButtonAssign, CaptionsFollowTheAssignment) {
 // once another button has CLICK, button 0 is free.
 TEST_F(ButtonAssign, TheLastClickIsKept) {
     open();
-    ASSERT_EQ(w().CountLeftClickButtons(), 1);
+    ASSERT_EQ(w().ButtonAssignment->CountLeftClickButtons(), 1);
     const auto before = std::make_unique<TBUTTONFUNCINFO>(rec(0));
     for (int top : {16, 0}) {
         bool asked = false;
@@ -239,7 +239,7 @@ TEST_F(ButtonAssign, TheLastClickIsKept) {
 
     // A profile without any CLICK button stays editable (a zeroed record is no CLICK).
     rec(2) = TBUTTONFUNCINFO{};
-    ASSERT_EQ(w().CountLeftClickButtons(), 0);
+    ASSERT_EQ(w().ButtonAssignment->CountLeftClickButtons(), 0);
     assign(2, 1);
     EXPECT_EQ(rec(2).FunctionCode, 2);
 }
@@ -273,7 +273,7 @@ TEST_F(ButtonAssign, MacroMenuBindsByPositionAndName) {
     open();
     const QStringList existing = macroNames();
     addMacros({QStringLiteral("Alpha"), QStringLiteral("Beta"), QStringLiteral("Gamma")});
-    TuiMenuItemsEx& sub = w().UIMENUEX1->Items()[10]->SubItems();
+    TuiMenuItemsEx& sub = w().ButtonAssignment->UIMENUEX1->Items()[10]->SubItems();
     ASSERT_EQ(sub.Count(), existing.size() + 4);
     EXPECT_EQ(sub[0]->ItemID(), 1101u);
     for (int k = 0; k < sub.Count() - 1; ++k) EXPECT_EQ(sub[k + 1]->ItemID(), static_cast<quint32>(1102 + k));
@@ -281,7 +281,7 @@ TEST_F(ButtonAssign, MacroMenuBindsByPositionAndName) {
     const int gamma = static_cast<int>(existing.size()) + 2;
     assign(7, 10, gamma + 1);
     expectMacroBound(7, gamma, QStringLiteral("Gamma"));
-    w().UpdateButtonHint(7);
+    w().ButtonAssignment->UpdateButtonHint(7);
     EXPECT_EQ(panel().Hint(7), QStringLiteral("MACRO #%1 <Gamma >").arg(gamma + 1));
 }
 
@@ -313,7 +313,7 @@ TEST_F(ButtonAssign, MacroManagerItemBindsTheMacroCurrentAtOk) {
     const int beta = static_cast<int>(names.indexOf(QStringLiteral("Beta")));
     assign(6, 10, alpha + 1);
     assign(7, 10, beta + 1);
-    TuiMenuItemsEx& sub = w().UIMENUEX1->Items()[10]->SubItems();
+    TuiMenuItemsEx& sub = w().ButtonAssignment->UIMENUEX1->Items()[10]->SubItems();
     ASSERT_EQ(sub[0]->ItemID(), 1101u);
 
     // OK with Alpha chosen in the manager rebinds button 7 from Beta to Alpha.
@@ -538,7 +538,7 @@ TEST_F(ButtonAssign, MacroLimitRefusesTheSixthMacro) {
     addMacros({"M1", "M2", "M3", "M4", "M5", "M6"});
     const QStringList names = macroNames();
     for (int i = 0; i < 5; ++i) assign(6 + i, 10, static_cast<int>(names.indexOf(QStringLiteral("M%1").arg(i + 1))) + 1);
-    EXPECT_EQ(w().CountAssignedMacros(), 5);
+    EXPECT_EQ(w().ButtonAssignment->CountAssignedMacros(), 5);
     const auto before = std::make_unique<TBUTTONFUNCINFO>(rec(11));
     bool refused = false;
     vyk::test::whenModal([&refused](QWidget* d) {

@@ -22,7 +22,7 @@ TEST(ScreenshotButtonMenu, SubMenusOpenAtThePointer) {
         int button, top, sub;
         const char* name;
     } shots[] = {{5, 9, 7, "page-general-menu"}, {7, 10, 1, "general-menu-macro"}};
-    TuiMenuItemsEx& menu = w.UIMENUEX1->Items();
+    TuiMenuItemsEx& menu = w.ButtonAssignment->UIMENUEX1->Items();
     for (const auto& s : shots) {
         SCOPED_TRACE(s.name);
         vyk::test::menu::openMenu(w, s.button);
@@ -36,7 +36,7 @@ TEST(ScreenshotButtonMenu, SubMenusOpenAtThePointer) {
         // Esc closes the popups one by one.
         for (int k = 0; k < 2 && QApplication::activePopupWidget(); ++k)
             QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
-        ASSERT_TRUE(vyk::test::waitUntil([&w] { return !w.UIMENUEX1->IsMenuOpen(); }));
+        ASSERT_TRUE(vyk::test::waitUntil([&w] { return !w.ButtonAssignment->UIMENUEX1->IsMenuOpen(); }));
     }
 }
 

@@ -31,7 +31,7 @@ TEST(ScreenshotMainWindowPages, English) {
     }
     // GENERAL's side view: the thumb buttons and their rows, numbered alike.
     QTest::mouseClick(w.BtnMainConfig, Qt::LeftButton);
-    QTest::mouseClick(w.ButtonAssign->BTNSIDEVIEW, Qt::LeftButton);
+    QTest::mouseClick(w.ButtonAssignment->ButtonAssign->BTNSIDEVIEW, Qt::LeftButton);
     QTest::qWait(50);
     vyk::test::saveScreenshot(&w, QStringLiteral("page-general-side"));
 }

@@ -1,20 +1,7 @@
-// TVYKCFGMAIN: button assignment, the function menu UIMENUEX1, the macro menu and binding, the
-// captions and hints of the assignment buttons and the mouse views.
-//
-// Every choice is written into ButtonFuncInfo[FSelectedButtonIndex] of the data module's
-// current profile and saved back into its slot; nothing reaches the mouse before APPLY.
-// Decisions worth knowing:
-//  - The last CLICK button keeps CLICK: the guard looks at what the button really does
-//    (FunctionType 1, FunctionCode 1), so a profile without any CLICK button stays editable.
-//  - A profile's buttons may run at most MAX_ASSIGNED_MACROS distinct macros; the refusal
-//    message names the same number.
-//  - Macro buttons are bound by the names stored in the record (config/window/
-//    MacroButtonBinding.h): a long macro name keeps its button, and buttons bound to macros of
-//    a database that could not be read keep their records.
-//  - Names and the macro record both come from the current macro set.
-//  - Whatever way the macro manager is left, the buttons are bound again to what it left in
-//    the database, so their fields show what APPLY writes (a deleted macro's buttons DISABLE).
-#include "config/window/MainConfig.h"
+// TButtonAssignment: the function menu UIMENUEX1, the assignment itself, the macro menu and
+// the binding of macro buttons, the captions and hints of the assignment buttons and the mouse
+// views (contract in the header).
+#include "config/window/ButtonAssignment.h"
 
 #include "config/dialogs/SingleKeyfrm.h"
 #include "config/dialogs/combofrm.h"
@@ -25,9 +12,7 @@
 #include "config/toolkit/uiMenuEx.h"
 #include "config/window/ApplyInputQueue.h"
 #include "config/window/AssignMenuItems.h"
-#include "config/window/ButtonAssignPanel.h"
-#include "config/window/GeneralPage.h"
-#include "config/window/MacroButtonBinding.h"
+#include "config/window/CfgState.h"
 #include "core/defs/uiKeyCode.h"
 #include "core/language/vgLang.h"
 #include "core/macro/uiMacroList.h"
@@ -42,6 +27,7 @@
 #include <cstring>
 #include <iterator>
 #include <memory>
+#include <utility>
 
 using vyk::platform::guarded;
 using vyk::toolkit::translate;
@@ -100,7 +86,15 @@ bool isClick(const TBUTTONFUNCINFO& r) {
 // ---------------------------------------------------------------------------------------------
 // Creation and views
 
-void TVYKCFGMAIN::CreateButtonAssignment() {
+TButtonAssignment::TButtonAssignment(TDM& dm, TCfgState& state, TuiMacroSetClass& macros,
+                                     vyk::config::TMacroButtonBinding& binding, DialogQueueFn dialogQueue, QWidget* area,
+                                     QObject* parent)
+    : QObject(parent),
+      FDM(dm),
+      FState(state),
+      FMacroSetClass(macros),
+      FMacroBinding(binding),
+      FDialogQueue(std::move(dialogQueue)) {
     UIMENUEX1 = new TuiMenuEx(this);
     UIMENUEX1->setObjectName(QStringLiteral("UIMENUEX1"));
     BuildAssignMenu(*UIMENUEX1);
@@ -108,7 +102,6 @@ void TVYKCFGMAIN::CreateButtonAssignment() {
         guarded([this, id] { uiMenuEx1ItemsClick(id); });
     });
 
-    QWidget* area = PageGeneral->AssignArea ? PageGeneral->AssignArea : static_cast<QWidget*>(PageGeneral);
     ButtonAssign = new TButtonAssignPanel(area);
     ButtonAssign->setGeometry(0, 0, area->width(), area->height());
     connect(ButtonAssign, &TButtonAssignPanel::AssignButtonClicked, this,
@@ -117,11 +110,11 @@ void TVYKCFGMAIN::CreateButtonAssignment() {
             [this](int tag) { guarded([this, tag] { BtnSet1MouseEnter(tag); }); });
 }
 
-void TVYKCFGMAIN::ShowMouseView(bool front) {
+void TButtonAssignment::ShowMouseView(bool front) {
     if (ButtonAssign) ButtonAssign->ShowMouseView(front ? 0 : 1);
 }
 
-void TVYKCFGMAIN::SetMenuFontFamily(const QString& family) {
+void TButtonAssignment::SetMenuFontFamily(const QString& family) {
     if (UIMENUEX1 == nullptr) return;
     // The family before the designed ones, in place of the one chosen before.
     QStringList families = AssignMenuFont().families();
@@ -133,21 +126,21 @@ void TVYKCFGMAIN::SetMenuFontFamily(const QString& family) {
 // ---------------------------------------------------------------------------------------------
 // Menu
 
-void TVYKCFGMAIN::BtnSet1Click(int tag) {
+void TButtonAssignment::BtnSet1Click(int tag) {
     if (tag < 0 || tag >= ASSIGN_BUTTON_COUNT) return;
     FSelectedButtonIndex = tag;
-    const qint64 selected = records(*FDM)[tag].MenuID;
+    const qint64 selected = records(FDM)[tag].MenuID;
     UIMENUEX1->ShowMainMenu(selected, ButtonAssign->BtnSet[static_cast<std::size_t>(tag)], TvgPlacement::Mouse);
 }
 
-void TVYKCFGMAIN::BtnSet1MouseEnter(int tag) { UpdateButtonHint(tag); }
+void TButtonAssignment::BtnSet1MouseEnter(int tag) { UpdateButtonHint(tag); }
 
-void TVYKCFGMAIN::uiMenuEx1ItemsClick(quint32 AMenuItemID) {
+void TButtonAssignment::uiMenuEx1ItemsClick(quint32 AMenuItemID) {
     SetButtonFunction(FSelectedButtonIndex, static_cast<int>(AMenuItemID));
     FState.SettingsChanged = true;
 }
 
-void TVYKCFGMAIN::SetButtonFunction(int, int ItemID) { AssignButtonFunction(ItemID); }
+void TButtonAssignment::SetButtonFunction(int, int ItemID) { AssignButtonFunction(ItemID); }
 
 // ---------------------------------------------------------------------------------------------
 // The assignment
@@ -155,9 +148,9 @@ void TVYKCFGMAIN::SetButtonFunction(int, int ItemID) { AssignButtonFunction(Item
 // Binds assignment button sel to macro k of the current set, stored under the names given,
 // unless that would put more distinct macros on buttons than the mouse takes: then the record
 // stays as it was, the user is told, and the result is false.
-bool TVYKCFGMAIN::BindButtonToMacro(int sel, TuiMacroClass& macros, int k, const QString& setName,
+bool TButtonAssignment::BindButtonToMacro(int sel, TuiMacroClass& macros, int k, const QString& setName,
                                     const QString& macroName) {
-    TBUTTONFUNCINFO* recs = records(*FDM);
+    TBUTTONFUNCINFO* recs = records(FDM);
     const auto backup = std::make_unique<TBUTTONFUNCINFO>(recs[sel]);
     TBUTTONFUNCINFO& r = recs[sel];
     r.MenuID = 1102 + k;
@@ -174,17 +167,17 @@ bool TVYKCFGMAIN::BindButtonToMacro(int sel, TuiMacroClass& macros, int k, const
         r = *backup;
         return false;
     }
-    FMacroBinding.Forget(FDM->FProfileIndex, sel);
+    FMacroBinding.Forget(FDM.FProfileIndex, sel);
     return true;
 }
 
-void TVYKCFGMAIN::AssignButtonFunction(int ItemID) {
+void TButtonAssignment::AssignButtonFunction(int ItemID) {
     const int sel = FSelectedButtonIndex;
     if (sel < 0 || sel >= ASSIGN_BUTTON_COUNT) return;
     // The dialogs below (key dialogs, the macro manager, warnings) edit the profile shown now:
     // a switch reported by the mouse meanwhile runs once the assignment is done.
-    vyk::config::ApplyInputQueue::DialogScope asking(ApplyQueue());
-    TBUTTONFUNCINFO* recs = records(*FDM);
+    vyk::config::ApplyInputQueue::DialogScope asking(FDialogQueue());
+    TBUTTONFUNCINFO* recs = records(FDM);
 
     TSelectedMenuItemInfo menuInfo;
     GetSelectedMenuItemInfo(ItemID, menuInfo);
@@ -198,30 +191,29 @@ void TVYKCFGMAIN::AssignButtonFunction(int ItemID) {
     }
 
     if (ItemID >= 1102 && ItemID <= 1199) {
-        TuiMacroClass* macros = FMacroSetClass ? FMacroSetClass->CurrentMacroClass() : nullptr;
+        TuiMacroClass* macros = FMacroSetClass.CurrentMacroClass();
         const int k = (ItemID % 100) - 2;
         if (macros == nullptr || k >= macros->MacroListCount()) return;  // a row of a list since changed
         FCurrentMacro = k;
         if (!BindButtonToMacro(sel, *macros, k, menuInfo.MacroSetName, menuInfo.MacroName)) return;
         RebindMacroButtons();
-        FDM->SaveBackToCurrentProfileInfo();
+        FDM.SaveBackToCurrentProfileInfo();
         ShowButtonCaption(sel, ItemID);
         return;
     }
 
     if (ItemID == kMenuMacroManager) {
-        if (!FMacroSetClass) return;
         FCurrentMacro = r->MacroKeyInfo.nMacroIndex;
         QString name = nameOf(r->MacroKeyInfo.szMacroName).left(50);
-        const QString set = FMacroSetClass->CurrentMacroSetName();
-        if (ShowMacroManager(*FMacroSetClass, name) != 1) {
+        const QString set = FMacroSetClass.CurrentMacroSetName();
+        if (ShowMacroManager(FMacroSetClass, name) != 1) {
             // The edits stay in the database: the buttons follow them, this one keeps its function.
             RebindMacroButtons();
-            FDM->SaveBackToCurrentProfileInfo();
+            FDM.SaveBackToCurrentProfileInfo();
             RefreshButtonCaptions();
             return;
         }
-        TuiMacroClass* macros = FMacroSetClass->CurrentMacroClass();
+        TuiMacroClass* macros = FMacroSetClass.CurrentMacroClass();
         // OK with an empty set hands back no name: nothing found, so the button is disabled.
         FCurrentMacro = macros && !name.isEmpty() ? macros->IndexOfMacroName(name) : -1;
         if (FCurrentMacro < 0) {
@@ -229,20 +221,20 @@ void TVYKCFGMAIN::AssignButtonFunction(int ItemID) {
             std::memset(disabled.get(), 0, sizeof(TBUTTONFUNCINFO));
             GetDisabledButtonFunc(*disabled);
             recs[sel] = *disabled;
-            FMacroBinding.Forget(FDM->FProfileIndex, sel);
+            FMacroBinding.Forget(FDM.FProfileIndex, sel);
             RebindMacroButtons();
             RebuildMacroMenu();
-            FDM->SaveBackToCurrentProfileInfo();
+            FDM.SaveBackToCurrentProfileInfo();
             RefreshButtonCaptions();
             return;
         }
         const int newID = 1102 + FCurrentMacro;
         if (!BindButtonToMacro(sel, *macros, FCurrentMacro, set, name)) return;
-        FDM->SaveBackToCurrentProfileInfo();
+        FDM.SaveBackToCurrentProfileInfo();
         RebuildMacroMenu();
         ShowButtonCaption(sel, newID);
         RebindMacroButtons();
-        FDM->SaveBackToCurrentProfileInfo();
+        FDM.SaveBackToCurrentProfileInfo();
         RefreshButtonCaptions();
         return;
     }
@@ -304,11 +296,11 @@ void TVYKCFGMAIN::AssignButtonFunction(int ItemID) {
 
     r->FunctionCode = r->MenuID == kMenuDisable ? 0 : functionCodeOfRow(r->FunctionIndex);
     recs[sel] = *r;
-    FDM->SaveBackToCurrentProfileInfo();
+    FDM.SaveBackToCurrentProfileInfo();
     ShowButtonCaption(sel, ItemID);
 }
 
-void TVYKCFGMAIN::GetSelectedMenuItemInfo(int ItemID, TSelectedMenuItemInfo& info) const {
+void TButtonAssignment::GetSelectedMenuItemInfo(int ItemID, TSelectedMenuItemInfo& info) const {
     int top = -1, sub = -1;
     if (ItemID >= 0 && ItemID <= 99) {
         top = ItemID;
@@ -323,11 +315,11 @@ void TVYKCFGMAIN::GetSelectedMenuItemInfo(int ItemID, TSelectedMenuItemInfo& inf
     info.AMenuItemId = ItemID;
     info.MacroSetIndex = 0;
     info.MacroIndex = sub - 2;
-    if (top != kMenuMacro || !FMacroSetClass) return;
+    if (top != kMenuMacro) return;
     // Both names from the current set, the one the macro record is taken from.
-    info.MacroSetName = FMacroSetClass->CurrentMacroSetName().left(TuiMacroSetClass::kMaxMacroSetNameLength);
-    info.MacroSetIndex = std::max(0, FMacroSetClass->CurrentMacroSetIndex());
-    const TuiMacroClass* macros = FMacroSetClass->CurrentMacroClass();
+    info.MacroSetName = FMacroSetClass.CurrentMacroSetName().left(TuiMacroSetClass::kMaxMacroSetNameLength);
+    info.MacroSetIndex = std::max(0, FMacroSetClass.CurrentMacroSetIndex());
+    const TuiMacroClass* macros = FMacroSetClass.CurrentMacroClass();
     if (info.MacroIndex >= 0 && macros != nullptr && info.MacroIndex < macros->MacroListCount()) {
         TMACROKEYINFO m{};
         macros->GetMacroKeyItem(info.MacroIndex, m);
@@ -338,13 +330,13 @@ void TVYKCFGMAIN::GetSelectedMenuItemInfo(int ItemID, TSelectedMenuItemInfo& inf
 // ---------------------------------------------------------------------------------------------
 // Counting and lookups
 
-int TVYKCFGMAIN::CountLeftClickButtons() const {
-    const TBUTTONFUNCINFO* recs = records(*FDM);
+int TButtonAssignment::CountLeftClickButtons() const {
+    const TBUTTONFUNCINFO* recs = records(FDM);
     return static_cast<int>(std::count_if(recs, recs + kRecordCount, isClick));
 }
 
-int TVYKCFGMAIN::CountAssignedMacros() const {
-    const TBUTTONFUNCINFO* recs = records(*FDM);
+int TButtonAssignment::CountAssignedMacros() const {
+    const TBUTTONFUNCINFO* recs = records(FDM);
     QSet<int> indexes;
     for (int i = 0; i < kRecordCount; ++i) {
         if (recs[i].FunctionType == FUNCTION_TYPE_MACRO) indexes.insert(recs[i].MacroKeyInfo.nMacroIndex);
@@ -352,19 +344,19 @@ int TVYKCFGMAIN::CountAssignedMacros() const {
     return static_cast<int>(indexes.size());
 }
 
-int TVYKCFGMAIN::FunctionIndexOfMenuID(int MenuID) const {
+int TButtonAssignment::FunctionIndexOfMenuID(int MenuID) const {
     for (const TBUTTONFUNCTIONROW& row : ButtonFunctionTable) {
         if (row.MenuID == MenuID) return row.Index;
     }
     return MenuID;
 }
 
-int TVYKCFGMAIN::MenuIDOfFunctionIndex(int Index) const {
+int TButtonAssignment::MenuIDOfFunctionIndex(int Index) const {
     if (Index < 0 || Index >= static_cast<int>(ButtonFunctionTable.size())) return -1;
     return ButtonFunctionTable[static_cast<std::size_t>(Index)].MenuID;
 }
 
-void TVYKCFGMAIN::GetDisabledButtonFunc(TBUTTONFUNCINFO& info) const {
+void TButtonAssignment::GetDisabledButtonFunc(TBUTTONFUNCINFO& info) const {
     info.FunctionType = FUNCTION_TYPE_CONSUMER_KEY;
     info.FunctionIndex = static_cast<std::uint16_t>(FunctionIndexOfMenuID(kMenuDisable));
     info.HIDCode.nKeyValue1 = 0;
@@ -376,81 +368,77 @@ void TVYKCFGMAIN::GetDisabledButtonFunc(TBUTTONFUNCINFO& info) const {
 // ---------------------------------------------------------------------------------------------
 // Macros
 
-void TVYKCFGMAIN::LoadMacroDatabase() {
+void TButtonAssignment::LoadMacroDatabase(QStringList& problems) {
     // The macro database, with its default set. A database that cannot be read or written is
     // reported; the window still comes up with the rest of its data.
-    FMacroSetClass = std::make_unique<TuiMacroSetClass>();
-    guarded([this] {
-        FMacroSetClass->LoadMacrosetDB(FDM->GetPersonalDocumentMacroDatabasePath());
-        if (FMacroSetClass->LoadDamage() != TuiMacroSetClass::TDamage::None) {
-            const QString file = FMacroSetClass->BaseMacrosetDBFile();
-            const QString kept = QFileInfo(FMacroSetClass->KeptAsideFile()).fileName();
+    guarded([this, &problems] {
+        FMacroSetClass.LoadMacrosetDB(FDM.GetPersonalDocumentMacroDatabasePath());
+        if (FMacroSetClass.LoadDamage() != TuiMacroSetClass::TDamage::None) {
+            const QString file = FMacroSetClass.BaseMacrosetDBFile();
+            const QString kept = QFileInfo(FMacroSetClass.KeptAsideFile()).fileName();
             using vyk::config::kMacroDbKept;
             using vyk::config::kMacroDbNotKept;
-            FStartupProblems << (kept.isEmpty() ? translate(QString::fromUtf8(kMacroDbNotKept)).arg(file)
+            problems << (kept.isEmpty() ? translate(QString::fromUtf8(kMacroDbNotKept)).arg(file)
                                                 : translate(QString::fromUtf8(kMacroDbKept)).arg(file, kept));
             // Before the default set comes in: a macro of the same name is not the one lost.
             NoteUnseenMacroButtons();
         }
-        if (!FMacroSetClass->MacroSetExist(kDefaultMacroSet)) {
-            FMacroSetClass->CreateNewMacroSet(kDefaultMacroSet);
-            FMacroSetClass->SwitchToMacroSet(kDefaultMacroSet);
-            FMacroSetClass->CreateNewMacro(QStringLiteral("Macro1"));
-            FMacroSetClass->CreateNewMacro(QStringLiteral("Macro2"));
-            guarded([this] { FMacroSetClass->SaveMacroSetDB(); });
+        if (!FMacroSetClass.MacroSetExist(kDefaultMacroSet)) {
+            FMacroSetClass.CreateNewMacroSet(kDefaultMacroSet);
+            FMacroSetClass.SwitchToMacroSet(kDefaultMacroSet);
+            FMacroSetClass.CreateNewMacro(QStringLiteral("Macro1"));
+            FMacroSetClass.CreateNewMacro(QStringLiteral("Macro2"));
+            guarded([this] { FMacroSetClass.SaveMacroSetDB(); });
         }
-        FMacroSetClass->SwitchToMacroSet(kDefaultMacroSet);
+        FMacroSetClass.SwitchToMacroSet(kDefaultMacroSet);
     });
 }
 
-void TVYKCFGMAIN::RebindMacroButtons() {
-    if (!FMacroSetClass) return;
-    FMacroBinding.Rebind(FDM->FProfileIndex, records(*FDM), *FMacroSetClass, DisableButtonFunc(), false);
+void TButtonAssignment::RebindMacroButtons() {
+    FMacroBinding.Rebind(FDM.FProfileIndex, records(FDM), FMacroSetClass, DisableButtonFunc(), false);
 }
 
-vyk::config::TMacroButtonBinding::DisableFn TVYKCFGMAIN::DisableButtonFunc() const {
+vyk::config::TMacroButtonBinding::DisableFn TButtonAssignment::DisableButtonFunc() const {
     return [this](TBUTTONFUNCINFO& r) { GetDisabledButtonFunc(r); };
 }
 
-void TVYKCFGMAIN::NoteUnseenMacroButtons() {
-    if (!FMacroSetClass) return;
+void TButtonAssignment::NoteUnseenMacroButtons() {
     auto profile = std::make_unique<TMouseProfileInfo>();
     for (int p = 0; p < 5; ++p) {
-        if (p == FDM->FProfileIndex) {
-            FMacroBinding.NoteUnseen(p, records(*FDM), *FMacroSetClass);
-        } else if (FDM->ReadProfileInfo(*profile, p)) {
-            FMacroBinding.NoteUnseen(p, profile->ConfigInfo.ButtonFuncInfo, *FMacroSetClass);
+        if (p == FDM.FProfileIndex) {
+            FMacroBinding.NoteUnseen(p, records(FDM), FMacroSetClass);
+        } else if (FDM.ReadProfileInfo(*profile, p)) {
+            FMacroBinding.NoteUnseen(p, profile->ConfigInfo.ButtonFuncInfo, FMacroSetClass);
         }
     }
 }
 
-void TVYKCFGMAIN::RebindMacroButtonsInAllProfiles() {
-    if (!FMacroSetClass) return;
-    TDM& dm = *FDM;
+void TButtonAssignment::RebindMacroButtonsInAllProfiles() {
+    TDM& dm = FDM;
     auto profile = std::make_unique<TMouseProfileInfo>();
     for (int p = 0; p < 5; ++p) {
         if (p == dm.FProfileIndex) {
-            if (FMacroBinding.Rebind(p, records(dm), *FMacroSetClass, DisableButtonFunc(), true)) {
+            if (FMacroBinding.Rebind(p, records(dm), FMacroSetClass, DisableButtonFunc(), true)) {
                 dm.SaveBackToCurrentProfileInfo();
             }
             continue;
         }
         if (!dm.ReadProfileInfo(*profile, p)) continue;
-        if (FMacroBinding.Rebind(p, profile->ConfigInfo.ButtonFuncInfo, *FMacroSetClass, DisableButtonFunc(), true)) {
+        if (FMacroBinding.Rebind(p, profile->ConfigInfo.ButtonFuncInfo, FMacroSetClass, DisableButtonFunc(), true)) {
             dm.SaveBackToProfileInfo(*profile, p);
             dm.SetProfileChanged(p, true);
         }
     }
 }
 
-void TVYKCFGMAIN::RebuildMacroMenu() {
+void TButtonAssignment::RebuildMacroMenu() {
     if (UIMENUEX1 == nullptr) return;
     TuiMenuItemEx* macroItem = itemOfID(*UIMENUEX1, kMenuMacro);
     if (macroItem == nullptr) return;
     TuiMenuItemsEx& sub = macroItem->SubItems();
     sub.Clear();
     sub.Add(translate(QStringLiteral("MACRO MANAGER")));
-    const TuiMacroClass* macros = FMacroSetClass ? FMacroSetClass->CurrentMacroClass() : nullptr;
+    const TuiMacroClass* macros = FMacroSetClass.CurrentMacroClass();
     const int n = macros ? std::min(macros->MacroListCount(), 30) : 0;
     for (int k = 0; k < n; ++k) {
         TMACROKEYINFO m{};
@@ -464,7 +452,7 @@ void TVYKCFGMAIN::RebuildMacroMenu() {
 // ---------------------------------------------------------------------------------------------
 // Captions and hints
 
-void TVYKCFGMAIN::ShowButtonCaption(int ButtonIndex, int MenuID) {
+void TButtonAssignment::ShowButtonCaption(int ButtonIndex, int MenuID) {
     if (ButtonIndex < 0 || ButtonIndex >= ASSIGN_BUTTON_COUNT || ButtonAssign == nullptr) return;
     QString text;
     if (MenuID > 0 && MenuID < 1000000 && UIMENUEX1 != nullptr) {
@@ -481,43 +469,43 @@ void TVYKCFGMAIN::ShowButtonCaption(int ButtonIndex, int MenuID) {
         }
     } else if (MenuID == kMenuMacro) {
         text = translate(QStringLiteral("MACRO")) +
-               QStringLiteral(" #%1").arg(records(*FDM)[ButtonIndex].MacroKeyInfo.nMacroIndex + 1);
+               QStringLiteral(" #%1").arg(records(FDM)[ButtonIndex].MacroKeyInfo.nMacroIndex + 1);
     }
     ButtonAssign->SetCaption(ButtonIndex, text);
 }
 
-int TVYKCFGMAIN::CaptionMenuID(int ButtonIndex, const TBUTTONFUNCINFO& r) const {
+int TButtonAssignment::CaptionMenuID(int ButtonIndex, const TBUTTONFUNCINFO& r) const {
     // A macro the database does not show has no row in the MACRO menu: its number is shown.
-    if (FMacroBinding.IsUnseen(FDM->FProfileIndex, ButtonIndex, r)) return kMenuMacro;
+    if (FMacroBinding.IsUnseen(FDM.FProfileIndex, ButtonIndex, r)) return kMenuMacro;
     return r.MenuID != 0 ? r.MenuID : MenuIDOfFunctionIndex(r.FunctionIndex);
 }
 
-void TVYKCFGMAIN::RefreshButtonCaptions() {
+void TButtonAssignment::RefreshButtonCaptions() {
     RebuildMacroMenu();
-    const TBUTTONFUNCINFO* recs = records(*FDM);
+    const TBUTTONFUNCINFO* recs = records(FDM);
     for (int i = 0; i < ASSIGN_BUTTON_COUNT; ++i) ShowButtonCaption(i, CaptionMenuID(i, recs[i]));
 }
 
 // SetButton: the first refresh command.
-void TVYKCFGMAIN::uiCommandSetting1Commands0Execute() {
+void TButtonAssignment::SetButtonCaptions() {
     auto recs = std::make_unique<std::array<TBUTTONFUNCINFO, kRecordCount>>();
-    std::copy_n(records(*FDM), kRecordCount, recs->begin());
-    const int count = std::min(FDM->FCurrentProfileInfo.ConfigInfo.ButtonCount, ASSIGN_BUTTON_COUNT);
+    std::copy_n(records(FDM), kRecordCount, recs->begin());
+    const int count = std::min(FDM.FCurrentProfileInfo.ConfigInfo.ButtonCount, ASSIGN_BUTTON_COUNT);
     for (int i = 0; i < count; ++i) {
         ShowButtonCaption(i, CaptionMenuID(i, (*recs)[static_cast<std::size_t>(i)]));
     }
 }
 
-QString TVYKCFGMAIN::GetSingleKeyText(int ButtonIndex) const {
-    const TBUTTONFUNCINFO& r = records(*FDM)[ButtonIndex];
+QString TButtonAssignment::GetSingleKeyText(int ButtonIndex) const {
+    const TBUTTONFUNCINFO& r = records(FDM)[ButtonIndex];
     const QString text = nameOf(r.SingleKey.SingleKeyText);
     if (!text.isEmpty()) return translate(text);
     if (r.FunctionCode == FUNCTION_CODE_SINGLE_KEY) return GetKeyDescription(r.SingleKey.nKeyValue1, r.SingleKey.nKey1Extended);
     return {};
 }
 
-QString TVYKCFGMAIN::GetComboKeyText(int ButtonIndex) const {
-    const TBUTTONFUNCINFO& r = records(*FDM)[ButtonIndex];
+QString TButtonAssignment::GetComboKeyText(int ButtonIndex) const {
+    const TBUTTONFUNCINFO& r = records(FDM)[ButtonIndex];
     const QString text = nameOf(r.ComboKey.ComboKeyText);
     if (!text.isEmpty()) return translate(text);
     if (r.FunctionCode != FUNCTION_CODE_COMBO_KEY) return {};
@@ -529,17 +517,17 @@ QString TVYKCFGMAIN::GetComboKeyText(int ButtonIndex) const {
     return out;
 }
 
-QString TVYKCFGMAIN::GetMacroText(int ButtonIndex) const {
-    const TBUTTONFUNCINFO& r = records(*FDM)[ButtonIndex];
+QString TButtonAssignment::GetMacroText(int ButtonIndex) const {
+    const TBUTTONFUNCINFO& r = records(FDM)[ButtonIndex];
     if (r.FunctionCode != FUNCTION_CODE_MACRO) return {};
     return translate(QStringLiteral("MACRO")) + QStringLiteral(" #%1 <").arg(r.MacroKeyInfo.nMacroIndex + 1) +
            nameOf(r.MacroKeyInfo.szMacroName).left(50) + QStringLiteral(" >");
 }
 
-void TVYKCFGMAIN::UpdateButtonHint(int ButtonIndex) {
+void TButtonAssignment::UpdateButtonHint(int ButtonIndex) {
     if (ButtonIndex < 0 || ButtonIndex >= ASSIGN_BUTTON_COUNT || ButtonAssign == nullptr) return;
     QString hint;
-    switch (records(*FDM)[ButtonIndex].FunctionCode) {
+    switch (records(FDM)[ButtonIndex].FunctionCode) {
         case FUNCTION_CODE_SINGLE_KEY: hint = GetSingleKeyText(ButtonIndex); break;
         case FUNCTION_CODE_COMBO_KEY: hint = GetComboKeyText(ButtonIndex); break;
         case FUNCTION_CODE_MACRO: hint = GetMacroText(ButtonIndex); break;
