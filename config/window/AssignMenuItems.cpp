@@ -2,20 +2,17 @@
 
 #include "config/toolkit/SkinStyle.h"
 #include "config/toolkit/uiMenuEx.h"
+#include "config/window/AssignFunctions.h"
 
 #include <QStringList>
 
 namespace {
 
-struct MenuEntry {
-    const char* caption;
-    QStringList sub;
-};
-
-void addNamed(TuiMenuItemsEx& level, const QString& caption, const QStringList& sub) {
-    TuiMenuItemEx* item = level.Add(caption);
+// Adds an item named as the window layout names it: "ITEM1", "ITEM2" ... within its level.
+TuiMenuItemEx* addNamed(TuiMenuItemsEx& level, const char* caption) {
+    TuiMenuItemEx* item = level.Add(QString::fromUtf8(caption));
     item->SetName(QStringLiteral("ITEM%1").arg(level.Count()));
-    for (const QString& s : sub) addNamed(item->SubItems(), s, {});
+    return item;
 }
 
 }  // namespace
@@ -45,28 +42,16 @@ QFont AssignMenuFont() {
 
 void BuildAssignMenu(TuiMenuEx& menu) {
     menu.Items().Clear();
-    const MenuEntry entries[] = {
-        {"CLICK", {}},
-        {"RIGHT CLICK", {}},
-        {"MIDDLE BUTTON", {}},
-        {"FORWARD", {}},
-        {"BACKWARD", {}},
-        {"SINGLE KEY", {}},
-        {"COMBO KEY", {}},
-        {"BASIC", {"CUT", "COPY", "PASTE", "SELECT ALL", "FIND", "NEW", "PRINT", "SAVE"}},
-        {"ADVANCED", {"SWITCH WINDOW", "CLOSE WINDOW", "OPEN EXPLORER", "RUN", "SHOW DESKTOP", "LOCK PC"}},
-        {"MEDIA",
-         {"PLAY/PAUSE", "STOP", "PREVIOUS TRACK", "NEXT TRACK", "VOLUME UP", "VOLUME DOWN", "MUTE",
-          "MUTE(MICROPHONE)"}},
-        {"MACRO", {}},
-        {"FIRE KEY...", {}},
-        {"DPI SWITCH", {}},
-        {"DPI +", {}},
-        {"DPI -", {}},
-        {"PROFILE SWITCH", {}},
-        {"DISABLE", {}},
-    };
-    for (const MenuEntry& e : entries) addNamed(menu.Items(), QString::fromUtf8(e.caption), e.sub);
+    // In table order, each sub-item after its parent: the places give the table's IDs.
+    TuiMenuItemEx* parent = nullptr;
+    for (const TAssignFunction& f : AssignFunctionTable) {
+        if (MadeWithMacroList(f)) continue;
+        if (f.MenuID < 100) {
+            parent = addNamed(menu.Items(), f.Caption);
+        } else {
+            addNamed(parent->SubItems(), f.Caption);
+        }
+    }
 
     menu.SetUseCustomMenuParams(true);
     menu.SetFunctionItemIndex(0);

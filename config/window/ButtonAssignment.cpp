@@ -11,6 +11,7 @@
 #include "config/toolkit/ImageStateButton.h"
 #include "config/toolkit/uiMenuEx.h"
 #include "config/window/ApplyInputQueue.h"
+#include "config/window/AssignFunctions.h"
 #include "config/window/AssignMenuItems.h"
 #include "config/window/CfgState.h"
 #include "core/defs/uiKeyCode.h"
@@ -35,9 +36,6 @@ using vyk::toolkit::translate;
 namespace {
 
 constexpr int kRecordCount = 19;
-constexpr int kMenuMacro = 11;
-constexpr int kMenuMacroManager = 1101;
-constexpr int kMenuDisable = 17;
 const QString kDefaultMacroSet = QStringLiteral("DefaultMacroSet");
 
 TBUTTONFUNCINFO* records(TDM& dm) { return dm.FCurrentProfileInfo.ConfigInfo.ButtonFuncInfo; }
@@ -75,6 +73,12 @@ TuiMenuItemEx* itemOfID(TuiMenuEx& menu, int id) {
 int functionCodeOfRow(int row) {
     if (row < 0 || row >= static_cast<int>(ButtonFunctionTable.size())) return 0;
     return ButtonFunctionTable[static_cast<std::size_t>(row)].FunctionCode;
+}
+
+// The FunctionCode a record's own MenuID and row give it (DISABLE's is 0: it has no row).
+int functionCodeOfRecord(const TBUTTONFUNCINFO& r) {
+    if (r.MenuID == kDisableMenuID) return FunctionCodeOf(AssignFunction(kDisableMenuID));
+    return functionCodeOfRow(r.FunctionIndex);
 }
 
 bool isClick(const TBUTTONFUNCINFO& r) {
@@ -153,14 +157,15 @@ bool TButtonAssignment::BindButtonToMacro(int sel, TuiMacroClass& macros, int k,
     TBUTTONFUNCINFO* recs = records(FDM);
     const auto backup = std::make_unique<TBUTTONFUNCINFO>(recs[sel]);
     TBUTTONFUNCINFO& r = recs[sel];
-    r.MenuID = 1102 + k;
-    r.FunctionIndex = static_cast<std::uint16_t>(FunctionIndexOfMenuID(kMenuMacro));
-    r.FunctionType = FUNCTION_TYPE_MACRO;
+    const TAssignFunction& macro = AssignFunction(kMacroMenuID);
+    r.MenuID = vyk::config::kMacroMenuFirst + k;
+    r.FunctionIndex = static_cast<std::uint16_t>(macro.FunctionIndex);
+    r.FunctionType = macro.FunctionType;
     vyk::config::StoreMacroName(r.MacroSetName, setName);
     vyk::config::StoreMacroName(r.MacroName, macroName);
     macros.GetMacroKeyItem(k, r.MacroKeyInfo);
     r.MacroKeyInfo.nMacroIndex = static_cast<std::uint16_t>(k);
-    r.FunctionCode = functionCodeOfRow(FunctionIndexOfMenuID(kMenuMacro));
+    r.FunctionCode = FunctionCodeOf(macro);
     if (CountAssignedMacros() > MAX_ASSIGNED_MACROS) {
         ShowDialog(translate(QStringLiteral("WARNING!")),
                    translate(QStringLiteral("YOU CAN ASSIGN MACROS TO BUTTONS SHALL NOT EXCEED 5 .")));
@@ -190,9 +195,9 @@ void TButtonAssignment::AssignButtonFunction(int ItemID) {
         return;
     }
 
-    if (ItemID >= 1102 && ItemID <= 1199) {
+    if (ItemID >= vyk::config::kMacroMenuFirst && ItemID <= vyk::config::kMacroMenuLast) {
         TuiMacroClass* macros = FMacroSetClass.CurrentMacroClass();
-        const int k = (ItemID % 100) - 2;
+        const int k = ItemID - vyk::config::kMacroMenuFirst;
         if (macros == nullptr || k >= macros->MacroListCount()) return;  // a row of a list since changed
         FCurrentMacro = k;
         if (!BindButtonToMacro(sel, *macros, k, menuInfo.MacroSetName, menuInfo.MacroName)) return;
@@ -202,7 +207,7 @@ void TButtonAssignment::AssignButtonFunction(int ItemID) {
         return;
     }
 
-    if (ItemID == kMenuMacroManager) {
+    if (ItemID == kMacroManagerMenuID) {
         FCurrentMacro = r->MacroKeyInfo.nMacroIndex;
         QString name = nameOf(r->MacroKeyInfo.szMacroName).left(50);
         const QString set = FMacroSetClass.CurrentMacroSetName();
@@ -228,7 +233,7 @@ void TButtonAssignment::AssignButtonFunction(int ItemID) {
             RefreshButtonCaptions();
             return;
         }
-        const int newID = 1102 + FCurrentMacro;
+        const int newID = vyk::config::kMacroMenuFirst + FCurrentMacro;
         if (!BindButtonToMacro(sel, *macros, FCurrentMacro, set, name)) return;
         FDM.SaveBackToCurrentProfileInfo();
         RebuildMacroMenu();
@@ -239,6 +244,18 @@ void TButtonAssignment::AssignButtonFunction(int ItemID) {
         return;
     }
 
+    // A function of the table; an item that only opens its sub-menu, or an ID no item carries,
+    // leaves the record's function as it was, and the tail still runs.
+    const TAssignFunction* f = FindAssignFunction(ItemID);
+    if (f != nullptr && f->Writes != TAssignWrite::SubMenu && !WriteFunction(*f, sel, *r)) return;
+
+    r->FunctionCode = functionCodeOfRecord(*r);
+    recs[sel] = *r;
+    FDM.SaveBackToCurrentProfileInfo();
+    ShowButtonCaption(sel, ItemID);
+}
+
+bool TButtonAssignment::WriteFunction(const TAssignFunction& f, int button, TBUTTONFUNCINFO& r) const {
     // A key dialog edits a copy of the record's field, which is taken back on OK only.
     auto editedInDialog = [](auto& field, auto show) {
         auto copy = field;
@@ -246,58 +263,42 @@ void TButtonAssignment::AssignButtonFunction(int ItemID) {
         field = copy;
         return true;
     };
-    auto setRow = [&](int menuID, std::uint8_t type) {
-        r->MenuID = menuID;
-        r->FunctionIndex = static_cast<std::uint16_t>(FunctionIndexOfMenuID(menuID));
-        r->FunctionType = type;
-    };
-    auto splitUsage = [&](std::uint16_t u) {
-        r->HIDCode.nKeyValue1 = static_cast<std::uint16_t>(u & 0xFF);
-        r->HIDCode.nKeyValue2 = static_cast<std::uint16_t>(u >> 8);
-        r->HIDCode.nModifier = 0;
-    };
-
-    if (ItemID >= 1 && ItemID <= 5) {
-        setRow(ItemID, FUNCTION_TYPE_DEVICE);
-        if (ItemID == 1) r->ClickParam = sel <= 1 ? 0 : 1;
-    } else if (ItemID == 6) {
-        if (!editedInDialog(r->SingleKey, ShowSingleKeyDialog)) return;
-        setRow(ItemID, FUNCTION_TYPE_SINGLE_KEY);
-    } else if (ItemID == 7) {
-        if (!editedInDialog(r->ComboKey, ShowComboKeyDialog)) return;
-        setRow(ItemID, FUNCTION_TYPE_COMBO_KEY);
-    } else if (ItemID >= 801 && ItemID <= 808) {
-        GetEditComboKeyInfo(ItemID - 801, r->ComboKey);
-        setRow(ItemID, FUNCTION_TYPE_COMBO_KEY);
-    } else if (ItemID >= 901 && ItemID <= 906) {
-        GetSystemComboKeyInfo(ItemID - 901, r->ComboKey);
-        setRow(ItemID, FUNCTION_TYPE_COMBO_KEY);
-    } else if (ItemID >= 1001 && ItemID <= 1007) {
-        THID_CODE_INFO media{};
-        GetMediaHIDCodeInfo(ItemID - 1001, media);
-        splitUsage(media.nKeyValue1);
-        setRow(ItemID, FUNCTION_TYPE_CONSUMER_KEY);
-    } else if (ItemID == 1008) {
-        const auto& mask = ButtonMaskTable[static_cast<std::size_t>(sel)];
-        std::copy(mask.begin() + 1, mask.end(), r->ButtonMask);
-        setRow(ItemID, FUNCTION_TYPE_MIC_MUTE);
-    } else if (ItemID == 1009) {
-        splitUsage(0x0227);
-        setRow(ItemID, FUNCTION_TYPE_CONSUMER_KEY);
-    } else if (ItemID == 12) {
-        if (!editedInDialog(r->FireKey, ShowFireKeyDialog)) return;
-        setRow(ItemID, FUNCTION_TYPE_FIRE_KEY);
-    } else if (ItemID >= 13 && ItemID <= 16) {
-        setRow(ItemID, FUNCTION_TYPE_DEVICE);
-    } else if (ItemID == kMenuDisable) {
-        GetDisabledButtonFunc(*r);
+    switch (f.Writes) {
+        case TAssignWrite::Nothing: break;
+        case TAssignWrite::ClickParam: r.ClickParam = button <= 1 ? 0 : 1; break;
+        case TAssignWrite::SingleKeyDialog:
+            if (!editedInDialog(r.SingleKey, ShowSingleKeyDialog)) return false;
+            break;
+        case TAssignWrite::ComboKeyDialog:
+            if (!editedInDialog(r.ComboKey, ShowComboKeyDialog)) return false;
+            break;
+        case TAssignWrite::FireKeyDialog:
+            if (!editedInDialog(r.FireKey, ShowFireKeyDialog)) return false;
+            break;
+        case TAssignWrite::EditShortcut: GetEditComboKeyInfo(f.Preset, r.ComboKey); break;
+        case TAssignWrite::SystemShortcut: GetSystemComboKeyInfo(f.Preset, r.ComboKey); break;
+        case TAssignWrite::MediaUsage: {
+            // The usage split into its low and high byte.
+            THID_CODE_INFO media{};
+            GetMediaHIDCodeInfo(f.Preset, media);
+            r.HIDCode.nKeyValue1 = static_cast<std::uint16_t>(media.nKeyValue1 & 0xFF);
+            r.HIDCode.nKeyValue2 = static_cast<std::uint16_t>(media.nKeyValue1 >> 8);
+            r.HIDCode.nModifier = 0;
+            break;
+        }
+        case TAssignWrite::ButtonMask: {
+            const auto& mask = ButtonMaskTable[static_cast<std::size_t>(button)];
+            std::copy(mask.begin() + 1, mask.end(), r.ButtonMask);
+            break;
+        }
+        case TAssignWrite::Disable: GetDisabledButtonFunc(r); return true;
+        case TAssignWrite::SubMenu:
+        case TAssignWrite::MacroManager: return true;  // not a function of their own
     }
-    // Any other ID leaves the record as it was; the tail still runs.
-
-    r->FunctionCode = r->MenuID == kMenuDisable ? 0 : functionCodeOfRow(r->FunctionIndex);
-    recs[sel] = *r;
-    FDM.SaveBackToCurrentProfileInfo();
-    ShowButtonCaption(sel, ItemID);
+    r.MenuID = f.MenuID;
+    r.FunctionIndex = static_cast<std::uint16_t>(f.FunctionIndex);
+    r.FunctionType = f.FunctionType;
+    return true;
 }
 
 void TButtonAssignment::GetSelectedMenuItemInfo(int ItemID, TSelectedMenuItemInfo& info) const {
@@ -315,7 +316,7 @@ void TButtonAssignment::GetSelectedMenuItemInfo(int ItemID, TSelectedMenuItemInf
     info.AMenuItemId = ItemID;
     info.MacroSetIndex = 0;
     info.MacroIndex = sub - 2;
-    if (top != kMenuMacro) return;
+    if (top != kMacroMenuID) return;
     // Both names from the current set, the one the macro record is taken from.
     info.MacroSetName = FMacroSetClass.CurrentMacroSetName().left(TuiMacroSetClass::kMaxMacroSetNameLength);
     info.MacroSetIndex = std::max(0, FMacroSetClass.CurrentMacroSetIndex());
@@ -344,25 +345,14 @@ int TButtonAssignment::CountAssignedMacros() const {
     return static_cast<int>(indexes.size());
 }
 
-int TButtonAssignment::FunctionIndexOfMenuID(int MenuID) const {
-    for (const TBUTTONFUNCTIONROW& row : ButtonFunctionTable) {
-        if (row.MenuID == MenuID) return row.Index;
-    }
-    return MenuID;
-}
-
-int TButtonAssignment::MenuIDOfFunctionIndex(int Index) const {
-    if (Index < 0 || Index >= static_cast<int>(ButtonFunctionTable.size())) return -1;
-    return ButtonFunctionTable[static_cast<std::size_t>(Index)].MenuID;
-}
-
 void TButtonAssignment::GetDisabledButtonFunc(TBUTTONFUNCINFO& info) const {
-    info.FunctionType = FUNCTION_TYPE_CONSUMER_KEY;
-    info.FunctionIndex = static_cast<std::uint16_t>(FunctionIndexOfMenuID(kMenuDisable));
+    const TAssignFunction& disable = AssignFunction(kDisableMenuID);
+    info.FunctionType = disable.FunctionType;
+    info.FunctionIndex = static_cast<std::uint16_t>(disable.FunctionIndex);
     info.HIDCode.nKeyValue1 = 0;
     info.HIDCode.nKeyValue2 = 0;
     info.HIDCode.nModifier = 0;
-    info.MenuID = kMenuDisable;
+    info.MenuID = disable.MenuID;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -433,11 +423,11 @@ void TButtonAssignment::RebindMacroButtonsInAllProfiles() {
 
 void TButtonAssignment::RebuildMacroMenu() {
     if (UIMENUEX1 == nullptr) return;
-    TuiMenuItemEx* macroItem = itemOfID(*UIMENUEX1, kMenuMacro);
+    TuiMenuItemEx* macroItem = itemOfID(*UIMENUEX1, kMacroMenuID);
     if (macroItem == nullptr) return;
     TuiMenuItemsEx& sub = macroItem->SubItems();
     sub.Clear();
-    sub.Add(translate(QStringLiteral("MACRO MANAGER")));
+    sub.Add(translate(QString::fromUtf8(AssignFunction(kMacroManagerMenuID).Caption)));
     const TuiMacroClass* macros = FMacroSetClass.CurrentMacroClass();
     const int n = macros ? std::min(macros->MacroListCount(), 30) : 0;
     for (int k = 0; k < n; ++k) {
@@ -458,25 +448,33 @@ void TButtonAssignment::ShowButtonCaption(int ButtonIndex, int MenuID) {
     if (MenuID > 0 && MenuID < 1000000 && UIMENUEX1 != nullptr) {
         if (TuiMenuItemEx* item = itemOfID(*UIMENUEX1, MenuID)) text = translate(item->Caption());
     }
-    if (MenuID == 6) {
-        const QString k = GetSingleKeyText(ButtonIndex);
-        if (!k.isEmpty()) text = k;
-    } else if (MenuID == 7) {
-        QString k = GetComboKeyText(ButtonIndex);
-        if (!k.isEmpty()) {
-            if (k.size() > 12) k = k.left(9) + QStringLiteral("...");
-            text = k;
+    const TAssignFunction* f = FindAssignFunction(MenuID);
+    switch (f != nullptr ? f->Shows : TAssignCaption::Item) {
+        case TAssignCaption::Item: break;
+        case TAssignCaption::SingleKey: {
+            const QString k = GetSingleKeyText(ButtonIndex);
+            if (!k.isEmpty()) text = k;
+            break;
         }
-    } else if (MenuID == kMenuMacro) {
-        text = translate(QStringLiteral("MACRO")) +
-               QStringLiteral(" #%1").arg(records(FDM)[ButtonIndex].MacroKeyInfo.nMacroIndex + 1);
+        case TAssignCaption::ComboKey: {
+            QString k = GetComboKeyText(ButtonIndex);
+            if (!k.isEmpty()) {
+                if (k.size() > 12) k = k.left(9) + QStringLiteral("...");
+                text = k;
+            }
+            break;
+        }
+        case TAssignCaption::MacroNumber:
+            text = translate(QStringLiteral("MACRO")) +
+                   QStringLiteral(" #%1").arg(records(FDM)[ButtonIndex].MacroKeyInfo.nMacroIndex + 1);
+            break;
     }
     ButtonAssign->SetCaption(ButtonIndex, text);
 }
 
 int TButtonAssignment::CaptionMenuID(int ButtonIndex, const TBUTTONFUNCINFO& r) const {
     // A macro the database does not show has no row in the MACRO menu: its number is shown.
-    if (FMacroBinding.IsUnseen(FDM.FProfileIndex, ButtonIndex, r)) return kMenuMacro;
+    if (FMacroBinding.IsUnseen(FDM.FProfileIndex, ButtonIndex, r)) return kMacroMenuID;
     return r.MenuID != 0 ? r.MenuID : MenuIDOfFunctionIndex(r.FunctionIndex);
 }
 

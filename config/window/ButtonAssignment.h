@@ -47,6 +47,7 @@ class TDM;
 class TuiMacroClass;
 class TuiMacroSetClass;
 class TuiMenuEx;
+struct TAssignFunction;
 struct TCfgState;
 namespace vyk::config {
 class ApplyInputQueue;
@@ -92,8 +93,6 @@ public:
     void GetSelectedMenuItemInfo(int ItemID, TSelectedMenuItemInfo& info) const;
     int CountLeftClickButtons() const;
     int CountAssignedMacros() const;
-    int FunctionIndexOfMenuID(int MenuID) const;
-    int MenuIDOfFunctionIndex(int Index) const;
     void GetDisabledButtonFunc(TBUTTONFUNCINFO& info) const;
     void RebuildMacroMenu();
     // Binds the macro buttons of the current profile to the current set's macros by name.
@@ -121,6 +120,10 @@ public:
     void SetMenuFontFamily(const QString& family);
 
 private:
+    // Writes what function f of the table stores into r, the working copy of assignment button
+    // `button`'s record: its own fields first (after its dialog, when it has one), then MenuID,
+    // FunctionIndex and FunctionType. False, with r unchanged, when the dialog ended without OK.
+    bool WriteFunction(const TAssignFunction& f, int button, TBUTTONFUNCINFO& r) const;
     vyk::config::TMacroButtonBinding::DisableFn DisableButtonFunc() const;
 
     TDM& FDM;
