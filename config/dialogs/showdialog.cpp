@@ -79,9 +79,9 @@ TFrmDialog::TFrmDialog(QWidget* parent) : TSkinDialog(478, 292, parent) {
     ButtonHidden->hide();
 
     setTabOrder(BTNCANCEL, BTNOK);
-    connect(BTNOK, &QAbstractButton::clicked, this, [this] { vyk::platform::guarded([this] { BTNOKClick(); }); });
+    connect(BTNOK, &QAbstractButton::clicked, this, [this] { vyk::platform::guarded([this] { BtnOKClick(); }); });
     connect(BTNCANCEL, &QAbstractButton::clicked, this,
-            [this] { vyk::platform::guarded([this] { BTNCANCELClick(); }); });
+            [this] { vyk::platform::guarded([this] { BtnCancelClick(); }); });
 }
 
 void TFrmDialog::showEvent(QShowEvent* e) {
@@ -89,9 +89,9 @@ void TFrmDialog::showEvent(QShowEvent* e) {
     BTNCANCEL->setFocus(Qt::OtherFocusReason);
 }
 
-void TFrmDialog::BTNOKClick() { done(ResultOK); }
+void TFrmDialog::BtnOKClick() { done(ResultOK); }
 
-void TFrmDialog::BTNCANCELClick() { done(ResultCancel); }
+void TFrmDialog::BtnCancelClick() { done(ResultCancel); }
 
 int ShowDialog(const QString& title, const QString& text, const QString& unused) {
     (void)unused;

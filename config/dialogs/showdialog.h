@@ -43,8 +43,8 @@ protected:
     void showEvent(QShowEvent* e) override;
 
 private:
-    void BTNOKClick();
-    void BTNCANCELClick();
+    void BtnOKClick();
+    void BtnCancelClick();
 };
 
 // Shows a TFrmDialog with title and text modally; 1 = OK, 2 = anything else. The third

@@ -9,7 +9,7 @@
 // the side list begins with the number that the side picture shows on its thumb button.
 //
 // The panel does not know what a button does: it reports clicks and pointer entries by tag;
-// the main window owns the assignment (MainConfigButtons.cpp).
+// the button assignment owns it and answers them (config/window/ButtonAssignment.h).
 //
 // UI thread only. A button index outside 0..17 is ignored by every setter.
 

@@ -140,31 +140,29 @@ void TButtonAssignment::BtnSet1Click(int tag) {
 void TButtonAssignment::BtnSet1MouseEnter(int tag) { UpdateButtonHint(tag); }
 
 void TButtonAssignment::uiMenuEx1ItemsClick(quint32 AMenuItemID) {
-    SetButtonFunction(FSelectedButtonIndex, static_cast<int>(AMenuItemID));
+    AssignButtonFunction(static_cast<int>(AMenuItemID));
     FState.SettingsChanged = true;
 }
-
-void TButtonAssignment::SetButtonFunction(int, int ItemID) { AssignButtonFunction(ItemID); }
 
 // ---------------------------------------------------------------------------------------------
 // The assignment
 
-// Binds assignment button sel to macro k of the current set, stored under the names given,
-// unless that would put more distinct macros on buttons than the mouse takes: then the record
-// stays as it was, the user is told, and the result is false.
-bool TButtonAssignment::BindButtonToMacro(int sel, TuiMacroClass& macros, int k, const QString& setName,
-                                    const QString& macroName) {
+// Binds assignment button `button` to macro `macroIndex` of the current set, stored under the
+// names given, unless that would put more distinct macros on buttons than the mouse takes: then
+// the record stays as it was, the user is told, and the result is false.
+bool TButtonAssignment::BindButtonToMacro(int button, TuiMacroClass& macros, int macroIndex, const QString& setName,
+                                          const QString& macroName) {
     TBUTTONFUNCINFO* recs = records(FDM);
-    const auto backup = std::make_unique<TBUTTONFUNCINFO>(recs[sel]);
-    TBUTTONFUNCINFO& r = recs[sel];
+    const auto backup = std::make_unique<TBUTTONFUNCINFO>(recs[button]);
+    TBUTTONFUNCINFO& r = recs[button];
     const TAssignFunction& macro = AssignFunction(kMacroMenuID);
-    r.MenuID = vyk::config::kMacroMenuFirst + k;
+    r.MenuID = vyk::config::kMacroMenuFirst + macroIndex;
     r.FunctionIndex = static_cast<std::uint16_t>(macro.FunctionIndex);
     r.FunctionType = macro.FunctionType;
     vyk::config::StoreMacroName(r.MacroSetName, setName);
     vyk::config::StoreMacroName(r.MacroName, macroName);
-    macros.GetMacroKeyItem(k, r.MacroKeyInfo);
-    r.MacroKeyInfo.nMacroIndex = static_cast<std::uint16_t>(k);
+    macros.GetMacroKeyItem(macroIndex, r.MacroKeyInfo);
+    r.MacroKeyInfo.nMacroIndex = static_cast<std::uint16_t>(macroIndex);
     r.FunctionCode = FunctionCodeOf(macro);
     if (CountAssignedMacros() > MAX_ASSIGNED_MACROS) {
         ShowDialog(translate(QStringLiteral("WARNING!")),
@@ -172,13 +170,13 @@ bool TButtonAssignment::BindButtonToMacro(int sel, TuiMacroClass& macros, int k,
         r = *backup;
         return false;
     }
-    FMacroBinding.Forget(FDM.FProfileIndex, sel);
+    FMacroBinding.Forget(FDM.FProfileIndex, button);
     return true;
 }
 
 void TButtonAssignment::AssignButtonFunction(int ItemID) {
-    const int sel = FSelectedButtonIndex;
-    if (sel < 0 || sel >= ASSIGN_BUTTON_COUNT) return;
+    const int button = FSelectedButtonIndex;
+    if (button < 0 || button >= ASSIGN_BUTTON_COUNT) return;
     // The dialogs below (key dialogs, the macro manager, warnings) edit the profile shown now:
     // a switch reported by the mouse meanwhile runs once the assignment is done.
     vyk::config::ApplyInputQueue::DialogScope asking(FDialogQueue());
@@ -186,10 +184,10 @@ void TButtonAssignment::AssignButtonFunction(int ItemID) {
 
     TSelectedMenuItemInfo menuInfo;
     GetSelectedMenuItemInfo(ItemID, menuInfo);
-    auto r = std::make_unique<TBUTTONFUNCINFO>(recs[sel]);
+    auto r = std::make_unique<TBUTTONFUNCINFO>(recs[button]);
 
     // Keep one CLICK.
-    if (CountLeftClickButtons() <= 1 && isClick(recs[sel])) {
+    if (CountLeftClickButtons() <= 1 && isClick(recs[button])) {
         ShowDialog(translate(QStringLiteral("WARNING")),
                    translate(QStringLiteral("AT LEAST ONE \"CLICK\" FUNCTION TO BE RETAINED.")));
         return;
@@ -197,13 +195,13 @@ void TButtonAssignment::AssignButtonFunction(int ItemID) {
 
     if (ItemID >= vyk::config::kMacroMenuFirst && ItemID <= vyk::config::kMacroMenuLast) {
         TuiMacroClass* macros = FMacroSetClass.CurrentMacroClass();
-        const int k = ItemID - vyk::config::kMacroMenuFirst;
-        if (macros == nullptr || k >= macros->MacroListCount()) return;  // a row of a list since changed
-        FCurrentMacro = k;
-        if (!BindButtonToMacro(sel, *macros, k, menuInfo.MacroSetName, menuInfo.MacroName)) return;
+        const int macroIndex = ItemID - vyk::config::kMacroMenuFirst;
+        if (macros == nullptr || macroIndex >= macros->MacroListCount()) return;  // a row of a list since changed
+        FCurrentMacro = macroIndex;
+        if (!BindButtonToMacro(button, *macros, macroIndex, menuInfo.MacroSetName, menuInfo.MacroName)) return;
         RebindMacroButtons();
         FDM.SaveBackToCurrentProfileInfo();
-        ShowButtonCaption(sel, ItemID);
+        ShowButtonCaption(button, ItemID);
         return;
     }
 
@@ -225,8 +223,8 @@ void TButtonAssignment::AssignButtonFunction(int ItemID) {
             auto disabled = std::make_unique<TBUTTONFUNCINFO>();
             std::memset(disabled.get(), 0, sizeof(TBUTTONFUNCINFO));
             GetDisabledButtonFunc(*disabled);
-            recs[sel] = *disabled;
-            FMacroBinding.Forget(FDM.FProfileIndex, sel);
+            recs[button] = *disabled;
+            FMacroBinding.Forget(FDM.FProfileIndex, button);
             RebindMacroButtons();
             RebuildMacroMenu();
             FDM.SaveBackToCurrentProfileInfo();
@@ -234,10 +232,10 @@ void TButtonAssignment::AssignButtonFunction(int ItemID) {
             return;
         }
         const int newID = vyk::config::kMacroMenuFirst + FCurrentMacro;
-        if (!BindButtonToMacro(sel, *macros, FCurrentMacro, set, name)) return;
+        if (!BindButtonToMacro(button, *macros, FCurrentMacro, set, name)) return;
         FDM.SaveBackToCurrentProfileInfo();
         RebuildMacroMenu();
-        ShowButtonCaption(sel, newID);
+        ShowButtonCaption(button, newID);
         RebindMacroButtons();
         FDM.SaveBackToCurrentProfileInfo();
         RefreshButtonCaptions();
@@ -247,12 +245,12 @@ void TButtonAssignment::AssignButtonFunction(int ItemID) {
     // A function of the table; an item that only opens its sub-menu, or an ID no item carries,
     // leaves the record's function as it was, and the tail still runs.
     const TAssignFunction* f = FindAssignFunction(ItemID);
-    if (f != nullptr && f->Writes != TAssignWrite::SubMenu && !WriteFunction(*f, sel, *r)) return;
+    if (f != nullptr && f->Writes != TAssignWrite::SubMenu && !WriteFunction(*f, button, *r)) return;
 
     r->FunctionCode = functionCodeOfRecord(*r);
-    recs[sel] = *r;
+    recs[button] = *r;
     FDM.SaveBackToCurrentProfileInfo();
-    ShowButtonCaption(sel, ItemID);
+    ShowButtonCaption(button, ItemID);
 }
 
 bool TButtonAssignment::WriteFunction(const TAssignFunction& f, int button, TBUTTONFUNCINFO& r) const {
@@ -385,10 +383,10 @@ void TButtonAssignment::LoadMacroDatabase(QStringList& problems) {
 }
 
 void TButtonAssignment::RebindMacroButtons() {
-    FMacroBinding.Rebind(FDM.FProfileIndex, records(FDM), FMacroSetClass, DisableButtonFunc(), false);
+    FMacroBinding.Rebind(FDM.FProfileIndex, records(FDM), FMacroSetClass, DisabledRecordWriter(), false);
 }
 
-vyk::config::TMacroButtonBinding::DisableFn TButtonAssignment::DisableButtonFunc() const {
+vyk::config::TMacroButtonBinding::DisableFn TButtonAssignment::DisabledRecordWriter() const {
     return [this](TBUTTONFUNCINFO& r) { GetDisabledButtonFunc(r); };
 }
 
@@ -408,13 +406,13 @@ void TButtonAssignment::RebindMacroButtonsInAllProfiles() {
     auto profile = std::make_unique<TMouseProfileInfo>();
     for (int p = 0; p < 5; ++p) {
         if (p == dm.FProfileIndex) {
-            if (FMacroBinding.Rebind(p, records(dm), FMacroSetClass, DisableButtonFunc(), true)) {
+            if (FMacroBinding.Rebind(p, records(dm), FMacroSetClass, DisabledRecordWriter(), true)) {
                 dm.SaveBackToCurrentProfileInfo();
             }
             continue;
         }
         if (!dm.ReadProfileInfo(*profile, p)) continue;
-        if (FMacroBinding.Rebind(p, profile->ConfigInfo.ButtonFuncInfo, FMacroSetClass, DisableButtonFunc(), true)) {
+        if (FMacroBinding.Rebind(p, profile->ConfigInfo.ButtonFuncInfo, FMacroSetClass, DisabledRecordWriter(), true)) {
             dm.SaveBackToProfileInfo(*profile, p);
             dm.SetProfileChanged(p, true);
         }

@@ -87,9 +87,9 @@ public:
     void BtnSet1Click(int tag);
     void BtnSet1MouseEnter(int tag);
     void uiMenuEx1ItemsClick(quint32 AMenuItemID);
-    void SetButtonFunction(int ButtonIndex, int ItemID);
     void AssignButtonFunction(int ItemID);
-    bool BindButtonToMacro(int sel, TuiMacroClass& macros, int k, const QString& setName, const QString& macroName);
+    bool BindButtonToMacro(int button, TuiMacroClass& macros, int macroIndex, const QString& setName,
+                           const QString& macroName);
     void GetSelectedMenuItemInfo(int ItemID, TSelectedMenuItemInfo& info) const;
     int CountLeftClickButtons() const;
     int CountAssignedMacros() const;
@@ -124,7 +124,8 @@ private:
     // `button`'s record: its own fields first (after its dialog, when it has one), then MenuID,
     // FunctionIndex and FunctionType. False, with r unchanged, when the dialog ended without OK.
     bool WriteFunction(const TAssignFunction& f, int button, TBUTTONFUNCINFO& r) const;
-    vyk::config::TMacroButtonBinding::DisableFn DisableButtonFunc() const;
+    // GetDisabledButtonFunc, for the binding.
+    vyk::config::TMacroButtonBinding::DisableFn DisabledRecordWriter() const;
 
     TDM& FDM;
     TCfgState& FState;

@@ -53,7 +53,7 @@ int MacroIndexOfStoredName(const TuiMacroClass& macros, const QString& stored);
 
 class TMacroButtonBinding {
 public:
-    // Fills a record with the DISABLE function (the window's GetDisabledButtonFunc).
+    // Fills a record with the DISABLE function (TButtonAssignment::GetDisabledButtonFunc).
     using DisableFn = std::function<void(TBUTTONFUNCINFO&)>;
 
     // Binds the 19 macro records of profile `profile` to the macros of `db` by name; true when
