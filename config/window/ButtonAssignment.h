@@ -2,14 +2,16 @@
 // TButtonAssignment: button assignment of the configuration window, the capability behind the
 // 18 assignment buttons of the GENERAL page.
 //
-// It makes and owns the function menu UIMENUEX1 and the assignment panel (the mouse views with
-// their buttons, config/window/ButtonAssignPanel.h) and answers them: a click on an assignment
-// button opens the menu at the pointer with the button's present function marked; the item
-// chosen is written into ButtonFuncInfo[FSelectedButtonIndex] of the data module's current
-// profile and saved back into its slot, after the key dialogs or the macro manager where the
-// item needs them. It keeps the MACRO sub-menu in step with the macros of the current macro set,
-// binds macro buttons to macros by name (config/window/MacroButtonBinding.h), and writes the
-// captions and hints of the assignment buttons. Nothing reaches the mouse before APPLY.
+// It makes the function menu UIMENUEX1 (its child) and the assignment panel (the mouse views
+// with their buttons, config/window/ButtonAssignPanel.h, a child of the area it is given) and
+// answers them: a click on an assignment button opens the menu at the pointer with the
+// button's present function marked; the item chosen is written into
+// ButtonFuncInfo[FSelectedButtonIndex] of the data module's current profile, as its entry of
+// AssignFunctionTable says (config/window/AssignFunctions.h), and saved back into its slot,
+// after the key dialogs or the macro manager where the item needs them. It keeps the MACRO
+// sub-menu in step with the macros of the current macro set, binds macro buttons to macros by
+// name (config/window/MacroButtonBinding.h), and writes the captions and hints of the
+// assignment buttons. Nothing reaches the mouse before APPLY.
 //
 // Like the pages it is given what it works on when it is made: the data module, the window's
 // shared state (SettingsChanged is set after every menu click), the window's macro database
