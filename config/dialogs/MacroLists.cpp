@@ -180,11 +180,12 @@ void TFrmMacro::ListBoxMacroListClick() {
 
 void TFrmMacro::ListBoxMacroKeyChange() {
     const int row = SelectedActionRow();
-    if (FRecording) return;   // live rows move the selection; the anchor of the recording stays
+    if (FRecording) return;  // live rows move the selection; the anchor of the recording stays
     FInsertAfterPos = row;
     if (FFilling || FMacroSetClass == nullptr) return;
     TuiMacroClass* macros = FMacroSetClass->CurrentMacroClass();
-    if (TuiActionsClass* actions = macros != nullptr ? macros->CurrentMacroAction() : nullptr) actions->SetActionIndex(row);
+    if (TuiActionsClass* actions = macros != nullptr ? macros->CurrentMacroAction() : nullptr)
+        actions->SetActionIndex(row);
 }
 
 void TFrmMacro::ScrollMacroListUp() {

@@ -52,13 +52,13 @@ enum class TAssignCaption : std::uint8_t {
 };
 
 struct TAssignFunction {
-    int MenuID;                  // the item's ID in UIMENUEX1
-    const char* Caption;         // the item's caption (English: the translation key)
-    std::uint8_t FunctionType;   // FUNCTION_TYPE_*
-    int FunctionIndex;           // the row of ButtonFunctionTable stored; -1 for an item without a function
-    TAssignWrite Writes;
-    int Preset;                  // the preset of EditShortcut, SystemShortcut and MediaUsage
-    TAssignCaption Shows;
+    int MenuID;                 // the item's ID in UIMENUEX1
+    const char* Caption;        // the item's caption (English: the translation key)
+    std::uint8_t FunctionType;  // FUNCTION_TYPE_*
+    int FunctionIndex;          // the row of ButtonFunctionTable stored; -1: no function
+    TAssignWrite Writes;        // what else is written
+    int Preset;                 // the preset of EditShortcut, SystemShortcut and MediaUsage
+    TAssignCaption Shows;       // what the button's field shows
 };
 
 // Items the assignment names.
@@ -188,5 +188,6 @@ static_assert(vyk::config::detail::RowsFollowButtonFunctionTable());
 static_assert(AssignFunction(kMacroMenuID).FunctionType == FUNCTION_TYPE_MACRO &&
               AssignFunction(kMacroManagerMenuID).Writes == TAssignWrite::MacroManager &&
               AssignFunction(kDisableMenuID).Writes == TAssignWrite::Disable);
-static_assert(AssignFunction(kDisableMenuID).FunctionIndex == 17 && FunctionCodeOf(AssignFunction(kDisableMenuID)) == 0);
+static_assert(AssignFunction(kDisableMenuID).FunctionIndex == 17 &&
+              FunctionCodeOf(AssignFunction(kDisableMenuID)) == 0);
 static_assert(FindAssignFunction(1009) == nullptr, "no item of the menu carries 1009");

@@ -91,8 +91,8 @@ bool isClick(const TBUTTONFUNCINFO& r) {
 // Creation and views
 
 TButtonAssignment::TButtonAssignment(TDM& dm, TCfgState& state, TuiMacroSetClass& macros,
-                                     vyk::config::TMacroButtonBinding& binding, DialogQueueFn dialogQueue, QWidget* area,
-                                     QObject* parent)
+                                     vyk::config::TMacroButtonBinding& binding, DialogQueueFn dialogQueue,
+                                     QWidget* area, QObject* parent)
     : QObject(parent),
       FDM(dm),
       FState(state),
@@ -102,9 +102,8 @@ TButtonAssignment::TButtonAssignment(TDM& dm, TCfgState& state, TuiMacroSetClass
     UIMENUEX1 = new TuiMenuEx(this);
     UIMENUEX1->setObjectName(QStringLiteral("UIMENUEX1"));
     BuildAssignMenu(*UIMENUEX1);
-    UIMENUEX1->SetOnItemsClick([this](QObject*, const QString&, quint32 id, void*, int) {
-        guarded([this, id] { uiMenuEx1ItemsClick(id); });
-    });
+    UIMENUEX1->SetOnItemsClick(
+        [this](QObject*, const QString&, quint32 id, void*, int) { guarded([this, id] { uiMenuEx1ItemsClick(id); }); });
 
     ButtonAssign = new TButtonAssignPanel(area);
     ButtonAssign->setGeometry(0, 0, area->width(), area->height());
@@ -262,36 +261,36 @@ bool TButtonAssignment::WriteFunction(const TAssignFunction& f, int button, TBUT
         return true;
     };
     switch (f.Writes) {
-        case TAssignWrite::Nothing: break;
-        case TAssignWrite::ClickParam: r.ClickParam = button <= 1 ? 0 : 1; break;
-        case TAssignWrite::SingleKeyDialog:
-            if (!editedInDialog(r.SingleKey, ShowSingleKeyDialog)) return false;
-            break;
-        case TAssignWrite::ComboKeyDialog:
-            if (!editedInDialog(r.ComboKey, ShowComboKeyDialog)) return false;
-            break;
-        case TAssignWrite::FireKeyDialog:
-            if (!editedInDialog(r.FireKey, ShowFireKeyDialog)) return false;
-            break;
-        case TAssignWrite::EditShortcut: GetEditComboKeyInfo(f.Preset, r.ComboKey); break;
-        case TAssignWrite::SystemShortcut: GetSystemComboKeyInfo(f.Preset, r.ComboKey); break;
-        case TAssignWrite::MediaUsage: {
-            // The usage split into its low and high byte.
-            THID_CODE_INFO media{};
-            GetMediaHIDCodeInfo(f.Preset, media);
-            r.HIDCode.nKeyValue1 = static_cast<std::uint16_t>(media.nKeyValue1 & 0xFF);
-            r.HIDCode.nKeyValue2 = static_cast<std::uint16_t>(media.nKeyValue1 >> 8);
-            r.HIDCode.nModifier = 0;
-            break;
-        }
-        case TAssignWrite::ButtonMask: {
-            const auto& mask = ButtonMaskTable[static_cast<std::size_t>(button)];
-            std::copy(mask.begin() + 1, mask.end(), r.ButtonMask);
-            break;
-        }
-        case TAssignWrite::Disable: GetDisabledButtonFunc(r); return true;
-        case TAssignWrite::SubMenu:
-        case TAssignWrite::MacroManager: return true;  // not a function of their own
+    case TAssignWrite::Nothing: break;
+    case TAssignWrite::ClickParam: r.ClickParam = button <= 1 ? 0 : 1; break;
+    case TAssignWrite::SingleKeyDialog:
+        if (!editedInDialog(r.SingleKey, ShowSingleKeyDialog)) return false;
+        break;
+    case TAssignWrite::ComboKeyDialog:
+        if (!editedInDialog(r.ComboKey, ShowComboKeyDialog)) return false;
+        break;
+    case TAssignWrite::FireKeyDialog:
+        if (!editedInDialog(r.FireKey, ShowFireKeyDialog)) return false;
+        break;
+    case TAssignWrite::EditShortcut: GetEditComboKeyInfo(f.Preset, r.ComboKey); break;
+    case TAssignWrite::SystemShortcut: GetSystemComboKeyInfo(f.Preset, r.ComboKey); break;
+    case TAssignWrite::MediaUsage: {
+        // The usage split into its low and high byte.
+        THID_CODE_INFO media{};
+        GetMediaHIDCodeInfo(f.Preset, media);
+        r.HIDCode.nKeyValue1 = static_cast<std::uint16_t>(media.nKeyValue1 & 0xFF);
+        r.HIDCode.nKeyValue2 = static_cast<std::uint16_t>(media.nKeyValue1 >> 8);
+        r.HIDCode.nModifier = 0;
+        break;
+    }
+    case TAssignWrite::ButtonMask: {
+        const auto& mask = ButtonMaskTable[static_cast<std::size_t>(button)];
+        std::copy(mask.begin() + 1, mask.end(), r.ButtonMask);
+        break;
+    }
+    case TAssignWrite::Disable: GetDisabledButtonFunc(r); return true;
+    case TAssignWrite::SubMenu:
+    case TAssignWrite::MacroManager: return true;  // not a function of their own
     }
     r.MenuID = f.MenuID;
     r.FunctionIndex = static_cast<std::uint16_t>(f.FunctionIndex);
@@ -367,7 +366,7 @@ void TButtonAssignment::LoadMacroDatabase(QStringList& problems) {
             using vyk::config::kMacroDbKept;
             using vyk::config::kMacroDbNotKept;
             problems << (kept.isEmpty() ? translate(QString::fromUtf8(kMacroDbNotKept)).arg(file)
-                                                : translate(QString::fromUtf8(kMacroDbKept)).arg(file, kept));
+                                        : translate(QString::fromUtf8(kMacroDbKept)).arg(file, kept));
             // Before the default set comes in: a macro of the same name is not the one lost.
             NoteUnseenMacroButtons();
         }
@@ -448,24 +447,24 @@ void TButtonAssignment::ShowButtonCaption(int ButtonIndex, int MenuID) {
     }
     const TAssignFunction* f = FindAssignFunction(MenuID);
     switch (f != nullptr ? f->Shows : TAssignCaption::Item) {
-        case TAssignCaption::Item: break;
-        case TAssignCaption::SingleKey: {
-            const QString k = GetSingleKeyText(ButtonIndex);
-            if (!k.isEmpty()) text = k;
-            break;
+    case TAssignCaption::Item: break;
+    case TAssignCaption::SingleKey: {
+        const QString k = GetSingleKeyText(ButtonIndex);
+        if (!k.isEmpty()) text = k;
+        break;
+    }
+    case TAssignCaption::ComboKey: {
+        QString k = GetComboKeyText(ButtonIndex);
+        if (!k.isEmpty()) {
+            if (k.size() > 12) k = k.left(9) + QStringLiteral("...");
+            text = k;
         }
-        case TAssignCaption::ComboKey: {
-            QString k = GetComboKeyText(ButtonIndex);
-            if (!k.isEmpty()) {
-                if (k.size() > 12) k = k.left(9) + QStringLiteral("...");
-                text = k;
-            }
-            break;
-        }
-        case TAssignCaption::MacroNumber:
-            text = translate(QStringLiteral("MACRO")) +
-                   QStringLiteral(" #%1").arg(records(FDM)[ButtonIndex].MacroKeyInfo.nMacroIndex + 1);
-            break;
+        break;
+    }
+    case TAssignCaption::MacroNumber:
+        text = translate(QStringLiteral("MACRO")) +
+               QStringLiteral(" #%1").arg(records(FDM)[ButtonIndex].MacroKeyInfo.nMacroIndex + 1);
+        break;
     }
     ButtonAssign->SetCaption(ButtonIndex, text);
 }
@@ -496,7 +495,8 @@ QString TButtonAssignment::GetSingleKeyText(int ButtonIndex) const {
     const TBUTTONFUNCINFO& r = records(FDM)[ButtonIndex];
     const QString text = nameOf(r.SingleKey.SingleKeyText);
     if (!text.isEmpty()) return translate(text);
-    if (r.FunctionCode == FUNCTION_CODE_SINGLE_KEY) return GetKeyDescription(r.SingleKey.nKeyValue1, r.SingleKey.nKey1Extended);
+    if (r.FunctionCode == FUNCTION_CODE_SINGLE_KEY)
+        return GetKeyDescription(r.SingleKey.nKeyValue1, r.SingleKey.nKey1Extended);
     return {};
 }
 
@@ -524,10 +524,10 @@ void TButtonAssignment::UpdateButtonHint(int ButtonIndex) {
     if (ButtonIndex < 0 || ButtonIndex >= ASSIGN_BUTTON_COUNT || ButtonAssign == nullptr) return;
     QString hint;
     switch (records(FDM)[ButtonIndex].FunctionCode) {
-        case FUNCTION_CODE_SINGLE_KEY: hint = GetSingleKeyText(ButtonIndex); break;
-        case FUNCTION_CODE_COMBO_KEY: hint = GetComboKeyText(ButtonIndex); break;
-        case FUNCTION_CODE_MACRO: hint = GetMacroText(ButtonIndex); break;
-        default: break;
+    case FUNCTION_CODE_SINGLE_KEY: hint = GetSingleKeyText(ButtonIndex); break;
+    case FUNCTION_CODE_COMBO_KEY: hint = GetComboKeyText(ButtonIndex); break;
+    case FUNCTION_CODE_MACRO: hint = GetMacroText(ButtonIndex); break;
+    default: break;
     }
     ButtonAssign->SetHint(ButtonIndex, hint);
 }

@@ -167,7 +167,8 @@ void TVYKCFGMAIN::CreateControls() {
         TabControlMain->addWidget(page);
     }
     ButtonAssignment = new TButtonAssignment(
-        *FDM, FState, *FMacroSetClass, FMacroBinding, [this]() -> vyk::config::ApplyInputQueue& { return ApplyQueue(); },
+        *FDM, FState, *FMacroSetClass, FMacroBinding,
+        [this]() -> vyk::config::ApplyInputQueue& { return ApplyQueue(); },
         PageGeneral->AssignArea ? PageGeneral->AssignArea : static_cast<QWidget*>(PageGeneral), this);
 
     const struct {

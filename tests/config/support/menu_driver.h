@@ -103,7 +103,8 @@ inline void choose(TVYKCFGMAIN& w, int top, int sub = -1) {
     ASSERT_NE(win, nullptr);
     QTest::mousePress(win, Qt::LeftButton, {}, win->mapFromGlobal(target));
     if (QWindow* again = grabWindow()) QTest::mouseRelease(again, Qt::LeftButton, {}, again->mapFromGlobal(target));
-    ASSERT_TRUE(vyk::test::waitUntil([&w] { return !w.ButtonAssignment->UIMENUEX1->IsMenuOpen(); })) << "the menu stayed open";
+    ASSERT_TRUE(vyk::test::waitUntil([&w] { return !w.ButtonAssignment->UIMENUEX1->IsMenuOpen(); }))
+        << "the menu stayed open";
     QApplication::processEvents();
 }
 

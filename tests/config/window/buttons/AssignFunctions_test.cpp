@@ -1,7 +1,7 @@
 // The function table against the menu built from it: the menu component numbers its items by
 // their places, the table names each function's ID, and the assignment trusts that both agree.
-#include "config/toolkit/uiMenuEx.h"
 #include "config/window/AssignFunctions.h"
+#include "config/toolkit/uiMenuEx.h"
 #include "config/window/AssignMenuItems.h"
 
 #include <gtest/gtest.h>
