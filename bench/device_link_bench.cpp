@@ -39,7 +39,6 @@ void BM_ReaderIdleWakeups(benchmark::State& state) {
         state.SkipWithError("simulated mouse did not start");
         return;
     }
-    ConfigUsageAndPage = CONFIG_USAGE_AND_PAGE_VALUE;
     TuiHIDData hid;
     hid.HidFindAndReadDevice(ConfigUsageAndPage, QStringLiteral("*"));
     if (TuiHIDData::ReaderCount() != 1) {
@@ -83,7 +82,6 @@ void BM_Write1024Read42(benchmark::State& state) {
         state.SkipWithError("simulated mouse did not start");
         return;
     }
-    ConfigUsageAndPage = CONFIG_USAGE_AND_PAGE_VALUE;
     TuiHIDData hid;
     std::vector<std::uint8_t> block(1024, 0x5A);
     TDeviceCPITable table{};

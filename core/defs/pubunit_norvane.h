@@ -1,7 +1,7 @@
 #pragma once
 // Shared definitions of both programs: the records that carry a game profile, its buttons,
 // DPI levels, lighting and macros, the two bookkeeping records of the profile store, the
-// constant tables, the string constants and the process-wide HID selector.
+// constant tables, the string constants and the HID selector of the configuration interface.
 //
 // The records are a file format. They are stored as raw little-endian bytes (registry values,
 // *.pfd files, the macro database) and read back by the other program, so their layout is
@@ -641,8 +641,5 @@ inline constexpr QLatin1String WARNING_TEXT{"WARNING!"};
 inline constexpr QLatin1String PROFILE_VERSION_INCORRECT_TEXT{"GAMING MOUSE PROFILE VERSION INCORRECT!"};
 
 // ---------------------------------------------------------------------------------------------
-// Process-wide HID selector of the mouse's configuration interface. Zero until the data module
-// sets it to usage 1, usage page 0xFFA0 at start-up; written on the UI thread only.
-extern USAGE_AND_PAGE ConfigUsageAndPage;
-
-inline constexpr USAGE_AND_PAGE CONFIG_USAGE_AND_PAGE_VALUE{1, 0xFFA0};
+// The HID selector of the mouse's configuration interface: usage 1, usage page 0xFFA0.
+inline constexpr USAGE_AND_PAGE ConfigUsageAndPage{1, 0xFFA0};

@@ -145,7 +145,6 @@ void TDM::Init() {
                {prefix, QString::number(kMaxPrefix), kDefaultPrefix});
     }
     ReadOtherConfig(FOtherConfig);
-    ConfigUsageAndPage = CONFIG_USAGE_AND_PAGE_VALUE;
     FProfileGroupIndex = 0;
     removeAbandonedTempFiles();
 

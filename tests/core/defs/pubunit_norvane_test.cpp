@@ -159,7 +159,7 @@ TEST(ConstantTables, StringConstantsAndSelector) {
     EXPECT_EQ(QString(MONITOR_EXE_NAME), QStringLiteral("VYKMON.EXE"));
     EXPECT_EQ(QString(MONITOR_TRAY_HINT), QStringLiteral("GAMING MOUSE DRIVER"));
     // The selector's layout is usage, then usage page.
-    USAGE_AND_PAGE sel = CONFIG_USAGE_AND_PAGE_VALUE;
+    USAGE_AND_PAGE sel = ConfigUsageAndPage;
     const auto b = recordBytes(sel);
     EXPECT_EQ(b[0], 0x01);
     EXPECT_EQ(b[1], 0x00);

@@ -23,7 +23,6 @@ class EncoderWriteTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        ConfigUsageAndPage = CONFIG_USAGE_AND_PAGE_VALUE;
         sim = std::make_unique<vyk::sim::MouseSimServer>();
         std::string error;
         ASSERT_TRUE(sim->start(&error)) << error;

@@ -14,9 +14,6 @@ namespace {
 
 class DeviceProtocolTest : public ::testing::Test {
 protected:
-    void SetUp() override { ConfigUsageAndPage = CONFIG_USAGE_AND_PAGE_VALUE; }
-    void TearDown() override { ConfigUsageAndPage = USAGE_AND_PAGE{}; }
-
     std::unique_ptr<vyk::sim::MouseSimServer> sim = devtest::startSim();
     TuiHIDData hid;
 };
