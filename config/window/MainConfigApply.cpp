@@ -19,7 +19,6 @@
 #include "core/macro/uiMacroSet.h"
 #include "core/store/DMUnit.h"
 #include "platform/diag/diag.h"
-#include "platform/paths/file_io.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -126,20 +125,10 @@ bool TVYKCFGMAIN::ApplySettings() {
     // 1. Save everything. A storage error ends APPLY here, before the mouse is touched. The
     // macro buttons of every profile are bound to the macros as they are now (a macro deleted
     // or moved since a profile was last shown), so no button runs a stale macro index.
-    // The folders are flushed once, after the last file (each file is flushed before it
-    // replaces the old one); files that would not change are not written.
+    // The macro database is saved last, under the same flush of the folders; files that would
+    // not change are not written.
     RebindMacroButtonsInAllProfiles();
-    {
-        vyk::platform::FolderSyncBatch batch;
-        dm.SaveBackToCurrentProfileInfo();
-        dm.SaveCurrentProfileInfoToRegistry();
-        dm.SaveCurrentProfileInfoToFile();
-        dm.SaveBackAllProfileInfoToFile();
-        dm.SaveBackAllProfileInfoToRegistry();
-        dm.SaveBackToProfileGroupSettingInfo();
-        dm.SaveProfileGroupSettingInfoToRegistry();
-        FMacroSetClass->SaveMacroSetDB();
-    }
+    dm.SaveAll([this] { FMacroSetClass->SaveMacroSetDB(); });
     // A profile file the store refused to write (its folder now leads out of the profile
     // folder) is said before the mouse is written.
     ShowStoreReports();

@@ -370,6 +370,20 @@ void TDM::SaveProfileGroupSettingInfoToRegistry() {
     saveToRegistry(uiProfileSettingGroup);
 }
 
+void TDM::SaveAll(const std::function<void()>& AAlsoSave) {
+    // Each file is flushed before it replaces the old one; the folders are flushed once, after
+    // the last of them.
+    vyk::platform::FolderSyncBatch batch;
+    SaveBackToCurrentProfileInfo();
+    SaveCurrentProfileInfoToRegistry();
+    SaveCurrentProfileInfoToFile();
+    SaveBackAllProfileInfoToFile();
+    SaveBackAllProfileInfoToRegistry();
+    SaveBackToProfileGroupSettingInfo();
+    SaveProfileGroupSettingInfoToRegistry();
+    if (AAlsoSave) AAlsoSave();
+}
+
 void TDM::SaveBackRecordMacroInfoToRegistry(const TMACROKEYINFO& ARecordMacroInfo) {
     writeRecord(uiProfileRecordMacroInfo, ARecordMacroInfo);
     saveToRegistry(uiProfileRecordMacroInfo);

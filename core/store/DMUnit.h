@@ -131,6 +131,12 @@ public:
     void SaveBackToProfileGroupSettingInfo();
     void SaveProfileGroupSettingInfoToRegistry();
     void SaveBackRecordMacroInfoToRegistry(const TMACROKEYINFO& ARecordMacroInfo);
+    // Everything APPLY stores: the current profile into its slot, the settings store and its
+    // profile file, the five profiles to their files and the settings store, the setting group
+    // to its slot and the settings store; then AAlsoSave (a store of the caller's, such as the
+    // macro database), whose files join the same flush. The folders are flushed once, at the
+    // end. The first save that fails raises its error and the later ones do not run.
+    void SaveAll(const std::function<void()>& AAlsoSave = {});
 
     // ---- loading
     void LoadAllProfileInfoFromRegistry();

@@ -63,15 +63,7 @@ protected:
     // A data module started on this test's store.
     static std::unique_ptr<TDM> start() { return std::make_unique<TDM>(); }
     // Runs the save part of APPLY.
-    static void apply(TDM& dm) {
-        dm.SaveBackToCurrentProfileInfo();
-        dm.SaveCurrentProfileInfoToRegistry();
-        dm.SaveCurrentProfileInfoToFile();
-        dm.SaveBackAllProfileInfoToFile();
-        dm.SaveBackAllProfileInfoToRegistry();
-        dm.SaveBackToProfileGroupSettingInfo();
-        dm.SaveProfileGroupSettingInfoToRegistry();
-    }
+    static void apply(TDM& dm) { dm.SaveAll(); }
     // The store's reports not taken yet, as the user reads them (untranslated).
     static QStringList reports(TDM& dm) {
         QStringList out;
