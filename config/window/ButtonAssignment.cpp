@@ -14,6 +14,7 @@
 #include "config/window/AssignFunctions.h"
 #include "config/window/AssignMenuItems.h"
 #include "config/window/CfgState.h"
+#include "core/defs/record_text.h"
 #include "core/defs/uiKeyCode.h"
 #include "core/language/vgLang.h"
 #include "core/macro/uiMacroList.h"
@@ -39,14 +40,6 @@ constexpr int kRecordCount = 19;
 const QString kDefaultMacroSet = QStringLiteral("DefaultMacroSet");
 
 TBUTTONFUNCINFO* records(TDM& dm) { return dm.FCurrentProfileInfo.ConfigInfo.ButtonFuncInfo; }
-
-// A record's name field: the units before the first zero, at most the field's size.
-template <std::size_t N>
-QString nameOf(const char16_t (&field)[N]) {
-    std::size_t n = 0;
-    while (n < N && field[n] != 0) ++n;
-    return QString::fromUtf16(field, static_cast<qsizetype>(n));
-}
 
 // The menu item carrying an ID: 1..99 top level, p × 100 + n below item p (two levels down
 // for IDs of six digits). Null when no item carries it.
@@ -206,7 +199,7 @@ void TButtonAssignment::AssignButtonFunction(int ItemID) {
 
     if (ItemID == kMacroManagerMenuID) {
         FCurrentMacro = r->MacroKeyInfo.nMacroIndex;
-        QString name = nameOf(r->MacroKeyInfo.szMacroName).left(50);
+        QString name = vyk::defs::recordText(r->MacroKeyInfo.szMacroName).left(50);
         const QString set = FMacroSetClass.CurrentMacroSetName();
         if (ShowMacroManager(FMacroSetClass, name) != 1) {
             // The edits stay in the database: the buttons follow them, this one keeps its function.
@@ -493,7 +486,7 @@ void TButtonAssignment::SetButtonCaptions() {
 
 QString TButtonAssignment::GetSingleKeyText(int ButtonIndex) const {
     const TBUTTONFUNCINFO& r = records(FDM)[ButtonIndex];
-    const QString text = nameOf(r.SingleKey.SingleKeyText);
+    const QString text = vyk::defs::recordText(r.SingleKey.SingleKeyText);
     if (!text.isEmpty()) return translate(text);
     if (r.FunctionCode == FUNCTION_CODE_SINGLE_KEY)
         return GetKeyDescription(r.SingleKey.nKeyValue1, r.SingleKey.nKey1Extended);
@@ -502,7 +495,7 @@ QString TButtonAssignment::GetSingleKeyText(int ButtonIndex) const {
 
 QString TButtonAssignment::GetComboKeyText(int ButtonIndex) const {
     const TBUTTONFUNCINFO& r = records(FDM)[ButtonIndex];
-    const QString text = nameOf(r.ComboKey.ComboKeyText);
+    const QString text = vyk::defs::recordText(r.ComboKey.ComboKeyText);
     if (!text.isEmpty()) return translate(text);
     if (r.FunctionCode != FUNCTION_CODE_COMBO_KEY) return {};
     const QString k1 = GetKeyDescription(r.ComboKey.nKeyValue1, r.ComboKey.nKey1Extended);
@@ -517,7 +510,7 @@ QString TButtonAssignment::GetMacroText(int ButtonIndex) const {
     const TBUTTONFUNCINFO& r = records(FDM)[ButtonIndex];
     if (r.FunctionCode != FUNCTION_CODE_MACRO) return {};
     return translate(QStringLiteral("MACRO")) + QStringLiteral(" #%1 <").arg(r.MacroKeyInfo.nMacroIndex + 1) +
-           nameOf(r.MacroKeyInfo.szMacroName).left(50) + QStringLiteral(" >");
+           vyk::defs::recordText(r.MacroKeyInfo.szMacroName).left(50) + QStringLiteral(" >");
 }
 
 void TButtonAssignment::UpdateButtonHint(int ButtonIndex) {

@@ -77,12 +77,6 @@ protected:
     }
 };
 
-QString stringOf(const char16_t* text, std::size_t capacity) {
-    std::size_t n = 0;
-    while (n < capacity && text[n] != 0) ++n;
-    return QString::fromUtf16(text, static_cast<qsizetype>(n));
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -324,8 +318,7 @@ void TVYKCFGMAIN::InitializeForm() {
     const int p = FDM->FProfileIndex;
     if (p >= 0 && p <= 4) {
         const TProfileSetting& slot = FDM->FProfileSettingGroup.ProfileSettingList[p];
-        FProfilePath = stringOf(slot.FilePath, std::size(slot.FilePath));
-        FMacroPath = stringOf(slot.MacroPath, std::size(slot.MacroPath));
+        FProfilePath = vyk::defs::recordText(slot.FilePath);
     }
 
     // 10-14.

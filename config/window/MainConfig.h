@@ -107,7 +107,6 @@ public:
     // The macro database (made with the window, loaded by InitializeForm).
     std::unique_ptr<TuiMacroSetClass> FMacroSetClass = std::make_unique<TuiMacroSetClass>();
     QString FProfilePath;
-    QString FMacroPath;
 
     // The shared state of the window's areas and pages.
     TCfgState& State() { return FState; }

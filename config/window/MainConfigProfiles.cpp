@@ -79,7 +79,6 @@ void TVYKCFGMAIN::BtnProfile1Click(int tag) {
         const TProfileSetting& slot = dm.FProfileSettingGroup.ProfileSettingList[tag];
         const QString folder = vyk::defs::recordText(slot.FilePath);
         if (!folder.isEmpty()) FProfilePath = folder;
-        FMacroPath = vyk::defs::recordText(slot.MacroPath);
     }
 
     // 3-5. The refresh shows the new profile; it is not an edit of it.
