@@ -117,7 +117,7 @@ void TVYKCFGMAIN::BtnLoadMouseUp() {
     // The loaded profile reaches the mouse with the next APPLY. A switch reported by the mouse
     // while the file dialog is open waits, so the file goes into the profile it was chosen for.
     vyk::config::ApplyInputQueue::DialogScope asking(ApplyQueue());
-    switch (ImportProfileFromFile(FProfilePath)) {
+    switch (ImportProfileFromFile(*FDM, FProfilePath)) {
     case IMPORT_PROFILE_DONE: {
         RebindMacroButtons();
         RebuildMacroMenu();
@@ -139,7 +139,7 @@ void TVYKCFGMAIN::BtnLoadMouseUp() {
 void TVYKCFGMAIN::BtnSaveMouseUp() {
     // A folder that refuses the file is reported by the export itself.
     vyk::config::ApplyInputQueue::DialogScope asking(ApplyQueue());
-    ExportProfileToFile(FProfilePath);
+    ExportProfileToFile(*FDM, FProfilePath);
 }
 
 void TVYKCFGMAIN::BtnRestorClick() {

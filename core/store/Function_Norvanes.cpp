@@ -42,7 +42,7 @@ QString runDialog(const ProfileFileDialogRequest& ARequest) {
 
 void SetProfileFileDialogHook(ProfileFileDialogHook AHook) { dialogHook() = std::move(AHook); }
 
-int ImportProfileFromFile(const QString& AInitialFolder) {
+int ImportProfileFromFile(TDM& ADM, const QString& AInitialFolder) {
     ProfileFileDialogRequest request;
     request.save = false;
     request.initialFolder = withSeparator(AInitialFolder);
@@ -54,14 +54,14 @@ int ImportProfileFromFile(const QString& AInitialFolder) {
     // this format version: a cut file would leave the shown profile's tail behind it, a longer
     // one would be stored whole through every later save. Anything else (a missing file too)
     // is refused and changes nothing.
-    if (!DM->LoadCurrentProfileInfoFromFile(file)) return IMPORT_PROFILE_WRONG_VERSION;
-    DM->SaveCurrentProfileInfoToRegistry();
-    DM->SaveBackToProfileGroupSettingInfo();
-    DM->SaveProfileGroupSettingInfoToRegistry();
+    if (!ADM.LoadCurrentProfileInfoFromFile(file)) return IMPORT_PROFILE_WRONG_VERSION;
+    ADM.SaveCurrentProfileInfoToRegistry();
+    ADM.SaveBackToProfileGroupSettingInfo();
+    ADM.SaveProfileGroupSettingInfoToRegistry();
     return IMPORT_PROFILE_DONE;
 }
 
-bool ExportProfileToFile(const QString& AInitialFolder) {
+bool ExportProfileToFile(TDM& ADM, const QString& AInitialFolder) {
     ProfileFileDialogRequest request;
     request.save = true;
     request.initialFolder = withSeparator(AInitialFolder);
@@ -85,6 +85,6 @@ bool ExportProfileToFile(const QString& AInitialFolder) {
             QStringLiteral("Cannot remove folder \"%1\".").arg(QFile::decodeName(probe)));
     }
 
-    DM->SaveCurrentProfileInfoToFile(file);
+    ADM.SaveCurrentProfileInfoToFile(file);
     return true;
 }

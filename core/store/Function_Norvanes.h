@@ -1,12 +1,14 @@
 #pragma once
-// Loading a profile from a file the user picks into the current game profile, and saving the
-// current game profile to a file the user picks. Both use the global data module DM and run
+// Loading a profile from a file the user picks into the current game profile of a data module,
+// and saving that data module's current game profile to a file the user picks. Both run
 // modally on the UI thread. The file format is the raw TMouseProfileInfo of the store's *.pfd
 // files.
 
 #include <QString>
 
 #include <functional>
+
+class TDM;
 
 // Result of ImportProfileFromFile.
 enum : int {
@@ -32,8 +34,8 @@ void SetProfileFileDialogHook(ProfileFileDialogHook AHook);
 // 1 imported, 2 cancelled, 3 refused: the file is not exactly one profile of format version
 // 0x103 (nothing changed). An imported profile's values outside what the window produces are
 // replaced by their factory values and reported by the store (TDM::TakeStoreReports).
-int ImportProfileFromFile(const QString& AInitialFolder);
+int ImportProfileFromFile(TDM& ADM, const QString& AInitialFolder);
 
 // True when the file was written. A folder where nothing may be created shows
 // "No permission to save file!please change directory!" and gives false.
-bool ExportProfileToFile(const QString& AInitialFolder);
+bool ExportProfileToFile(TDM& ADM, const QString& AInitialFolder);

@@ -32,12 +32,12 @@ QString g_answer;  // what the file dialog "picks"
 
 int importFile(const QString& path) {
     g_answer = path;
-    return ImportProfileFromFile(vyk::fuzz::scratchDir());
+    return ImportProfileFromFile(*g_dm, vyk::fuzz::scratchDir());
 }
 
 QByteArray exportTo(const QString& path) {
     g_answer = path;
-    VYK_FUZZ_CHECK(ExportProfileToFile(vyk::fuzz::scratchDir()), "an export to the sandbox failed");
+    VYK_FUZZ_CHECK(ExportProfileToFile(*g_dm, vyk::fuzz::scratchDir()), "an export to the sandbox failed");
     return vyk::fuzz::readFile(path);
 }
 

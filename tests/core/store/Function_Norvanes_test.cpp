@@ -45,7 +45,7 @@ TEST_F(ImportExportTest, CancelAndWrongVersionChangeNothing) {
     const auto before = bytesOf(dm_->FCurrentProfileInfo);
     const auto stored = storedSlot3();
     answer_.clear();
-    EXPECT_EQ(ImportProfileFromFile(qpath(docs_)), IMPORT_PROFILE_CANCELLED);
+    EXPECT_EQ(ImportProfileFromFile(*dm_, qpath(docs_)), IMPORT_PROFILE_CANCELLED);
     ASSERT_EQ(requests_.size(), 1u);
     EXPECT_FALSE(requests_[0].save);
     EXPECT_EQ(requests_[0].initialFolder, qpath(docs_) + "/");
@@ -54,15 +54,15 @@ TEST_F(ImportExportTest, CancelAndWrongVersionChangeNothing) {
     const fs::path file = vyk::test::freshDir("in") / "old.pfd";
     vyk::test::writeBytes(file, fileOf(kProfile, 0x102, 0x55));
     answer_ = qpath(file);
-    EXPECT_EQ(ImportProfileFromFile(qpath(docs_)), IMPORT_PROFILE_WRONG_VERSION);
+    EXPECT_EQ(ImportProfileFromFile(*dm_, qpath(docs_)), IMPORT_PROFILE_WRONG_VERSION);
     // A file that vanished reads as zeros: also refused.
     answer_ = qpath(file.parent_path() / "gone.pfd");
-    EXPECT_EQ(ImportProfileFromFile(qpath(docs_)), IMPORT_PROFILE_WRONG_VERSION);
+    EXPECT_EQ(ImportProfileFromFile(*dm_, qpath(docs_)), IMPORT_PROFILE_WRONG_VERSION);
     // A file too short to hold the version is refused, even when its bytes begin one.
     for (std::size_t n : {0u, 2u, 3u}) {
         vyk::test::writeBytes(file, fileOf(n, 0x103, 0));
         answer_ = qpath(file);
-        EXPECT_EQ(ImportProfileFromFile(qpath(docs_)), IMPORT_PROFILE_WRONG_VERSION) << n;
+        EXPECT_EQ(ImportProfileFromFile(*dm_, qpath(docs_)), IMPORT_PROFILE_WRONG_VERSION) << n;
     }
 
     EXPECT_EQ(bytesOf(dm_->FCurrentProfileInfo), before);
@@ -106,7 +106,7 @@ TEST_F(ImportExportTest, OnlyAFileOfExactlyOneProfileIsImportedAndNothingElseCha
     answer_ = qpath(file);
     for (const auto& c : refused) {
         vyk::test::writeBytes(file, c.bytes);
-        EXPECT_EQ(ImportProfileFromFile(qpath(docs_)), IMPORT_PROFILE_WRONG_VERSION) << c.what;
+        EXPECT_EQ(ImportProfileFromFile(*dm_, qpath(docs_)), IMPORT_PROFILE_WRONG_VERSION) << c.what;
         EXPECT_EQ(bytesOf(dm_->FCurrentProfileInfo), before) << c.what;
         EXPECT_EQ(dm_->uiProfileGame3->Stream(), before) << c.what;
         EXPECT_EQ(storedSlot3(), stored) << c.what;
@@ -116,7 +116,7 @@ TEST_F(ImportExportTest, OnlyAFileOfExactlyOneProfileIsImportedAndNothingElseCha
 
     // A whole profile is taken byte for byte, stored, and marked for APPLY.
     vyk::test::writeBytes(file, whole);
-    EXPECT_EQ(ImportProfileFromFile(qpath(docs_)), IMPORT_PROFILE_DONE);
+    EXPECT_EQ(ImportProfileFromFile(*dm_, qpath(docs_)), IMPORT_PROFILE_DONE);
     EXPECT_EQ(bytesOf(dm_->FCurrentProfileInfo), whole);
     EXPECT_EQ(storedSlot3(), whole);
     EXPECT_TRUE(dm_->IsProfileChanged(2));
@@ -138,7 +138,7 @@ TEST_F(ImportExportTest, AnImportedProfilesValuesOutsideWhatTheWindowProducesAre
     vyk::test::writeBytes(file, bytesOf(*crafted));
     answer_ = qpath(file);
 
-    EXPECT_EQ(ImportProfileFromFile(qpath(docs_)), IMPORT_PROFILE_DONE);
+    EXPECT_EQ(ImportProfileFromFile(*dm_, qpath(docs_)), IMPORT_PROFILE_DONE);
     const auto factory = dm_->FactoryProfileInfo(2);
     const TMOUSECONFIGINFO& now = dm_->FCurrentProfileInfo.ConfigInfo;
     EXPECT_EQ(bytesOf(now.ButtonFuncInfo[0]), bytesOf(factory->ConfigInfo.ButtonFuncInfo[0]));
@@ -164,7 +164,7 @@ TEST_F(ImportExportTest, ExportWritesTheCurrentSlotAndLeavesNoProbeBehind) {
     dm_->SaveBackToCurrentProfileInfo();
 
     answer_ = qpath(dir / "mine.pfd");
-    EXPECT_TRUE(ExportProfileToFile(qpath(dir)));
+    EXPECT_TRUE(ExportProfileToFile(*dm_, qpath(dir)));
     ASSERT_EQ(requests_.size(), 1u);
     EXPECT_TRUE(requests_[0].save);
     EXPECT_EQ(requests_[0].defaultExtension, ".pfd");
@@ -175,13 +175,13 @@ TEST_F(ImportExportTest, ExportWritesTheCurrentSlotAndLeavesNoProbeBehind) {
     EXPECT_TRUE(fs::exists(dir / "tmp2323/keep.txt"));
 
     answer_.clear();
-    EXPECT_FALSE(ExportProfileToFile(qpath(dir)));
+    EXPECT_FALSE(ExportProfileToFile(*dm_, qpath(dir)));
 }
 
 TEST_F(ImportExportTest, ExportIntoAFolderWithoutPermissionShowsTheMessage) {
     // Nothing may be created below /proc, not even by root.
     answer_ = QStringLiteral("/proc/vyk-export-test.pfd");
-    EXPECT_FALSE(ExportProfileToFile(qpath(docs_)));
+    EXPECT_FALSE(ExportProfileToFile(*dm_, qpath(docs_)));
     ASSERT_EQ(messages_.size(), 1);
     EXPECT_EQ(messages_[0], "No permission to save file!please change directory!");
     EXPECT_FALSE(fs::exists("/proc/vyk-export-test.pfd"));
