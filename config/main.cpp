@@ -3,13 +3,13 @@
 #include "config/toolkit/SkinStyle.h"
 #include "config/window/MainConfig.h"
 #include "core/defs/pubunit_norvane.h"
+#include "core/defs/vyk_messages.h"
 #include "core/store/DMUnit.h"
 #include "platform/diag/diag.h"
 #include "platform/dialogs/message_box.h"
 #include "platform/instance/instance_lock.h"
 #include "platform/instance/quit_signals.h"
 #include "platform/ipc/ipc.h"
-#include "platform/ipc/vyk_messages.h"
 #include "platform/paths/paths.h"
 
 #include <QApplication>

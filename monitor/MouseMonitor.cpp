@@ -2,6 +2,7 @@
 
 #include "core/defs/device_access.h"
 #include "core/defs/pubunit_norvane.h"
+#include "core/defs/vyk_messages.h"
 #include "core/device/uiHIDData.h"
 #include "core/device/uiHIDEvent.h"
 #include "core/hook/uiHook.h"
@@ -10,7 +11,6 @@
 #include "platform/audio/microphone_mute.h"
 #include "platform/diag/diag.h"
 #include "platform/ipc/ipc.h"
-#include "platform/ipc/vyk_messages.h"
 #include "platform/paths/paths.h"
 #include "platform/shell/shell.h"
 #include "core/store/DMUnit.h"

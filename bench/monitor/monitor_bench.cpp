@@ -22,9 +22,9 @@
 #include <benchmark/benchmark.h>
 
 #include "core/defs/pubunit_norvane.h"
+#include "core/defs/vyk_messages.h"
 #include "core/device/DeviceProtocol.h"
 #include "platform/ipc/ipc.h"
-#include "platform/ipc/vyk_messages.h"
 #include "platform/registry/registry.h"
 #include "sim/mouse_sim_server.h"
 #include "core/store/DMUnit.h"

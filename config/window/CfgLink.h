@@ -22,7 +22,7 @@
 #include "config/window/CfgState.h"
 #include "core/defs/pubunit_norvane.h"
 // The numbers of the messages between the programs travel with the seam.
-#include "platform/ipc/vyk_messages.h"
+#include "core/defs/vyk_messages.h"
 
 #include <QString>
 

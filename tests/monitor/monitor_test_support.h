@@ -8,12 +8,12 @@
 //  - helpers that change what the configuration program would have saved.
 
 #include "core/defs/pubunit_norvane.h"
+#include "core/defs/vyk_messages.h"
 #include "core/language/vgLang.h"
 #include "tests/platform/audio/pulse_test_daemon.h"
 #include "platform/dialogs/message_box.h"
 #include "platform/ipc/ipc.h"
 #include "tests/platform/ipc/ipc_peer_thread.h"
-#include "platform/ipc/vyk_messages.h"
 #include "platform/registry/registry.h"
 #include "sim/mouse_sim_server.h"
 #include "core/store/DMUnit.h"

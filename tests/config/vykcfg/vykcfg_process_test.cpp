@@ -1,9 +1,9 @@
 // The real VykCfg program, started offscreen by the test with a private store, Documents
 // folder and executable folder, and a stand-in for the monitor where a test needs one.
 #include "core/defs/pubunit_norvane.h"
+#include "core/defs/vyk_messages.h"
 #include "platform/instance/instance_lock.h"
 #include "platform/ipc/ipc.h"
-#include "platform/ipc/vyk_messages.h"
 #include "tests/platform/ipc/ipc_peer_thread.h"
 #include "tests/support/test_env.h"
 #include "tests/support/wait.h"
