@@ -24,14 +24,14 @@
 //
 //   build/bench-bin/vyk_apply_bench [--benchmark_filter=...]
 #include "bench/config/timed_sim.h"
-#include "config/window/CfgSystemLink.h"
+#include "config/link/CfgSystemLink.h"
 #include "config/window/MainConfig.h"
 #include "core/defs/pubunit_norvane.h"
+#include "core/defs/uiThread.h"
 #include "core/device/DeviceEncoders.h"
 #include "core/macro/uiMacroList.h"
 #include "core/macro/uiMacroSet.h"
 #include "core/store/DMUnit.h"
-#include "core/defs/uiThread.h"
 #include "platform/ipc/ipc.h"
 #include "platform/pointer/recording_pointer_backend.h"
 #include "sim/mouse_sim_server.h"

@@ -26,7 +26,7 @@
 //
 // UI thread only.
 
-#include "config/window/CfgLink.h"
+#include "config/link/CfgLink.h"
 
 #include <QObject>
 #include <QPointer>

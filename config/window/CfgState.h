@@ -6,9 +6,8 @@
 //   Editing handlers and a language change set it, APPLY clears it.
 // - ReportRateChanged: the polling rate was edited since the window was last shown; APPLY
 //   then runs its progress bar at the slower pace.
-// - MouseParams: the pointer settings being edited, in the order APPLY hands them to its
-//   worker thread (12 bytes, three int32: pointer speed 1..20, wheel lines 1..10,
-//   acceleration 0..3).
+// - MouseParams: the pointer settings being edited (config/link/MouseParams.h), handed to the
+//   desktop by APPLY.
 // - LEDCache: the lighting values being previewed on the mouse.
 // - DblClickTestCentrePending: one shot; the double-click test area centres itself on its first
 //   paint after the window was initialised.
@@ -16,18 +15,8 @@
 // Plain data, UI thread only. FillFromProfile takes the values as stored: stored profiles are
 // not trusted, so whoever acts on MouseParams checks the ranges there.
 
+#include "config/link/MouseParams.h"
 #include "core/defs/pubunit_norvane.h"
-
-#include <cstdint>
-#include <type_traits>
-
-struct TMouseParams {
-    std::int32_t PointerSpeed = 0;
-    std::int32_t WheelLines = 0;
-    std::int32_t Acceleration = 0;
-};
-static_assert(sizeof(TMouseParams) == 12);
-static_assert(std::is_trivially_copyable_v<TMouseParams>);
 
 struct TCfgState {
     bool SettingsChanged = false;

@@ -1,10 +1,10 @@
 #include "config/window/LightPage.h"
 
+#include "config/link/CfgLink.h"
 #include "config/toolkit/ImageDataBaseUnit.h"
 #include "config/toolkit/SkinControls.h"
 #include "config/toolkit/SkinImage.h"
 #include "config/toolkit/SkinStyle.h"
-#include "config/window/CfgLink.h"
 #include "config/window/CfgState.h"
 #include "core/defs/pubunit_norvane.h"
 #include "core/store/DMUnit.h"

@@ -2,6 +2,7 @@
 #include "config/window/MainConfig.h"
 
 #include "config/dialogs/showdialog.h"
+#include "config/link/CfgSystemLink.h"
 #include "config/toolkit/ImageDataBaseUnit.h"
 #include "config/toolkit/ImageStateButton.h"
 #include "config/toolkit/MainWindowRef.h"
@@ -9,7 +10,6 @@
 #include "config/toolkit/uiCommandSetting.h"
 #include "config/window/ApplyInputQueue.h"
 #include "config/window/AssignMenuItems.h"
-#include "config/window/CfgSystemLink.h"
 #include "config/window/DpiPage.h"
 #include "config/window/GeneralPage.h"
 #include "config/window/InfoPage.h"

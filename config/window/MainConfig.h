@@ -27,8 +27,8 @@
 // on. A stored language index outside the language list falls back to 0409; a message value
 // outside its range is refused with an error report and changes nothing.
 
+#include "config/link/CfgLink.h"
 #include "config/window/ButtonAssignment.h"
-#include "config/window/CfgLink.h"
 #include "config/window/CfgState.h"
 #include "config/window/MacroButtonBinding.h"
 #include "core/macro/uiMacroSet.h"

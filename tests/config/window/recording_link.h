@@ -3,7 +3,7 @@
 // neither the mouse, the monitor nor the desktop. Messages "to the window" are delivered by
 // calling deliver(), as the monitor would.
 
-#include "config/window/CfgLink.h"
+#include "config/link/CfgLink.h"
 
 #include <QString>
 #include <QStringList>

@@ -8,9 +8,9 @@
 // "mode 0", "read 043 1", "answer", "write 290 77", "cmd1 1 0", "cmd4 00 94 FE 03 01",
 // "cmd5 1" (" failed" when the mouse answered an error).
 
+#include "config/link/CfgSystemLink.h"
 #include "config/toolkit/ImageDataBaseUnit.h"
 #include "config/toolkit/ImageStateButton.h"
-#include "config/window/CfgSystemLink.h"
 #include "config/window/MainConfig.h"
 #include "core/defs/pubunit_norvane.h"
 #include "core/defs/uiThread.h"

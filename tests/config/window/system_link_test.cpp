@@ -1,7 +1,7 @@
 // The message end of the real link: the window's socket "TVYKCFGMAIN" exists only while the
 // window listens, and stopping never creates it.
+#include "config/link/CfgSystemLink.h"
 #include "config/toolkit/ImageDataBaseUnit.h"
-#include "config/window/CfgSystemLink.h"
 #include "config/window/MainConfig.h"
 #include "core/defs/pubunit_norvane.h"
 #include "core/store/DMUnit.h"

@@ -1,6 +1,6 @@
 // The pointer part of the real link: APPLY's pointer settings reach the desktop's backends on a
 // worker thread, from a copy of the three values taken when APPLY hands them over.
-#include "config/window/CfgSystemLink.h"
+#include "config/link/CfgSystemLink.h"
 #include "core/defs/uiThread.h"
 #include "platform/pointer/recording_pointer_backend.h"
 

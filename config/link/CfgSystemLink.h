@@ -9,7 +9,7 @@
 // return a non-zero code. Indexes outside their range are refused with kInvalidParameter
 // before anything is sent.
 
-#include "config/window/CfgLink.h"
+#include "config/link/CfgLink.h"
 
 #include <QObject>
 

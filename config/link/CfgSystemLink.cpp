@@ -1,4 +1,4 @@
-#include "config/window/CfgSystemLink.h"
+#include "config/link/CfgSystemLink.h"
 
 #include "core/defs/pubunit_norvane.h"
 #include "core/device/DeviceEncoders.h"

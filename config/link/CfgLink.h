@@ -19,7 +19,7 @@
 // Everything is called on the UI thread, except that ApplyPointerSettings hands its work to a
 // worker thread of its own and returns at once.
 
-#include "config/window/CfgState.h"
+#include "config/link/MouseParams.h"
 #include "core/defs/pubunit_norvane.h"
 // The numbers of the messages between the programs travel with the seam.
 #include "core/defs/vyk_messages.h"
