@@ -1,15 +1,14 @@
 // VykCfg: the configuration program.
+#include "config/link/CfgSystemLink.h"
 #include "config/toolkit/ImageDataBaseUnit.h"
 #include "config/toolkit/SkinStyle.h"
 #include "config/window/MainConfig.h"
 #include "core/defs/pubunit_norvane.h"
-#include "core/defs/vyk_messages.h"
 #include "core/store/DMUnit.h"
 #include "platform/diag/diag.h"
 #include "platform/dialogs/message_box.h"
 #include "platform/instance/instance_lock.h"
 #include "platform/instance/quit_signals.h"
-#include "platform/ipc/ipc.h"
 #include "platform/paths/paths.h"
 
 #include <QApplication>
@@ -61,7 +60,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (!lock) {
-        vyk::platform::ipc::postMessage(CONFIG_MAIN_CLASS_NAME, {VYK_IPC_SHOW_WINDOW, 0, 0});
+        CfgSystemLink::AskRunningWindowToShow();
         return 0;
     }
 

@@ -28,6 +28,7 @@
 #include "config/window/MainConfig.h"
 #include "core/defs/pubunit_norvane.h"
 #include "core/defs/uiThread.h"
+#include "core/defs/vyk_messages.h"
 #include "core/device/DeviceEncoders.h"
 #include "core/macro/uiMacroList.h"
 #include "core/macro/uiMacroSet.h"

@@ -19,6 +19,7 @@
 #include "config/window/MainConfig.h"
 #include "core/defs/pubunit_norvane.h"
 #include "core/defs/uiThread.h"
+#include "core/defs/vyk_messages.h"
 #include "core/store/DMUnit.h"
 #include "platform/ipc/ipc.h"
 #include "platform/paths/file_io.h"

@@ -1,25 +1,25 @@
 #include "config/link/CfgSystemLink.h"
 
+#include "config/link/ProfileBlocks.h"
 #include "core/defs/pubunit_norvane.h"
+#include "core/defs/uiThread.h"
+#include "core/defs/vyk_messages.h"
 #include "core/device/DeviceEncoders.h"
 #include "core/device/DeviceProtocol.h"
 #include "core/device/uiHIDData.h"
 #include "core/device/uiHIDEvent.h"
-#include "core/defs/uiThread.h"
 #include "platform/diag/diag.h"
 #include "platform/ipc/ipc.h"
 #include "platform/pointer/pointer_settings.h"
 #include "platform/shell/shell.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <mutex>
 #include <type_traits>
-
-static_assert(std::is_same_v<CfgLink::TButtonBlock, TButtonTable>);
-static_assert(std::is_same_v<CfgLink::TCPIBlock, TCPITable>);
-static_assert(std::is_same_v<CfgLink::TCPIBlock, TDeviceCPITable>);
 
 namespace {
 
@@ -58,6 +58,10 @@ CfgSystemLink::CfgSystemLink(QObject* parent) : QObject(parent) {
 CfgSystemLink::~CfgSystemLink() {
     if (FEndpoint) FEndpoint->close();
     FEvent->OnDeviceArrival = nullptr;
+}
+
+bool CfgSystemLink::AskRunningWindowToShow() {
+    return vyk::platform::ipc::postMessage(CONFIG_MAIN_CLASS_NAME, {VYK_IPC_SHOW_WINDOW, 0, 0});
 }
 
 bool CfgSystemLink::ListenForMessages(MessageHandler handler) {
@@ -100,7 +104,51 @@ std::uint32_t CfgSystemLink::SetDeviceWriteMode(std::uint8_t mode) { return ::Se
 
 std::uint32_t CfgSystemLink::ReadCurrentCPIIndex(std::int32_t& index) { return ::ReadCurrentCPIIndex(*FHid, index); }
 
+std::uint32_t CfgSystemLink::WriteProfile(const TMouseProfileInfo& profile, int index, const TUsedMacros& macros,
+                                          TButtonRecordSet asStored, const BetweenWrites& between) {
+    const TProfileBlocks blocks = ProfileBlocks(profile, macros, asStored);
+    std::uint32_t first = 0;
+    auto note = [&first](std::uint32_t result) {
+        if (first == 0) first = result;
+    };
+    note(WriteButtonTable(blocks.Buttons, index));
+    if (between) between();
+    note(WriteLEDConfig(blocks.Lighting, index));
+    if (between) between();
+    note(WriteCPITable(blocks.DPILevels, index));
+    if (between) between();
+    note(WriteReportRate(blocks.ReportRate, index));
+    return first;
+}
+
+std::uint32_t CfgSystemLink::WriteDPILevels(const TMouseProfileInfo& profile, int index) {
+    TCPIBlock block{};
+    BuildCPITable(profile, block);
+    return WriteCPITable(block, index);
+}
+
+std::uint32_t CfgSystemLink::WriteUsedMacros(const TUsedMacros& macros, const BetweenWrites& between) {
+    // One macro at a time, so the caller's window keeps painting between them.
+    const auto tables = UsedMacroTables(macros);
+    auto one = std::make_unique<TMacroTables>();
+    std::uint32_t first = 0;
+    for (int m = 0; m < MACRO_BLOCK_COUNT; ++m) {
+        if (tables->Lengths[m] <= 0) continue;
+        *one = TMacroTables{};
+        std::copy(std::begin(tables->Blocks[m]), std::end(tables->Blocks[m]), std::begin(one->Blocks[m]));
+        one->Lengths[m] = tables->Lengths[m];
+        const std::uint32_t result = WriteMacroTables(*one);
+        if (first == 0) first = result;
+        if (between) between();
+    }
+    return first;
+}
+
 std::uint32_t CfgSystemLink::WriteButtonTable(const TButtonBlock& block, int profile) {
+    // The block types of the writers are the encoders' own.
+    static_assert(std::is_same_v<TButtonBlock, TButtonTable>);
+    static_assert(std::is_same_v<TCPIBlock, TCPITable>);
+    static_assert(std::is_same_v<TCPIBlock, TDeviceCPITable>);
     if (!profileInRange(profile)) return kInvalidParameter;
     return ::WriteButtonTable(*FHid, block, DeviceButtonTableAddress(profile));
 }
@@ -124,10 +172,6 @@ std::uint32_t CfgSystemLink::WriteMacroTables(const TMacroTables& tables) {
     return ::WriteMacroTables(*FHid, tables, DEVICE_ADDR_MACRO);
 }
 
-std::uint32_t CfgSystemLink::WriteDeviceByte(std::uint8_t value, int address) {
-    return ::WriteDeviceByte(*FHid, value, address);
-}
-
 std::uint32_t CfgSystemLink::WriteActiveProfile(std::uint8_t profile) {
     if (!profileInRange(profile)) return kInvalidParameter;
     return ::WriteDeviceByte(*FHid, profile, DEVICE_ADDR_ACTIVE_PROFILE);
@@ -137,7 +181,9 @@ std::uint32_t CfgSystemLink::SendProfileCommand(std::uint8_t param1, std::uint8_
     return ::SendProfileCommand(*FHid, param1, param2);
 }
 
-std::uint32_t CfgSystemLink::SetLEDPreview(const TLEDCONFIG& led) { return ::SetLEDPreview(*FHid, led); }
+std::uint32_t CfgSystemLink::PreviewLighting(const TLEDCONFIG& lighting) {
+    return ::SetLEDPreview(*FHid, DeviceLighting(lighting));
+}
 
 std::uint32_t CfgSystemLink::SetSensorLift(std::uint8_t value) { return ::SetSensorLift(*FHid, value); }
 

@@ -1,5 +1,6 @@
 #include "config/window/ApplyInputQueue.h"
 
+#include "core/defs/vyk_messages.h"
 #include "platform/diag/diag.h"
 
 #include <QApplication>

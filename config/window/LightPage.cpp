@@ -232,11 +232,7 @@ void TLightPage::PreviewLEDColor(std::uint32_t argb) {
     cache.R = static_cast<std::uint8_t>((argb >> 16) & 0xFF);
     cache.G = static_cast<std::uint8_t>((argb >> 8) & 0xFF);
     cache.B = static_cast<std::uint8_t>(argb & 0xFF);
-    TLEDCONFIG sent = cache;
-    sent.R = static_cast<std::uint8_t>(~sent.R);
-    sent.G = static_cast<std::uint8_t>(~sent.G);
-    sent.B = static_cast<std::uint8_t>(~sent.B);
-    Link().SetLEDPreview(sent);
+    Link().PreviewLighting(cache);
     c.LEDConfig = cache;
     // The colour is an edit like any other: kept in the profile's slot and asked about on close.
     Changed();

@@ -8,9 +8,9 @@
 // Every handler edits the data module's current profile. The brightness and breathing radios
 // save it back and mark the settings changed; they send nothing to the mouse (the next colour
 // preview carries them). A swatch or the colour box previews the colour on the mouse at once
-// (PreviewLEDColor: command 4 with R, G, B inverted, then brightness and breathing); the colour
-// is then saved back and the settings marked changed, so APPLY, a profile switch and the close
-// question all keep it. A swatch sends one preview; its alpha plays no part.
+// (PreviewLEDColor: command 4 with the colour, brightness and breathing, through the link);
+// the colour is then saved back and the settings marked changed, so APPLY, a profile switch
+// and the close question all keep it. A swatch sends one preview; its alpha plays no part.
 //
 // Refresh (the window's SetLED) checks the radios for the stored values (other values leave a
 // group as it is; a radio that changes runs its handler, which stores but marks nothing as

@@ -16,6 +16,7 @@
 #include "config/window/LightPage.h"
 #include "core/defs/pubunit_norvane.h"
 #include "core/defs/record_text.h"
+#include "core/defs/vyk_messages.h"
 #include "core/language/uiLanguage.h"
 #include "core/language/vgLang.h"
 #include "core/macro/uiMacroSet.h"

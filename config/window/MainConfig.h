@@ -212,8 +212,9 @@ public:
     void ShowCPILevel(int level);
     // Live lighting preview on the mouse (command 4); the colour goes into the profile.
     void PreviewLEDColor(std::uint32_t argb);
-    // The DPI block at p × 0x100 + 0x4F, then device command 1 and the monitor told.
-    void WriteCPIConfigToDevice(const CfgLink::TCPIBlock& block, int AProfileIndex);
+    // The profile's DPI levels as profile p's DPI block, then device command 1 and the monitor
+    // told.
+    void WriteCPIConfigToDevice(const TMouseProfileInfo& AProfile, int AProfileIndex);
 
     // The message handler of the window class (also used by tests).
     std::int64_t HandleMessage(std::uint32_t msg, std::int64_t WParam, std::int64_t LParam);

@@ -13,7 +13,7 @@
 #include "config/window/ApplyInputQueue.h"
 #include "core/defs/device_access.h"
 #include "core/defs/pubunit_norvane.h"
-#include "core/device/DeviceEncoders.h"
+#include "core/defs/vyk_messages.h"
 #include "core/language/vgLang.h"
 #include "core/macro/uiMacroList.h"
 #include "core/macro/uiMacroSet.h"
@@ -38,10 +38,6 @@ using vyk::toolkit::translate;
 
 namespace {
 
-// The fixed assignment of button record 18 (the one the window never shows): profile switch.
-constexpr int kFixedRecord = 18;
-constexpr std::int32_t kFixedFunctionCode = FUNCTION_CODE_PROFILE_SWITCH;  // 13
-
 constexpr int kPauseMs = 100;
 
 // Enables a button again when the handler that disabled it ends, also by an error.
@@ -56,42 +52,33 @@ private:
     QWidget* FWidget;
 };
 
-// The macros of the current set as the mouse receives them: the blocks of every macro that a
-// button of any of the five profiles uses; the others have length 0 and are not written.
-// A macro used only by buttons whose macro the database does not show is not written: the
-// mouse keeps what it holds there.
-std::unique_ptr<TMacroTables> usedMacroTables(const TuiMacroSetClass* macros, const TDM& dm,
-                                              const vyk::config::TMacroButtonBinding& binding) {
-    auto tables = std::make_unique<TMacroTables>();  // zero-filled
-    auto list = std::make_unique<TMACROKEYINFOLIST>();
+// What the mouse receives of the current macro set: its macros, and the indexes that a button
+// of any of the five profiles uses. A macro used only by buttons whose macro the database does
+// not show is not written: the mouse keeps what it holds there.
+std::unique_ptr<TUsedMacros> usedMacros(const TuiMacroSetClass* macros, const TDM& dm,
+                                        const vyk::config::TMacroButtonBinding& binding) {
+    auto used = std::make_unique<TUsedMacros>();
     if (macros != nullptr && macros->CurrentMacroClass() != nullptr) {
-        macros->CurrentMacroClass()->GetMacroKeyInfoList(*list);
+        macros->CurrentMacroClass()->GetMacroKeyInfoList(used->List);
     }
-    BuildMacroTables(*list, *tables);
-    const QList<int> used = binding.MacroIndexesToWrite(dm);
-    for (int m = 0; m < MACRO_BLOCK_COUNT; ++m) {
-        if (!used.contains(m)) tables->Lengths[m] = 0;
+    for (const int m : binding.MacroIndexesToWrite(dm)) {
+        if (m >= 0 && m < kMacroSlots) used->Used.set(static_cast<std::size_t>(m));
     }
-    return tables;
+    return used;
 }
 
-// Lets each macro button of the working copy announce the macro actually written at its
-// index: its action count and loop flag from the current set, 0 actions when nothing is
-// written there (an unknown index, an empty or unused macro). A button whose macro the
-// database does not show announces what its record holds, as it did when it was written.
-void announceWrittenMacros(TMouseProfileInfo& copy, int profile, const TMacroTables& tables,
-                           const TMACROKEYINFOLIST& list, const vyk::config::TMacroButtonBinding& binding) {
-    for (int k = 0; k < DEVICE_BUTTON_COUNT; ++k) {
-        TBUTTONFUNCINFO& b = copy.ConfigInfo.ButtonFuncInfo[k];
-        if (b.FunctionCode != FUNCTION_CODE_MACRO || binding.IsUnseen(profile, k, b)) continue;
-        TMACROKEYINFO& m = b.MacroKeyInfo;
-        const int index = m.nMacroIndex;
-        const bool written = index < MACRO_BLOCK_COUNT && tables.Lengths[index] > 0;
-        m.MacroListCount = written ? tables.Lengths[index] / MACRO_ENTRY_SIZE - 1 : 0;
-        if (written && index < list.nMacroInfoCount) {
-            m.nLoopRunWhenPressed = list.MacroInfos[index].nLoopRunWhenPressed;
+// The macro buttons of a profile whose macro the database does not show: they announce what
+// their records hold, as they did when they were written.
+TButtonRecordSet unseenMacroButtons(const TMouseProfileInfo& profile, int index,
+                                    const vyk::config::TMacroButtonBinding& binding) {
+    TButtonRecordSet unseen;
+    for (int k = 0; k < kButtonRecords; ++k) {
+        const TBUTTONFUNCINFO& b = profile.ConfigInfo.ButtonFuncInfo[k];
+        if (b.FunctionCode == FUNCTION_CODE_MACRO && binding.IsUnseen(index, k, b)) {
+            unseen.set(static_cast<std::size_t>(k));
         }
     }
+    return unseen;
 }
 
 }  // namespace
@@ -194,24 +181,13 @@ bool TVYKCFGMAIN::ApplySettings() {
             written = false;
             continue;
         }
-        bool ok = WriteProfileToDevice(*profile, i);
-        ok = check(FLink->WriteReportRate(ReportRateToDeviceCode(*profile), i)) && ok;
-        if (ok) dm.SetProfileChanged(i, false);
+        if (WriteProfileToDevice(*profile, i)) dm.SetProfileChanged(i, false);
         else written = false;
         PumpMessages();
     }
 
     // 9. The used macros of the current set, one at a time so the window keeps painting.
-    const auto tables = usedMacroTables(FMacroSetClass.get(), dm, FMacroBinding);
-    auto one = std::make_unique<TMacroTables>();
-    for (int m = 0; m < MACRO_BLOCK_COUNT; ++m) {
-        if (tables->Lengths[m] <= 0) continue;
-        *one = TMacroTables{};
-        std::copy(std::begin(tables->Blocks[m]), std::end(tables->Blocks[m]), std::begin(one->Blocks[m]));
-        one->Lengths[m] = tables->Lengths[m];
-        check(FLink->WriteMacroTables(*one));
-        PumpMessages();
-    }
+    check(FLink->WriteUsedMacros(*usedMacros(FMacroSetClass.get(), dm, FMacroBinding), [this] { PumpMessages(); }));
 
     // 10-12.
     check(FLink->WriteActiveProfile(static_cast<std::uint8_t>(dm.FProfileIndex)));
@@ -238,39 +214,9 @@ bool TVYKCFGMAIN::ApplySettings() {
 
 bool TVYKCFGMAIN::WriteProfileToDevice(const TMouseProfileInfo& AProfile, int AProfileIndex) {
     PumpMessagesAndWait();
-
-    // The working copy: all 19 records, record 18 the fixed profile switch, in device order.
-    auto copy = std::make_unique<TMouseProfileInfo>(AProfile);
-    TMOUSECONFIGINFO& c = copy->ConfigInfo;
-    c.ButtonCount = DEVICE_BUTTON_COUNT;
-    c.ButtonFuncInfo[kFixedRecord].FunctionType = FUNCTION_TYPE_FIXED;
-    c.ButtonFuncInfo[kFixedRecord].FunctionCode = kFixedFunctionCode;
-    {
-        auto list = std::make_unique<TMACROKEYINFOLIST>();
-        if (FMacroSetClass && FMacroSetClass->CurrentMacroClass() != nullptr) {
-            FMacroSetClass->CurrentMacroClass()->GetMacroKeyInfoList(*list);
-        }
-        const auto tables = usedMacroTables(FMacroSetClass.get(), *FDM, FMacroBinding);
-        announceWrittenMacros(*copy, AProfileIndex, *tables, *list, FMacroBinding);
-    }
-    ReorderButtonFunctions(*copy, DeviceButtonOrder);
-
-    CfgLink::TButtonBlock buttons{};
-    BuildButtonTable(*copy, buttons);
-    TLEDCONFIG led = c.LEDConfig;
-    led.R = static_cast<std::uint8_t>(~led.R);
-    led.G = static_cast<std::uint8_t>(~led.G);
-    led.B = static_cast<std::uint8_t>(~led.B);
-    CfgLink::TCPIBlock cpi{};
-    BuildCPITable(*copy, cpi);
-
-    bool ok = FLink->WriteButtonTable(buttons, AProfileIndex) == 0;
-    PumpMessages();
-    ok = FLink->WriteLEDConfig(led, AProfileIndex) == 0 && ok;
-    PumpMessages();
-    ok = FLink->WriteCPITable(cpi, AProfileIndex) == 0 && ok;
-    PumpMessages();
-    return ok;
+    const auto macros = usedMacros(FMacroSetClass.get(), *FDM, FMacroBinding);
+    return FLink->WriteProfile(AProfile, AProfileIndex, *macros, unseenMacroButtons(AProfile, AProfileIndex, FMacroBinding),
+                               [this] { PumpMessages(); }) == 0;
 }
 
 void TVYKCFGMAIN::NotifyDeviceAndMonitor() {

@@ -29,6 +29,7 @@
 #include "config/window/ApplyInputQueue.h"
 #include "core/defs/pubunit_norvane.h"
 #include "core/defs/record_text.h"
+#include "core/defs/vyk_messages.h"
 #include "core/language/vgLang.h"
 #include "core/store/DMUnit.h"
 #include "core/store/Function_Norvanes.h"

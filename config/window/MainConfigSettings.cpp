@@ -1,23 +1,19 @@
 // TVYKCFGMAIN: DPI, polling, lighting and pointer controls. The controls and their handlers
 // live in the pages (DpiPage, PointerPanel on the GENERAL page, LightPage); the window runs
-// their refresh commands and the DPI block writes, which need the device encoders and
-// APPLY's pumps.
+// their refresh commands and the DPI writes, which need APPLY's pumps.
 #include "config/window/MainConfig.h"
 
 #include "config/window/DpiPage.h"
 #include "config/window/GeneralPage.h"
 #include "config/window/LightPage.h"
 #include "config/window/PointerPanel.h"
-#include "core/device/DeviceEncoders.h"
 #include "core/store/DMUnit.h"
 
 void TVYKCFGMAIN::InitCPIControlTable() {
     PageDpi->InitCPIControlTable();
     connect(PageDpi, &TDpiPage::WriteCurrentLevel, this, [this] {
         // Runs inside the radio's guarded handler.
-        CfgLink::TCPIBlock block{};
-        BuildCPITable(FDM->FCurrentProfileInfo, block);
-        WriteCPIConfigToDevice(block, FDM->FProfileIndex);
+        WriteCPIConfigToDevice(FDM->FCurrentProfileInfo, FDM->FProfileIndex);
     });
 }
 
@@ -29,18 +25,16 @@ void TVYKCFGMAIN::ShowCPILevel(int level) { PageDpi->ShowCPILevel(level); }
 
 void TVYKCFGMAIN::PreviewLEDColor(std::uint32_t argb) { PageLight->PreviewLEDColor(argb); }
 
-void TVYKCFGMAIN::WriteCPIConfigToDevice(const CfgLink::TCPIBlock& block, int AProfileIndex) {
+void TVYKCFGMAIN::WriteCPIConfigToDevice(const TMouseProfileInfo& AProfile, int AProfileIndex) {
     // Results are not looked at: with no mouse the window goes on as usual.
-    FLink->WriteCPITable(block, AProfileIndex);
+    FLink->WriteDPILevels(AProfile, AProfileIndex);
     PumpMessagesAndWait();
     NotifyDeviceAndMonitor();
 }
 
 void TVYKCFGMAIN::WriteProfileCPIToDevice(const TMouseProfileInfo& AProfile, int AProfileIndex) {
     PumpMessagesAndWait();
-    CfgLink::TCPIBlock block{};
-    BuildCPITable(AProfile, block);
-    FLink->WriteCPITable(block, AProfileIndex);
+    FLink->WriteDPILevels(AProfile, AProfileIndex);
     PumpMessages();
 }
 

@@ -7,6 +7,7 @@
 #include "config/window/MainConfig.h"
 #include "core/defs/pubunit_norvane.h"
 #include "core/defs/uiThread.h"
+#include "core/defs/vyk_messages.h"
 #include "core/store/DMUnit.h"
 #include "monitor/MouseMonitor.h"
 #include "platform/diag/diag.h"

@@ -9,6 +9,7 @@
 #include "config/window/DpiPage.h"
 #include "config/window/InfoPage.h"
 #include "config/window/MainConfig.h"
+#include "core/defs/vyk_messages.h"
 #include "core/language/uiLanguage.h"
 #include "core/language/vgLang.h"
 #include "core/macro/uiMacroSet.h"

@@ -1,6 +1,7 @@
 #pragma once
 // A CfgLink for window tests: records every call, answers from settable values, and touches
-// neither the mouse, the monitor nor the desktop. Messages "to the window" are delivered by
+// neither the mouse, the monitor nor the desktop (it encodes nothing: the bytes the mouse gets
+// are tested through the real link). Messages "to the window" are delivered by
 // calling deliver(), as the monitor would.
 
 #include "config/link/CfgLink.h"
@@ -57,15 +58,25 @@ public:
     bool DeviceAccessDenied() override { return note("DeviceAccessDenied"), deviceAccessDenied; }
     std::uint32_t SetDeviceWriteMode(std::uint8_t) override { return device("SetDeviceWriteMode"); }
     std::uint32_t ReadCurrentCPIIndex(std::int32_t&) override { return device("ReadCurrentCPIIndex"); }
-    std::uint32_t WriteButtonTable(const TButtonBlock&, int) override { return device("WriteButtonTable"); }
-    std::uint32_t WriteLEDConfig(const TLEDCONFIG&, int) override { return device("WriteLEDConfig"); }
-    std::uint32_t WriteCPITable(const TCPIBlock&, int) override { return device("WriteCPITable"); }
-    std::uint32_t WriteReportRate(std::uint8_t, int) override { return device("WriteReportRate"); }
-    std::uint32_t WriteMacroTables(const TMacroTables&) override { return device("WriteMacroTables"); }
-    std::uint32_t WriteDeviceByte(std::uint8_t, int) override { return device("WriteDeviceByte"); }
+    // The writes of a profile and of the macros run `between` where the real link does: after
+    // each of the first three blocks, after each used macro.
+    std::uint32_t WriteProfile(const TMouseProfileInfo&, int, const TUsedMacros&, TButtonRecordSet,
+                               const BetweenWrites& between) override {
+        const std::uint32_t result = device("WriteProfile");
+        for (int i = 0; i < 3; ++i)
+            if (between) between();
+        return result;
+    }
+    std::uint32_t WriteDPILevels(const TMouseProfileInfo&, int) override { return device("WriteDPILevels"); }
+    std::uint32_t WriteUsedMacros(const TUsedMacros& macros, const BetweenWrites& between) override {
+        const std::uint32_t result = device("WriteUsedMacros");
+        for (std::size_t m = 0; m < macros.Used.size(); ++m)
+            if (macros.Used.test(m) && between) between();
+        return result;
+    }
     std::uint32_t WriteActiveProfile(std::uint8_t) override { return device("WriteActiveProfile"); }
     std::uint32_t SendProfileCommand(std::uint8_t, std::uint8_t) override { return device("SendProfileCommand"); }
-    std::uint32_t SetLEDPreview(const TLEDCONFIG&) override { return device("SetLEDPreview"); }
+    std::uint32_t PreviewLighting(const TLEDCONFIG&) override { return device("PreviewLighting"); }
     std::uint32_t SetSensorLift(std::uint8_t) override { return device("SetSensorLift"); }
 
     bool FindMonitorWindow() override { return note("FindMonitorWindow"), monitorRuns; }

@@ -40,12 +40,13 @@
 
 namespace cfgtest {
 
-// The real link with a hook that runs before chosen device operations, to act while the
-// window is between two writes.
+// The real link with a hook that runs before chosen device writes, to act while the window is
+// between two writes.
 class HookedLink : public CfgSystemLink {
 public:
     // op: "mode", "button", "led", "cpi", "macro", "cmd1"; arg: the profile (or the mode, or
-    // the first parameter of the command, or -1).
+    // the first parameter of the command, or -1). The block writes are those the link's record
+    // operations come down to.
     std::function<void(const std::string& op, int arg)> before;
 
     std::uint32_t SetDeviceWriteMode(std::uint8_t mode) override {

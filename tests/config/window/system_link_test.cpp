@@ -4,6 +4,7 @@
 #include "config/toolkit/ImageDataBaseUnit.h"
 #include "config/window/MainConfig.h"
 #include "core/defs/pubunit_norvane.h"
+#include "core/defs/vyk_messages.h"
 #include "core/store/DMUnit.h"
 #include "platform/ipc/ipc.h"
 #include "tests/platform/ipc/ipc_peer_thread.h"

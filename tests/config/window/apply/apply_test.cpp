@@ -4,6 +4,7 @@
 #include "config/toolkit/WrapLabel.h"
 #include "config/dialogs/showdialog.h"
 #include "config/window/ApplyInputQueue.h"
+#include "core/defs/vyk_messages.h"
 #include "core/device/DeviceEncoders.h"
 #include "core/macro/uiMacroList.h"
 #include "core/macro/uiMacroSet.h"

@@ -7,6 +7,7 @@
 #include "config/window/ApplyInputQueue.h"
 #include "config/window/GeneralPage.h"
 #include "config/window/LightPage.h"
+#include "core/defs/vyk_messages.h"
 #include "core/store/Function_Norvanes.h"
 #include "platform/dialogs/message_box.h"
 #include "platform/ipc/ipc.h"

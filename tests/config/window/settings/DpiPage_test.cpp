@@ -4,6 +4,7 @@
 #include "config/toolkit/ImageStateButton.h"
 #include "config/toolkit/TrackBar.h"
 #include "config/window/DpiLevelRow.h"
+#include "core/defs/vyk_messages.h"
 #include "core/device/DeviceEncoders.h"
 #include "tests/config/window/settings/settings_fixture.h"
 
