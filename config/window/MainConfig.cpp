@@ -297,32 +297,34 @@ void TVYKCFGMAIN::RefreshAll() {
 }
 
 void TVYKCFGMAIN::InitializeForm() {
-    // 1-3.
+    // The macro database (what could not be read is shown once the window is up); the
+    // double-click test area centres itself on its first paint.
     ButtonAssignment->LoadMacroDatabase(FStartupProblems);
     FState.DblClickTestCentrePending = true;
 
-    // 4-5.
+    // The DPI page's controls, and the GENERAL page in front.
     InitCPIControlTable();
     SelectTab(0);
 
-    // 6.
+    // The pointer settings and the lighting being edited come from the current profile.
     FState.FillFromProfile(FDM->FCurrentProfileInfo);
 
-    // 7-8.
+    // The language selector, and the stored language applied and chosen in it.
     FillLanguageList();
     ApplyLanguage();
     FChangingLanguageSelector = true;
     PopBoxLanguage->setCurrentIndex(FLanguageIndexMap.indexOf(FDM->FAllProfileSettingInfo.CurrentLanguage));
     FChangingLanguageSelector = false;
 
-    // 9.
+    // The file dialogs of LOAD FILE and SAVE AS open in the current profile's stored folder.
     const int p = FDM->FProfileIndex;
     if (p >= 0 && p <= 4) {
         const TProfileSetting& slot = FDM->FProfileSettingGroup.ProfileSettingList[p];
         FProfilePath = vyk::defs::recordText(slot.FilePath);
     }
 
-    // 10-14.
+    // The macro menu and every control show the current profile, which nothing has edited
+    // yet; then the mouse picture and the frame's skin.
     RebuildMacroMenu();
     RefreshAll();
     FState.SettingsChanged = false;

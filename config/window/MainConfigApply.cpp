@@ -109,23 +109,23 @@ bool TVYKCFGMAIN::ApplySettings() {
     vyk::config::ApplyInputQueue::Scope hold(ApplyQueue());
     TDM& dm = *FDM;
 
-    // 1. Save everything. A storage error ends APPLY here, before the mouse is touched. The
-    // macro buttons of every profile are bound to the macros as they are now (a macro deleted
-    // or moved since a profile was last shown), so no button runs a stale macro index.
-    // The macro database is saved last, under the same flush of the folders; files that would
-    // not change are not written.
+    // Save everything. A storage error ends APPLY here, before the mouse is touched. The macro
+    // buttons of every profile are bound to the macros as they are now (a macro deleted or
+    // moved since a profile was last shown), so no button runs a stale macro index. The macro
+    // database is saved last, under the same flush of the folders; files that would not change
+    // are not written.
     RebindMacroButtonsInAllProfiles();
     dm.SaveAll([this] { FMacroSetClass->SaveMacroSetDB(); });
     // A profile file the store refused to write (its folder now leads out of the profile
     // folder) is said before the mouse is written.
     ShowStoreReports();
 
-    // 2-3.
+    // The edits are applied; the pointer settings go to the desktop (on a worker thread).
     FState.SettingsChanged = false;
     FLink->ApplyPointerSettings(FState.MouseParams);
 
-    // 4. The mouse stays open from here until command 1 was sent (a failed operation closes
-    // it, the next one looks for it again).
+    // The mouse stays open from here until command 1 was sent (a failed operation closes it,
+    // the next one looks for it again).
     std::optional<CfgLink::DeviceHold> deviceHold(std::in_place, *FLink);
     if (!FLink->DeviceExists()) {
         deviceHold.reset();
@@ -150,12 +150,12 @@ bool TVYKCFGMAIN::ApplySettings() {
     };
     std::exception_ptr storeError;
 
-    // 5.
+    // The mouse goes into write mode.
     check(FLink->SetDeviceWriteMode(0));
 
-    // 7. The mouse's current DPI level; a failed read or a level outside 0..4 keeps ours. It
-    // is read and saved before the progress bar starts (6.), so that the bar never waits for
-    // the disk; the mouse sees the same reports in the same order.
+    // The mouse's current DPI level; a failed read or a level outside 0..4 keeps ours. It is
+    // read and saved before the progress bar starts, so that the bar never waits for the
+    // disk; the mouse sees the same reports in the same order.
     std::int32_t level = dm.FCurrentProfileInfo.ConfigInfo.CurrentCPIIndex;
     if (FLink->ReadCurrentCPIIndex(level) == 0 && level >= 0 && level <= 4) {
         dm.FCurrentProfileInfo.ConfigInfo.CurrentCPIIndex = level;
@@ -167,13 +167,13 @@ bool TVYKCFGMAIN::ApplySettings() {
         storeError = std::current_exception();
     }
 
-    // 6.
+    // The progress bar runs while the mouse is written.
     TimerProcess->stop();
     TimerProcess->setInterval(FState.ReportRateChanged ? 200 : 100);
     TimerProcess->start();
     ProgressBarTime->show();
 
-    // 8. The changed profiles; a profile keeps its flag unless all of it was written.
+    // The changed profiles; a profile keeps its flag unless all of it was written.
     auto profile = std::make_unique<TMouseProfileInfo>();
     for (int i = 0; i < 5; ++i) {
         if (!dm.IsProfileChanged(i)) continue;
@@ -186,10 +186,11 @@ bool TVYKCFGMAIN::ApplySettings() {
         PumpMessages();
     }
 
-    // 9. The used macros of the current set, one at a time so the window keeps painting.
+    // The used macros of the current set, one at a time so the window keeps painting.
     check(FLink->WriteUsedMacros(*usedMacros(FMacroSetClass.get(), dm, FMacroBinding), [this] { PumpMessages(); }));
 
-    // 10-12.
+    // The active profile, the end of write mode, and command 1, which makes the mouse take
+    // what was written.
     check(FLink->WriteActiveProfile(static_cast<std::uint8_t>(dm.FProfileIndex)));
     PumpMessages();
     check(FLink->SetDeviceWriteMode(1));
@@ -198,8 +199,8 @@ bool TVYKCFGMAIN::ApplySettings() {
     deviceHold.reset();
     PumpMessagesAndWait();
 
-    // 13. The monitor reloads before the send returns (a monitor that does not answer counts
-    // as missing after the peer timeout).
+    // The monitor reloads before the send returns (a monitor that does not answer counts as
+    // missing after the peer timeout).
     FLink->SendToMonitor(WM_CFG_SETTINGS_APPLIED, 1, dm.FProfileIndex);
 
     if (!written) {

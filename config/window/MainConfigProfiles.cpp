@@ -72,7 +72,8 @@ void TVYKCFGMAIN::BtnProfile1Click(int tag) {
     TDM& dm = *FDM;
     const bool changed = FState.SettingsChanged;
 
-    // 1-2.
+    // The record being left stays in its slot; the new slot becomes the current profile, and
+    // its stored folder the one the file dialogs open in.
     keepRecordBeingLeft(dm);
     dm.SwitchToProfile(tag);
     dm.SaveBackAllProfileSettingInfo();
@@ -82,14 +83,15 @@ void TVYKCFGMAIN::BtnProfile1Click(int tag) {
         if (!folder.isEmpty()) FProfilePath = folder;
     }
 
-    // 3-5. The refresh shows the new profile; it is not an edit of it.
+    // The refresh shows the new profile; it is not an edit of it.
     FState.FillFromProfile(dm.FCurrentProfileInfo);
     RebuildMacroMenu();
     RebindMacroButtons();
     RefreshAll();
     FState.SettingsChanged = changed;
 
-    // 6-8. The mouse is looked for once for both reports.
+    // The mouse's active profile and command 1, the mouse looked for once for both reports;
+    // then the monitor reloads.
     {
         CfgLink::DeviceHold device(*FLink);
         FLink->WriteActiveProfile(static_cast<std::uint8_t>(tag));  // the byte at 0x43
