@@ -165,6 +165,21 @@ void TVYKCFGMAIN::CreateControls() {
         *FDM, FState, *FMacroSetClass, FMacroBinding,
         [this]() -> vyk::config::ApplyInputQueue& { return ApplyQueue(); },
         PageGeneral->AssignArea ? PageGeneral->AssignArea : static_cast<QWidget*>(PageGeneral), this);
+    auto queue = [this]() -> vyk::config::ApplyInputQueue& { return ApplyQueue(); };
+    auto showStoreReports = [this] { ShowStoreReports(); };
+    ApplySequence = std::make_unique<TApplySequence>(
+        *FDM, FState, *FLink, *FMacroSetClass, FMacroBinding, *ButtonAssignment, queue,
+        [this](bool slow) {
+            TimerProcess->stop();
+            TimerProcess->setInterval(slow ? 200 : 100);
+            TimerProcess->start();
+            ProgressBarTime->show();
+        },
+        showStoreReports);
+    ProfileCommands = std::make_unique<TProfileCommands>(
+        *FDM, FState, *FLink, *ButtonAssignment, queue,
+        TProfileCommands::TWindowRefresh{[this] { RefreshAll(); }, [this] { PageDpi->RefreshCPIIndicators(); },
+                                         showStoreReports});
 
     const struct {
         TImageStateButton** button;
@@ -250,16 +265,20 @@ void TVYKCFGMAIN::ConnectControls() {
         connect(tab, &TImageStateButton::MouseUp, this,
                 [this, tab](Qt::MouseButton) { guarded([this, tab] { BtnMainConfigMouseUp(tab->Tag()); }); });
     }
+    TProfileCommands* profiles = ProfileCommands.get();
     for (TImageStateButton* b : BtnProfile) {
-        connect(b, &QAbstractButton::clicked, this, [this, b] { guarded([this, b] { BtnProfile1Click(b->Tag()); }); });
+        connect(b, &QAbstractButton::clicked, this,
+                [profiles, b] { guarded([profiles, b] { profiles->BtnProfile1Click(b->Tag()); }); });
     }
     connect(BtnOK, &QAbstractButton::clicked, this, guard([this] { BtnOKClick(); }));
     connect(BtnCancel, &QAbstractButton::clicked, this, guard([this] { BtnCancelClick(); }));
     connect(BtnApply, &QAbstractButton::clicked, this, guard([this] { BtnApplyClick(); }));
-    connect(BtnRestor, &QAbstractButton::clicked, this, guard([this] { BtnRestorClick(); }));
-    connect(BtnRestoreall, &QAbstractButton::clicked, this, guard([this] { BtnRestoreallClick(); }));
-    connect(BtnLoad, &TImageStateButton::MouseUp, this, [this](Qt::MouseButton) { guarded([this] { BtnLoadMouseUp(); }); });
-    connect(BtnSave, &TImageStateButton::MouseUp, this, [this](Qt::MouseButton) { guarded([this] { BtnSaveMouseUp(); }); });
+    connect(BtnRestor, &QAbstractButton::clicked, this, guard([profiles] { profiles->BtnRestorClick(); }));
+    connect(BtnRestoreall, &QAbstractButton::clicked, this, guard([profiles] { profiles->BtnRestoreallClick(); }));
+    connect(BtnLoad, &TImageStateButton::MouseUp, this,
+            [profiles](Qt::MouseButton) { guarded([profiles] { profiles->BtnLoadMouseUp(); }); });
+    connect(BtnSave, &TImageStateButton::MouseUp, this,
+            [profiles](Qt::MouseButton) { guarded([profiles] { profiles->BtnSaveMouseUp(); }); });
     connect(BTNMIN, &QAbstractButton::clicked, this, guard([this] { BTNMINClick(); }));
     connect(BtnClose, &QAbstractButton::clicked, this, guard([this] { BtnCloseClick(); }));
     connect(BtnHelp, &QAbstractButton::clicked, this, guard([this] { BtnHelpClick(); }));
@@ -320,12 +339,12 @@ void TVYKCFGMAIN::InitializeForm() {
     const int p = FDM->FProfileIndex;
     if (p >= 0 && p <= 4) {
         const TProfileSetting& slot = FDM->FProfileSettingGroup.ProfileSettingList[p];
-        FProfilePath = vyk::defs::recordText(slot.FilePath);
+        ProfileCommands->FProfilePath = vyk::defs::recordText(slot.FilePath);
     }
 
     // The macro menu and every control show the current profile, which nothing has edited
     // yet; then the mouse picture and the frame's skin.
-    RebuildMacroMenu();
+    ButtonAssignment->RebuildMacroMenu();
     RefreshAll();
     FState.SettingsChanged = false;
     FState.ReportRateChanged = false;
@@ -401,7 +420,7 @@ void TVYKCFGMAIN::PopBoxLanguageChange() {
     FDM->FAllProfileSettingInfo.CurrentLanguage = static_cast<std::uint8_t>(i);
     FDM->SaveBackAllProfileSettingInfo();
     ApplyLanguage();  // also the menu's family for the language
-    RebuildMacroMenu();
+    ButtonAssignment->RebuildMacroMenu();
     // The button fields show translated function names, which the window writes itself.
     uiCommandSetting1Commands0Execute();
     // The monitor reloads and translates before this returns.
@@ -560,34 +579,29 @@ bool TVYKCFGMAIN::AskSaveChanges() {
 // ---------------------------------------------------------------------------------------------
 // Device, messages
 
-bool TVYKCFGMAIN::FindMonitorWindow() { return FLink->FindMonitorWindow(); }
-
 void TVYKCFGMAIN::uiHIDEvent1DeviceArrival() { BtnApply->setEnabled(true); }
 
-void TVYKCFGMAIN::WMCloseConfig(std::int64_t, std::int64_t) {
-    // The monitor is exiting: end now, without asking and without saving.
+void TVYKCFGMAIN::WMCloseConfig() {
     Timer2->stop();
     TimerProcess->stop();
     QCoreApplication::exit(0);
 }
 
-void TVYKCFGMAIN::WMShowWindow(std::int64_t, std::int64_t) {
+void TVYKCFGMAIN::WMShowWindow() {
     if (isMinimized()) showNormal();
     show();
     raise();
     activateWindow();
 }
 
-void TVYKCFGMAIN::WMNotify7038(std::int64_t, std::int64_t) {}
-
-std::int64_t TVYKCFGMAIN::HandleMessage(std::uint32_t msg, std::int64_t WParam, std::int64_t LParam) {
+std::int64_t TVYKCFGMAIN::HandleMessage(std::uint32_t msg, std::int64_t WParam, std::int64_t) {
     guarded([&] {
         switch (msg) {
-        case WM_CFG_CLOSE: WMCloseConfig(WParam, LParam); break;
-        case WM_CFG_RESERVED: WMNotify7038(WParam, LParam); break;
-        case WM_CFG_SWITCH_PROFILE: WMSwitchProfile(WParam, LParam); break;
-        case WM_CFG_CPI_INDEX: WMSetCurrentCPIIndex(WParam, LParam); break;
-        case VYK_IPC_SHOW_WINDOW: WMShowWindow(WParam, LParam); break;
+        case WM_CFG_CLOSE: WMCloseConfig(); break;
+        case WM_CFG_SWITCH_PROFILE: ProfileCommands->WMSwitchProfile(WParam); break;
+        case WM_CFG_CPI_INDEX: ProfileCommands->WMSetCurrentCPIIndex(WParam); break;
+        case VYK_IPC_SHOW_WINDOW: WMShowWindow(); break;
+        // WM_CFG_RESERVED (nobody sends it) and anything else change nothing.
         default: break;
         }
     });

@@ -7,17 +7,19 @@
 // the minimise, close and help buttons and the language selector.
 //
 // The implementation is split by area:
-//   MainConfig.cpp           frame, creation, showing, closing, language, help, messages
+//   MainConfig.cpp           frame, creation, showing, closing, language, messages
+//   MainConfigHelp.cpp       help and website
 //   MainConfigSkin.cpp       the frame's skin images
-//   MainConfigApply.cpp      APPLY and OK: saving and writing to the mouse
-//   MainConfigProfiles.cpp   profile switching, LOAD FILE, SAVE AS, RESTORE, RESET ALL, the
-//                            store's reports
-//   MainConfigSettings.cpp   DPI, polling, lighting and pointer controls
+//   MainConfigApply.cpp      the APPLY and OK buttons, the progress bar, the close after OK
+//                            and the store's reports
+//   MainConfigSettings.cpp   the refresh commands and the immediate DPI write of the pages
 //
-// Button assignment is a unit of its own (TButtonAssignment, config/window/ButtonAssignment.h)
-// that the window makes on the GENERAL page; the window forwards to it what APPLY and the
-// profile commands call, and owns the macro database and the macro buttons' binding that both
-// the unit and APPLY work on.
+// The capabilities are units of their own that the window makes and wires to its controls:
+// button assignment (TButtonAssignment, config/window/ButtonAssignment.h, on the GENERAL
+// page), APPLY's sequence (TApplySequence, config/window/ApplySequence.h) and the profile
+// commands (TProfileCommands, config/window/ProfileCommands.h), besides the pages. The window
+// owns the macro database and the macro buttons' binding that button assignment and APPLY
+// work on, and the queue that holds inputs back while the mouse is written or a dialog asks.
 //
 // The window reaches the mouse, the monitor and the desktop only through its CfgLink. It
 // receives the monitor's messages on the window class "TVYKCFGMAIN" for as long as it lives.
@@ -28,9 +30,11 @@
 // outside its range is refused with an error report and changes nothing.
 
 #include "config/link/CfgLink.h"
+#include "config/window/ApplySequence.h"
 #include "config/window/ButtonAssignment.h"
 #include "config/window/CfgState.h"
 #include "config/window/MacroButtonBinding.h"
+#include "config/window/ProfileCommands.h"
 #include "core/macro/uiMacroSet.h"
 
 #include <QList>
@@ -106,7 +110,6 @@ public:
     // ---- fields
     // The macro database (made with the window, loaded by InitializeForm).
     std::unique_ptr<TuiMacroSetClass> FMacroSetClass = std::make_unique<TuiMacroSetClass>();
-    QString FProfilePath;
 
     // The shared state of the window's areas and pages.
     TCfgState& State() { return FState; }
@@ -126,7 +129,6 @@ public:
     void SelectTab(int i);
     int CurrentTab() const;
     bool AskSaveChanges();
-    bool FindMonitorWindow();
     // Keeps the window on a screen; with several screens its left edge goes to the first one.
     void PlaceOnScreens();
 
@@ -139,9 +141,10 @@ public:
     // Swallows typed keys: true when the key was taken away from the selector.
     bool PopBoxLanguageKeyDown(QKeyEvent* event);
     void uiHIDEvent1DeviceArrival();
-    void WMCloseConfig(std::int64_t WParam, std::int64_t LParam);
-    void WMShowWindow(std::int64_t WParam, std::int64_t LParam);
-    void WMNotify7038(std::int64_t WParam, std::int64_t LParam);
+    // The monitor is exiting: the program ends now, without asking and without saving.
+    void WMCloseConfig();
+    // A second start of the program: the window shows itself and comes to the front.
+    void WMShowWindow();
 
     // ---- help and website (MainConfigHelp.cpp)
     // Opens the help target of the shown language; when there is none, or it cannot be
@@ -168,50 +171,31 @@ public:
     // SetData of uiCommandSetting1: runs the six commands in order.
     void RefreshAll();
 
-    // ---- APPLY (MainConfigApply.cpp)
+    // ---- APPLY (MainConfigApply.cpp; the sequence itself is ApplySequence's)
+    std::unique_ptr<TApplySequence> ApplySequence;
     void BtnApplyClick();
     void BtnOKClick();
-    bool ApplySettings();
-    // True when every block of the profile reached the mouse.
-    bool WriteProfileToDevice(const TMouseProfileInfo& AProfile, int AProfileIndex);
-    void NotifyDeviceAndMonitor();
-    void PumpMessages();
-    void PumpMessagesAndWait();
+    bool ApplySettings() { return ApplySequence->ApplySettings(); }
     void TimerProcessTimer();
     void Timer2Timer();
     // Inputs held back while APPLY writes to the mouse (config/window/ApplyInputQueue.h).
     vyk::config::ApplyInputQueue& ApplyQueue();
-
-    // ---- profiles (MainConfigProfiles.cpp)
-    void BtnProfile1Click(int tag);
-    void WMSwitchProfile(std::int64_t WParam, std::int64_t LParam);
-    void WMSetCurrentCPIIndex(std::int64_t WParam, std::int64_t LParam);
-    void BtnLoadMouseUp();
-    void BtnSaveMouseUp();
-    void BtnRestorClick();
-    void BtnRestoreallClick();
-    void WriteProfileCPIToDevice(const TMouseProfileInfo& AProfile, int AProfileIndex);
     // Shows what the data module found wrong with the stored data or config.ini (damaged or
     // refused values and what was used instead), each in a warning dialog of its own, and logs
     // it, after the problems the window found in the macro database while it was made. Runs
     // after start-up, after LOAD FILE and after APPLY's saves.
     void ShowStoreReports();
 
+    // ---- the profile buttons, LOAD FILE, SAVE AS, RESTORE, RESET ALL and the monitor's
+    // profile and DPI-level messages (config/window/ProfileCommands.h)
+    std::unique_ptr<TProfileCommands> ProfileCommands;
+
     // ---- button assignment (config/window/ButtonAssignment.h), on the GENERAL page
     TButtonAssignment* ButtonAssignment = nullptr;
-    // What APPLY and the profile commands call of it.
-    void RebuildMacroMenu() { ButtonAssignment->RebuildMacroMenu(); }
-    void RebindMacroButtons() { ButtonAssignment->RebindMacroButtons(); }
-    void RebindMacroButtonsInAllProfiles() { ButtonAssignment->RebindMacroButtonsInAllProfiles(); }
     const vyk::config::TMacroButtonBinding& MacroBinding() const { return FMacroBinding; }
 
-    // ---- DPI, polling, lighting, pointer (MainConfigSettings.cpp)
+    // ---- DPI (MainConfigSettings.cpp)
     void InitCPIControlTable();
-    void RefreshCPIIndicators();
-    void SetCPILevelEnabled(int level, bool on);
-    void ShowCPILevel(int level);
-    // Live lighting preview on the mouse (command 4); the colour goes into the profile.
-    void PreviewLEDColor(std::uint32_t argb);
     // The profile's DPI levels as profile p's DPI block, then device command 1 and the monitor
     // told.
     void WriteCPIConfigToDevice(const TMouseProfileInfo& AProfile, int AProfileIndex);

@@ -1,6 +1,7 @@
-// TVYKCFGMAIN: DPI, polling, lighting and pointer controls. The controls and their handlers
-// live in the pages (DpiPage, PointerPanel on the GENERAL page, LightPage); the window runs
-// their refresh commands and the DPI writes, which need APPLY's pumps.
+// TVYKCFGMAIN: the refresh commands of the pages and the immediate DPI write. The controls and
+// their handlers live in the pages (DpiPage, PointerPanel on the GENERAL page, LightPage); the
+// window runs their refresh commands and writes the DPI levels when a current-level radio
+// asks for it.
 #include "config/window/MainConfig.h"
 
 #include "config/window/DpiPage.h"
@@ -17,25 +18,11 @@ void TVYKCFGMAIN::InitCPIControlTable() {
     });
 }
 
-void TVYKCFGMAIN::RefreshCPIIndicators() { PageDpi->RefreshCPIIndicators(); }
-
-void TVYKCFGMAIN::SetCPILevelEnabled(int level, bool on) { PageDpi->SetCPILevelEnabled(level, on); }
-
-void TVYKCFGMAIN::ShowCPILevel(int level) { PageDpi->ShowCPILevel(level); }
-
-void TVYKCFGMAIN::PreviewLEDColor(std::uint32_t argb) { PageLight->PreviewLEDColor(argb); }
-
 void TVYKCFGMAIN::WriteCPIConfigToDevice(const TMouseProfileInfo& AProfile, int AProfileIndex) {
     // Results are not looked at: with no mouse the window goes on as usual.
     FLink->WriteDPILevels(AProfile, AProfileIndex);
-    PumpMessagesAndWait();
-    NotifyDeviceAndMonitor();
-}
-
-void TVYKCFGMAIN::WriteProfileCPIToDevice(const TMouseProfileInfo& AProfile, int AProfileIndex) {
-    PumpMessagesAndWait();
-    FLink->WriteDPILevels(AProfile, AProfileIndex);
-    PumpMessages();
+    TApplySequence::PumpMessagesAndWait();
+    ApplySequence->NotifyDeviceAndMonitor();
 }
 
 void TVYKCFGMAIN::uiCommandSetting1Commands1Execute() { PageDpi->Refresh(); }

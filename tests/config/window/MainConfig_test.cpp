@@ -160,7 +160,7 @@ TEST_F(MainConfigTest, CreationSetsTheFrameAndTheStateUp) {
     // SetProfileBtn: only the current profile's button is pressed.
     for (int k = 0; k < 5; ++k) EXPECT_EQ(w.BtnProfile[k]->IsPressed(), k == dm_->FProfileIndex) << k;
     EXPECT_FALSE(w.ProgressBarTime->isVisible());
-    EXPECT_FALSE(w.FProfilePath.isEmpty());
+    EXPECT_FALSE(w.ProfileCommands->FProfilePath.isEmpty());
     EXPECT_TRUE(link_.handler) << "the window receives the monitor's messages";
 }
 

@@ -69,7 +69,7 @@ protected:
     }
     void addMacros(const QStringList& names) {
         for (const QString& n : names) ASSERT_TRUE(w().FMacroSetClass->CreateNewMacro(n)) << n.toStdString();
-        w().RebuildMacroMenu();
+        w().ButtonAssignment->RebuildMacroMenu();
     }
     static void clickMacroRow(TFrmMacro& f, int row) {
         const QRect r = f.ListBoxMacroList->visualRect(f.ListBoxMacroList->model()->index(row, 0));
@@ -294,7 +294,7 @@ TEST_F(ButtonAssign, LongMacroNameKeepsItsButton) {
     assign(8, 10, k + 1);
     EXPECT_EQ(rec(8).FunctionType, 4);
     EXPECT_EQ(rec(8).MacroKeyInfo.nMacroIndex, k);
-    w().RebindMacroButtons();
+    w().ButtonAssignment->RebindMacroButtons();
     EXPECT_EQ(rec(8).FunctionType, 4) << "the rebind finds the macro by what the record stores";
 }
 
@@ -451,7 +451,7 @@ TEST_F(ButtonAssign, MacroNamesAreStoredAsRecordTexts) {
     // Stored whole, without its NUL, by an earlier version: still the same macro.
     rec(10) = rec(9);
     std::copy_n(reinterpret_cast<const char16_t*>(longName.utf16()), 31, rec(10).MacroName);
-    w().RebindMacroButtons();
+    w().ButtonAssignment->RebindMacroButtons();
     for (int b : {9, 10}) {
         EXPECT_EQ(rec(b).FunctionType, 4) << b;
         EXPECT_EQ(rec(b).MacroKeyInfo.nMacroIndex, lng) << b;
@@ -573,7 +573,7 @@ TEST_F(ButtonAssign, RebindAfterADeleteInEveryProfile) {
     ASSERT_TRUE(dm_->SaveBackToProfileInfo(*other, 2));
 
     w().FMacroSetClass->DeleteMacro(gone);
-    w().RebindMacroButtons();
+    w().ButtonAssignment->RebindMacroButtons();
     for (int b : {6, 7}) {
         EXPECT_EQ(rec(b).FunctionType, 10) << b;
         EXPECT_EQ(rec(b).MenuID, 17) << b;

@@ -324,7 +324,7 @@ TEST_F(ProfilesTest, ResetAllRestoresEveryProfileThenSwitchesToProfileFiveAndWri
 TEST_F(ProfilesTest, LoadFileStartsInTheSlotsFolderRefusesAnotherVersionAndWritesNothingToTheMouse) {
     TVYKCFGMAIN& w = open();
     clickProfile(2);
-    const QString folder = w.FProfilePath;
+    const QString folder = w.ProfileCommands->FProfilePath;
     ASSERT_FALSE(folder.isEmpty());
 
     // A profile file: profile 3's record with another colour, saved by SAVE AS.
