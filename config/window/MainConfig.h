@@ -7,7 +7,8 @@
 // the minimise, close and help buttons and the language selector.
 //
 // The implementation is split by area:
-//   MainConfig.cpp           frame, creation, showing, closing, language, messages
+//   MainConfig.cpp           frame, creation, showing, closing, messages
+//   MainConfigLanguage.cpp   the language selector and the language
 //   MainConfigHelp.cpp       help and website
 //   MainConfigSkin.cpp       the frame's skin images
 //   MainConfigApply.cpp      the APPLY and OK buttons, the progress bar, the close after OK
@@ -122,10 +123,6 @@ public:
     void InitializeForm();
     void FinalizeForm();
     void FormShow();
-    void ApplyLanguage();
-    void FillLanguageList();
-    // Position in uiLanguage1's language list of each selector entry, in selector order.
-    const QList<int>& LanguageIndexMap() const { return FLanguageIndexMap; }
     void SelectTab(int i);
     int CurrentTab() const;
     bool AskSaveChanges();
@@ -137,14 +134,20 @@ public:
     void BTNMINClick();
     void BtnCancelClick();
     void BtnCloseClick();
-    void PopBoxLanguageChange();
-    // Swallows typed keys: true when the key was taken away from the selector.
-    bool PopBoxLanguageKeyDown(QKeyEvent* event);
     void uiHIDEvent1DeviceArrival();
     // The monitor is exiting: the program ends now, without asking and without saving.
     void WMCloseConfig();
     // A second start of the program: the window shows itself and comes to the front.
     void WMShowWindow();
+
+    // ---- language (MainConfigLanguage.cpp)
+    void ApplyLanguage();
+    void FillLanguageList();
+    // Position in uiLanguage1's language list of each selector entry, in selector order.
+    const QList<int>& LanguageIndexMap() const { return FLanguageIndexMap; }
+    void PopBoxLanguageChange();
+    // Swallows typed keys: true when the key was taken away from the selector.
+    bool PopBoxLanguageKeyDown(QKeyEvent* event);
 
     // ---- help and website (MainConfigHelp.cpp)
     // Opens the help target of the shown language; when there is none, or it cannot be
