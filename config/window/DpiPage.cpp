@@ -88,7 +88,7 @@ void TDpiPage::SetAxisCaptions(const QString& x, const QString& y) {
 }
 
 void TDpiPage::Changed() {
-    DataModule().SaveBackToCurrentProfileInfo();
+    if (!FHoldSaveBack) DataModule().SaveBackToCurrentProfileInfo();
     if (!FRefreshing) State().SettingsChanged = true;
 }
 
@@ -137,7 +137,7 @@ void TDpiPage::ShowCPILevel(int level) {
     // linked value).
     row.TxtX->setText(QString::number(c.CPIState[level].X));
     row.TxtY->setText(QString::number(c.CPIState[level].Y));
-    DataModule().SaveBackToCurrentProfileInfo();
+    if (!FHoldSaveBack) DataModule().SaveBackToCurrentProfileInfo();
 }
 
 void TDpiPage::Refresh() {
@@ -148,6 +148,11 @@ void TDpiPage::Refresh() {
         ShowCPILevel(i);
     }
     RefreshCPIIndicators();
+}
+
+void TDpiPage::RefreshMadeLate() {
+    QScopedValueRollback<bool> hold(FHoldSaveBack, true);
+    Refresh();
 }
 
 void TDpiPage::BtnCPI1MouseUp(int level, Qt::MouseButton) {

@@ -14,6 +14,11 @@
 // rounded to 50 and kept within 50..16400) but marks nothing as changed: a refresh is not an
 // edit. The level texts always show the stored values.
 //
+// RefreshMadeLate is the first refresh of a page made after the window's own refresh (the
+// window makes its pages when first needed): the same, but nothing is saved back, so what the
+// current profile holds unsaved by then (a current level chosen on the mouse, say) stays
+// unsaved. The window's refresh had saved the profile back when the page was not there yet.
+//
 // Stored values the page does not trust: the number of levels (CPILevel) is taken as at most
 // 5; a current level outside 0..4 (or beyond CPILevel) checks no radio and lights no button.
 //
@@ -61,6 +66,7 @@ public:
     void ShowCPILevel(int level);
     // SetCPI: every level's controls, then the indicators.
     void Refresh();
+    void RefreshMadeLate();
     void LoadSkin();
     // The axis captions under the bars of all five levels.
     void SetAxisCaptions(const QString& x, const QString& y);
@@ -85,6 +91,7 @@ private:
     QButtonGroup* FRadioGroup = nullptr;
     bool FIndicatorsDetached = false;
     bool FRefreshing = false;
+    bool FHoldSaveBack = false;  // RefreshMadeLate runs
     bool FWriting = false;
     bool FWritePending = false;
 };

@@ -182,7 +182,7 @@ void TLightPage::LoadSkin() {
 }
 
 void TLightPage::Changed() {
-    DataModule().SaveBackToCurrentProfileInfo();
+    if (!FHoldSaveBack) DataModule().SaveBackToCurrentProfileInfo();
     if (!FRefreshing) State().SettingsChanged = true;
 }
 
@@ -267,6 +267,11 @@ void TLightPage::Rectangle10Click(int swatch) {
 void TLightPage::ComboColorSelectChange() {
     SetPreviewShapes(FComboColor);
     PreviewLEDColor(FComboColor.rgba());
+}
+
+void TLightPage::RefreshMadeLate() {
+    QScopedValueRollback<bool> hold(FHoldSaveBack, true);
+    Refresh();
 }
 
 void TLightPage::Refresh() {

@@ -15,7 +15,10 @@
 // Refresh (the window's SetLED) checks the radios for the stored values (other values leave a
 // group as it is; a radio that changes runs its handler, which stores but marks nothing as
 // changed) and shows the stored colour with alpha 255 on the preview and the colour box
-// without running the box's handler. A refresh sends nothing to the mouse.
+// without running the box's handler. A refresh sends nothing to the mouse. RefreshMadeLate is
+// the first refresh of a page made after the window's own refresh (the window makes its pages
+// when first needed): the same, but nothing is saved back, so what the current profile holds
+// unsaved by then stays unsaved.
 //
 // UI thread only.
 
@@ -67,6 +70,7 @@ public:
 
     // SetLED.
     void Refresh();
+    void RefreshMadeLate();
     void LoadSkin();
     void PreviewLEDColor(std::uint32_t argb);
 
@@ -90,5 +94,6 @@ private:
     QColor FComboColor{255, 255, 255};
     QImage FMouseBase;  // the untinted picture
     bool FRefreshing = false;
+    bool FHoldSaveBack = false;  // RefreshMadeLate runs
     bool FComboDetached = false;
 };

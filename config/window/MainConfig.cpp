@@ -33,6 +33,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QShowEvent>
 #include <QStackedWidget>
@@ -147,18 +148,13 @@ TImageStateButton* TVYKCFGMAIN::MakeButton(const QString& objectName, const QStr
 }
 
 void TVYKCFGMAIN::CreateControls() {
-    // Tabs and their pages.
+    // Tabs and their pages: the GENERAL page now, empty stand-ins for the pages made late.
     TabControlMain = new QStackedWidget(this);
     TabControlMain->setObjectName(QStringLiteral("TabControlMain"));
     TabControlMain->setGeometry(kPageX, kPageY, kPageW, kPageH);
     PageGeneral = new TGeneralPage(*FDM, FState, *FLink, TabControlMain);
-    PageDpi = new TDpiPage(*FDM, FState, *FLink, TabControlMain);
-    PageLight = new TLightPage(*FDM, FState, *FLink, TabControlMain);
-    PageInfo = new TInfoPage(*FDM, FState, *FLink, TabControlMain);
-    for (QWidget* page : {static_cast<QWidget*>(PageGeneral), static_cast<QWidget*>(PageDpi),
-                          static_cast<QWidget*>(PageLight), static_cast<QWidget*>(PageInfo)}) {
-        TabControlMain->addWidget(page);
-    }
+    TabControlMain->addWidget(PageGeneral);
+    for (int i = 1; i < 4; ++i) TabControlMain->addWidget(new QWidget(TabControlMain));
     ButtonAssignment = new TButtonAssignment(
         *FDM, FState, *FMacroSetClass, FMacroBinding,
         [this]() -> vyk::config::ApplyInputQueue& { return ApplyQueue(); },
@@ -283,7 +279,6 @@ void TVYKCFGMAIN::ConnectControls() {
     connect(PopBoxLanguage, &QComboBox::currentIndexChanged, this, [this](int) {
         if (!FChangingLanguageSelector) guarded([this] { PopBoxLanguageChange(); });
     });
-    connect(PageInfo, &TInfoPage::WebsiteClicked, this, guard([this] { lblwebsiteClick(); }));
     connect(TimerProcess, &QTimer::timeout, this, guard([this] { TimerProcessTimer(); }));
     connect(Timer2, &QTimer::timeout, this, guard([this] { Timer2Timer(); }));
 }
@@ -291,21 +286,28 @@ void TVYKCFGMAIN::ConnectControls() {
 void TVYKCFGMAIN::RegisterRefreshCommands() {
     // The order is the order of the refresh: button captions, DPI page, pointer tracks,
     // profile buttons, polling rate, lighting.
+    // The refresh of the window's making leaves the pages not made yet alone (each is refreshed
+    // when it is made); any later refresh makes them.
     const struct {
         const char* name;
         void (TVYKCFGMAIN::*handler)();
+        int tab;  // the page made late that the command refreshes, else 0
     } commands[] = {
-        {"SetButton", &TVYKCFGMAIN::uiCommandSetting1Commands0Execute},
-        {"SetCPI", &TVYKCFGMAIN::uiCommandSetting1Commands1Execute},
-        {"SetMouseParam", &TVYKCFGMAIN::uiCommandSetting1Commands2Execute},
-        {"SetProfileBtn", &TVYKCFGMAIN::uiCommandSetting1Commands3Execute},
-        {"SetReport", &TVYKCFGMAIN::uiCommandSetting1Commands4Execute},
-        {"SetLED", &TVYKCFGMAIN::uiCommandSetting1Commands5Execute},
+        {"SetButton", &TVYKCFGMAIN::uiCommandSetting1Commands0Execute, 0},
+        {"SetCPI", &TVYKCFGMAIN::uiCommandSetting1Commands1Execute, 1},
+        {"SetMouseParam", &TVYKCFGMAIN::uiCommandSetting1Commands2Execute, 0},
+        {"SetProfileBtn", &TVYKCFGMAIN::uiCommandSetting1Commands3Execute, 0},
+        {"SetReport", &TVYKCFGMAIN::uiCommandSetting1Commands4Execute, 0},
+        {"SetLED", &TVYKCFGMAIN::uiCommandSetting1Commands5Execute, 2},
     };
     for (const auto& c : commands) {
         auto handler = c.handler;
-        uiCommandSetting1->Commands()->Add(QString::fromLatin1(c.name),
-                                           [this, handler](TuiGetSet, void*, std::uint32_t) { (this->*handler)(); });
+        const int tab = c.tab;
+        uiCommandSetting1->Commands()->Add(QString::fromLatin1(c.name), [this, handler, tab](TuiGetSet, void*,
+                                                                                               std::uint32_t) {
+            if (FInitializing && ((tab == 1 && !PageDpi.Made()) || (tab == 2 && !PageLight.Made()))) return;
+            (this->*handler)();
+        });
     }
 }
 
@@ -314,13 +316,15 @@ void TVYKCFGMAIN::RefreshAll() {
 }
 
 void TVYKCFGMAIN::InitializeForm() {
+    QScopedValueRollback<bool> initializing(FInitializing, true);
     // The macro database (what could not be read is shown once the window is up); the
     // double-click test area centres itself on its first paint.
     ButtonAssignment->LoadMacroDatabase(FStartupProblems);
     FState.DblClickTestCentrePending = true;
 
-    // The DPI page's controls, and the GENERAL page in front.
-    InitCPIControlTable();
+    // The DPI page's controls (filled when the page is made, if it is not made yet), and the
+    // GENERAL page in front.
+    if (PageDpi.Made()) InitCPIControlTable();
     SelectTab(0);
 
     // The pointer settings and the lighting being edited come from the current profile.
@@ -429,19 +433,10 @@ void TVYKCFGMAIN::paintEvent(QPaintEvent*) {
     if (!FFirstPaintDone) {
         FFirstPaintDone = true;  // the start-up benchmark waits for this line
         debugLog(QStringLiteral("config: first frame painted"));
+        // The pages the first frame did not need are made once it is out.
+        QTimer::singleShot(0, this, guard([this] { MakeNextPageWhenIdle(); }));
     }
 }
-
-void TVYKCFGMAIN::BtnMainConfigMouseUp(int tag) { SelectTab(tag); }
-
-void TVYKCFGMAIN::SelectTab(int i) {
-    if (i < 0 || i > 3) return;
-    TabControlMain->setCurrentIndex(i);
-    int k = 0;
-    for (TImageStateButton* tab : {BtnMainConfig, BtnCPI, BtnColor, BtnUpdate}) tab->SetPressed(k++ == i);
-}
-
-int TVYKCFGMAIN::CurrentTab() const { return TabControlMain->currentIndex(); }
 
 void TVYKCFGMAIN::uiCommandSetting1Commands3Execute() {
     // SetProfileBtn: the current profile's button is pressed, the others are not.

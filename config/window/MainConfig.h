@@ -8,6 +8,7 @@
 //
 // The implementation is split by area:
 //   MainConfig.cpp           frame, creation, showing, closing, messages
+//   MainConfigPages.cpp      the DPI, LIGHT and INFO pages, made when first needed
 //   MainConfigLanguage.cpp   the language selector and the language
 //   MainConfigHelp.cpp       help and website
 //   MainConfigSkin.cpp       the frame's skin images
@@ -22,6 +23,13 @@
 // owns the macro database and the macro buttons' binding that button assignment and APPLY
 // work on, and the queue that holds inputs back while the mouse is written or a dialog asks.
 //
+// Only what the first frame shows is made before it: the frame and the GENERAL page. The DPI,
+// LIGHT and INFO pages (TLazyPage, config/window/LazyPage.h) are made when something first needs
+// them (their tab, a refresh after start-up, a message, a test reading them) or else one by one
+// in the idle moments after the first frame; a page made late is set up as if it had been made
+// with the window: its handlers, the axis captions, the language's texts when the language was
+// changed before, the refresh from the data module's current profile, its skin.
+//
 // The window reaches the mouse, the monitor and the desktop only through its CfgLink. It
 // receives the monitor's messages on the window class "TVYKCFGMAIN" for as long as it lives.
 //
@@ -34,6 +42,7 @@
 #include "config/window/ApplySequence.h"
 #include "config/window/ButtonAssignment.h"
 #include "config/window/CfgState.h"
+#include "config/window/LazyPage.h"
 #include "config/window/MacroButtonBinding.h"
 #include "config/window/ProfileCommands.h"
 #include "core/macro/uiMacroSet.h"
@@ -90,10 +99,11 @@ public:
     TImageStateButton* BtnCPI = nullptr;         // "DPI", tag 1
     TImageStateButton* BtnColor = nullptr;       // "LIGHT", tag 2
     TImageStateButton* BtnUpdate = nullptr;      // "INFO", tag 3
-    TGeneralPage* PageGeneral = nullptr;
-    TDpiPage* PageDpi = nullptr;
-    TLightPage* PageLight = nullptr;
-    TInfoPage* PageInfo = nullptr;
+    TGeneralPage* PageGeneral = nullptr;  // made with the window
+    // Made when first read (MainConfigPages.cpp).
+    TLazyPage<TDpiPage> PageDpi{[this] { MakeDpiPage(); }};
+    TLazyPage<TLightPage> PageLight{[this] { MakeLightPage(); }};
+    TLazyPage<TInfoPage> PageInfo{[this] { MakeInfoPage(); }};
     std::array<TImageStateButton*, 5> BtnProfile{};  // "PROFILE1".."PROFILE5", tags 0..4
     TImageStateButton* BtnOK = nullptr;
     TImageStateButton* BtnCancel = nullptr;
@@ -226,6 +236,18 @@ private:
                                   int h);
     void SetBaseTexts();
 
+    // ---- the pages made late (MainConfigPages.cpp)
+    void MakeDpiPage();
+    void MakeLightPage();
+    void MakeInfoPage();
+    // Puts a page made late in its tab's place (instead of the empty stand-in).
+    void PlacePage(int tab, QWidget* page);
+    // Gives a page made late the language's texts when the language was switched before.
+    void TranslatePage(QWidget* page);
+    // Makes the first page not made yet and, while one is left, asks to be called again when
+    // the window is next idle. Started by the first frame.
+    void MakeNextPageWhenIdle();
+
     TDM* FDM;
     std::unique_ptr<CfgLink> FOwnLink;
     CfgLink* FLink;
@@ -236,6 +258,10 @@ private:
     bool FDragging = false;     // moving the window by hand where the desktop cannot
     QPoint FDragOffset;
     bool FFirstPaintDone = false;
+    // InitializeForm runs: the refresh leaves the pages not made yet alone.
+    bool FInitializing = false;
+    // The language component has walked the window since its pages were made.
+    bool FLanguageWalked = false;
     vyk::config::ApplyInputQueue* FApplyQueue = nullptr;  // made on first use, a child
     // How the macro buttons are bound (the button assignment binds them, APPLY reads it).
     vyk::config::TMacroButtonBinding FMacroBinding;

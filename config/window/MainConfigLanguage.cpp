@@ -55,7 +55,10 @@ void TVYKCFGMAIN::ApplyLanguage() {
     const int current = uiLanguage1->GetLanguageIndexByShortID(uiLanguage1->Lang());
     if (current != stored) {
         const QString name = uiLanguage1->GetLanguageShortIDByIndex(stored);
-        if (!name.isEmpty()) uiLanguage1->SetLang(name);
+        if (!name.isEmpty()) {
+            uiLanguage1->SetLang(name);
+            FLanguageWalked = true;
+        }
     }
 
     // The image folder follows the language.
@@ -64,8 +67,10 @@ void TVYKCFGMAIN::ApplyLanguage() {
     CreateGlobalImageDataBase();
     GlobalImageDataBase->SetImageBasePath(vyk::config::ImageFolderForLanguage(langName));
 
-    // The axis captions of the five DPI levels.
-    PageDpi->SetAxisCaptions(translate(QStringLiteral("X")), translate(QStringLiteral("Y")));
+    // The axis captions of the five DPI levels (a DPI page made later takes them when made).
+    if (TDpiPage* dpi = PageDpi.IfMade()) {
+        dpi->SetAxisCaptions(translate(QStringLiteral("X")), translate(QStringLiteral("Y")));
+    }
 
     // The menu's family, so that a start in a language and a change to it look alike.
     ButtonAssignment->SetMenuFontFamily(AssignMenuFamilyOf(langName));
@@ -87,6 +92,7 @@ void TVYKCFGMAIN::PopBoxLanguageChange() {
     const QString name = uiLanguage1->GetLanguageShortIDByIndex(i);
     if (name.isEmpty()) return;
     uiLanguage1->SetLang(name);
+    FLanguageWalked = true;
 
     FDM->FAllProfileSettingInfo.CurrentLanguage = static_cast<std::uint8_t>(i);
     FDM->SaveBackAllProfileSettingInfo();

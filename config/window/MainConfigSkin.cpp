@@ -46,7 +46,8 @@ void TVYKCFGMAIN::LoadSkinImages() {
     if (!BtnClose->NormalBitmap().isNull()) BtnClose->setText(QString());
     PageGeneral->Pointer->LoadSkin();
     ButtonAssignment->ButtonAssign->LoadSkin();
-    PageDpi->LoadSkin();
-    PageLight->LoadSkin();
+    // The pages made late load theirs when they are made.
+    if (TDpiPage* dpi = PageDpi.IfMade()) dpi->LoadSkin();
+    if (TLightPage* light = PageLight.IfMade()) light->LoadSkin();
     update();
 }

@@ -157,6 +157,34 @@ TEST(LanguageChange, EveryPictureAndTitleEqualsAFreshStartInThatLanguage) {
     }
 }
 
+// The window makes its DPI, LIGHT and INFO pages after its first frame, or when first needed. A
+// language chosen before they are made: once made, they look as pages that were there when the
+// language was chosen, whether English was left or chosen again.
+TEST(LanguageChange, PagesMadeAfterTheChangeEqualPagesMadeBeforeIt) {
+    const QStringList runs[] = {{"0409", "0804"}, {"0804", "0409"}, {"0409", "0804", "0409"}};
+    for (const QStringList& run : runs) {
+        const std::string step = run.join("-to-").toStdString();
+        SCOPED_TRACE(step);
+        Pictures before;
+        {
+            cfgtest::ScreenshotRig rig(run.first());
+            TVYKCFGMAIN& w = rig.make();
+            w.PageDpi.get();
+            w.PageLight.get();
+            w.PageInfo.get();
+            for (const QString& language : run.mid(1)) choose(w, language);
+            rig.open();
+            before = picturesOf(w);
+        }
+        cfgtest::ScreenshotRig rig(run.first());
+        TVYKCFGMAIN& w = rig.make();
+        for (const QString& language : run.mid(1)) choose(w, language);
+        ASSERT_FALSE(w.PageDpi.Made() || w.PageLight.Made() || w.PageInfo.Made()) << "made before the change";
+        rig.open();
+        expectSame(picturesOf(w), before, "made-late-" + step);
+    }
+}
+
 // The name the desktop gives the window (its task-bar entry and X window name) after a change
 // is the one a start in that language gives it, not the new title followed by the old one.
 TEST(LanguageChange, TheDesktopNamesTheWindowAsAStartInThatLanguageDoes) {

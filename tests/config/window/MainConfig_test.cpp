@@ -4,10 +4,13 @@
 #include "config/dialogs/showdialog.h"
 #include "config/toolkit/ImageDataBaseUnit.h"
 #include "config/toolkit/ImageStateButton.h"
+#include "config/toolkit/TrackBar.h"
 #include "config/toolkit/WrapLabel.h"
 #include "config/window/DpiLevelRow.h"
 #include "config/window/DpiPage.h"
+#include "config/window/GeneralPage.h"
 #include "config/window/InfoPage.h"
+#include "config/window/LightPage.h"
 #include "config/window/MainConfig.h"
 #include "core/defs/vyk_messages.h"
 #include "core/language/uiLanguage.h"
@@ -26,13 +29,16 @@
 #include <QDir>
 #include <QLabel>
 #include <QProgressBar>
+#include <QRadioButton>
 #include <QStackedWidget>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 #include <sys/stat.h>
 
@@ -164,11 +170,81 @@ TEST_F(MainConfigTest, CreationSetsTheFrameAndTheStateUp) {
     EXPECT_TRUE(link_.handler) << "the window receives the monitor's messages";
 }
 
+// Only what the first frame shows is made with the window: the GENERAL page. The DPI, LIGHT and
+// INFO pages are made once the first frame is out, each in its tab's place, marking nothing
+// changed and sending nothing.
+TEST_F(MainConfigTest, PagesTheFirstFrameDoesNotShowAreMadeRightAfterIt) {
+    TVYKCFGMAIN& w = open();
+    const auto made = [&w] { return std::vector<bool>{w.PageDpi.Made(), w.PageLight.Made(), w.PageInfo.Made()}; };
+    EXPECT_EQ(made(), (std::vector<bool>{false, false, false}));
+    EXPECT_EQ(w.TabControlMain->count(), 4);
+    EXPECT_EQ(w.TabControlMain->currentWidget(), static_cast<QWidget*>(w.PageGeneral));
+    const QStringList callsBefore = link_.calls;
+    w.show();
+    EXPECT_EQ(made(), (std::vector<bool>{false, false, false})) << "showing makes nothing";
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    ASSERT_TRUE(waitUntil([&] { return made() == std::vector<bool>{true, true, true}; }));
+
+    const QWidget* pages[] = {w.PageGeneral, w.PageDpi.get(), w.PageLight.get(), w.PageInfo.get()};
+    ASSERT_EQ(w.TabControlMain->count(), 4) << "the stand-ins are gone";
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(w.TabControlMain->widget(i), pages[i]) << i;
+    EXPECT_EQ(w.CurrentTab(), 0);
+    EXPECT_TRUE(w.PageGeneral->isVisible());
+    EXPECT_FALSE(w.State().SettingsChanged);
+    EXPECT_TRUE(link_.sent.empty());
+    // Showing asks for the monitor; making the pages adds nothing.
+    EXPECT_EQ(link_.calls.mid(callsBefore.size()), QStringList{"FindMonitorWindow"});
+}
+
+// A page needed before it is made (its tab clicked in the first moments) is made at once and
+// shows the current profile: what is stored and what it holds unsaved (a DPI level chosen on
+// the mouse). Making it saves nothing back and marks nothing changed.
+TEST_F(MainConfigTest, APageNeededBeforeItIsMadeIsMadeAtOnceWithTheCurrentProfile) {
+    TVYKCFGMAIN& w = open();
+    TMOUSECONFIGINFO& c = dm_->FCurrentProfileInfo.ConfigInfo;
+    c.CPIState[2].X = 3200;
+    c.CPIState[2].Y = 3200;
+    c.LEDConfig.BRIGHT_LEVEL = 1;
+    c.LEDConfig.R = 0x12;
+    c.LEDConfig.G = 0x34;
+    c.LEDConfig.B = 0x56;
+    dm_->SaveBackToCurrentProfileInfo();
+    c.CurrentCPIIndex = 3;
+    auto slotBefore = std::make_unique<TMouseProfileInfo>();
+    ASSERT_TRUE(dm_->ReadProfileInfo(*slotBefore, dm_->FProfileIndex));
+    ASSERT_NE(slotBefore->ConfigInfo.CurrentCPIIndex, 3);
+
+    w.show();
+    ASSERT_FALSE(w.PageDpi.Made());
+    QTest::mouseClick(w.BtnCPI, Qt::LeftButton);
+    ASSERT_TRUE(w.PageDpi.Made());
+    EXPECT_EQ(w.TabControlMain->currentWidget(), static_cast<QWidget*>(w.PageDpi.get()));
+    EXPECT_EQ(w.CurrentTab(), 1);
+    EXPECT_EQ(w.PageDpi->Rows[2]->TrackCPIX->Value(), 3200);
+    EXPECT_EQ(w.PageDpi->Rows[2]->TxtCPIXNum->text(), "3200");
+    EXPECT_TRUE(w.PageDpi->DPIL[3]->isChecked()) << "the level the profile holds unsaved";
+
+    ASSERT_FALSE(w.PageLight.Made());
+    QTest::mouseClick(w.BtnColor, Qt::LeftButton);
+    ASSERT_TRUE(w.PageLight.Made());
+    EXPECT_EQ(w.TabControlMain->currentWidget(), static_cast<QWidget*>(w.PageLight.get()));
+    EXPECT_TRUE(w.PageLight->RadioLevel[1]->isChecked());
+    EXPECT_EQ(w.PageLight->ComboColor(), QColor(0x12, 0x34, 0x56));
+
+    auto slotAfter = std::make_unique<TMouseProfileInfo>();
+    ASSERT_TRUE(dm_->ReadProfileInfo(*slotAfter, dm_->FProfileIndex));
+    EXPECT_EQ(std::memcmp(&slotAfter->ConfigInfo, &slotBefore->ConfigInfo, sizeof(TMOUSECONFIGINFO)), 0)
+        << "making the pages saved the profile back";
+    EXPECT_EQ(c.CurrentCPIIndex, 3);
+    EXPECT_FALSE(w.State().SettingsChanged);
+    EXPECT_TRUE(link_.sent.empty());
+}
+
 TEST_F(MainConfigTest, TabButtonsShowTheirPagesOnRelease) {
     TVYKCFGMAIN& w = openShown();
     TImageStateButton* tabs[] = {w.BtnMainConfig, w.BtnCPI, w.BtnColor, w.BtnUpdate};
-    QWidget* pages[] = {reinterpret_cast<QWidget*>(w.PageGeneral), reinterpret_cast<QWidget*>(w.PageDpi),
-                        reinterpret_cast<QWidget*>(w.PageLight), reinterpret_cast<QWidget*>(w.PageInfo)};
+    QWidget* pages[] = {reinterpret_cast<QWidget*>(w.PageGeneral), reinterpret_cast<QWidget*>(w.PageDpi.get()),
+                        reinterpret_cast<QWidget*>(w.PageLight.get()), reinterpret_cast<QWidget*>(w.PageInfo.get())};
     for (int i : {3, 1, 2, 0, 2}) {
         SCOPED_TRACE(i);
         QTest::mouseClick(tabs[i], Qt::LeftButton);

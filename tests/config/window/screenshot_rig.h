@@ -47,9 +47,14 @@ public:
         }
     }
 
-    // Opens the window on dm as it is now and waits until it shows.
-    TVYKCFGMAIN& open() {
+    // Makes the window on dm as it is now, without showing it (its late pages are not made yet).
+    TVYKCFGMAIN& make() {
         window_ = std::make_unique<TVYKCFGMAIN>(&dm, &link);
+        return *window_;
+    }
+    // Opens the window made by make() (else one made now) and waits until it shows.
+    TVYKCFGMAIN& open() {
+        if (!window_) make();
         window_->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
         return *window_;
