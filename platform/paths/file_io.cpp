@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <limits>
 #include <memory>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -25,7 +26,20 @@ QString reason(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
 
 QByteArray encoded(const QString& path) { return QFile::encodeName(normalizePath(path)); }
 
+std::mutex g_flushHookMutex;
+std::shared_ptr<const FlushHook> g_flushHook;
+
+void beforeFlush(const QByteArray& path) {
+    std::shared_ptr<const FlushHook> hook;
+    {
+        std::lock_guard lock(g_flushHookMutex);
+        hook = g_flushHook;
+    }
+    if (hook) (*hook)(path);
+}
+
 void syncFolder(const QByteArray& folder) {
+    beforeFlush(folder);
     const int fd = ::open(folder.isEmpty() ? "." : folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
@@ -215,6 +229,7 @@ void writeFileAtomic(const QString& path, const void* data, std::size_t size) {
         left -= static_cast<std::size_t>(n);
     }
     ::fchmod(fd, mode);
+    beforeFlush(tmp);
     if (::fsync(fd) != 0 || ::close(fd) != 0) {
         const int err = errno;
         ::unlink(tmp.constData());
@@ -226,6 +241,11 @@ void writeFileAtomic(const QString& path, const void* data, std::size_t size) {
         fail(QStringLiteral("create"), err);
     }
     folderWritten(folderName);
+}
+
+void setFlushHook(FlushHook hook) {
+    std::lock_guard lock(g_flushHookMutex);
+    g_flushHook = hook ? std::make_shared<const FlushHook>(std::move(hook)) : nullptr;
 }
 
 FolderSyncBatch::FolderSyncBatch() : FOutermost(t_pendingFolders == nullptr) {

@@ -17,6 +17,7 @@
 #include <QString>
 
 #include <cstddef>
+#include <functional>
 #include <stdexcept>
 
 namespace vyk::platform {
@@ -71,6 +72,12 @@ public:
 private:
     bool FOutermost;
 };
+
+// For tests: a function called on the writing thread just before a file or a folder is
+// flushed (its path as given to the system), so a test can watch or hold the flushes of a
+// save. An empty function removes it. Not for use in the programs.
+using FlushHook = std::function<void(const QByteArray& path)>;
+void setFlushHook(FlushHook hook);
 
 // Keeps a file (or whatever else stands at the path: a folder, a pipe, a link) aside under a
 // free name in its folder: path + suffix, else path + ".1" + suffix, ".2" ... A name that
