@@ -3,6 +3,7 @@
 #include "core/defs/record_text.h"
 #include "platform/diag/diag.h"
 #include "platform/paths/file_io.h"
+#include "platform/paths/write_job.h"
 
 #include <QFileInfo>
 
@@ -131,28 +132,57 @@ bool TuiMacroSetClass::CountsInRange(const TuiMacroSetDb& aDb) {
 
 void TuiMacroSetClass::KeepDamagedFileAside() {
     if (!FKeepAsidePending) return;
-    // A file that can be read stays where it is until a save replaces it (a second name keeps
-    // its bytes); one that cannot is moved out of the way, so a new database can take its name.
-    const bool readable = FLoadDamage != TDamage::Unreadable;
-    FKeptAsideFile = vyk::platform::keepFileAside(FBaseMacrosetDBFile, QStringLiteral(".bak"), readable);
+    KeptAside(vyk::platform::keepFileAside(FBaseMacrosetDBFile, QStringLiteral(".bak"),
+                                           FLoadDamage != TDamage::Unreadable));
+}
+
+void TuiMacroSetClass::KeptAside(const QString& aKeptAsideFile) {
+    FKeptAsideFile = aKeptAsideFile;
     FKeepAsidePending = false;
     vyk::platform::debugLog(
         QStringLiteral("Macro database \"%1\" is kept as \"%2\".").arg(FBaseMacrosetDBFile, FKeptAsideFile));
 }
 
-void TuiMacroSetClass::SaveBackMacroSetListToDB() {
+void TuiMacroSetClass::SaveBackMacroSetListToDB() { CopySetListInto(*FMacroSetDB); }
+
+void TuiMacroSetClass::CopySetListInto(TuiMacroSetDb& aDb) const {
     const std::size_t n = std::min<std::size_t>(FMacroSetList.size(), kMaxMacroSets);
-    FMacroSetDB->MacroSetArrayCount = static_cast<std::uint16_t>(n);
-    std::copy(FMacroSetList.begin(), FMacroSetList.begin() + static_cast<std::ptrdiff_t>(n), FMacroSetDB->MacroSetArrays);
+    aDb.MacroSetArrayCount = static_cast<std::uint16_t>(n);
+    std::copy(FMacroSetList.begin(), FMacroSetList.begin() + static_cast<std::ptrdiff_t>(n), aDb.MacroSetArrays);
 }
 
 void TuiMacroSetClass::SaveMacroSetDB() {
-    if (FBaseMacrosetDBFile.isEmpty())
-        throw vyk::platform::FileError(QStringLiteral("The macro database has no file to save to."));
-    // A damaged file is never replaced before it is kept aside.
-    KeepDamagedFileAside();
-    SaveBackMacroSetListToDB();
-    vyk::platform::writeFileAtomic(FBaseMacrosetDBFile, FMacroSetDB.get(), kDatabaseSize);
+    vyk::platform::WriteJob job;
+    PrepareSaveMacroSetDB(job);
+    job.Run();
+}
+
+void TuiMacroSetClass::PrepareSaveMacroSetDB(vyk::platform::WriteJob& aJob) {
+    using Afterwards = vyk::platform::WriteJob::Afterwards;
+    if (FBaseMacrosetDBFile.isEmpty()) {
+        aJob.Add([]() -> Afterwards {
+            throw vyk::platform::FileError(QStringLiteral("The macro database has no file to save to."));
+        });
+        return;
+    }
+    const QString file = FBaseMacrosetDBFile;
+    // A damaged file is never replaced before it is kept aside: a file that can be read stays
+    // where it is until the write below replaces it (a second name keeps its bytes); one that
+    // cannot is moved out of the way, so the new database can take its name.
+    if (FKeepAsidePending) {
+        const bool readable = FLoadDamage != TDamage::Unreadable;
+        aJob.Add([this, file, readable]() -> Afterwards {
+            const QString kept = vyk::platform::keepFileAside(file, QStringLiteral(".bak"), readable);
+            return [this, kept] { KeptAside(kept); };
+        });
+    }
+    // The file image with the set list as it is now; it becomes the loaded image once written.
+    auto image = std::make_shared<TuiMacroSetDb>(*FMacroSetDB);
+    CopySetListInto(*image);
+    aJob.Add([this, file, image]() -> Afterwards {
+        vyk::platform::writeFileAtomic(file, image.get(), kDatabaseSize);
+        return [this, image] { *FMacroSetDB = *image; };
+    });
 }
 
 void TuiMacroSetClass::SaveBackCurrentMacroClassDataToCurrentMacroList() {

@@ -20,7 +20,7 @@
 // a readable file stays where it is until the next save, an unreadable one is moved aside.
 // When it could not be kept aside, SaveMacroSetDB tries again and refuses to replace it.
 //
-// UI thread only.
+// UI thread only; the steps PrepareSaveMacroSetDB prepares may run on another thread.
 
 #include "core/defs/pubunit_norvane.h"
 #include "core/macro/uiMacroList.h"
@@ -31,6 +31,10 @@
 #include <memory>
 #include <optional>
 #include <vector>
+
+namespace vyk::platform {
+class WriteJob;
+}
 
 // One macro set, 27840 bytes.
 struct TuiMacroListOfMacroSet {
@@ -84,6 +88,11 @@ public:
     // was loaded, so there is no path to save to, and when a damaged file still waits to be
     // kept aside and cannot be.
     void SaveMacroSetDB();
+    // SaveMacroSetDB as steps of aJob (vyk::platform::WriteJob): the set list is copied into a
+    // new file image now; keeping a damaged file aside and the write happen when the job runs
+    // (on any thread: the steps touch nothing of this object), the errors raised there, and
+    // the image becomes this object's file image once it is written.
+    void PrepareSaveMacroSetDB(vyk::platform::WriteJob& aJob);
     // What the last LoadMacrosetDB found, and where the damaged file was kept (empty when it
     // was not damaged, or could not be kept aside).
     TDamage LoadDamage() const { return FLoadDamage; }
@@ -138,6 +147,9 @@ private:
     static int StoredMacroCount(const TuiMacroListOfMacroSet& aMacroSet);
     // True when the counts of sets and of macros lie within the record's slots.
     static bool CountsInRange(const TuiMacroSetDb& aDb);
+    void CopySetListInto(TuiMacroSetDb& aDb) const;
+    // The damaged file was kept aside under this name.
+    void KeptAside(const QString& aKeptAsideFile);
     // Keeps the damaged file aside unless that is done; throws vyk::platform::FileError.
     void KeepDamagedFileAside();
 

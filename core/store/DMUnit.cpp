@@ -7,6 +7,7 @@
 #include "platform/diag/diag.h"
 #include "platform/paths/file_io.h"
 #include "platform/paths/paths.h"
+#include "platform/paths/write_job.h"
 
 #include <algorithm>
 #include <cstring>
@@ -314,18 +315,55 @@ bool TDM::SaveBackToProfileInfo(const TMouseProfileInfo& AProfileInfo, int AProf
 // ---------------------------------------------------------------------------------------------
 // Saving
 
+QByteArray TDM::streamCopy(const TuiProfile* AComponent) {
+    const TuiProfileStream& s = AComponent->Stream();
+    return QByteArray(reinterpret_cast<const char*>(s.data()), static_cast<qsizetype>(s.size()));
+}
+
 void TDM::saveToRegistry(TuiProfile* AComponent) {
-    if (AComponent->SaveStreamToRegistry()) return;
-    if (AComponent->FileName().isEmpty()) {
-        throw vyk::platform::RegistryError(
+    vyk::platform::WriteJob job;
+    queueRegistrySave(job, AComponent);
+    job.Run();
+}
+
+void TDM::queueRegistrySave(vyk::platform::WriteJob& AJob, TuiProfile* AComponent) {
+    const HKEY root = AComponent->RootKey();
+    const QString keyPath = AComponent->KeyPath();
+    const QString name = AComponent->FileName();
+    const bool begun = AComponent->BeginSaveToRegistry();
+    if (!begun && name.isEmpty()) {
+        const QString error =
             QStringLiteral("Cannot save %1: the profile settings give it no value name in key \"%2\".")
-                .arg(AComponent->objectName(), AComponent->KeyPath()));
+                .arg(AComponent->objectName(), keyPath);
+        AJob.Add([error]() -> vyk::platform::WriteJob::Afterwards { throw vyk::platform::RegistryError(error); });
+        return;
     }
-    QString why;
-    vyk::platform::RegistryKey::open(AComponent->RootKey(), AComponent->KeyPath(), true, &why);
-    throw vyk::platform::RegistryError(
-        QStringLiteral("Cannot save \"%1\": the settings key \"%2\" cannot be opened (%3).")
-            .arg(AComponent->FileName(), AComponent->KeyPath(), why.isEmpty() ? QStringLiteral("no key") : why));
+    const QByteArray bytes = begun ? streamCopy(AComponent) : QByteArray();
+    AJob.Add([AComponent, root, keyPath, name, begun, bytes]() -> vyk::platform::WriteJob::Afterwards {
+        QString why;
+        auto key = vyk::platform::RegistryKey::open(root, keyPath, true, &why);
+        if (!begun || !key) {
+            throw vyk::platform::RegistryError(
+                QStringLiteral("Cannot save \"%1\": the settings key \"%2\" cannot be opened (%3).")
+                    .arg(name, keyPath, why.isEmpty() ? QStringLiteral("no key") : why));
+        }
+        key->writeBinary(name, bytes);
+        return [AComponent] { AComponent->EndSaveToRegistry(); };
+    });
+}
+
+void TDM::PrepareSaveAll(vyk::platform::WriteJob& AJob) {
+    // The steps of the single saves, in their order: SaveBackToCurrentProfileInfo,
+    // SaveCurrentProfileInfoToRegistry, SaveCurrentProfileInfoToFile, SaveBackAllProfileInfoToFile,
+    // SaveBackAllProfileInfoToRegistry, SaveBackToProfileGroupSettingInfo,
+    // SaveProfileGroupSettingInfoToRegistry; what they change in memory is changed now.
+    SaveBackToCurrentProfileInfo();
+    queueRegistrySave(AJob, FProfileGroup[FProfileIndex]);
+    queueSlotFileSave(AJob, FProfileIndex);
+    for (int i = 0; i < kSlots; ++i) queueSlotFileSave(AJob, i);
+    for (int i = 0; i < kSlots; ++i) queueRegistrySave(AJob, FProfileGroup[i]);
+    SaveBackToProfileGroupSettingInfo();
+    queueRegistrySave(AJob, uiProfileSettingGroup);
 }
 
 void TDM::SaveCurrentProfileInfoToRegistry() {
@@ -370,18 +408,10 @@ void TDM::SaveProfileGroupSettingInfoToRegistry() {
     saveToRegistry(uiProfileSettingGroup);
 }
 
-void TDM::SaveAll(const std::function<void()>& AAlsoSave) {
-    // Each file is flushed before it replaces the old one; the folders are flushed once, after
-    // the last of them.
-    vyk::platform::FolderSyncBatch batch;
-    SaveBackToCurrentProfileInfo();
-    SaveCurrentProfileInfoToRegistry();
-    SaveCurrentProfileInfoToFile();
-    SaveBackAllProfileInfoToFile();
-    SaveBackAllProfileInfoToRegistry();
-    SaveBackToProfileGroupSettingInfo();
-    SaveProfileGroupSettingInfoToRegistry();
-    if (AAlsoSave) AAlsoSave();
+void TDM::SaveAll() {
+    vyk::platform::WriteJob job;
+    PrepareSaveAll(job);
+    job.Run();
 }
 
 void TDM::SaveBackRecordMacroInfoToRegistry(const TMACROKEYINFO& ARecordMacroInfo) {

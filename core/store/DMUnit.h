@@ -31,11 +31,12 @@
 // same way, that record gets its factory values in memory (nothing is overwritten in storage),
 // and start-up goes on with the next record. Saves that cannot reach the store raise
 // vyk::platform::RegistryError or vyk::platform::FileError; nothing is lost silently. UI
-// thread only.
+// thread only; the steps PrepareSaveAll prepares may run on another thread.
 
 #include "core/defs/pubunit_norvane.h"
 #include "core/store/uiProfile.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -45,6 +46,10 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+
+namespace vyk::platform {
+class WriteJob;
+}
 
 // One finding of the store about the stored data or config.ini, for the user: an English text
 // with %1, %2 ... (translated where it is shown) and the values that go in there (file names,
@@ -131,12 +136,17 @@ public:
     void SaveBackToProfileGroupSettingInfo();
     void SaveProfileGroupSettingInfoToRegistry();
     void SaveBackRecordMacroInfoToRegistry(const TMACROKEYINFO& ARecordMacroInfo);
-    // Everything APPLY stores: the current profile into its slot, the settings store and its
-    // profile file, the five profiles to their files and the settings store, the setting group
-    // to its slot and the settings store; then AAlsoSave (a store of the caller's, such as the
-    // macro database), whose files join the same flush. The folders are flushed once, at the
-    // end. The first save that fails raises its error and the later ones do not run.
-    void SaveAll(const std::function<void()>& AAlsoSave = {});
+    // Everything APPLY saves, in this order: the current profile into its slot (marked
+    // changed) and to its settings value, its profile file, every slot's profile file, every
+    // slot's settings value, the setting group to its settings value. What changes in memory
+    // changes now and the records are copied into AJob now; the files are written when the job
+    // runs (on any thread: its steps touch nothing of this module), each error raised at its
+    // step as the single saves raise it, and the reports and notifications made afterwards on
+    // the thread that runs the job.
+    void PrepareSaveAll(vyk::platform::WriteJob& AJob);
+    // The same saves carried out at once on this thread, under one flush of the folders; the
+    // first save that fails raises its error and the later ones do not run.
+    void SaveAll();
 
     // ---- loading
     void LoadAllProfileInfoFromRegistry();
@@ -213,6 +223,10 @@ private:
 
     TuiProfile* makeComponent(const char* name, const QString& valueName);
     void saveToRegistry(TuiProfile* AComponent);
+    // The saves as steps of a job, with copies of the bytes (see PrepareSaveAll).
+    void queueRegistrySave(vyk::platform::WriteJob& AJob, TuiProfile* AComponent);
+    void queueSlotFileSave(vyk::platform::WriteJob& AJob, int ASlot);
+    static QByteArray streamCopy(const TuiProfile* AComponent);
     void loadSettingGroupOrDefault();
     void loadAllSettingInfoOrDefault();
     void takeProfileIndexesFromGroup();

@@ -10,6 +10,7 @@
 #include "platform/diag/diag.h"
 #include "platform/paths/file_io.h"
 #include "platform/paths/paths.h"
+#include "platform/paths/write_job.h"
 #include "platform/registry/registry.h"
 
 #include <QDir>
@@ -332,16 +333,33 @@ bool TDM::repairSlotValues(int ASlot) {
 // Saving a slot's file, loading a file the user chose
 
 void TDM::saveSlotFile(int ASlot) {
+    vyk::platform::WriteJob job;
+    queueSlotFileSave(job, ASlot);
+    job.Run();
+}
+
+void TDM::queueSlotFileSave(vyk::platform::WriteJob& AJob, int ASlot) {
     TuiProfile* c = FProfileGroup[ASlot];
     if (c->FilePath().isEmpty()) return;
-    // Checked at every save: a folder replaced by a link since start-up must not take a file.
+    const QString folder = c->FilePath();
     const QString home = profileFolder();
-    if (!vyk::platform::isInsideFolder(c->FilePath(), home)) {
-        report(QStringLiteral("Profile %1 was not saved to \"%2\": that file is outside the profile folder \"%3\"."),
-               {slotNumber(ASlot), slotFile(ASlot), home});
-        return;
-    }
-    c->SaveStreamToFile();
+    const QStringList refused = {slotNumber(ASlot), slotFile(ASlot), home};
+    const bool begun = c->BeginSaveToFile();
+    const QString path = c->FilePath() + c->FileName();
+    const QByteArray bytes = begun ? streamCopy(c) : QByteArray();
+    AJob.Add([this, c, folder, home, refused, begun, path, bytes]() -> vyk::platform::WriteJob::Afterwards {
+        // Checked at every save: a folder replaced by a link since start-up must not take a file.
+        if (!vyk::platform::isInsideFolder(folder, home)) {
+            return [this, refused] {
+                report(QStringLiteral("Profile %1 was not saved to \"%2\": that file is outside the profile folder "
+                                      "\"%3\"."),
+                       refused);
+            };
+        }
+        if (!begun) return {};
+        vyk::platform::writeFileAtomic(path, bytes);
+        return [c] { c->EndSaveToFile(); };
+    });
 }
 
 bool TDM::LoadCurrentProfileInfoFromFile(const QString& AFile) {

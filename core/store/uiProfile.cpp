@@ -123,12 +123,21 @@ bool TuiProfile::PreSaveStreamToFile(const QString& strFileWithPath) {
     return true;
 }
 
-bool TuiProfile::SaveStreamToFile() {
+bool TuiProfile::BeginSaveToFile() {
     if (!fireBefore(OnBeforeSaveToFile)) return false;
     if (FFilePath.isEmpty()) return false;
     if (!FFilePath.endsWith(QLatin1Char('/'))) FFilePath += QLatin1Char('/');
-    writeStreamToFile(FFilePath + FFileName);
+    return true;
+}
+
+void TuiProfile::EndSaveToFile() {
     if (OnAfterSaveToFile) OnAfterSaveToFile(FMemoryStream);
+}
+
+bool TuiProfile::SaveStreamToFile() {
+    if (!BeginSaveToFile()) return false;
+    writeStreamToFile(FFilePath + FFileName);
+    EndSaveToFile();
     return true;
 }
 
@@ -145,13 +154,18 @@ bool TuiProfile::SaveStreamToFile(const QString& strFileWithPath) {
     return true;
 }
 
+bool TuiProfile::BeginSaveToRegistry() { return fireBefore(OnBeforeSaveToRegistry) && rootUsable(); }
+
+void TuiProfile::EndSaveToRegistry() {
+    if (OnAfterSaveToRegistry) OnAfterSaveToRegistry(FMemoryStream);
+}
+
 bool TuiProfile::SaveStreamToRegistry() {
-    if (!fireBefore(OnBeforeSaveToRegistry)) return false;
-    if (!rootUsable()) return false;
+    if (!BeginSaveToRegistry()) return false;
     auto key = RegistryKey::open(FRootKey, FKeyPath, true);
     if (!key) return false;
     key->writeBinary(FFileName, FMemoryStream.data(), FMemoryStream.size());
-    if (OnAfterSaveToRegistry) OnAfterSaveToRegistry(FMemoryStream);
+    EndSaveToRegistry();
     return true;
 }
 

@@ -71,6 +71,16 @@ public:
     bool SaveStreamToRegistry();
     void RestoreToDefault();
 
+    // A save split around its write, for a write carried out later or on another thread
+    // (vyk::platform::WriteJob). Begin fires the veto event and checks what the save needs
+    // (registry: a usable root key, key path and name; file: a folder), false when the save
+    // does not happen; End fires the notification. The write itself goes to FileName in
+    // KeyPath, or to FilePath + FileName, with a copy of the stream.
+    bool BeginSaveToRegistry();
+    void EndSaveToRegistry();
+    bool BeginSaveToFile();
+    void EndSaveToFile();
+
     TuiProfileOnRestoreToDefault OnRestoreToDefault;
     TuiProfileEvent OnBeforeSaveToRegistry;
     TuiProfileEvent OnBeforeSaveToFile;

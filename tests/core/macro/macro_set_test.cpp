@@ -3,6 +3,7 @@
 #include "core/macro/uiMacroClassUnit.h"
 #include "tests/core/macro/macro_fixtures.h"
 #include "platform/paths/file_io.h"
+#include "platform/paths/write_job.h"
 #include "tests/support/test_env.h"
 
 #include <gtest/gtest.h>
@@ -498,4 +499,33 @@ TEST(MacroSets, MacrosOfTheCurrentSetFollowEveryEdit) {
     std::memcpy(&slot2, bytes.data() + 4 + 64 + 2 * sizeof(TMACROKEYINFO), sizeof slot2);
     EXPECT_EQ(TuiMacroClass::MacroName(slot2), q("m2"));
     EXPECT_EQ(slot2.nMacroIndex, 2);
+}
+
+// The save as job steps: the set list is taken when it is prepared, the file and the object's
+// file image change only when the job has written it, and a write that fails leaves the image
+// as last saved.
+TEST(MacroDbFile, APreparedSaveTakesTheSetsAtOnceAndTheImageOnceWritten) {
+    DbFile f("prepared");
+    f.load();
+    ASSERT_TRUE(f.db.CreateNewMacroSet(q("Before")));
+    f.db.SaveMacroSetDB();
+    ASSERT_TRUE(f.db.CreateNewMacroSet(q("Prepared")));
+
+    vyk::platform::WriteJob job;
+    f.db.PrepareSaveMacroSetDB(job);
+    ASSERT_TRUE(f.db.CreateNewMacroSet(q("Later")));
+    EXPECT_EQ(f.db.MacroSetDB().MacroSetArrayCount, 1) << "nothing saved yet";
+    job.RunOffThread();
+    EXPECT_EQ(f.db.MacroSetDB().MacroSetArrayCount, 2);
+    TuiMacroSetClass reread;
+    reread.LoadMacrosetDB(qs(f.file));
+    EXPECT_EQ(sets(reread), "Before: | Prepared:");
+
+    // The database's place taken by a folder: the save fails and the image stays.
+    fs::remove(f.file);
+    fs::create_directory(f.file);
+    vyk::platform::WriteJob failing;
+    f.db.PrepareSaveMacroSetDB(failing);
+    EXPECT_THROW(failing.RunOffThread(), vyk::platform::FileError);
+    EXPECT_EQ(f.db.MacroSetDB().MacroSetArrayCount, 2);
 }

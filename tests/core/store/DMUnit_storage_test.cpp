@@ -5,6 +5,7 @@
 #include "core/store/DMUnit.h"
 
 #include "core/defs/record_text.h"
+#include "platform/paths/write_job.h"
 #include "platform/registry/registry.h"
 #include "tests/core/store/store_fixture.h"
 
@@ -90,6 +91,41 @@ TEST_F(StorageTest, AFileSlotWhoseFolderIsMadeAtStartKeepsItsEdits) {
     auto again = start();
     EXPECT_EQ(again->FProfileIndex, 3);
     EXPECT_EQ(again->FCurrentProfileInfo.ConfigInfo.PointerSpeed, 18);
+}
+
+// Everything APPLY saves is copied when it is prepared and written when the job runs (here on
+// a worker thread): an edit made in between is not saved, and the files are those of the
+// single saves, in both their places.
+TEST_F(StorageTest, SaveAllTakesTheRecordsWhenPreparedAndWritesThemWhenTheJobRuns) {
+    auto dm = start();
+    ASSERT_TRUE(dm->SwitchToProfile(1));
+    dm->SetProfileChanged(1, false);
+    dm->FCurrentProfileInfo.ConfigInfo.PointerSpeed = 9;
+    auto other = std::make_unique<TMouseProfileInfo>();
+    ASSERT_TRUE(dm->ReadProfileInfo(*other, 3));
+    other->ConfigInfo.PointerSpeed = 4;
+    ASSERT_TRUE(dm->SaveBackToProfileInfo(*other, 3));
+    const auto speedIn = [](const fs::path& file) {
+        return recordFrom<TMouseProfileInfo>(vyk::test::readBytes(file))->ConfigInfo.PointerSpeed;
+    };
+
+    vyk::platform::WriteJob job;
+    dm->PrepareSaveAll(job);
+    EXPECT_TRUE(dm->IsProfileChanged(1)) << "the save-back into the slot happens at once";
+    // A fresh store has not stored the profiles yet.
+    EXPECT_FALSE(fs::exists(profiles() / "VykProfile2.pfd")) << "nothing is written before the job runs";
+    EXPECT_FALSE(fs::exists(valueFile("VykProfile2.pfd")));
+    dm->FCurrentProfileInfo.ConfigInfo.PointerSpeed = 11;
+    dm->SaveBackToCurrentProfileInfo();
+    job.RunOffThread();
+
+    for (const fs::path& file : {valueFile("VykProfile2.pfd"), profiles() / "VykProfile2.pfd"}) {
+        EXPECT_EQ(speedIn(file), 9) << file;
+    }
+    for (const fs::path& file : {valueFile("VykProfile4.pfd"), profiles() / "VykProfile4.pfd"}) {
+        EXPECT_EQ(speedIn(file), 4) << file;
+    }
+    EXPECT_TRUE(reports(*dm).isEmpty());
 }
 
 TEST_F(StorageTest, TheMonitorsOperationsSwitchReloadAndStoreTheProfileID) {
