@@ -12,6 +12,7 @@
 #include "core/macro/uiMacroSet.h"
 #include "core/store/DMUnit.h"
 #include "platform/diag/diag.h"
+#include "platform/paths/write_job.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -79,11 +80,17 @@ bool TApplySequence::ApplySettings() {
 
     // Save everything. A storage error ends APPLY here, before the mouse is touched. The macro
     // buttons of every profile are bound to the macros as they are now (a macro deleted or
-    // moved since a profile was last shown), so no button runs a stale macro index. The macro
-    // database is saved last, under the same flush of the folders; files that would not change
-    // are not written.
+    // moved since a profile was last shown), so no button runs a stale macro index. The records
+    // are copied here and written in order on a worker thread while the window keeps painting
+    // (the inputs stay held); the macro database comes last, and all of it is flushed before
+    // the mouse is written. Files that would not change are not written.
     FAssignment.RebindMacroButtonsInAllProfiles();
-    dm.SaveAll([this] { FMacroSetClass.SaveMacroSetDB(); });
+    {
+        vyk::platform::WriteJob save;
+        dm.PrepareSaveAll(save);
+        FMacroSetClass.PrepareSaveMacroSetDB(save);
+        save.RunOffThread();
+    }
     // A profile file the store refused to write (its folder now leads out of the profile
     // folder) is said before the mouse is written.
     FShowStoreReports();
