@@ -95,8 +95,12 @@ void fillMacrosAndButtons(TVYKCFGMAIN& w, TDM& dm, int generation) {
         for (int b = 0; b < kMacrosPerProfile; ++b) {
             const int m = p * kMacrosPerProfile + b;
             TBUTTONFUNCINFO& f = profile->ConfigInfo.ButtonFuncInfo[3 + b];
+            // As the function menu assigns a macro: its row and the macro's item under MACRO,
+            // so the next data module (the next case) takes the stored buttons as they are.
             f.FunctionType = FUNCTION_TYPE_MACRO;
             f.FunctionCode = FUNCTION_CODE_MACRO;
+            f.FunctionIndex = 30;
+            f.MenuID = 1102 + m;
             f.MacroKeyInfo = macros[static_cast<std::size_t>(m)];
         }
         profile->ConfigInfo.LEDConfig.R = static_cast<std::uint8_t>(generation * 37 + p);
