@@ -19,7 +19,8 @@ int main(int argc, char** argv) {
     std::string root = (std::filesystem::temp_directory_path() / "vyk-bench-XXXXXX").string();
     if (::mkdtemp(root.data()) == nullptr) return 1;
     const std::filesystem::path r = root;
-    for (const char* d : {"home", "runtime", "exe", "registry", "documents"}) std::filesystem::create_directories(r / d);
+    for (const char* d : {"home", "runtime", "exe", "registry", "documents"})
+        std::filesystem::create_directories(r / d);
     std::filesystem::permissions(r / "runtime", std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::replace);
     ::setenv("HOME", (r / "home").c_str(), 1);

@@ -10,8 +10,8 @@
 
 #include <chrono>
 #include <sys/resource.h>
-#include <time.h>
 #include <thread>
+#include <time.h>
 #include <vector>
 
 namespace {

@@ -10,8 +10,7 @@
 
 namespace {
 
-std::unique_ptr<TMouseProfileInfo> makeProfile(int p)
-{
+std::unique_ptr<TMouseProfileInfo> makeProfile(int p) {
     auto profile = std::make_unique<TMouseProfileInfo>();
     TMOUSECONFIGINFO& c = profile->ConfigInfo;
     c.ButtonCount = 19;
@@ -37,8 +36,7 @@ std::unique_ptr<TMouseProfileInfo> makeProfile(int p)
     return profile;
 }
 
-std::unique_ptr<TMACROKEYINFOLIST> makeMacros()
-{
+std::unique_ptr<TMACROKEYINFOLIST> makeMacros() {
     auto list = std::make_unique<TMACROKEYINFOLIST>();
     list->nMacroInfoCount = 30;
     for (int m = 0; m < 30; ++m) {
@@ -57,8 +55,7 @@ std::unique_ptr<TMACROKEYINFOLIST> makeMacros()
     return list;
 }
 
-void BM_EncodeFiveProfiles(benchmark::State& state)
-{
+void BM_EncodeFiveProfiles(benchmark::State& state) {
     std::vector<std::unique_ptr<TMouseProfileInfo>> profiles;
     for (int p = 0; p < 5; ++p) profiles.push_back(makeProfile(p));
     auto work = std::make_unique<TMouseProfileInfo>();
@@ -66,7 +63,7 @@ void BM_EncodeFiveProfiles(benchmark::State& state)
     TCPITable cpi;
     for (auto _ : state) {
         for (const auto& profile : profiles) {
-            *work = *profile;   // APPLY encodes a working copy
+            *work = *profile;  // APPLY encodes a working copy
             ReorderButtonFunctions(*work, DeviceButtonOrder);
             BuildButtonTable(*work, buttons);
             BuildCPITable(*work, cpi);
@@ -79,12 +76,11 @@ void BM_EncodeFiveProfiles(benchmark::State& state)
 }
 BENCHMARK(BM_EncodeFiveProfiles)->Unit(benchmark::kMicrosecond);
 
-void BM_BuildMacroTables30x59(benchmark::State& state)
-{
+void BM_BuildMacroTables30x59(benchmark::State& state) {
     auto list = makeMacros();
     auto tables = std::make_unique<TMacroTables>();
     for (auto _ : state) {
-        *tables = TMacroTables{};   // APPLY passes zeroed tables
+        *tables = TMacroTables{};  // APPLY passes zeroed tables
         BuildMacroTables(*list, *tables);
         benchmark::DoNotOptimize(tables.get());
         benchmark::ClobberMemory();

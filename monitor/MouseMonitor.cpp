@@ -8,12 +8,12 @@
 #include "core/hook/uiHook.h"
 #include "core/language/uiLanguage.h"
 #include "core/language/vgLang.h"
+#include "core/store/DMUnit.h"
 #include "platform/audio/microphone_mute.h"
 #include "platform/diag/diag.h"
 #include "platform/ipc/ipc.h"
 #include "platform/paths/paths.h"
 #include "platform/shell/shell.h"
-#include "core/store/DMUnit.h"
 
 #include <QAction>
 #include <QApplication>
@@ -42,7 +42,7 @@ namespace {
 
 constexpr int kArrivalDelayMs = 1500;
 constexpr std::uint16_t kReportDataSize = 7;  // the data bytes of reports 7 and 8
-constexpr int kProfileEventBase = 21;          // WM_MON_BUTTON_EVENT WParam 21 + p
+constexpr int kProfileEventBase = 21;         // WM_MON_BUTTON_EVENT WParam 21 + p
 constexpr int kButtonRecords = 19;
 
 QString trayIconPath() {
@@ -132,9 +132,8 @@ TVYKMONMAIN::TVYKMONMAIN(TDM* dataModule, QWidget* parent) : QWidget(parent), FD
 
     // The monitor's end of the messages between the programs.
     FEndpoint = new vyk::platform::ipc::Endpoint(MONITOR_MAIN_CLASS_NAME, this);
-    FEndpoint->setHandler([this](const vyk::platform::ipc::Message& m) {
-        return handleMessage(m.msg, m.wParam, m.lParam);
-    });
+    FEndpoint->setHandler(
+        [this](const vyk::platform::ipc::Message& m) { return handleMessage(m.msg, m.wParam, m.lParam); });
     if (!FEndpoint->listen()) debugLog(QStringLiteral("monitor: cannot listen for messages"));
 
     guarded([this] { InitializeMonitor(); });

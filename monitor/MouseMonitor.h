@@ -88,8 +88,8 @@ public:
     void ProcessMessageAndSleep50ms();
 
     // ---- device
-    void uiHIDData1Data(const QString& ADeviceID, const QString& ADevicePath, std::uint8_t ReportID,
-                        const void* Data, std::uint16_t Size);
+    void uiHIDData1Data(const QString& ADeviceID, const QString& ADevicePath, std::uint8_t ReportID, const void* Data,
+                        std::uint16_t Size);
     void uiHIDEvent1DeviceArrival();
     void TimerDeviceArrialTimer();
     void ReopenHidDevice();

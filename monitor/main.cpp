@@ -2,10 +2,10 @@
 #include "monitor/MouseMonitor.h"
 
 #include "core/defs/pubunit_norvane.h"
+#include "core/store/DMUnit.h"
 #include "platform/dialogs/message_box.h"
 #include "platform/instance/instance_lock.h"
 #include "platform/instance/quit_signals.h"
-#include "core/store/DMUnit.h"
 
 #include <QApplication>
 

@@ -86,7 +86,8 @@ int runServe(int argc, char** argv) {
     for (int i = 2; i < argc; ++i) {
         const std::string a = argv[i];
         const bool hasValue = i + 1 < argc;
-        if (a == "--socket" && hasValue) o.socketPath = argv[++i];
+        if (a == "--socket" && hasValue)
+            o.socketPath = argv[++i];
         else if (a == "--interfaces" && hasValue) {
             const std::string v = argv[++i];
             if (v != "1" && v != "2") {
@@ -94,11 +95,16 @@ int runServe(int argc, char** argv) {
                 return 2;
             }
             o.matchingInterfaces = v == "2" ? 2 : 1;
-        } else if (a == "--other-interface") o.otherInterface = true;
-        else if (a == "--timing") o.timing = true;
-        else if (a == "--log" && hasValue) o.logPath = argv[++i];
-        else if (a == "--no-log") noLog = true;
-        else if (a == "--memory-file" && hasValue) o.memoryFile = argv[++i];
+        } else if (a == "--other-interface")
+            o.otherInterface = true;
+        else if (a == "--timing")
+            o.timing = true;
+        else if (a == "--log" && hasValue)
+            o.logPath = argv[++i];
+        else if (a == "--no-log")
+            noLog = true;
+        else if (a == "--memory-file" && hasValue)
+            o.memoryFile = argv[++i];
         else if ((a == "--vid" || a == "--pid" || a == "--rev") && hasValue) {
             std::uint16_t v;
             if (!parseHex16(argv[++i], v)) {
@@ -106,13 +112,15 @@ int runServe(int argc, char** argv) {
                 return 2;
             }
             (a == "--vid" ? o.vendorId : a == "--pid" ? o.productId : o.version) = v;
-        } else if (a == "--detach") detach = true;
+        } else if (a == "--detach")
+            detach = true;
         else {
             std::fprintf(stderr, "vyk-mouse-sim: unknown option %s\n%s", a.c_str(), kUsage);
             return 2;
         }
     }
-    if (noLog) o.logPath.clear();
+    if (noLog)
+        o.logPath.clear();
     else if (o.logPath.empty()) {
         const std::size_t slash = o.socketPath.rfind('/');
         o.logPath = (slash == std::string::npos ? std::string(".") : o.socketPath.substr(0, slash)) + "/mouse-sim.log";
@@ -166,7 +174,8 @@ int runServe(int argc, char** argv) {
         }
     }
     pollfd p[2] = {{sigFd, POLLIN, 0}, {server.quitFd(), POLLIN, 0}};
-    while (::poll(p, 2, -1) < 0 && errno == EINTR) {}
+    while (::poll(p, 2, -1) < 0 && errno == EINTR) {
+    }
     server.stop();
     return 0;
 }
@@ -176,6 +185,7 @@ int runServe(int argc, char** argv) {
 int main(int argc, char** argv) {
     if (argc >= 2 && std::strcmp(argv[1], "serve") == 0) return runServe(argc, argv);
     if (argc >= 2 && std::strcmp(argv[1], "ctl") == 0) return runCtl(argc, argv);
-    std::fputs(kUsage, argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) ? stdout : stderr);
+    std::fputs(kUsage,
+               argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) ? stdout : stderr);
     return argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) ? 0 : 2;
 }

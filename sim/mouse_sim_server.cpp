@@ -11,8 +11,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <poll.h>
+#include <sstream>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -57,7 +57,8 @@ bool parseHexBytes(const std::vector<std::string>& tokens, std::size_t from, std
         if (t.size() > 2 && t[0] == '0' && (t[1] == 'x' || t[1] == 'X')) t = t.substr(2);
         if (t.empty() || t.size() % 2 != 0) return false;
         for (std::size_t k = 0; k < t.size(); k += 2) {
-            if (!std::isxdigit(static_cast<unsigned char>(t[k])) || !std::isxdigit(static_cast<unsigned char>(t[k + 1])))
+            if (!std::isxdigit(static_cast<unsigned char>(t[k])) ||
+                !std::isxdigit(static_cast<unsigned char>(t[k + 1])))
                 return false;
             out.push_back(static_cast<std::uint8_t>(std::stoul(t.substr(k, 2), nullptr, 16)));
         }
@@ -134,12 +135,12 @@ MouseSimServer::~MouseSimServer() {
 
 std::vector<std::uint8_t> MouseSimServer::vendorDescriptor() {
     return {
-        0x06, 0xA0, 0xFF,        // Usage Page (0xFFA0)
-        0x09, 0x01,              // Usage (1)
-        0xA1, 0x01,              // Collection (Application)
-        0x15, 0x00,              //   Logical Minimum (0)
-        0x26, 0xFF, 0x00,        //   Logical Maximum (255)
-        0x75, 0x08,              //   Report Size (8)
+        0x06, 0xA0, 0xFF,                                      // Usage Page (0xFFA0)
+        0x09, 0x01,                                            // Usage (1)
+        0xA1, 0x01,                                            // Collection (Application)
+        0x15, 0x00,                                            //   Logical Minimum (0)
+        0x26, 0xFF, 0x00,                                      //   Logical Maximum (255)
+        0x75, 0x08,                                            //   Report Size (8)
         0x85, 0x02, 0x95, 0x0F, 0x09, 0x02, 0xB1, 0x02,        // feature 2: 15 bytes
         0x85, 0x03, 0x95, 0x3F, 0x09, 0x03, 0xB1, 0x02,        // feature 3: 63 bytes
         0x85, 0x04, 0x96, 0xFF, 0x03, 0x09, 0x04, 0xB1, 0x02,  // feature 4: 1023 bytes
@@ -148,21 +149,19 @@ std::vector<std::uint8_t> MouseSimServer::vendorDescriptor() {
         0x85, 0x07, 0x95, 0x07, 0x09, 0x07, 0x81, 0x02,        // input 7: 7 bytes
         0x85, 0x08, 0x95, 0x07, 0x09, 0x08, 0x81, 0x02,        // input 8: 7 bytes
         0x85, 0x09, 0x95, 0x07, 0x09, 0x09, 0x91, 0x02,        // output 9: 7 bytes
-        0xC0,                    // End Collection
+        0xC0,                                                  // End Collection
     };
 }
 
 std::vector<std::uint8_t> MouseSimServer::mouseDescriptor() {
     // A boot-style mouse: 5 buttons, X, Y and wheel; no report IDs.
     return {
-        0x05, 0x01, 0x09, 0x02, 0xA1, 0x01,        // Generic Desktop, Mouse, Application
-        0x09, 0x01, 0xA1, 0x00,                    //   Pointer, Physical
-        0x05, 0x09, 0x19, 0x01, 0x29, 0x05,        //     Buttons 1..5
-        0x15, 0x00, 0x25, 0x01, 0x95, 0x05, 0x75, 0x01, 0x81, 0x02,
-        0x95, 0x01, 0x75, 0x03, 0x81, 0x01,        //     3 bits padding
-        0x05, 0x01, 0x09, 0x30, 0x09, 0x31, 0x09, 0x38,
-        0x15, 0x81, 0x25, 0x7F, 0x75, 0x08, 0x95, 0x03, 0x81, 0x06,
-        0xC0, 0xC0,
+        0x05, 0x01, 0x09, 0x02, 0xA1, 0x01,  // Generic Desktop, Mouse, Application
+        0x09, 0x01, 0xA1, 0x00,              //   Pointer, Physical
+        0x05, 0x09, 0x19, 0x01, 0x29, 0x05,  //     Buttons 1..5
+        0x15, 0x00, 0x25, 0x01, 0x95, 0x05, 0x75, 0x01, 0x81, 0x02, 0x95, 0x01, 0x75, 0x03, 0x81, 0x01,  //     3 bits padding
+        0x05, 0x01, 0x09, 0x30, 0x09, 0x31, 0x09, 0x38, 0x15, 0x81, 0x25, 0x7F, 0x75, 0x08, 0x95, 0x03, 0x81,
+        0x06, 0xC0, 0xC0,
     };
 }
 
@@ -297,9 +296,7 @@ void MouseSimServer::serveConnection(Connection* c) {
             wire::sendFrame(c->fd, wire::kListReply, 0, 0, bytes.data(), bytes.size());
             break;
         }
-        case wire::kOpen:
-            serveHandle(c, h.iface);
-            break;
+        case wire::kOpen: serveHandle(c, h.iface); break;
         case wire::kWatch: {
             std::vector<wire::InterfaceEntry> list;
             {
@@ -313,7 +310,8 @@ void MouseSimServer::serveConnection(Connection* c) {
                 wire::sendFrame(c->fd, wire::kWatchReply, 0, 0, bytes.data(), bytes.size());
             }
             // Wait for the watcher to leave (or the server to stop).
-            while (wire::recvFrame(c->fd, h, payload, -1) == 1) {}
+            while (wire::recvFrame(c->fd, h, payload, -1) == 1) {
+            }
             break;
         }
         case wire::kControl: {
@@ -321,8 +319,7 @@ void MouseSimServer::serveConnection(Connection* c) {
             wire::sendFrame(c->fd, wire::kControlReply, 0, 0, reply.data(), reply.size());
             break;
         }
-        default:
-            break;
+        default: break;
         }
     }
     {
@@ -361,8 +358,12 @@ void MouseSimServer::serveHandle(Connection* c, std::uint32_t iface) {
         const bool failing = (h.type == wire::kSetFeature || h.type == wire::kGetFeature || h.type == wire::kWrite) &&
                              takeFailure(failure);
         if (failing && failure == kFailByUnplug) {
-            record(iface, h.type == wire::kGetFeature ? "GET" : h.type == wire::kWrite ? "OUT" : "SET", kNotConnected,
-                   payload.data(), h.type == wire::kGetFeature ? std::min<std::size_t>(payload.size(), 1) : payload.size());
+            record(iface,
+                   h.type == wire::kGetFeature ? "GET"
+                   : h.type == wire::kWrite    ? "OUT"
+                                               : "SET",
+                   kNotConnected, payload.data(),
+                   h.type == wire::kGetFeature ? std::min<std::size_t>(payload.size(), 1) : payload.size());
             unplug();
             break;
         }
@@ -385,8 +386,8 @@ void MouseSimServer::serveHandle(Connection* c, std::uint32_t iface) {
                     status = kInvalidParameter;
                     break;
                 }
-                const std::size_t len = payload[1] | (payload[2] << 8) | (payload[3] << 16) |
-                                        (static_cast<std::size_t>(payload[4]) << 24);
+                const std::size_t len =
+                    payload[1] | (payload[2] << 8) | (payload[3] << 16) | (static_cast<std::size_t>(payload[4]) << 24);
                 modelled = len;
                 status = failing ? failure : handleGetFeature(*i, payload[0], len, answer);
                 if (status != 0) answer.assign(1, payload[0]);
@@ -397,11 +398,13 @@ void MouseSimServer::serveHandle(Connection* c, std::uint32_t iface) {
                 kind = "OUT";
                 modelled = payload.size();
                 answer = payload;
-                if (failing) status = failure;
-                else status = (i->vendor && !payload.empty() && payload[0] == 9 && payload.size() <= 8) ? 0 : kGenFailure;
+                if (failing)
+                    status = failure;
+                else
+                    status =
+                        (i->vendor && !payload.empty() && payload[0] == 9 && payload.size() <= 8) ? 0 : kGenFailure;
                 break;
-            default:
-                continue;
+            default: continue;
             }
         }
         if (timing_) {
@@ -410,7 +413,8 @@ void MouseSimServer::serveHandle(Connection* c, std::uint32_t iface) {
         }
         record(iface, kind, status, answer.data(), answer.size());
         const bool isGet = replyType == wire::kGetFeatureReply && status == 0;
-        if (!wire::sendFrame(c->fd, replyType, iface, status, isGet ? answer.data() : nullptr, isGet ? answer.size() : 0))
+        if (!wire::sendFrame(c->fd, replyType, iface, status, isGet ? answer.data() : nullptr,
+                             isGet ? answer.size() : 0))
             break;
     }
 }
@@ -589,8 +593,9 @@ std::size_t MouseSimServer::openHandles(std::uint32_t iface) const {
 
 std::size_t MouseSimServer::watchers() const {
     std::lock_guard lock(mutex_);
-    return static_cast<std::size_t>(std::count_if(connections_.begin(), connections_.end(),
-                                                  [](const auto& c) { return c->kind == Connection::Watch && c->fd >= 0; }));
+    return static_cast<std::size_t>(std::count_if(connections_.begin(), connections_.end(), [](const auto& c) {
+        return c->kind == Connection::Watch && c->fd >= 0;
+    }));
 }
 
 std::vector<std::uint32_t> MouseSimServer::interfaces() const {
@@ -647,8 +652,8 @@ std::string MouseSimServer::control(const std::string& line) {
     if (cmd == "status") {
         std::lock_guard lock(mutex_);
         std::ostringstream o;
-        o << "ok plugged=" << (plugged_ ? "yes" : "no") << " timing=" << (timing_ ? "on" : "off")
-          << " reports=" << seq_ << " interfaces=";
+        o << "ok plugged=" << (plugged_ ? "yes" : "no") << " timing=" << (timing_ ? "on" : "off") << " reports=" << seq_
+          << " interfaces=";
         bool first = true;
         for (auto& i : interfaces_) {
             const auto handles = std::count_if(connections_.begin(), connections_.end(), [&](const auto& c) {
@@ -695,8 +700,10 @@ std::string MouseSimServer::control(const std::string& line) {
         if (t.size() < 2 || !parseNumber(t[1], count)) return "error: fail COUNT [SKIP] [CODE|unplug]";
         if (t.size() >= 3 && !parseNumber(t[2], skip)) return "error: fail COUNT [SKIP] [CODE|unplug]";
         if (t.size() >= 4) {
-            if (t[3] == "unplug") code = kFailByUnplug;
-            else if (!parseNumber(t[3], code) || code == 0) return "error: the code must be a non-zero number";
+            if (t[3] == "unplug")
+                code = kFailByUnplug;
+            else if (!parseNumber(t[3], code) || code == 0)
+                return "error: the code must be a non-zero number";
         }
         failNext(static_cast<std::uint32_t>(count), static_cast<std::uint32_t>(skip), static_cast<std::uint32_t>(code));
         return "ok";

@@ -27,12 +27,12 @@
 namespace vyk::sim {
 
 struct SimOptions {
-    std::string socketPath;          // empty: the default socket of the HID layer
-    int matchingInterfaces = 1;      // vendor interfaces: 1 or 2
-    bool otherInterface = false;     // add a standard mouse interface (does not match)
-    bool timing = false;             // model USB full-speed transfer time per report
-    std::string logPath;             // empty: no log file (the in-memory log is always kept)
-    std::string memoryFile;          // empty: memory is not persisted
+    std::string socketPath;       // empty: the default socket of the HID layer
+    int matchingInterfaces = 1;   // vendor interfaces: 1 or 2
+    bool otherInterface = false;  // add a standard mouse interface (does not match)
+    bool timing = false;          // model USB full-speed transfer time per report
+    std::string logPath;          // empty: no log file (the in-memory log is always kept)
+    std::string memoryFile;       // empty: memory is not persisted
     std::uint16_t vendorId = 0xF0F0;
     std::uint16_t productId = 0x0701;
     std::uint16_t version = 0x0100;
@@ -108,7 +108,8 @@ private:
     void serveHandle(Connection* c, std::uint32_t iface);
     void reapFinished(bool all);
     std::uint32_t handleSetFeature(Interface& i, const std::vector<std::uint8_t>& report);
-    std::uint32_t handleGetFeature(Interface& i, std::uint8_t reportId, std::size_t length, std::vector<std::uint8_t>& answer);
+    std::uint32_t handleGetFeature(Interface& i, std::uint8_t reportId, std::size_t length,
+                                   std::vector<std::uint8_t>& answer);
     bool takeFailure(std::uint32_t& code);
     void record(std::uint32_t iface, const char* kind, std::uint32_t status, const std::uint8_t* bytes, std::size_t n);
     void notifyWatchers(std::uint32_t type, const std::vector<std::uint32_t>& ifaces);

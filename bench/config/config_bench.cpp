@@ -138,9 +138,7 @@ void startToFirstFrame(benchmark::State& state, const fs::path& program, bool st
 }
 
 void BM_StartToFirstFrame_VykCfg(benchmark::State& state) { startToFirstFrame(state, binDir() / "VykCfg"); }
-void BM_StartToFirstFrame_VykCfgStored(benchmark::State& state) {
-    startToFirstFrame(state, binDir() / "VykCfg", true);
-}
+void BM_StartToFirstFrame_VykCfgStored(benchmark::State& state) { startToFirstFrame(state, binDir() / "VykCfg", true); }
 void BM_StartToFirstFrame_Floor(benchmark::State& state) {
     startToFirstFrame(state, fs::path(VYK_BENCH_FLOOR_PROGRAM));
 }

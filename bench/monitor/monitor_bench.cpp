@@ -24,10 +24,10 @@
 #include "core/defs/pubunit_norvane.h"
 #include "core/defs/vyk_messages.h"
 #include "core/device/DeviceProtocol.h"
+#include "core/store/DMUnit.h"
 #include "platform/ipc/ipc.h"
 #include "platform/registry/registry.h"
 #include "sim/mouse_sim_server.h"
-#include "core/store/DMUnit.h"
 #include "tests/support/xvfb_process.h"
 
 #include <QByteArray>
@@ -113,9 +113,9 @@ public:
     explicit MuteWatcher(const std::string& source) : source_(source) {
         loop_ = pa_threaded_mainloop_new();
         ctx_ = pa_context_new(pa_threaded_mainloop_get_api(loop_), "vyk-bench");
-        pa_context_set_state_callback(ctx_, [](pa_context*, void* ud) {
-            pa_threaded_mainloop_signal(static_cast<MuteWatcher*>(ud)->loop_, 0);
-        }, this);
+        pa_context_set_state_callback(
+            ctx_, [](pa_context*, void* ud) { pa_threaded_mainloop_signal(static_cast<MuteWatcher*>(ud)->loop_, 0); },
+            this);
         pa_context_connect(ctx_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr);
         pa_threaded_mainloop_start(loop_);
         pa_threaded_mainloop_lock(loop_);
@@ -124,9 +124,12 @@ public:
         }
         ok_ = pa_context_get_state(ctx_) == PA_CONTEXT_READY;
         if (ok_) {
-            pa_context_set_subscribe_callback(ctx_, [](pa_context*, pa_subscription_event_type_t, uint32_t, void* ud) {
-                static_cast<MuteWatcher*>(ud)->query();
-            }, this);
+            pa_context_set_subscribe_callback(
+                ctx_,
+                [](pa_context*, pa_subscription_event_type_t, uint32_t, void* ud) {
+                    static_cast<MuteWatcher*>(ud)->query();
+                },
+                this);
             pa_operation_unref(pa_context_subscribe(ctx_, PA_SUBSCRIPTION_MASK_SOURCE, nullptr, nullptr));
             query();
         }
@@ -225,11 +228,11 @@ struct Rig {
         penv.insert("HOME", QString::fromStdString(pulseDir.string()));
         pulse.setProcessEnvironment(penv);
         pulse.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        pulse.start("pulseaudio", {"-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
-                                   "--disable-shm=yes", "--log-level=error",
-                                   "--load=module-null-source source_name=mic",
-                                   QString("--load=module-native-protocol-unix auth-anonymous=1 socket=") +
-                                       QString::fromStdString((pulseDir / "native").string())});
+        pulse.start("pulseaudio",
+                    {"-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no", "--disable-shm=yes",
+                     "--log-level=error", "--load=module-null-source source_name=mic",
+                     QString("--load=module-native-protocol-unix auth-anonymous=1 socket=") +
+                         QString::fromStdString((pulseDir / "native").string())});
         if (!pulse.waitForStarted(5000)) return fail("pulseaudio does not start");
         ::setenv("PULSE_SERVER", ("unix:" + (pulseDir / "native").string()).c_str(), 1);
         if (!waitFor([&] { return fs::exists(pulseDir / "native"); }, 10000)) return fail("no sound server socket");
@@ -422,8 +425,8 @@ std::string visitOfConfig(Rig& r, int profile, ConfigEnd end) {
             return false;
         },
         15000);
-    if (!switched || r.sim->peek(0, DEVICE_ADDR_ACTIVE_PROFILE, 1) != std::vector<std::uint8_t>{
-                                                                           static_cast<std::uint8_t>(profile)}) {
+    if (!switched || r.sim->peek(0, DEVICE_ADDR_ACTIVE_PROFILE, 1) !=
+                         std::vector<std::uint8_t>{static_cast<std::uint8_t>(profile)}) {
         stop();
         return "VykCfg did not switch the mouse's profile";
     }

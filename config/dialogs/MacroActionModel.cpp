@@ -57,7 +57,7 @@ bool MacroActionModel::setData(const QModelIndex& index, const QVariant& value, 
     if (rows_[index.row()].kind != Kind::Delay) return false;
     bool ok = false;
     const qint64 v = value.toString().trimmed().toLongLong(&ok);
-    if (!ok) return false;   // an empty box keeps the delay as it was
+    if (!ok) return false;  // an empty box keeps the delay as it was
     if (OnDelayEdited) OnDelayEdited(index.row(), v);
     return true;
 }
@@ -77,7 +77,7 @@ QSize MacroActionDelegate::sizeHint(const QStyleOptionViewItem& option, const QM
 }
 
 void MacroActionDelegate::paintFlag(QPainter* p, const QRect& r, Kind kind) const {
-    if (kind == Kind::Other) return;   // no template flag
+    if (kind == Kind::Other) return;  // no template flag
     const QPixmap& pm = flags_[static_cast<int>(kind)];
     if (!pm.isNull()) {
         p->drawPixmap(r, pm);
@@ -107,8 +107,7 @@ void MacroActionDelegate::paintFlag(QPainter* p, const QRect& r, Kind kind) cons
         p->drawLine(c + QPoint(-4, -1), c + QPoint(0, -5));
         p->drawLine(c + QPoint(4, -1), c + QPoint(0, -5));
         break;
-    case Kind::Other:
-        break;
+    case Kind::Other: break;
     }
 }
 
@@ -117,8 +116,10 @@ void MacroActionDelegate::paint(QPainter* p, const QStyleOptionViewItem& option,
     p->save();
     const QRect r = option.rect;
     const bool selected = option.state & QStyle::State_Selected;
-    if (selected) p->fillRect(r.adjusted(0, 1, 0, -1), QColor(Accent.red(), Accent.green(), Accent.blue(), 170));
-    else if (index.row() % 2 == 1) p->fillRect(r, QColor(255, 255, 255, 10));
+    if (selected)
+        p->fillRect(r.adjusted(0, 1, 0, -1), QColor(Accent.red(), Accent.green(), Accent.blue(), 170));
+    else if (index.row() % 2 == 1)
+        p->fillRect(r, QColor(255, 255, 255, 10));
 
     const auto kind = static_cast<Kind>(index.data(MacroActionModel::KindRole).toInt());
     const int flagX = r.left() + StatusX + (indented(kind) ? Indent : 0);
@@ -134,12 +135,14 @@ void MacroActionDelegate::paint(QPainter* p, const QStyleOptionViewItem& option,
     } else {
         const int x = r.left() + ButtonX + (indented(kind) ? Indent : 0);
         const QRect tr(x, r.top(), r.left() + ElapsedX - x - 4, r.height());
-        p->drawText(tr, Qt::AlignVCenter | Qt::AlignLeft, p->fontMetrics().elidedText(text, Qt::ElideRight, tr.width()));
+        p->drawText(tr, Qt::AlignVCenter | Qt::AlignLeft,
+                    p->fontMetrics().elidedText(text, Qt::ElideRight, tr.width()));
     }
     p->restore();
 }
 
-QWidget* MacroActionDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const {
+QWidget* MacroActionDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
+                                           const QModelIndex& index) const {
     if (static_cast<Kind>(index.data(MacroActionModel::KindRole).toInt()) != Kind::Delay) return nullptr;
     auto* box = new QLineEdit(parent);
     box->setObjectName(QStringLiteral("TextEditDelay"));
@@ -162,7 +165,8 @@ void MacroActionDelegate::setModelData(QWidget* editor, QAbstractItemModel* mode
     if (auto* box = qobject_cast<QLineEdit*>(editor)) model->setData(index, box->text(), Qt::EditRole);
 }
 
-void MacroActionDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option, const QModelIndex&) const {
+void MacroActionDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                                               const QModelIndex&) const {
     const QRect r = option.rect;
     editor->setGeometry(r.left() + ElapsedX - 6, r.top() + 1, std::min(90, r.width() - ElapsedX), r.height() - 2);
 }

@@ -27,7 +27,9 @@ QString MacroListModel::Name(int row) const { return row >= 0 && row < rows_.siz
 
 bool MacroListModel::HasErrors(int row) const { return row >= 0 && row < rows_.size() && rows_[row].errors; }
 
-int MacroListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : static_cast<int>(rows_.size()); }
+int MacroListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
 
 QVariant MacroListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rows_.size()) return {};

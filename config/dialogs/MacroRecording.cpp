@@ -49,8 +49,10 @@ void TFrmMacro::SetEditControlsEnabled(bool enabled) {
 void TFrmMacro::SetRecordingKeyBlock(bool on) {
     if (on == FKeyBlock) return;
     FKeyBlock = on;
-    if (on) qApp->installEventFilter(this);
-    else qApp->removeEventFilter(this);
+    if (on)
+        qApp->installEventFilter(this);
+    else
+        qApp->removeEventFilter(this);
 }
 
 bool TFrmMacro::eventFilter(QObject* watched, QEvent* event) {
@@ -132,8 +134,8 @@ int TFrmMacro::NextLiveRowIndex() {
 }
 
 void TFrmMacro::uiHook1RecordKeyboardMacroKeyEx(int /*MacroType*/, int /*Key1*/, int AState, int /*Extended*/,
-                                               double /*Time*/, std::uint32_t TotalTime, const QString& MacroKeyString,
-                                               const QString& /*MacroKeyStateString*/, TMacroKeyList& /*KeyList*/) {
+                                                double /*Time*/, std::uint32_t TotalTime, const QString& MacroKeyString,
+                                                const QString& /*MacroKeyStateString*/, TMacroKeyList& /*KeyList*/) {
     if (!FRecording) return;
     LayoutActionsFull->hide();
     if (ActionRows->Count() >= kMaxManagerActions) {
@@ -141,7 +143,8 @@ void TFrmMacro::uiHook1RecordKeyboardMacroKeyEx(int /*MacroType*/, int /*Key1*/,
         return;
     }
     const bool custom = BtnCustomDelay->IsPressed();
-    if ((TotalTime > 0 || custom) && TotalTime < kLiveDelayLimit && ActionRows->Count() >= 1 && BtnAutoDelay->IsPressed()) {
+    if ((TotalTime > 0 || custom) && TotalTime < kLiveDelayLimit && ActionRows->Count() >= 1 &&
+        BtnAutoDelay->IsPressed()) {
         const QString text = custom ? QString::number(NumBoxDelay->value()) : QString::number(TotalTime);
         const int at = NextLiveRowIndex();
         ActionRows->InsertRow(at, MacroActionModel::Kind::Delay, text);
@@ -159,7 +162,8 @@ void TFrmMacro::uiHook1StopRecordKeyboardMacroKey(TMacroKeyList& KeyList) {
     TuiMacroClass* macros = FMacroSetClass->CurrentMacroClass();
     if (macros == nullptr || macros->IsEmpty()) return;
     // The recording belongs to the macro it was started on.
-    if (FRecordMacroIndex >= 0 && FRecordMacroIndex != macros->MacroListIndex()) macros->SetMacroListIndex(FRecordMacroIndex);
+    if (FRecordMacroIndex >= 0 && FRecordMacroIndex != macros->MacroListIndex())
+        macros->SetMacroListIndex(FRecordMacroIndex);
     if (macros->MacroListIndex() < 0 || macros->CurrentMacroAction() == nullptr) return;
 
     TMACROKEYINFO info{};
@@ -172,7 +176,8 @@ void TFrmMacro::uiHook1StopRecordKeyboardMacroKey(TMacroKeyList& KeyList) {
 
     const bool recordDelays = BtnAutoDelay->IsPressed();
     const bool custom = BtnCustomDelay->IsPressed();
-    info.nLoopCount = static_cast<std::uint16_t>(BtnMacroLoop->IsPressed() && BoxMacroLoop->value() > 0 ? BoxMacroLoop->value() : 0);
+    info.nLoopCount =
+        static_cast<std::uint16_t>(BtnMacroLoop->IsPressed() && BoxMacroLoop->value() > 0 ? BoxMacroLoop->value() : 0);
 
     int built = 0;
     bool haveLastKey = false;
@@ -184,16 +189,17 @@ void TFrmMacro::uiHook1StopRecordKeyboardMacroKey(TMacroKeyList& KeyList) {
             int delay = custom ? NumBoxDelay->value() : item.nKeyValue;
             if (delay <= 0) delay = 1;
             delay = std::min(delay, 65535);
-            info.MacroList[built++] = action(TuiActionsClass::kKeyTypeDelay, item.nKeyState,
-                                             static_cast<std::uint8_t>(delay & 0xFF), static_cast<std::uint8_t>(delay >> 8));
+            info.MacroList[built++] =
+                action(TuiActionsClass::kKeyTypeDelay, item.nKeyState, static_cast<std::uint8_t>(delay & 0xFF),
+                       static_cast<std::uint8_t>(delay >> 8));
         } else if (item.nKeyType == 1) {
             // Press and release, extended or not, each get a place of their own in the key, so
             // a press is never taken for a repeat of an extended release.
             const int sum = item.nKeyState * 512 + item.nKeyValueExtended * 256 + item.nKeyValue;
             if (haveLastKey && sum == lastKeySum) continue;
-            info.MacroList[built++] = action(TuiActionsClass::kKeyTypeKey, item.nKeyState,
-                                             static_cast<std::uint8_t>(item.nKeyValue & 0xFF),
-                                             static_cast<std::uint8_t>(item.nKeyValueExtended & 0xFF));
+            info.MacroList[built++] =
+                action(TuiActionsClass::kKeyTypeKey, item.nKeyState, static_cast<std::uint8_t>(item.nKeyValue & 0xFF),
+                       static_cast<std::uint8_t>(item.nKeyValueExtended & 0xFF));
             haveLastKey = true;
             lastKeySum = sum;
         }
@@ -207,9 +213,12 @@ void TFrmMacro::uiHook1StopRecordKeyboardMacroKey(TMacroKeyList& KeyList) {
     } else {
         // Behind the action the recording was started after, where the preview showed the rows.
         const int anchor = std::min(FInsertAnchor, actions->GetCount() - 1);
-        if (anchor >= 0) macros->InsertMacroAfter(info, anchor);
-        else if (actions->GetCount() == 0) macros->InsertMacroAfter(info, 0);
-        else macros->InsertMacro(info, 0);
+        if (anchor >= 0)
+            macros->InsertMacroAfter(info, anchor);
+        else if (actions->GetCount() == 0)
+            macros->InsertMacroAfter(info, 0);
+        else
+            macros->InsertMacro(info, 0);
     }
     AfterActionEdit();
 }
@@ -230,7 +239,7 @@ void TFrmMacro::AfterActionEdit() {
 }
 
 void TFrmMacro::DoActionEditToolClick(TImageStateButton* sender) {
-    if (FRecording || FMacroSetClass == nullptr || MacroListIndex() < 0) return;   // no macro: nothing to edit
+    if (FRecording || FMacroSetClass == nullptr || MacroListIndex() < 0) return;  // no macro: nothing to edit
     TuiMacroClass* macros = FMacroSetClass->CurrentMacroClass();
     TuiActionsClass* actions = macros->CurrentMacroAction();
     if (actions == nullptr) return;
@@ -245,13 +254,20 @@ void TFrmMacro::DoActionEditToolClick(TImageStateButton* sender) {
         return;
     }
     const int at = actions->ActionIndex();
-    if (sender == bsbtnDeleteAction) actions->DeleteAction(at);
-    else if (sender == bsbtnMoveUpAction) actions->MoveUpAction(at);
-    else if (sender == bsbtnMoveDownAction) actions->MoveDownAction(at);
-    else if (sender == bsbtnCopyAction) actions->CopyAction(at);
-    else if (sender == bsbtnCutAction) actions->CutAction(at);
-    else if (sender == BSBTNPasteaction) actions->PasteAction(at);
-    else return;
+    if (sender == bsbtnDeleteAction)
+        actions->DeleteAction(at);
+    else if (sender == bsbtnMoveUpAction)
+        actions->MoveUpAction(at);
+    else if (sender == bsbtnMoveDownAction)
+        actions->MoveDownAction(at);
+    else if (sender == bsbtnCopyAction)
+        actions->CopyAction(at);
+    else if (sender == bsbtnCutAction)
+        actions->CutAction(at);
+    else if (sender == BSBTNPasteaction)
+        actions->PasteAction(at);
+    else
+        return;
     AfterActionEdit();
 }
 

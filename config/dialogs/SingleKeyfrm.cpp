@@ -17,7 +17,8 @@ TFrmSingleKey::TFrmSingleKey(QWidget* parent) : KeyCaptureDialog(parent) {
     BTNCANCEL = AddButton(QStringLiteral("BTNCANCEL"), QStringLiteral("CANCEL"), 254, 230);
     QObject::connect(BTNOK, &QAbstractButton::clicked, this,
                      [this] { vyk::platform::guarded([this] { BtnOKClick(); }); });
-    QObject::connect(BTNCANCEL, &QAbstractButton::clicked, this, [this] { vyk::platform::guarded([this] { done(2); }); });
+    QObject::connect(BTNCANCEL, &QAbstractButton::clicked, this,
+                     [this] { vyk::platform::guarded([this] { done(2); }); });
 
     uiHook = std::make_unique<TuiHook>();
     uiHook->OnRecordKeyboardSingleKey = [this](int key, std::uint32_t scan, int state, int ext, const QString& text,
@@ -45,9 +46,8 @@ void TFrmSingleKey::hideEvent(QHideEvent* event) {
     KeyCaptureDialog::hideEvent(event);
 }
 
-void TFrmSingleKey::uiHookRecordKeyboardSingleKey(int Key, std::uint32_t /*ScanKey*/, int /*AState*/,
-                                                  int AKeyExtended, const QString& SingleKeyString,
-                                                  bool& /*ABlocked*/) {
+void TFrmSingleKey::uiHookRecordKeyboardSingleKey(int Key, std::uint32_t /*ScanKey*/, int /*AState*/, int AKeyExtended,
+                                                  const QString& SingleKeyString, bool& /*ABlocked*/) {
     if (RefuseUnsendableKey(Key, AKeyExtended)) return;
     ClearRefusal();
     TextSingle->setText(SingleKeyString);

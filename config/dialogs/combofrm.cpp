@@ -12,14 +12,16 @@ TFrmCombo::TFrmCombo(QWidget* parent) : KeyCaptureDialog(parent) {
     setObjectName(QStringLiteral("FrmCombo"));
     Label2 = AddTitle(QStringLiteral("ASSIGN COMBO KEY"), 20, 34, 16);
     Label1 = AddInstruction(
-        QStringLiteral("PLEASE ENTER THE KEY COMBINATION, IT CAN BE A WIN, CTRL, SHIFT, ALT + ANY OF THE KEYBOARD KEYS."),
+        QStringLiteral(
+            "PLEASE ENTER THE KEY COMBINATION, IT CAN BE A WIN, CTRL, SHIFT, ALT + ANY OF THE KEYBOARD KEYS."),
         60, 60);
     TextCombo = AddKeyBox(QStringLiteral("TextCombo"), 74, 130, 330, 34);
     BtnOK = AddButton(QStringLiteral("BtnOK"), QStringLiteral("OK"), 114, 230);
     BTNCANCEL = AddButton(QStringLiteral("BTNCANCEL"), QStringLiteral("CANCEL"), 254, 230);
     QObject::connect(BtnOK, &QAbstractButton::clicked, this,
                      [this] { vyk::platform::guarded([this] { BtnOKClick(); }); });
-    QObject::connect(BTNCANCEL, &QAbstractButton::clicked, this, [this] { vyk::platform::guarded([this] { done(2); }); });
+    QObject::connect(BTNCANCEL, &QAbstractButton::clicked, this,
+                     [this] { vyk::platform::guarded([this] { done(2); }); });
 
     uiHook = std::make_unique<TuiHook>();
     uiHook->OnRecordKeyboardComboKey = [this](int k1, int e1, int k2, int e2, int modifier, const QString& text) {

@@ -86,13 +86,14 @@ TFrmFire::TFrmFire(QWidget* parent) : KeyCaptureDialog(parent) {
     FNote->setGeometry(24, 190, 430, 36);
     BTNOK = AddButton(QStringLiteral("BTNOK"), QStringLiteral("OK"), 114, 238);
     BTNCANCEL = AddButton(QStringLiteral("BTNCANCEL"), QStringLiteral("Cancel"), 254, 238);
-    QObject::connect(BTNOK, &QAbstractButton::clicked, this, [this] { vyk::platform::guarded([this] { BTNOKClick(); }); });
-    QObject::connect(BTNCANCEL, &QAbstractButton::clicked, this, [this] { vyk::platform::guarded([this] { done(2); }); });
+    QObject::connect(BTNOK, &QAbstractButton::clicked, this,
+                     [this] { vyk::platform::guarded([this] { BTNOKClick(); }); });
+    QObject::connect(BTNCANCEL, &QAbstractButton::clicked, this,
+                     [this] { vyk::platform::guarded([this] { done(2); }); });
 
     for (QRadioButton* r : {RadioButton1, RadioButton2, RadioButton3, RadioButton4}) {
-        QObject::connect(r, &QRadioButton::toggled, this, [this, r](bool checked) {
-            vyk::platform::guarded([&] { doFireTypeChanged(r, checked); });
-        });
+        QObject::connect(r, &QRadioButton::toggled, this,
+                         [this, r](bool checked) { vyk::platform::guarded([&] { doFireTypeChanged(r, checked); }); });
         // A click on a type (also on the one already chosen) takes the focus out of the number
         // boxes, so the next key goes to the capture.
         QObject::connect(r, &QRadioButton::clicked, this,
@@ -117,9 +118,9 @@ QSpinBox* TFrmFire::AddNumberBox(const QString& objectName, int x, int y) {
     box->setFont(TextFont(14, true));
     // Only a click puts the focus here, so keys pressed for a capture never land in a box.
     box->setFocusPolicy(Qt::ClickFocus);
-    box->setStyleSheet(QStringLiteral(
-        "QSpinBox { background: #141416; color: #FFFFFF; border: 1px solid #6A6A72; border-radius: 3px;"
-        " padding: 0 6px; }"));
+    box->setStyleSheet(
+        QStringLiteral("QSpinBox { background: #141416; color: #FFFFFF; border: 1px solid #6A6A72; border-radius: 3px;"
+                       " padding: 0 6px; }"));
     return box;
 }
 
@@ -137,17 +138,11 @@ void TFrmFire::showEvent(QShowEvent* event) {
 void TFrmFire::FormShow() {
     // The remembered keyboard key is shown whatever the type, so choosing the keyboard type
     // later shows the key that KeyCode is then taken from.
-    TextSingle->setText(
-        GetKeyDescription(FAdvFireKeyInfo.KeyValue.nKeyValue1, FAdvFireKeyInfo.KeyValue.nKey1Extended));
+    TextSingle->setText(GetKeyDescription(FAdvFireKeyInfo.KeyValue.nKeyValue1, FAdvFireKeyInfo.KeyValue.nKey1Extended));
     switch (FAdvFireKeyInfo.KeyCode) {
-    case kFireLeft:
-        break;   // "L" is already checked
-    case kFireRight:
-        RadioButton2->setChecked(true);
-        break;
-    case kFireMiddle:
-        RadioButton3->setChecked(true);
-        break;
+    case kFireLeft: break;  // "L" is already checked
+    case kFireRight: RadioButton2->setChecked(true); break;
+    case kFireMiddle: RadioButton3->setChecked(true); break;
     default:
         RadioButton4->setChecked(true);
         uiHook1->StopRecordKeyboardSingleKey();

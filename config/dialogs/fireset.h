@@ -48,10 +48,10 @@ public:
     QLabel* LabelTitle = nullptr;
     QGroupBox* Expander1 = nullptr;
     QGroupBox* Expander2 = nullptr;
-    QRadioButton* RadioButton1 = nullptr;   // L
-    QRadioButton* RadioButton2 = nullptr;   // R
-    QRadioButton* RadioButton3 = nullptr;   // M
-    QRadioButton* RadioButton4 = nullptr;   // Keyboard Key:
+    QRadioButton* RadioButton1 = nullptr;  // L
+    QRadioButton* RadioButton2 = nullptr;  // R
+    QRadioButton* RadioButton3 = nullptr;  // M
+    QRadioButton* RadioButton4 = nullptr;  // Keyboard Key:
     QLineEdit* TextSingle = nullptr;
     QSpinBox* NumBoxFire = nullptr;
     QSpinBox* NumboxDelay = nullptr;

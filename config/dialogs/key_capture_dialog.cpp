@@ -134,7 +134,7 @@ void KeyCaptureDialog::StopCaptureOnHide(const std::function<void()>& stop) {
 
 void KeyCaptureDialog::keyPressEvent(QKeyEvent* event) {
     if (FCapturing) {
-        event->accept();   // the key is being captured; it is not a command to the dialog
+        event->accept();  // the key is being captured; it is not a command to the dialog
         return;
     }
     TSkinDialog::keyPressEvent(event);

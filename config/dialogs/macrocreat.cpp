@@ -42,10 +42,10 @@ TFrmCreat::TFrmCreat(QWidget* parent) : TSkinDialog(478, 292, parent) {
     TextboxMacroName->setObjectName(QStringLiteral("TextboxMacroName"));
     TextboxMacroName->setGeometry(198, 118, 252, 32);
     TextboxMacroName->setFont(vyk::config::TextFont(15, false));
-    TextboxMacroName->setStyleSheet(QStringLiteral(
-        "QLineEdit { background: #141416; color: #FFFFFF; border: 1px solid #6A6A72; border-radius: 3px;"
-        " padding: 0 6px; selection-background-color: #D71E0A; }"
-        "QLineEdit:focus { border-color: #D71E0A; }"));
+    TextboxMacroName->setStyleSheet(
+        QStringLiteral("QLineEdit { background: #141416; color: #FFFFFF; border: 1px solid #6A6A72; border-radius: 3px;"
+                       " padding: 0 6px; selection-background-color: #D71E0A; }"
+                       "QLineEdit:focus { border-color: #D71E0A; }"));
     TextboxMacroName->installEventFilter(this);
 
     BTNOK = AddSkinButton(translate(QStringLiteral("OK")), 114, 222, 110, 34);
@@ -60,7 +60,8 @@ TFrmCreat::TFrmCreat(QWidget* parent) : TSkinDialog(478, 292, parent) {
             done(1);
         });
     });
-    QObject::connect(BTNCANCEL, &QAbstractButton::clicked, this, [this] { vyk::platform::guarded([this] { done(2); }); });
+    QObject::connect(BTNCANCEL, &QAbstractButton::clicked, this,
+                     [this] { vyk::platform::guarded([this] { done(2); }); });
 }
 
 void TFrmCreat::BTNOKClick() { FMacroName = CutMacroName(TextboxMacroName->text()); }
@@ -92,7 +93,7 @@ bool TFrmCreat::eventFilter(QObject* watched, QEvent* event) {
             const auto* key = static_cast<QKeyEvent*>(event);
             if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
                 FEnterDownInBox = true;
-                accept = true;   // the release decides; the press reaches no button
+                accept = true;  // the release decides; the press reaches no button
             }
             break;
         }
@@ -108,11 +109,8 @@ bool TFrmCreat::eventFilter(QObject* watched, QEvent* event) {
             }
             break;
         }
-        case QEvent::FocusOut:
-            FEnterDownInBox = false;
-            break;
-        default:
-            break;
+        case QEvent::FocusOut: FEnterDownInBox = false; break;
+        default: break;
         }
     });
     return accept;

@@ -61,10 +61,11 @@ QSpinBox* makeNumberBox(QWidget* parent, const char* name, int min, int max, int
     box->setGeometry(r);
     box->setFont(vyk::config::TextFont(12, false));
     box->setButtonSymbols(QAbstractSpinBox::NoButtons);
-    box->setStyleSheet(QStringLiteral(
-        "QSpinBox { background: #141416; color: #FFFFFF; border: 1px solid #6A6A72; border-radius: 2px; padding: 0 4px; }"
-        "QSpinBox:disabled { color: #6A6A72; border-color: #3C3C42; }"
-        "QSpinBox:focus { border-color: #D71E0A; }"));
+    box->setStyleSheet(
+        QStringLiteral("QSpinBox { background: #141416; color: #FFFFFF; border: 1px solid #6A6A72; border-radius: 2px; "
+                       "padding: 0 4px; }"
+                       "QSpinBox:disabled { color: #6A6A72; border-color: #3C3C42; }"
+                       "QSpinBox:focus { border-color: #D71E0A; }"));
     return box;
 }
 
@@ -77,12 +78,12 @@ QListView* makeList(QWidget* parent, const char* name, const QRect& r) {
     v->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     v->setMouseTracking(true);
     v->setUniformItemSizes(true);
-    v->setStyleSheet(QStringLiteral(
-        "QListView { background: #101113; border: 1px solid #44494F; outline: 0; }"
-        "QListView:disabled { background: #16171a; }"
-        "QScrollBar:vertical { background: #16171a; width: 10px; margin: 0; }"
-        "QScrollBar::handle:vertical { background: #44494F; min-height: 20px; border-radius: 4px; }"
-        "QScrollBar::add-line, QScrollBar::sub-line { height: 0; }"));
+    v->setStyleSheet(
+        QStringLiteral("QListView { background: #101113; border: 1px solid #44494F; outline: 0; }"
+                       "QListView:disabled { background: #16171a; }"
+                       "QScrollBar:vertical { background: #16171a; width: 10px; margin: 0; }"
+                       "QScrollBar::handle:vertical { background: #44494F; min-height: 20px; border-radius: 4px; }"
+                       "QScrollBar::add-line, QScrollBar::sub-line { height: 0; }"));
     return v;
 }
 
@@ -128,26 +129,29 @@ void TFrmMacro::BuildLayout() {
     BSBTNDELETEMACRO = makeButton(this, "BSBTNDELETEMACRO", QStringLiteral("DELETE"), QRect(122, 502, 92, 30));
 
     // Middle: the action editor.
-    Label8 = makeLabel(this, "Label8", QStringLiteral("MACRO ACTION EDITOR:"), QRect(232, 62, 290, 22), TextFont(14, true),
-                       text);
+    Label8 = makeLabel(this, "Label8", QStringLiteral("MACRO ACTION EDITOR:"), QRect(232, 62, 290, 22),
+                       TextFont(14, true), text);
     Label13 = makeLabel(this, "Label13", QStringLiteral("STATUS"), QRect(232, 88, 56, 18), TextFont(11, true), dim);
-    Label14 = makeLabel(this, "Label14", QStringLiteral("BUTTON"), QRect(232 + MacroActionDelegate::ButtonX, 88, 120, 18),
-                        TextFont(11, true), dim);
+    Label14 = makeLabel(this, "Label14", QStringLiteral("BUTTON"),
+                        QRect(232 + MacroActionDelegate::ButtonX, 88, 120, 18), TextFont(11, true), dim);
     Label15 = makeLabel(this, "Label15", QStringLiteral("ELAPSED TIME (MS)"),
                         QRect(232 + MacroActionDelegate::ElapsedX, 88, 132, 18), TextFont(11, true), dim);
     ListBoxMacroKey = makeList(this, "ListBoxMacroKey", QRect(232, 108, 292, 318));
     ListBoxMacroKey->setEditTriggers(QAbstractItemView::DoubleClicked);
 
-    Label9 = makeLabel(this, "Label9", QStringLiteral("TOTAL ELAPSED TIME"), QRect(232, 432, 160, 20), TextFont(12, true), dim);
-    LabelAllDelayTime = makeLabel(this, "LabelAllDelayTime", QString(), QRect(392, 432, 90, 20), TextFont(13, true), white,
-                                  Qt::AlignRight | Qt::AlignVCenter);
+    Label9 = makeLabel(this, "Label9", QStringLiteral("TOTAL ELAPSED TIME"), QRect(232, 432, 160, 20),
+                       TextFont(12, true), dim);
+    LabelAllDelayTime = makeLabel(this, "LabelAllDelayTime", QString(), QRect(392, 432, 90, 20), TextFont(13, true),
+                                  white, Qt::AlignRight | Qt::AlignVCenter);
     LabelAllDelayTime->setText(QStringLiteral("0"));
     Label10 = makeLabel(this, "Label10", QStringLiteral("MS"), QRect(488, 432, 40, 20), TextFont(12, true), dim);
-    l234234234 = makeLabel(this, "l234234234", QStringLiteral("TOTAL ACTIONS"), QRect(232, 452, 160, 20), TextFont(12, true), dim);
-    lableTotalActions = makeLabel(this, "lableTotalActions", QString(), QRect(392, 452, 90, 20), TextFont(13, true), white,
-                                  Qt::AlignRight | Qt::AlignVCenter);
+    l234234234 = makeLabel(this, "l234234234", QStringLiteral("TOTAL ACTIONS"), QRect(232, 452, 160, 20),
+                           TextFont(12, true), dim);
+    lableTotalActions = makeLabel(this, "lableTotalActions", QString(), QRect(392, 452, 90, 20), TextFont(13, true),
+                                  white, Qt::AlignRight | Qt::AlignVCenter);
     lableTotalActions->setText(QStringLiteral("0"));
-    l234234234dsf = makeLabel(this, "l234234234dsf", QStringLiteral("ENTRIES"), QRect(488, 452, 60, 20), TextFont(12, true), dim);
+    l234234234dsf =
+        makeLabel(this, "l234234234dsf", QStringLiteral("ENTRIES"), QRect(488, 452, 60, 20), TextFont(12, true), dim);
 
     LayoutActionsFull = new QWidget(this);
     LayoutActionsFull->setObjectName(QStringLiteral("LayoutActionsFull"));
@@ -171,20 +175,21 @@ void TFrmMacro::BuildLayout() {
     BtnMacroStop->SetTag(1);
     BtnMacroStop->setEnabled(false);
 
-    LabelOwnWindows = makeLabel(this, "LabelOwnWindows", QString::fromUtf8(vyk::config::kOwnWindowsOnly),
-                                QRect(232, 546, 276, 32), TextFont(11, false), QColor(0xF2, 0xB1, 0x3A),
-                                Qt::AlignHCenter | Qt::AlignTop);
+    LabelOwnWindows =
+        makeLabel(this, "LabelOwnWindows", QString::fromUtf8(vyk::config::kOwnWindowsOnly), QRect(232, 546, 276, 32),
+                  TextFont(11, false), QColor(0xF2, 0xB1, 0x3A), Qt::AlignHCenter | Qt::AlignTop);
     LabelOwnWindows->setWordWrap(true);
     LabelOwnWindows->setVisible(vyk::config::HookSeesOnlyOwnWindows());
 
     // Right: options and tools.
     const int ox = 548;
     Label16 = makeLabel(this, "Label16", QStringLiteral("OPTION:"), QRect(ox, 62, 190, 22), TextFont(14, true), text);
-    auto option = [&](const char* bname, const char* lname, const char* english, int y, TImageStateButton*& b, QLabel*& l) {
+    auto option = [&](const char* bname, const char* lname, const char* english, int y, TImageStateButton*& b,
+                      QLabel*& l) {
         b = makeButton(this, bname, QString(), QRect(ox, y + 2, 18, 18));
         b->SetStaysPressed(true);
-        l = makeLabel(this, lname, QString::fromLatin1(english), QRect(ox + 24, y + 1, 180, 30), TextFont(11, true), text,
-                      Qt::AlignLeft | Qt::AlignTop);
+        l = makeLabel(this, lname, QString::fromLatin1(english), QRect(ox + 24, y + 1, 180, 30), TextFont(11, true),
+                      text, Qt::AlignLeft | Qt::AlignTop);
         l->setWordWrap(true);
     };
     option("BtnAutoDelay", "Label17", "RECORD DELAYS BETWEEN ACTION", 90, BtnAutoDelay, Label17);
@@ -198,7 +203,8 @@ void TFrmMacro::BuildLayout() {
     NumBoxDelay->setEnabled(false);
     BoxMacroLoop->setEnabled(false);
 
-    LABEL22 = makeLabel(this, "LABEL22", QStringLiteral("ACTION EDIT TOOL:"), QRect(ox, 262, 190, 22), TextFont(14, true), text);
+    LABEL22 = makeLabel(this, "LABEL22", QStringLiteral("ACTION EDIT TOOL:"), QRect(ox, 262, 190, 22),
+                        TextFont(14, true), text);
     int y = 288;
     auto tool = [&](const char* name, const char* english) {
         TImageStateButton* b = makeButton(this, name, QString::fromLatin1(english), QRect(ox + 12, y, 170, 26));
@@ -233,7 +239,8 @@ void TFrmMacro::LoadSkinImages() {
     for (auto* b : {BTNOK, BTNCANCEL})
         b->LoadSkin(buttons, QStringLiteral("ok-1.png"), QStringLiteral("ok-2.png"), QStringLiteral("ok-3.png"));
     for (auto* b : {BSBTNNEWMACRO, BSBTNDELETEMACRO})
-        b->LoadSkin(buttons, QStringLiteral("Button-1.png"), QStringLiteral("Button-2.png"), QStringLiteral("Button-3.png"));
+        b->LoadSkin(buttons, QStringLiteral("Button-1.png"), QStringLiteral("Button-2.png"),
+                    QStringLiteral("Button-3.png"));
     BtnMacroStart->LoadSkin(buttons, QStringLiteral("iconstart-1.png"), QStringLiteral("iconstart-2.png"),
                             QStringLiteral("iconstart-2.png"));
     BtnMacroStop->LoadSkin(buttons, QStringLiteral("iconstop-1.png"), QStringLiteral("iconstop-2.png"),
@@ -307,15 +314,17 @@ void TFrmMacro::BindEvents() {
                      [this](const QModelIndex&) { guarded([this] { ListBoxMacroListClick(); }); });
     QObject::connect(ListBoxMacroKey->selectionModel(), &QItemSelectionModel::currentChanged, this,
                      [this](const QModelIndex&, const QModelIndex&) { guarded([this] { ListBoxMacroKeyChange(); }); });
-    QObject::connect(IMGMACROLISTSCROLLUP, &TSkinImage::Click, this, [this] { guarded([this] { ScrollMacroListUp(); }); });
+    QObject::connect(IMGMACROLISTSCROLLUP, &TSkinImage::Click, this,
+                     [this] { guarded([this] { ScrollMacroListUp(); }); });
     QObject::connect(IMGMACROLISTSCROLLDOWN, &TSkinImage::Click, this,
                      [this] { guarded([this] { ScrollMacroListDown(); }); });
     ActionRows->OnDelayEdited = [this](int row, qint64 value) { guarded([&] { DelayEditChange(row, value); }); };
     uiMenuExMouseEvent->SetOnItemsClick([this](QObject*, const QString&, quint32 id, void*, int) {
         guarded([&] { uiMenuExMouseEventItemsClick(id); });
     });
-    uiHook1->OnRecordKeyboardMacroKeyEx = [this](int type, int key, int state, int ext, double time, std::uint32_t total,
-                                                 const QString& text, const QString& stateText, TMacroKeyList& list) {
+    uiHook1->OnRecordKeyboardMacroKeyEx = [this](int type, int key, int state, int ext, double time,
+                                                 std::uint32_t total, const QString& text, const QString& stateText,
+                                                 TMacroKeyList& list) {
         guarded([&] { uiHook1RecordKeyboardMacroKeyEx(type, key, state, ext, time, total, text, stateText, list); });
     };
     uiHook1->OnStopRecordKeyboardMacroKey = [this](TMacroKeyList& list) {
@@ -351,7 +360,7 @@ void TFrmMacro::BtnMinClick() {
 
 void TFrmMacro::keyPressEvent(QKeyEvent* event) {
     if (FRecording) {
-        event->accept();   // keys typed while recording are the recording's, not commands
+        event->accept();  // keys typed while recording are the recording's, not commands
         return;
     }
     TSkinDialog::keyPressEvent(event);
@@ -381,7 +390,7 @@ int ShowMacroManager(TuiMacroSetClass& db, QString& name) {
     }
     const int result = form.exec();
     if (result == 1) {
-        TMACROKEYINFO info{};   // stays empty (no name) when the set has no macro
+        TMACROKEYINFO info{};  // stays empty (no name) when the set has no macro
         if (db.CurrentMacroClass() != nullptr && !db.CurrentMacroClass()->IsEmpty())
             db.CurrentMacroClass()->GetCurrentMacroKeyItem(info);
         name = TuiMacroClass::MacroName(info);

@@ -33,8 +33,8 @@
 // UI thread only; the hook client calls back on the UI thread; every slot runs under the error
 // guard.
 
-#include "config/dialogs/SkinDialog.h"
 #include "config/dialogs/MacroActionModel.h"
+#include "config/dialogs/SkinDialog.h"
 #include "core/defs/pubunit_norvane.h"
 #include "core/hook/uiHook.h"
 
@@ -195,13 +195,13 @@ private:
     int SelectedActionRow() const;
     int MacroListIndex() const;
 
-    bool FFilling = false;          // the view is being filled from the model: no handler stores
+    bool FFilling = false;  // the view is being filled from the model: no handler stores
     bool FRecording = false;
     TRecordMode FRecordMode = TRecordMode::Replace;
-    int FReplacePos = 0;            // next live row in Replace mode
-    int FInsertAfterPos = 0;        // last live row placed in InsertAfter mode
-    int FInsertAnchor = -1;         // the action the recorded actions follow (RECORD AFTER)
-    int FRecordMacroIndex = -1;     // the macro the running recording goes into
+    int FReplacePos = 0;         // next live row in Replace mode
+    int FInsertAfterPos = 0;     // last live row placed in InsertAfter mode
+    int FInsertAnchor = -1;      // the action the recorded actions follow (RECORD AFTER)
+    int FRecordMacroIndex = -1;  // the macro the running recording goes into
     bool FKeyBlock = false;
 };
 

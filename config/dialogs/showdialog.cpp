@@ -11,7 +11,6 @@
 #include "config/toolkit/WrapLabel.h"
 #include "core/language/vgLang.h"
 #include "platform/diag/diag.h"
-#include "platform/diag/diag.h"
 
 namespace vyk::config {
 

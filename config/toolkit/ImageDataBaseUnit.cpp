@@ -65,7 +65,8 @@ namespace {
 // Lists the pictures under folder with what their files look like now, largest first.
 std::vector<ReadAheadImage> listPictures(const QString& folder) {
     QStringList suffixes;
-    for (const QByteArray& f : QImageReader::supportedImageFormats()) suffixes << QStringLiteral("*.") + QString::fromLatin1(f);
+    for (const QByteArray& f : QImageReader::supportedImageFormats())
+        suffixes << QStringLiteral("*.") + QString::fromLatin1(f);
     // A skin is a few MiB; whatever lies beyond the limits is simply read when asked for.
     std::vector<ReadAheadImage> files;
     qint64 bytes = 0;

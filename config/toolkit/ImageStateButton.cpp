@@ -100,8 +100,10 @@ void TImageStateButton::paintEvent(QPaintEvent*) {
         p.setRenderHint(QPainter::SmoothPixmapTransform, true);
         const int state = VisualState();
         const QPixmap* face = &normal_;
-        if (state == 2 && !pressed_.isNull()) face = &pressed_;
-        else if (state == 1 && !hot_.isNull()) face = &hot_;
+        if (state == 2 && !pressed_.isNull())
+            face = &pressed_;
+        else if (state == 1 && !hot_.isNull())
+            face = &hot_;
         if (!face->isNull()) {
             p.drawPixmap(rect(), *face);
         } else {

@@ -41,15 +41,15 @@ QStringList CjkFallbackFamilies();
 
 // The palette of the skin (matches the skin art).
 namespace skincolor {
-inline const QColor Window{0x13, 0x15, 0x18};     // darkest window background
-inline const QColor Surface{0x24, 0x27, 0x2c};    // panels and plain buttons
-inline const QColor Raised{0x30, 0x34, 0x3a};     // hovered plain buttons
-inline const QColor Rim{0x44, 0x49, 0x51};        // outlines
-inline const QColor Text{0xe6, 0xe8, 0xeb};       // texts and captions
-inline const QColor DimText{0x8c, 0x93, 0x9d};    // secondary texts, disabled captions
-inline const QColor Accent{0xd7, 0x1e, 0x0a};     // pressed, focus, selection
+inline const QColor Window{0x13, 0x15, 0x18};   // darkest window background
+inline const QColor Surface{0x24, 0x27, 0x2c};  // panels and plain buttons
+inline const QColor Raised{0x30, 0x34, 0x3a};   // hovered plain buttons
+inline const QColor Rim{0x44, 0x49, 0x51};      // outlines
+inline const QColor Text{0xe6, 0xe8, 0xeb};     // texts and captions
+inline const QColor DimText{0x8c, 0x93, 0x9d};  // secondary texts, disabled captions
+inline const QColor Accent{0xd7, 0x1e, 0x0a};   // pressed, focus, selection
 inline const QColor AccentHot{0xf2, 0x3a, 0x1e};
-inline const QColor Warning{0xe8, 0x8a, 0x10};    // warning icon
+inline const QColor Warning{0xe8, 0x8a, 0x10};  // warning icon
 }  // namespace skincolor
 
 // Loads <exe folder>/images/ui.vgstyle as the application's style sheet (see above). Returns

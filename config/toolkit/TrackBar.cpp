@@ -70,9 +70,7 @@ void TTrackBar::LoadSkin(const QString& subFolder, const QString& name) {
     update();
 }
 
-QSize TTrackBar::sizeHint() const {
-    return orientation_ == Qt::Horizontal ? QSize(160, 22) : QSize(22, 160);
-}
+QSize TTrackBar::sizeHint() const { return orientation_ == Qt::Horizontal ? QSize(160, 22) : QSize(22, 160); }
 
 int TTrackBar::thumbLength() const { return 12; }
 
@@ -130,8 +128,10 @@ void TTrackBar::paintEvent(QPaintEvent*) {
         const QPointF c = ThumbCentre(value_);
         // The filled part of the groove, from Min to the value.
         QRectF fill = groove;
-        if (horiz) fill.setRight(c.x());
-        else fill.setTop(c.y());
+        if (horiz)
+            fill.setRight(c.x());
+        else
+            fill.setTop(c.y());
         p.setPen(Qt::NoPen);
         p.setBrush(isEnabled() ? Accent : DimText.darker(150));
         if (fill.width() > 0 && fill.height() > 0) p.drawRoundedRect(fill.adjusted(1, 1, -1, -1), 2, 2);
@@ -155,8 +155,8 @@ void TTrackBar::mousePressEvent(QMouseEvent* e) {
     const QPointF pos = e->position();
     const QPointF c = ThumbCentre(value_);
     const double half = thumbLength() / 2.0;
-    const bool onThumb = orientation_ == Qt::Horizontal ? std::abs(pos.x() - c.x()) <= half
-                                                        : std::abs(pos.y() - c.y()) <= half;
+    const bool onThumb =
+        orientation_ == Qt::Horizontal ? std::abs(pos.x() - c.x()) <= half : std::abs(pos.y() - c.y()) <= half;
     dragging_ = true;
     if (onThumb) {
         dragOffset_ = orientation_ == Qt::Horizontal ? pos.x() - c.x() : pos.y() - c.y();
@@ -173,8 +173,10 @@ void TTrackBar::mouseMoveEvent(QMouseEvent* e) {
         return;
     }
     QPointF pos = e->position();
-    if (orientation_ == Qt::Horizontal) pos.rx() -= dragOffset_;
-    else pos.ry() -= dragOffset_;
+    if (orientation_ == Qt::Horizontal)
+        pos.rx() -= dragOffset_;
+    else
+        pos.ry() -= dragOffset_;
     setValueFromUser(valueAt(pos));
     e->accept();
 }

@@ -1,8 +1,8 @@
 #include "config/toolkit/WrapLabel.h"
 
 #include <QEvent>
-#include <QPainter>
 #include <QFontInfo>
+#include <QPainter>
 #include <QTextLayout>
 
 #include "config/toolkit/SkinStyle.h"
@@ -105,8 +105,10 @@ void WrapLabel::paintEvent(QPaintEvent*) {
         QTextLayout layout;
         const qreal h = layOutText(layout, f, width());
         qreal top = 0;
-        if (alignment_ & Qt::AlignVCenter) top = (height() - h) / 2.0;
-        else if (alignment_ & Qt::AlignBottom) top = height() - h;
+        if (alignment_ & Qt::AlignVCenter)
+            top = (height() - h) / 2.0;
+        else if (alignment_ & Qt::AlignBottom)
+            top = height() - h;
         if (top < 0) top = 0;
         QPainter p(this);
         p.setClipRect(rect());

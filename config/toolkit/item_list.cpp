@@ -17,8 +17,6 @@ int LowestFreeNumber(const QString& prefix, const QStringList& usedNames) {
     return n;
 }
 
-void ThrowListIndex(int index) {
-    throw std::out_of_range("List index out of bounds (" + std::to_string(index) + ")");
-}
+void ThrowListIndex(int index) { throw std::out_of_range("List index out of bounds (" + std::to_string(index) + ")"); }
 
 }  // namespace vyk::config

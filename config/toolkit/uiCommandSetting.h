@@ -86,8 +86,8 @@ protected:
 
 private:
     friend class TuiCommand;
-    void insertItem(TuiCommand* Item);   // takes ownership
-    void detachItem(TuiCommand* Item);   // gives ownership up
+    void insertItem(TuiCommand* Item);  // takes ownership
+    void detachItem(TuiCommand* Item);  // gives ownership up
 
     TuiCommandSetting* FOwner;
     std::vector<TuiCommand*> FItems;
@@ -110,9 +110,13 @@ public:
     bool GetData(void* Buffer, int BufferSize);
 
     template <typename T>
-    bool SetData(T& Buffer) { return SetData(static_cast<void*>(&Buffer), static_cast<int>(sizeof(T))); }
+    bool SetData(T& Buffer) {
+        return SetData(static_cast<void*>(&Buffer), static_cast<int>(sizeof(T)));
+    }
     template <typename T>
-    bool GetData(T& Buffer) { return GetData(static_cast<void*>(&Buffer), static_cast<int>(sizeof(T))); }
+    bool GetData(T& Buffer) {
+        return GetData(static_cast<void*>(&Buffer), static_cast<int>(sizeof(T)));
+    }
 
 private:
     void runAll(TuiGetSet AType, void* Buffer, int BufferSize);

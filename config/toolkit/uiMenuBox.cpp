@@ -344,8 +344,10 @@ void TuiMenuBox::paintEvent(QPaintEvent*) {
 
     // Background.
     if (custom && look) {
-        if (look->BGFill.style() != Qt::NoBrush) p.fillRect(rect(), look->BGFill);
-        else if (!always) p.fillRect(rect(), kStyleBackground);
+        if (look->BGFill.style() != Qt::NoBrush)
+            p.fillRect(rect(), look->BGFill);
+        else if (!always)
+            p.fillRect(rect(), kStyleBackground);
         if (usableImage(look->BGImage)) p.drawImage(rect(), look->BGImage);
     } else {
         p.fillRect(rect(), kStyleBackground);

@@ -64,7 +64,10 @@ public:
     void SetRowHeight(int h) { FRowHeight = h; }
     void SetRowFont(const QFont& f);
     const QFont& RowFont() const { return FFont; }
-    void SetFontFill(const QBrush& b) { FFontFill = b; update(); }
+    void SetFontFill(const QBrush& b) {
+        FFontFill = b;
+        update();
+    }
     // Width of s on one line in the row's font.
     qreal TextWidth(const QString& s) const;
     // Index of the row in its box, -1 outside one.
@@ -107,7 +110,10 @@ public:
     int ItemIndex() const { return FItemIndex; }
     void SetItemIndex(int V);
     bool ShowSelectedState() const { return FShowSelectedState; }
-    void SetShowSelectedState(bool on) { FShowSelectedState = on; update(); }
+    void SetShowSelectedState(bool on) {
+        FShowSelectedState = on;
+        update();
+    }
     TuiMenuBoxItem* MoveOverItem() const { return FMoveOverItem; }
     TuiMenuBoxItem* MouseDownItem() const { return FMouseDownItem; }
     // The selected row's text, or an empty string.

@@ -26,9 +26,7 @@ int screenHeightFor(QWidget* target) {
     return s ? s->geometry().height() : 0;
 }
 
-qreal textWidth(const QFont& font, const QString& text) {
-    return QFontMetricsF(font).horizontalAdvance(text);
-}
+qreal textWidth(const QFont& font, const QString& text) { return QFontMetricsF(font).horizontalAdvance(text); }
 
 }  // namespace
 

@@ -57,29 +57,29 @@ class TMenuParams {
 public:
     TMenuParams();
 
-    QBrush BGFill;                  // fill of the popup background
-    QImage BGImage;                 // drawn stretched over the background when larger than 1x1
-    QMarginsF BGMargins;            // margins of the row list inside the popup (added to its size)
-    QMarginsF MenuTextPadding;      // padding of each row's text
-    QString BGResource;             // kept for the layouts; not drawn
-    QBrush ItemNormalFill;          // highlight of rows neither hovered nor pressed nor selected
-    QBrush ItemOverFill;            // highlight of the hovered row
-    QBrush ItemDownFill;            // highlight of the pressed or selected row
-    QBrush ItemCheckFill;           // fill of the check mark
-    QBrush ItemExtenderFill;        // fill of the sub-menu arrow
-    QBrush ItemFontFill;            // text colour of the rows
-    QFont ItemFont;                 // row font; also measures the popup width
-    int ItemHeight = 30;            // default row height
-    int ItemWidth = 0;              // width base when not from the text (own parameters only)
-    bool ItemShowCheck = true;      // rows show their check area
-    bool ItemAutoSize = true;       // width from the longest caption (own parameters only)
+    QBrush BGFill;              // fill of the popup background
+    QImage BGImage;             // drawn stretched over the background when larger than 1x1
+    QMarginsF BGMargins;        // margins of the row list inside the popup (added to its size)
+    QMarginsF MenuTextPadding;  // padding of each row's text
+    QString BGResource;         // kept for the layouts; not drawn
+    QBrush ItemNormalFill;      // highlight of rows neither hovered nor pressed nor selected
+    QBrush ItemOverFill;        // highlight of the hovered row
+    QBrush ItemDownFill;        // highlight of the pressed or selected row
+    QBrush ItemCheckFill;       // fill of the check mark
+    QBrush ItemExtenderFill;    // fill of the sub-menu arrow
+    QBrush ItemFontFill;        // text colour of the rows
+    QFont ItemFont;             // row font; also measures the popup width
+    int ItemHeight = 30;        // default row height
+    int ItemWidth = 0;          // width base when not from the text (own parameters only)
+    bool ItemShowCheck = true;  // rows show their check area
+    bool ItemAutoSize = true;   // width from the longest caption (own parameters only)
     Qt::CursorShape ItemCursor = Qt::ArrowCursor;
     QImage ItemCheckImage;          // shown instead of the drawn check mark when larger than 1x1
     bool MenuShowCheckbox = false;  // kept for the layouts
     bool MenuShowSelectedState = true;
     bool MenuShowSelectedCheckMark = true;  // the selected row shows the check mark too
-    int CustomWidth = 0;            // when not 0: fixed popup width
-    int CustomHeight = 0;           // when not 0: fixed popup height
+    int CustomWidth = 0;                    // when not 0: fixed popup width
+    int CustomHeight = 0;                   // when not 0: fixed popup height
 };
 
 // A linear gradient over the filled shape's bounding box (0..1 in both directions), from
@@ -96,12 +96,12 @@ using TNotifyEvent = std::function<void(QObject* Sender)>;
 
 // One row of a built level, as a view shows it.
 struct TuiMenuRowInfo {
-    QPointer<TuiMenuItemEx> Item;   // the row's item; null once the item is gone
-    QString Text;                   // the translated caption
+    QPointer<TuiMenuItemEx> Item;  // the row's item; null once the item is gone
+    QString Text;                  // the translated caption
     quint32 ItemID = 0;
-    bool IsExtender = false;        // the item has sub-items
+    bool IsExtender = false;  // the item has sub-items
     bool IsChecked = false;
-    bool IsSelected = false;        // the item's own selected flag
+    bool IsSelected = false;  // the item's own selected flag
     int Height = 0;
     Qt::CursorShape Cursor = Qt::ArrowCursor;
 };

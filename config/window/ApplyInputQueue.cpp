@@ -84,14 +84,12 @@ bool ApplyInputQueue::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Wheel:
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
-    case QEvent::ContextMenu:
-        break;
+    case QEvent::ContextMenu: break;
     case QEvent::MouseMove:
         // Hovering goes on; a drag waits with the press that started it.
         if (static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton) return false;
         break;
-    default:
-        return false;
+    default: return false;
     }
     auto* widget = static_cast<QWidget*>(watched);
     if (!Belongs(widget)) return false;

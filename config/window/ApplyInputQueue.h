@@ -86,9 +86,9 @@ protected:
 
 private:
     struct Item {
-        QPointer<QWidget> target;     // an input event, or
+        QPointer<QWidget> target;  // an input event, or
         std::unique_ptr<QEvent> event;
-        std::function<void()> run;    // a message
+        std::function<void()> run;  // a message
         bool quit = false;
     };
 

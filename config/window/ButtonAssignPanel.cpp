@@ -67,7 +67,8 @@ TButtonAssignPanel::TButtonAssignPanel(QWidget* parent) : QWidget(parent) {
     sideButtonsScrollbox->setFrameShape(QFrame::NoFrame);
     sideButtonsScrollbox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     sideButtonsScrollbox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    sideButtonsScrollbox->setStyleSheet(QStringLiteral("QScrollArea, QScrollArea > QWidget > QWidget { background: transparent; }"));
+    sideButtonsScrollbox->setStyleSheet(
+        QStringLiteral("QScrollArea, QScrollArea > QWidget > QWidget { background: transparent; }"));
     sideButtonsScrollbox->viewport()->setAutoFillBackground(false);
     auto* sideContent = new QWidget;
     sideContent->setObjectName(QStringLiteral("sideButtonsContent"));

@@ -10,8 +10,7 @@
 #include <QRegularExpression>
 #include <QVBoxLayout>
 
-TInfoPage::TInfoPage(TDM& dm, TCfgState& state, CfgLink& link, QWidget* parent)
-    : TCfgPage(dm, state, link, parent) {
+TInfoPage::TInfoPage(TDM& dm, TCfgState& state, CfgLink& link, QWidget* parent) : TCfgPage(dm, state, link, parent) {
     setObjectName(QStringLiteral("PageInfo"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(40, 60, 40, 40);

@@ -15,9 +15,9 @@
 #include <QFrame>
 #include <QLabel>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <QScopedValueRollback>
 
 using vyk::platform::guarded;
 namespace skincolor = vyk::config::skincolor;
@@ -78,7 +78,8 @@ QString swatchStyle(const QColor& c) {
 TLightPage::TLightPage(TDM& dm, TCfgState& state, CfgLink& link, QWidget* parent) : TCfgPage(dm, state, link, parent) {
     setObjectName(QStringLiteral("PageLight"));
     auto caption = [this](const char* name, const char* text, int y) {
-        return vyk::config::NewSkinCaption(this, name, QString::fromLatin1(text), QRect(kRightX, y, 606 - kRightX - 10, 20));
+        return vyk::config::NewSkinCaption(this, name, QString::fromLatin1(text),
+                                           QRect(kRightX, y, 606 - kRightX - 10, 20));
     };
     auto radio = [this](const char* name, const char* text, int tag, QRect geometry) {
         return vyk::config::NewSkinRadio(this, name, QString::fromLatin1(text), tag, geometry);

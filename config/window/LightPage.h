@@ -57,7 +57,7 @@ public:
     std::array<QRadioButton*, 4> RadioSP{};     // RadioSPClose, Low, Mid, High (tags 0..3)
     std::array<QToolButton*, 33> Swatches{};    // in LIGHT_SWATCHES order
     QToolButton* ComboColorSelect = nullptr;
-    QFrame* ColorPopup = nullptr;        // the drop-down panel
+    QFrame* ColorPopup = nullptr;  // the drop-down panel
     // Inside it, no alpha. Made when the panel first opens: building a colour dialog costs a
     // noticeable part of the window's start-up, and most sessions never open it.
     QColorDialog* ColorPanel = nullptr;

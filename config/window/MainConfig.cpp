@@ -111,9 +111,8 @@ TVYKCFGMAIN::TVYKCFGMAIN(TDM* dataModule, CfgLink* link, QWidget* parent) : QWid
     RegisterRefreshCommands();
 
     FLink->SetDeviceArrivalHandler([this] { guarded([this] { uiHIDEvent1DeviceArrival(); }); });
-    if (!FLink->ListenForMessages([this](std::uint32_t msg, std::int64_t w, std::int64_t l) {
-            return HandleMessage(msg, w, l);
-        })) {
+    if (!FLink->ListenForMessages(
+            [this](std::uint32_t msg, std::int64_t w, std::int64_t l) { return HandleMessage(msg, w, l); })) {
         debugLog(QStringLiteral("config: cannot receive messages as %1").arg(CONFIG_MAIN_CLASS_NAME));
     }
 
@@ -303,11 +302,11 @@ void TVYKCFGMAIN::RegisterRefreshCommands() {
     for (const auto& c : commands) {
         auto handler = c.handler;
         const int tab = c.tab;
-        uiCommandSetting1->Commands()->Add(QString::fromLatin1(c.name), [this, handler, tab](TuiGetSet, void*,
-                                                                                               std::uint32_t) {
-            if (FInitializing && ((tab == 1 && !PageDpi.Made()) || (tab == 2 && !PageLight.Made()))) return;
-            (this->*handler)();
-        });
+        uiCommandSetting1->Commands()->Add(
+            QString::fromLatin1(c.name), [this, handler, tab](TuiGetSet, void*, std::uint32_t) {
+                if (FInitializing && ((tab == 1 && !PageDpi.Made()) || (tab == 2 && !PageLight.Made()))) return;
+                (this->*handler)();
+            });
     }
 }
 

@@ -99,7 +99,7 @@ public:
     TImageStateButton* BtnCPI = nullptr;         // "DPI", tag 1
     TImageStateButton* BtnColor = nullptr;       // "LIGHT", tag 2
     TImageStateButton* BtnUpdate = nullptr;      // "INFO", tag 3
-    TGeneralPage* PageGeneral = nullptr;  // made with the window
+    TGeneralPage* PageGeneral = nullptr;         // made with the window
     // Made when first read (MainConfigPages.cpp).
     TLazyPage<TDpiPage> PageDpi{[this] { MakeDpiPage(); }};
     TLazyPage<TLightPage> PageLight{[this] { MakeLightPage(); }};
@@ -232,8 +232,7 @@ private:
     void CreateControls();
     void ConnectControls();
     void RegisterRefreshCommands();
-    TImageStateButton* MakeButton(const QString& objectName, const QString& caption, int x, int y, int w,
-                                  int h);
+    TImageStateButton* MakeButton(const QString& objectName, const QString& caption, int x, int y, int w, int h);
     void SetBaseTexts();
 
     // ---- the pages made late (MainConfigPages.cpp)
@@ -254,8 +253,8 @@ private:
     TCfgState FState;
     QList<int> FLanguageIndexMap;
     bool FChangingLanguageSelector = false;
-    QPixmap FBackground;        // the frame's background (skin), painted stretched
-    bool FDragging = false;     // moving the window by hand where the desktop cannot
+    QPixmap FBackground;     // the frame's background (skin), painted stretched
+    bool FDragging = false;  // moving the window by hand where the desktop cannot
     QPoint FDragOffset;
     bool FFirstPaintDone = false;
     // InitializeForm runs: the refresh leaves the pages not made yet alone.

@@ -36,7 +36,8 @@ void TVYKCFGMAIN::LoadSkinImages() {
         b->LoadSkin(kButtons, QStringLiteral("ok-1.png"), QStringLiteral("ok-2.png"), QStringLiteral("ok-3.png"));
         b->setFont(vyk::config::TitleFont(13, true));
     }
-    for (TImageStateButton* tab : {BtnMainConfig, BtnCPI, BtnColor, BtnUpdate}) tab->setFont(vyk::config::TitleFont(15, true));
+    for (TImageStateButton* tab : {BtnMainConfig, BtnCPI, BtnColor, BtnUpdate})
+        tab->setFont(vyk::config::TitleFont(15, true));
     // For these two the "-2" file is the pressed face and "-3" the hot one.
     BTNMIN->LoadSkin(kButtons, QStringLiteral("min-1.png"), QStringLiteral("min-3.png"), QStringLiteral("min-2.png"));
     BtnClose->LoadSkin(kButtons, QStringLiteral("Close-1.png"), QStringLiteral("Close-3.png"),

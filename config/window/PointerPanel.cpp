@@ -14,11 +14,11 @@
 #include <QEvent>
 #include <QLabel>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QVariantAnimation>
-#include <QScopedValueRollback>
 
 #include <algorithm>
 
@@ -37,7 +37,8 @@ TPointerPanel::TPointerPanel(TDM& dm, TCfgState& state, CfgLink& link, QWidget* 
     : QWidget(parent), FDM(dm), FState(state), FLink(link) {
     setObjectName(QStringLiteral("PointerPanel"));
     auto caption = [this](const char* name, const char* text, int y) {
-        return vyk::config::NewSkinCaption(this, name, QString::fromLatin1(text), QRect(10, y, POINTER_PANEL_WIDTH - 20, 20));
+        return vyk::config::NewSkinCaption(this, name, QString::fromLatin1(text),
+                                           QRect(10, y, POINTER_PANEL_WIDTH - 20, 20));
     };
 
     LabelPolling = caption("LabelPolling", "POLLING RATE", 12);
@@ -47,7 +48,7 @@ TPointerPanel::TPointerPanel(TDM& dm, TCfgState& state, CfgLink& link, QWidget* 
     const char* texts[4] = {"125HZ", "250HZ", "500HZ", "1000HZ"};
     for (int i = 0; i < 4; ++i) {
         QRadioButton* r = vyk::config::NewSkinRadio(this, names[i], QString::fromLatin1(texts[i]), i,
-                                                     QRect(14 + (i % 2) * 116, 38 + (i / 2) * 26, 110, 22));
+                                                    QRect(14 + (i % 2) * 116, 38 + (i / 2) * 26, 110, 22));
         FPollingGroup->addButton(r, i);
         RadioPolling[static_cast<std::size_t>(i)] = r;
     }

@@ -47,12 +47,12 @@ union TProfileUIDData {
 };
 
 struct TProfileHeader {
-    std::int32_t FFileVersion;       // 0x103 in every profile the system creates
-    std::uint8_t FFileType[8];       // unused
-    std::uint8_t FFileName[44];      // unused
-    std::uint32_t FProfileSize;      // unused
+    std::int32_t FFileVersion;   // 0x103 in every profile the system creates
+    std::uint8_t FFileType[8];   // unused
+    std::uint8_t FFileName[44];  // unused
+    std::uint32_t FProfileSize;  // unused
     std::uint8_t Pad0[4];
-    TProfileUIDData FProfileUID;     // creation stamp
+    TProfileUIDData FProfileUID;  // creation stamp
 };
 
 struct TFUNCTIONLIST {
@@ -61,9 +61,9 @@ struct TFUNCTIONLIST {
 
 // A single-key assignment.
 struct TSINGLEKEYINFO {
-    std::uint16_t nKeyValue1;        // Windows virtual-key code
-    std::uint16_t nKey1Extended;     // extended-key flag
-    char16_t SingleKeyText[31];      // display text
+    std::uint16_t nKeyValue1;     // Windows virtual-key code
+    std::uint16_t nKey1Extended;  // extended-key flag
+    char16_t SingleKeyText[31];   // display text
 };
 
 // A key-combination assignment.
@@ -72,7 +72,7 @@ struct TCOMBOKEYINFO {
     std::uint16_t nKey1Extended;
     std::uint16_t nKeyValue2;
     std::uint16_t nKey2Extended;
-    std::uint16_t nModifier;         // 1 Alt, 2 Ctrl, 4 Shift, 8 Win
+    std::uint16_t nModifier;  // 1 Alt, 2 Ctrl, 4 Shift, 8 Win
     char16_t ComboKeyText[31];
 };
 
@@ -95,7 +95,8 @@ struct TADVANCEDFIREKEYINFO {
 // stands for VALUE1 and VALUE2 in this order.
 struct TMACROKEY {
     std::uint16_t nKeyType;
-    std::uint16_t nKeyState;         // 1 press, 0 release
+    std::uint16_t nKeyState;  // 1 press, 0 release
+    // clang-format off
     union {
         struct { std::uint8_t VALUE1, VALUE2; };
         struct { std::uint8_t MouseKeyValue, MouseKey_Index; };
@@ -106,21 +107,22 @@ struct TMACROKEY {
         struct { std::uint8_t DELAY_L, DELAY_H; };
         struct { std::uint8_t LOOP_L, LOOP_H; };
     };
+    // clang-format on
 };
 
 // One macro.
 struct TMACROKEYINFO {
-    TMACROKEY MacroList[128];        // entries at and beyond MacroListCount carry no meaning
-    std::int32_t MacroListCount;     // 0..128
+    TMACROKEY MacroList[128];     // entries at and beyond MacroListCount carry no meaning
+    std::int32_t MacroListCount;  // 0..128
     std::uint16_t nAutoAddDelay;
     std::uint8_t nLoopRunWhenPressed;
     std::uint8_t Pad0;
     std::uint16_t nLoopCount;
-    std::uint16_t nMacroIndex;       // slot in the mouse, 0..29
+    std::uint16_t nMacroIndex;  // slot in the mouse, 0..29
     std::uint8_t MacroUse;
     std::uint8_t Pad1;
-    char16_t szMacroName[51];        // at most 50 characters
-    std::uint32_t Version;           // never written; kept as found
+    char16_t szMacroName[51];  // at most 50 characters
+    std::uint32_t Version;     // never written; kept as found
     std::int32_t HaveErrors;
     std::int32_t ErrorCount;
 };
@@ -128,13 +130,13 @@ struct TMACROKEYINFO {
 // The macros of a profile.
 struct TMACROKEYINFOLIST {
     TMACROKEYINFO MacroInfos[30];
-    std::uint16_t nMacroInfoCount;   // 0..30
+    std::uint16_t nMacroInfoCount;  // 0..30
     std::uint8_t Pad0[2];
 };
 
 struct TMACROINFOLIST_TO_DEVICE {
-    std::uint8_t MacroInfos[4480];   // unused
-    std::uint16_t nMacroInfoCount;   // unused
+    std::uint8_t MacroInfos[4480];  // unused
+    std::uint16_t nMacroInfoCount;  // unused
     std::uint8_t Pad0[2];
 };
 
@@ -143,8 +145,8 @@ struct TLEDCONFIG {
     std::uint8_t R;
     std::uint8_t G;
     std::uint8_t B;
-    std::uint8_t BRIGHT_LEVEL;       // 0 off, 1 low, 2 medium, 3 high
-    std::uint8_t BREATH_SPEED;       // 0 steady, 6 low, 3 medium, 1 high
+    std::uint8_t BRIGHT_LEVEL;  // 0 off, 1 low, 2 medium, 3 high
+    std::uint8_t BREATH_SPEED;  // 0 steady, 6 low, 3 medium, 1 high
     std::uint8_t BREATH_SECOND;
 };
 
@@ -160,8 +162,8 @@ struct TPROFILE_MACRO_PATH {
 struct TCPISTATE {
     std::uint16_t X;
     std::uint16_t Y;
-    std::uint16_t Enabled;           // 1 on, 0 off
-    std::uint8_t Spare[4];           // unused
+    std::uint16_t Enabled;  // 1 on, 0 off
+    std::uint8_t Spare[4];  // unused
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -169,12 +171,12 @@ struct TCPISTATE {
 
 // FunctionType values: what the button-assignment menu chose.
 enum : std::uint8_t {
-    FUNCTION_TYPE_FIXED = 0,         // record 18, the profile-switch button
-    FUNCTION_TYPE_DEVICE = 1,        // a device function without a key
+    FUNCTION_TYPE_FIXED = 0,   // record 18, the profile-switch button
+    FUNCTION_TYPE_DEVICE = 1,  // a device function without a key
     FUNCTION_TYPE_COMBO_KEY = 3,
     FUNCTION_TYPE_MACRO = 4,
     FUNCTION_TYPE_SINGLE_KEY = 8,
-    FUNCTION_TYPE_CONSUMER_KEY = 10, // also DISABLE
+    FUNCTION_TYPE_CONSUMER_KEY = 10,  // also DISABLE
     FUNCTION_TYPE_MIC_MUTE = 11,
     FUNCTION_TYPE_FIRE_KEY = 13,
 };
@@ -203,27 +205,27 @@ enum : std::int32_t {
 // the others keep whatever they held before.
 struct TBUTTONFUNCINFO {
     std::uint8_t Spare0[2];
-    TSINGLEKEYINFO SingleKey;        // FunctionCode 16
-    TCOMBOKEYINFO ComboKey;          // FunctionCode 15
-    THID_CODE_INFO HIDCode;          // FunctionCode 14: consumer usage low, high byte
+    TSINGLEKEYINFO SingleKey;  // FunctionCode 16
+    TCOMBOKEYINFO ComboKey;    // FunctionCode 15
+    THID_CODE_INFO HIDCode;    // FunctionCode 14: consumer usage low, high byte
     std::uint8_t Spare1[62];
-    char16_t MacroSetName[31];       // FunctionCode 17
+    char16_t MacroSetName[31];  // FunctionCode 17
     char16_t MacroName[31];
     TMACROKEYINFO MacroKeyInfo;
     std::uint8_t Spare2[12];
-    std::uint8_t ParamByte;          // FunctionCodes 11 and 12
+    std::uint8_t ParamByte;  // FunctionCodes 11 and 12
     std::uint8_t Spare3[2823];
-    std::uint8_t ButtonMask[3];      // FunctionCode 19: bytes 1..3 of the ButtonMaskTable entry
+    std::uint8_t ButtonMask[3];  // FunctionCode 19: bytes 1..3 of the ButtonMaskTable entry
     std::uint8_t Spare4;
-    TADVANCEDFIREKEYINFO FireKey;    // FunctionCode 25
-    std::int32_t ClickParam;         // FunctionCode 1
-    std::int32_t ExtraParam;         // FunctionCode 18
-    std::uint16_t ButtonIndex;       // 0..18
-    std::uint16_t FunctionIndex;     // row of ButtonFunctionTable
+    TADVANCEDFIREKEYINFO FireKey;  // FunctionCode 25
+    std::int32_t ClickParam;       // FunctionCode 1
+    std::int32_t ExtraParam;       // FunctionCode 18
+    std::uint16_t ButtonIndex;     // 0..18
+    std::uint16_t FunctionIndex;   // row of ButtonFunctionTable
     std::uint8_t FunctionType;
     std::uint8_t Pad0[3];
     std::int32_t FunctionCode;
-    std::int32_t MenuID;             // 0 = the MenuID of row FunctionIndex
+    std::int32_t MenuID;  // 0 = the MenuID of row FunctionIndex
     std::uint8_t Spare5[4];
 };
 
@@ -232,48 +234,48 @@ struct TBUTTONFUNCINFO {
 
 // The settings of one profile.
 struct TMOUSECONFIGINFO {
-    TBUTTONFUNCINFO ButtonFuncInfo[19];       // record 18 is the fixed profile-switch button
-    TBUTTONFUNCINFO VWheelButtonFuncInfo[2];  // unused
-    TBUTTONFUNCINFO HWheelButtonFuncInfo[2];  // unused
-    std::uint16_t VWheelType;                 // unused
-    std::uint16_t HWheelType;                 // unused
-    std::uint16_t VWheelSpeed;                // wheel lines, 1..10
-    std::uint16_t HWheelSpeed;                // unused
-    std::uint16_t DoubleClickSpeed;           // ms, 200..900
-    std::uint16_t PointerSpeed;               // 1..20
-    std::uint16_t PointerAcceleration;        // preset 0..3
+    TBUTTONFUNCINFO ButtonFuncInfo[19];          // record 18 is the fixed profile-switch button
+    TBUTTONFUNCINFO VWheelButtonFuncInfo[2];     // unused
+    TBUTTONFUNCINFO HWheelButtonFuncInfo[2];     // unused
+    std::uint16_t VWheelType;                    // unused
+    std::uint16_t HWheelType;                    // unused
+    std::uint16_t VWheelSpeed;                   // wheel lines, 1..10
+    std::uint16_t HWheelSpeed;                   // unused
+    std::uint16_t DoubleClickSpeed;              // ms, 200..900
+    std::uint16_t PointerSpeed;                  // 1..20
+    std::uint16_t PointerAcceleration;           // preset 0..3
     std::uint16_t UseSystemPointerSpeedSetting;  // unused
-    std::uint16_t ReportRate;                 // Hz: 125, 250, 500, 1000
+    std::uint16_t ReportRate;                    // Hz: 125, 250, 500, 1000
     std::uint8_t Pad0[2];
-    std::int32_t CurrentCPIIndex;             // 0..4
-    std::uint16_t CurrentCPIX;                // unused
-    std::uint16_t CurrentCPIY;                // unused
-    std::uint16_t MinCPI;                     // unused
-    std::uint16_t MaxCPI;                     // unused
-    std::uint16_t UseDiffentXY[11];           // per level: 1 = X and Y linked; 0..4 used
-    std::uint16_t UseCPIOnScreenFlyShow;      // unused
-    TCPISTATE CPIState[11];                   // 0..4 used
-    std::uint16_t CPILevel;                   // levels shown and sent: 5
+    std::int32_t CurrentCPIIndex;               // 0..4
+    std::uint16_t CurrentCPIX;                  // unused
+    std::uint16_t CurrentCPIY;                  // unused
+    std::uint16_t MinCPI;                       // unused
+    std::uint16_t MaxCPI;                       // unused
+    std::uint16_t UseDiffentXY[11];             // per level: 1 = X and Y linked; 0..4 used
+    std::uint16_t UseCPIOnScreenFlyShow;        // unused
+    TCPISTATE CPIState[11];                     // 0..4 used
+    std::uint16_t CPILevel;                     // levels shown and sent: 5
     std::uint16_t AutoSwitchProfileWhenAppRun;  // unused
-    std::uint8_t ApplicationList[10260];      // unused
+    std::uint8_t ApplicationList[10260];        // unused
     TLEDCONFIG LEDConfig;
     TSENSORLIFT Sensorlift;
     std::uint8_t Pad1[3];
-    std::int32_t ButtonCount;                 // 18 in every created profile
-    TPROFILE_MACRO_PATH ProfilePath;          // unused
-    TPROFILE_MACRO_PATH MacroPath;            // unused
-    std::int32_t FireKeySpeed;                // unused
-    std::int32_t FireKeyCount;                // unused
+    std::int32_t ButtonCount;         // 18 in every created profile
+    TPROFILE_MACRO_PATH ProfilePath;  // unused
+    TPROFILE_MACRO_PATH MacroPath;    // unused
+    std::int32_t FireKeySpeed;        // unused
+    std::int32_t FireKeyCount;        // unused
 };
 
 // One game profile, stored raw.
 struct TMouseProfileInfo {
     TProfileHeader ProfileHeader;
-    TFUNCTIONLIST FunctionList;               // unused
+    TFUNCTIONLIST FunctionList;  // unused
     TMOUSECONFIGINFO ConfigInfo;
-    TFUNCTIONLIST HWheelFunctionList;         // unused
-    TFUNCTIONLIST VWheelFunctionList;         // unused
-    TMACROKEYINFOLIST MacroKeyInfoList;       // stored with the profile, never read
+    TFUNCTIONLIST HWheelFunctionList;            // unused
+    TFUNCTIONLIST VWheelFunctionList;            // unused
+    TMACROKEYINFOLIST MacroKeyInfoList;          // stored with the profile, never read
     TMACROINFOLIST_TO_DEVICE MacroInfoToDevice;  // unused
     // Where the in-memory TOtherConfig sits in the layout. Inside a stored profile these bytes
     // mean nothing and are never interpreted; they only travel with the record.
@@ -290,19 +292,19 @@ inline constexpr std::int32_t PROFILE_FILE_VERSION = 0x103;
 // One slot of the setting group (and of the all-games table).
 struct TProfileSetting {
     std::uint16_t SlotFlag;
-    char16_t FilePath[1024];         // folder of the slot's profile file
-    char16_t KeyPath[1024];          // written by the factory defaults, never read
-    char16_t FileName[21];           // file name, also the registry value name
+    char16_t FilePath[1024];  // folder of the slot's profile file
+    char16_t KeyPath[1024];   // written by the factory defaults, never read
+    char16_t FileName[21];    // file name, also the registry value name
     char16_t MacroPath[1024];
-    std::uint8_t StorageKind;        // 0 registry value, 1 profile file
+    std::uint8_t StorageKind;  // 0 registry value, 1 profile file
     std::uint8_t Pad0;
 };
 
 // The all-games record.
 struct TALLGAMESINFO {
-    TProfileSetting Allgameset[5];   // written only by the factory defaults
-    std::uint16_t CurrentGame;       // 0..4
-    std::uint8_t CurrentLanguage;    // index in the language list
+    TProfileSetting Allgameset[5];  // written only by the factory defaults
+    std::uint16_t CurrentGame;      // 0..4
+    std::uint8_t CurrentLanguage;   // index in the language list
     std::uint8_t Pad0;
 };
 
@@ -322,7 +324,7 @@ struct TOtherConfig {
     std::int32_t ShowCapsLock = 0;
     std::int32_t ShowScrollLock = 0;
     std::int32_t ShowLockStatePop = 0;
-    QStringList HelpFile;            // "name=value" pairs of section HelpFiles, in file order
+    QStringList HelpFile;  // "name=value" pairs of section HelpFiles, in file order
     std::int32_t Nologo = 0;
     QString OfficialWebsite;
     QString SupportEmail;  // our own key of section OtherConfig: the INFO page's e-mail line
@@ -338,8 +340,8 @@ struct TOptionsFromConfigFile {
 // ---------------------------------------------------------------------------------------------
 // Layout checks
 
-#define VYK_RECORD(T, size)                                                                      \
-    static_assert(std::is_trivially_copyable_v<T> && std::is_standard_layout_v<T>, #T);         \
+#define VYK_RECORD(T, size)                                                             \
+    static_assert(std::is_trivially_copyable_v<T> && std::is_standard_layout_v<T>, #T); \
     static_assert(sizeof(T) == (size), #T " size")
 #define VYK_AT(T, field, off) static_assert(offsetof(T, field) == (off), #T "." #field)
 // No byte of the record is hidden padding (unavailable where a double is involved; those
@@ -566,45 +568,45 @@ struct TBUTTONFUNCTIONROW {
 static_assert(sizeof(TBUTTONFUNCTIONROW) == 12);
 
 inline constexpr std::array<TBUTTONFUNCTIONROW, 39> ButtonFunctionTable{{
-    {0, 1, 1},          // click
-    {1, 2, 2},          // right click
-    {2, 3, 3},          // middle button
-    {3, 5, 4},          // forward
-    {4, 4, 5},          // backward
-    {5, 16, 6},         // single key
-    {6, 15, 7},         // combination key
-    {7, 15, 801},       // cut (Ctrl+X)
-    {8, 15, 802},       // copy (Ctrl+C)
-    {9, 15, 803},       // paste (Ctrl+V)
-    {10, 15, 804},      // select all (Ctrl+A)
-    {11, 15, 805},      // find (Ctrl+F)
-    {12, 15, 806},      // new (Ctrl+N)
-    {13, 15, 807},      // print (Ctrl+P)
-    {14, 15, 808},      // save (Ctrl+S)
-    {15, 15, 901},      // switch window (Alt+Tab)
-    {16, 15, 902},      // close window (Alt+F4)
-    {17, 15, 903},      // open explorer (Win+E)
-    {18, 15, 904},      // run (Win+R)
-    {19, 15, 905},      // show desktop (Win+D)
-    {20, 15, 906},      // lock PC (Win+L)
-    {21, 14, 1001},     // play/pause
-    {22, 14, 1002},     // stop
-    {23, 14, 1003},     // previous track
-    {24, 14, 1004},     // next track
-    {25, 14, 1005},     // volume up
-    {26, 14, 1006},     // volume down
-    {27, 14, 1007},     // mute
-    {28, 19, 1008},     // microphone mute
-    {29, 14, 1009},     // refresh (consumer usage 0x0227); not in any shown menu
-    {30, 17, 11},       // macro
-    {31, 25, 12},       // fire key
-    {32, 8, 13},        // DPI switch
-    {33, 10, 14},       // DPI +
-    {34, 9, 15},        // DPI -
-    {35, 13, 16},       // profile switch
-    {36, 18, 170101},   // not in any shown menu
-    {37, 18, 170102},   // not in any shown menu
-    {38, 14, 18},       // not in any shown menu
+    {0, 1, 1},         // click
+    {1, 2, 2},         // right click
+    {2, 3, 3},         // middle button
+    {3, 5, 4},         // forward
+    {4, 4, 5},         // backward
+    {5, 16, 6},        // single key
+    {6, 15, 7},        // combination key
+    {7, 15, 801},      // cut (Ctrl+X)
+    {8, 15, 802},      // copy (Ctrl+C)
+    {9, 15, 803},      // paste (Ctrl+V)
+    {10, 15, 804},     // select all (Ctrl+A)
+    {11, 15, 805},     // find (Ctrl+F)
+    {12, 15, 806},     // new (Ctrl+N)
+    {13, 15, 807},     // print (Ctrl+P)
+    {14, 15, 808},     // save (Ctrl+S)
+    {15, 15, 901},     // switch window (Alt+Tab)
+    {16, 15, 902},     // close window (Alt+F4)
+    {17, 15, 903},     // open explorer (Win+E)
+    {18, 15, 904},     // run (Win+R)
+    {19, 15, 905},     // show desktop (Win+D)
+    {20, 15, 906},     // lock PC (Win+L)
+    {21, 14, 1001},    // play/pause
+    {22, 14, 1002},    // stop
+    {23, 14, 1003},    // previous track
+    {24, 14, 1004},    // next track
+    {25, 14, 1005},    // volume up
+    {26, 14, 1006},    // volume down
+    {27, 14, 1007},    // mute
+    {28, 19, 1008},    // microphone mute
+    {29, 14, 1009},    // refresh (consumer usage 0x0227); not in any shown menu
+    {30, 17, 11},      // macro
+    {31, 25, 12},      // fire key
+    {32, 8, 13},       // DPI switch
+    {33, 10, 14},      // DPI +
+    {34, 9, 15},       // DPI -
+    {35, 13, 16},      // profile switch
+    {36, 18, 170101},  // not in any shown menu
+    {37, 18, 170102},  // not in any shown menu
+    {38, 14, 18},      // not in any shown menu
 }};
 
 // Entry j: the input report ID 7, then the 24-bit one-hot mask 1 << j, little-endian.
@@ -619,8 +621,8 @@ inline constexpr std::array<std::array<std::uint8_t, 4>, 24> ButtonMaskTable = [
 }();
 
 // Slot k of the mouse's button table takes button record DeviceButtonOrder[k] - 1.
-inline constexpr std::array<std::int32_t, 19> DeviceButtonOrder{
-    1, 2, 3, 7, 8, 9, 4, 6, 5, 19, 10, 11, 12, 13, 14, 15, 16, 17, 18};
+inline constexpr std::array<std::int32_t, 19> DeviceButtonOrder{1,  2,  3,  7,  8,  9,  4,  6,  5, 19,
+                                                                10, 11, 12, 13, 14, 15, 16, 17, 18};
 
 static_assert(ButtonFunctionTable[38].Index == 38 && ButtonFunctionTable[28].FunctionCode == 19);
 static_assert(ButtonMaskTable[18] == std::array<std::uint8_t, 4>{0x07, 0x00, 0x00, 0x04});

@@ -40,8 +40,7 @@ QList<TRefusedOption> ReadOptionsFromConfigFile(TOptionsFromConfigFile& AOptions
     AOptions.ProfileRegFolder =
         ini.readString(section, QStringLiteral("ProfileRegFolder"), QStringLiteral("software\\Vykgmmouse"));
     AOptions.ProfileFolder = folder(QStringLiteral("profileFolder"), QStringLiteral("VykProfile"));
-    AOptions.ProfileNamePrefix =
-        ini.readString(section, QStringLiteral("profilePrefix"), QStringLiteral("VykProfile"));
+    AOptions.ProfileNamePrefix = ini.readString(section, QStringLiteral("profilePrefix"), QStringLiteral("VykProfile"));
     AOptions.ProfileMacroFolder = folder(QStringLiteral("profileMacroFolder"), QStringLiteral("MacroDB"));
     return refused;
 }

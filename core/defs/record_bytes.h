@@ -12,13 +12,11 @@
 namespace vyk::defs {
 
 template <class T>
-concept RawRecord = std::is_trivially_copyable_v<T> && std::is_standard_layout_v<T> &&
-                    !std::is_pointer_v<T>;
+concept RawRecord = std::is_trivially_copyable_v<T> && std::is_standard_layout_v<T> && !std::is_pointer_v<T>;
 
 template <RawRecord T>
 std::span<const std::uint8_t, sizeof(T)> recordBytes(const T& rec) noexcept {
-    return std::span<const std::uint8_t, sizeof(T)>(reinterpret_cast<const std::uint8_t*>(&rec),
-                                                    sizeof(T));
+    return std::span<const std::uint8_t, sizeof(T)>(reinterpret_cast<const std::uint8_t*>(&rec), sizeof(T));
 }
 
 template <RawRecord T>

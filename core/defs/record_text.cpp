@@ -21,9 +21,9 @@ std::size_t setRecordText(char16_t* dst, std::size_t n, std::u16string_view text
 }
 
 std::size_t setRecordText(char16_t* dst, std::size_t n, const QString& text) noexcept {
-    return setRecordText(dst, n,
-                         std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
-                                             static_cast<std::size_t>(text.size())));
+    return setRecordText(
+        dst, n,
+        std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())));
 }
 
 std::u16string_view recordTextView(const char16_t* src, std::size_t n) noexcept {

@@ -4,14 +4,12 @@
 
 namespace {
 
-QString hex(int value, int digits)
-{
+QString hex(int value, int digits) {
     return QString::number(value, 16).toUpper().rightJustified(digits, QLatin1Char('0'));
 }
 
 // A row that nothing describes: "VK_UNDEFINED_xxx" / "UNDEFINED_xxx" with three hex digits.
-TKeyboardInfoTable defaultRow(int vk, int extended)
-{
+TKeyboardInfoTable defaultRow(int vk, int extended) {
     TKeyboardInfoTable row;
     row.VKName = QStringLiteral("VK_UNDEFINED_") + hex(vk, 3);
     row.VKCode = vk;
@@ -28,8 +26,7 @@ struct Tables {
 };
 
 void setRow(TKeyboardInfoTables& t, int vk, const QString& name, int hid, const QString& text,
-            int extended = KEY_EXTENDED_NORMAL, int scanCode = 0)
-{
+            int extended = KEY_EXTENDED_NORMAL, int scanCode = 0) {
     TKeyboardInfoTable& row = t[static_cast<std::size_t>(vk)];
     row.VKName = name;
     row.VKCode = vk;
@@ -39,8 +36,7 @@ void setRow(TKeyboardInfoTables& t, int vk, const QString& name, int hid, const 
     row.KeyDescription = text;
 }
 
-void fillTableA(TKeyboardInfoTables& a)
-{
+void fillTableA(TKeyboardInfoTables& a) {
     constexpr int E1 = KEY_EXTENDED_EXTENDED;
     auto s = [](const char* text) { return QString::fromLatin1(text); };
 
@@ -51,12 +47,10 @@ void fillTableA(TKeyboardInfoTables& a)
     setRow(a, 0x04, s("VK_MBUTTON"), -1, s("Mouse Middle Click"));
 
     // Codes without a key of their own: their names carry two hex digits.
-    const std::pair<int, int> undefined[] = {{0x05, 0x07}, {0x0A, 0x0B}, {0x0E, 0x0F}, {0x15, 0x1A},
-                                             {0x1C, 0x1F}, {0x3A, 0x40}, {0x5E, 0x5F}, {0x88, 0x8F},
-                                             {0x92, 0x9F}};
+    const std::pair<int, int> undefined[] = {{0x05, 0x07}, {0x0A, 0x0B}, {0x0E, 0x0F}, {0x15, 0x1A}, {0x1C, 0x1F},
+                                             {0x3A, 0x40}, {0x5E, 0x5F}, {0x88, 0x8F}, {0x92, 0x9F}};
     for (const auto& [first, last] : undefined)
-        for (int vk = first; vk <= last; ++vk)
-            setRow(a, vk, s("VK_UNDEFINED_") + hex(vk, 2), -1, s("Undefined"));
+        for (int vk = first; vk <= last; ++vk) setRow(a, vk, s("VK_UNDEFINED_") + hex(vk, 2), -1, s("Undefined"));
 
     setRow(a, 0x08, s("VK_BACK"), 0x2A, s("BACKSPACE"));
     setRow(a, 0x09, s("VK_TAB"), 0x2B, s("TAB"));
@@ -86,8 +80,7 @@ void fillTableA(TKeyboardInfoTables& a)
     setRow(a, 0x2E, s("VK_DELETE"), 0x63, s("Keypad DEL"));
     setRow(a, 0x2F, s("VK_HELP"), -1, s("HELP"));
     setRow(a, 0x30, s("VK_0"), 0x27, s("0"));
-    for (int i = 1; i <= 9; ++i)
-        setRow(a, 0x30 + i, s("VK_") + QString::number(i), 0x1D + i, QString::number(i));
+    for (int i = 1; i <= 9; ++i) setRow(a, 0x30 + i, s("VK_") + QString::number(i), 0x1D + i, QString::number(i));
     for (int i = 0; i < 26; ++i) {
         const QString letter(QChar(u'A' + i));
         setRow(a, 0x41 + i, s("VK_") + letter, 0x04 + i, letter);
@@ -97,8 +90,7 @@ void fillTableA(TKeyboardInfoTables& a)
     setRow(a, 0x5D, s("VK_APP"), 0x65, s("APP"), E1);
     setRow(a, 0x60, s("VK_NUMPAD0"), 0x62, s("NUMPAD 0"));
     for (int i = 1; i <= 9; ++i)
-        setRow(a, 0x60 + i, s("VK_NUMPAD") + QString::number(i), 0x58 + i,
-               s("NUMPAD ") + QString::number(i));
+        setRow(a, 0x60 + i, s("VK_NUMPAD") + QString::number(i), 0x58 + i, s("NUMPAD ") + QString::number(i));
     setRow(a, 0x6A, s("VK_MULTIPLY"), 0x55, s("Multiply"));
     setRow(a, 0x6B, s("VK_ADD"), 0x57, s("+"));
     setRow(a, 0x6C, s("VK_SEPARATOR"), 0x97, s("Separator"));
@@ -125,18 +117,17 @@ void fillTableA(TKeyboardInfoTables& a)
         int hid;
     };
     const Consumer consumer[] = {
-        {0xA6, "BROWSER_BACK", 0x224},     {0xA7, "BROWSER_FORWARD", 0x225},
-        {0xA8, "BROWSER_REFRESH", 0x227},  {0xA9, "BROWSER_STOP", 0x226},
-        {0xAA, "BROWSER_SEARCH", 0x221},   {0xAB, "BROWSER_FAVORITES", 0x22A},
-        {0xAC, "BROWSER_HOME", 0x223},     {0xAD, "VOLUME_MUTE", 0xE2},
-        {0xAE, "VOLUME_DOWN", 0xEA},       {0xAF, "VOLUME_UP", 0xE9},
-        {0xB0, "MEDIA_NEXT_TRACK", 0xB5},  {0xB1, "MEDIA_PREV_TRACK", 0xB6},
-        {0xB2, "MEDIA_STOP", 0xB7},        {0xB3, "MEDIA_PLAY_PAUSE", 0xCD},
-        {0xB4, "LAUNCH_MAIL", 0x18A},      {0xB5, "LAUNCH_MEDIA_SELECT", 0x183},
-        {0xB6, "LAUNCH_APP1", 0x194},      {0xB7, "LAUNCH_APP2", 0x192},
+        {0xA6, "BROWSER_BACK", 0x224},    {0xA7, "BROWSER_FORWARD", 0x225},
+        {0xA8, "BROWSER_REFRESH", 0x227}, {0xA9, "BROWSER_STOP", 0x226},
+        {0xAA, "BROWSER_SEARCH", 0x221},  {0xAB, "BROWSER_FAVORITES", 0x22A},
+        {0xAC, "BROWSER_HOME", 0x223},    {0xAD, "VOLUME_MUTE", 0xE2},
+        {0xAE, "VOLUME_DOWN", 0xEA},      {0xAF, "VOLUME_UP", 0xE9},
+        {0xB0, "MEDIA_NEXT_TRACK", 0xB5}, {0xB1, "MEDIA_PREV_TRACK", 0xB6},
+        {0xB2, "MEDIA_STOP", 0xB7},       {0xB3, "MEDIA_PLAY_PAUSE", 0xCD},
+        {0xB4, "LAUNCH_MAIL", 0x18A},     {0xB5, "LAUNCH_MEDIA_SELECT", 0x183},
+        {0xB6, "LAUNCH_APP1", 0x194},     {0xB7, "LAUNCH_APP2", 0x192},
     };
-    for (const Consumer& c : consumer)
-        setRow(a, c.vk, s("VK_") + s(c.name), c.hid, s(c.name), E1);
+    for (const Consumer& c : consumer) setRow(a, c.vk, s("VK_") + s(c.name), c.hid, s(c.name), E1);
 
     setRow(a, 0xBA, s("VK_OEM_1"), 0x33, s(";:"));
     setRow(a, 0xBB, s("VK_OEM_PLUS"), 0x2E, s("+="));
@@ -156,8 +147,7 @@ void fillTableA(TKeyboardInfoTables& a)
     setRow(a, 0xE2, s("VK_OEM_102"), -1, s("\\|"));
 }
 
-void fillTableB(TKeyboardInfoTables& b)
-{
+void fillTableB(TKeyboardInfoTables& b) {
     constexpr int E1 = KEY_EXTENDED_EXTENDED;
     auto s = [](const char* text) { return QString::fromLatin1(text); };
 
@@ -177,8 +167,7 @@ void fillTableB(TKeyboardInfoTables& b)
     setRow(b, 0x28, s("VK_DOWN"), 0x51, s("DOWN ARROW"), E1);
 }
 
-Tables makeTables()
-{
+Tables makeTables() {
     Tables t;
     for (int vk = 0; vk < KEY_TABLE_SIZE; ++vk) {
         t.a[static_cast<std::size_t>(vk)] = defaultRow(vk, KEY_EXTENDED_NORMAL);
@@ -191,8 +180,7 @@ Tables makeTables()
 
 // Built on first use under the language's one-time initialisation (which locks), and forced
 // before main() by the initialiser below, so no thread ever sees a half-built table.
-const Tables& tables()
-{
+const Tables& tables() {
     static const Tables instance = makeTables();
     return instance;
 }
@@ -200,15 +188,11 @@ const Tables& tables()
 [[maybe_unused]] const bool builtAtStartup = (tables(), true);
 
 // The row that (VK, extended flag) reads, or nullptr for a VK outside the tables.
-const TKeyboardInfoTable* lookup(int vk, int extended)
-{
+const TKeyboardInfoTable* lookup(int vk, int extended) {
     // 0xE0 and 0xE1 are the table's own markers; 0 and 1 are the hook's flag.
-    const int mode = extended == KEY_EXTENDED_NORMAL     ? 0
-                     : extended == KEY_EXTENDED_EXTENDED ? 1
-                                                         : extended;
+    const int mode = extended == KEY_EXTENDED_NORMAL ? 0 : extended == KEY_EXTENDED_EXTENDED ? 1 : extended;
     const Tables& t = tables();
-    if (vk < 0 || vk >= KEY_TABLE_SIZE)
-        return nullptr;
+    if (vk < 0 || vk >= KEY_TABLE_SIZE) return nullptr;
     const auto i = static_cast<std::size_t>(vk);
     // A key that table A already marks as extended is read from table A with the flag set;
     // any flag other than 0 or 1 reads table B.
@@ -218,76 +202,50 @@ const TKeyboardInfoTable* lookup(int vk, int extended)
 
 }  // namespace
 
-void BuildKeyboardInfoTables()
-{
-    (void)tables();
-}
+void BuildKeyboardInfoTables() { (void)tables(); }
 
-const TKeyboardInfoTables& KeyboardInfoTableA()
-{
-    return tables().a;
-}
+const TKeyboardInfoTables& KeyboardInfoTableA() { return tables().a; }
 
-const TKeyboardInfoTables& KeyboardInfoTableB()
-{
-    return tables().b;
-}
+const TKeyboardInfoTables& KeyboardInfoTableB() { return tables().b; }
 
-int VKToHIDCode(int vk, int extended)
-{
+int VKToHIDCode(int vk, int extended) {
     const TKeyboardInfoTable* row = lookup(vk, extended);
-    if (!row || row->HIDCode == -1)
-        return 0;
+    if (!row || row->HIDCode == -1) return 0;
     return row->HIDCode;
 }
 
-QString GetKeyDescription(int vk, int extended)
-{
+QString GetKeyDescription(int vk, int extended) {
     const TKeyboardInfoTable* row = lookup(vk, extended);
     return row ? row->KeyDescription : QString();
 }
 
-QString GetModifierText(std::uint8_t modifier)
-{
+QString GetModifierText(std::uint8_t modifier) {
     QString text;
-    if (modifier & 1)
-        text += QStringLiteral("Alt+");
-    if (modifier & 2)
-        text += QStringLiteral("Ctrl+");
-    if (modifier & 4)
-        text += QStringLiteral("Shift+");
-    if (modifier & 8)
-        text += QStringLiteral("WIN+");
+    if (modifier & 1) text += QStringLiteral("Alt+");
+    if (modifier & 2) text += QStringLiteral("Ctrl+");
+    if (modifier & 4) text += QStringLiteral("Shift+");
+    if (modifier & 8) text += QStringLiteral("WIN+");
     return text;
 }
 
-std::uint8_t ModifierToHIDModifier(std::uint8_t modifier)
-{
+std::uint8_t ModifierToHIDModifier(std::uint8_t modifier) {
     std::uint8_t hid = 0;
-    if (modifier & 1)
-        hid |= 4;   // Alt
-    if (modifier & 2)
-        hid |= 1;   // Ctrl
-    if (modifier & 4)
-        hid |= 2;   // Shift
-    if (modifier & 8)
-        hid |= 8;   // Win / GUI
+    if (modifier & 1) hid |= 4;  // Alt
+    if (modifier & 2) hid |= 1;  // Ctrl
+    if (modifier & 4) hid |= 2;  // Shift
+    if (modifier & 8) hid |= 8;  // Win / GUI
     return hid;
 }
 
 // --- Shortcut presets -------------------------------------------------------------------------
 
-void MakeHIDCodeInfo(int modifier, int key1, int key1Extended, int key2, int key2Extended,
-                     THID_CODE_INFO& info)
-{
+void MakeHIDCodeInfo(int modifier, int key1, int key1Extended, int key2, int key2Extended, THID_CODE_INFO& info) {
     info.nKeyValue1 = static_cast<std::uint16_t>(VKToHIDCode(key1, key1Extended));
     info.nKeyValue2 = static_cast<std::uint16_t>(VKToHIDCode(key2, key2Extended));
     info.nModifier = static_cast<std::uint16_t>(modifier);
 }
 
-void MakeComboKeyInfo(int modifier, int key1, int key1Extended, int key2, int key2Extended,
-                      TCOMBOKEYINFO& info)
-{
+void MakeComboKeyInfo(int modifier, int key1, int key1Extended, int key2, int key2Extended, TCOMBOKEYINFO& info) {
     info.nModifier = static_cast<std::uint16_t>(modifier);
     info.nKeyValue1 = static_cast<std::uint16_t>(key1);
     info.nKey1Extended = static_cast<std::uint16_t>(key1Extended);
@@ -312,38 +270,29 @@ struct PresetTables {
 };
 
 template <std::size_t N>
-void fillHID(HIDCodeTable& table, const PresetKey (&rows)[N], int flag)
-{
-    for (std::size_t i = 0; i < N; ++i)
-        MakeHIDCodeInfo(rows[i].modifier, rows[i].vk, flag, 0, 0, table[i]);
+void fillHID(HIDCodeTable& table, const PresetKey (&rows)[N], int flag) {
+    for (std::size_t i = 0; i < N; ++i) MakeHIDCodeInfo(rows[i].modifier, rows[i].vk, flag, 0, 0, table[i]);
 }
 
 template <std::size_t N>
-void fillCombo(ComboKeyTable& table, const PresetKey (&rows)[N], int flag)
-{
-    for (std::size_t i = 0; i < N; ++i)
-        MakeComboKeyInfo(rows[i].modifier, rows[i].vk, flag, 0, 0, table[i]);
+void fillCombo(ComboKeyTable& table, const PresetKey (&rows)[N], int flag) {
+    for (std::size_t i = 0; i < N; ++i) MakeComboKeyInfo(rows[i].modifier, rows[i].vk, flag, 0, 0, table[i]);
 }
 
-PresetTables makePresetTables()
-{
+PresetTables makePresetTables() {
     PresetTables t;
     // HID modifier bits: 1 Ctrl, 4 Alt, 8 GUI.
-    const PresetKey hidEdit[] = {{1, 'X'}, {1, 'C'}, {1, 'V'}, {1, 'A'},
-                                 {1, 'F'}, {1, 'N'}, {1, 'P'}, {1, 'S'}};
+    const PresetKey hidEdit[] = {{1, 'X'}, {1, 'C'}, {1, 'V'}, {1, 'A'}, {1, 'F'}, {1, 'N'}, {1, 'P'}, {1, 'S'}};
     const PresetKey hidSystem[] = {{4, 0x09}, {4, 0x73}, {8, 'E'}, {8, 'R'}, {8, 'D'}, {8, 'L'}};
-    const PresetKey media[] = {{0, 0xB3}, {0, 0xB2}, {0, 0xB1}, {0, 0xB0},
-                               {0, 0xAF}, {0, 0xAE}, {0, 0xAD}, {0, 0xB5}};
-    const PresetKey hidFourth[] = {{0, 0xAC}, {0, 0xA6}, {0, 0xA7}, {0, 0xA9},
-                                   {0, 0xA8}, {0, 0xAA}, {0, 0xAB}};
+    const PresetKey media[] = {{0, 0xB3}, {0, 0xB2}, {0, 0xB1}, {0, 0xB0}, {0, 0xAF}, {0, 0xAE}, {0, 0xAD}, {0, 0xB5}};
+    const PresetKey hidFourth[] = {{0, 0xAC}, {0, 0xA6}, {0, 0xA7}, {0, 0xA9}, {0, 0xA8}, {0, 0xAA}, {0, 0xAB}};
     fillHID(t.hidEdit, hidEdit, 0);
     fillHID(t.hidSystem, hidSystem, 0);
     fillHID(t.hidMedia, media, 1);
     fillHID(t.hidFourth, hidFourth, 1);
 
     // System modifier bits: 1 Alt, 2 Ctrl, 4 Shift, 8 Win.
-    const PresetKey comboEdit[] = {{2, 'X'}, {2, 'C'}, {2, 'V'}, {2, 'A'},
-                                   {2, 'F'}, {2, 'N'}, {2, 'P'}, {2, 'S'}};
+    const PresetKey comboEdit[] = {{2, 'X'}, {2, 'C'}, {2, 'V'}, {2, 'A'}, {2, 'F'}, {2, 'N'}, {2, 'P'}, {2, 'S'}};
     const PresetKey comboSystem[] = {{1, 0x09}, {1, 0x73}, {8, 'E'}, {8, 'R'}, {8, 'D'}, {8, 'L'}};
     const PresetKey comboFourth[] = {{2, 'W'}, {2, 0x6B}, {2, 0x6D}, {6, 0x09}, {2, 0x09}};
     fillCombo(t.comboEdit, comboEdit, 0);
@@ -353,42 +302,24 @@ PresetTables makePresetTables()
     return t;
 }
 
-const PresetTables& presetTables()
-{
+const PresetTables& presetTables() {
     static const PresetTables instance = makePresetTables();
     return instance;
 }
 
 template <class Row>
-void copyRow(const std::array<Row, SHORTCUT_TABLE_ROWS>& table, int index, Row& out)
-{
-    if (index >= 0 && index < SHORTCUT_TABLE_ROWS)
-        out = table[static_cast<std::size_t>(index)];
+void copyRow(const std::array<Row, SHORTCUT_TABLE_ROWS>& table, int index, Row& out) {
+    if (index >= 0 && index < SHORTCUT_TABLE_ROWS) out = table[static_cast<std::size_t>(index)];
 }
 
 }  // namespace
 
-void BuildHIDCodeInfoTables()
-{
-    (void)presetTables();
-}
+void BuildHIDCodeInfoTables() { (void)presetTables(); }
 
-void BuildComboKeyInfoTables()
-{
-    (void)presetTables();
-}
+void BuildComboKeyInfoTables() { (void)presetTables(); }
 
-void GetMediaHIDCodeInfo(int index, THID_CODE_INFO& info)
-{
-    copyRow(presetTables().hidMedia, index, info);
-}
+void GetMediaHIDCodeInfo(int index, THID_CODE_INFO& info) { copyRow(presetTables().hidMedia, index, info); }
 
-void GetEditComboKeyInfo(int index, TCOMBOKEYINFO& info)
-{
-    copyRow(presetTables().comboEdit, index, info);
-}
+void GetEditComboKeyInfo(int index, TCOMBOKEYINFO& info) { copyRow(presetTables().comboEdit, index, info); }
 
-void GetSystemComboKeyInfo(int index, TCOMBOKEYINFO& info)
-{
-    copyRow(presetTables().comboSystem, index, info);
-}
+void GetSystemComboKeyInfo(int index, TCOMBOKEYINFO& info) { copyRow(presetTables().comboSystem, index, info); }

@@ -20,8 +20,8 @@ struct TKeyboardInfoTable {
     QString VKName;
     int VKCode = 0;
     int ScanCode = 0;
-    int Extended = 0xE0;   // 0xE0 an ordinary key row, 0xE1 a row of an extended key
-    int HIDCode = -1;      // USB HID usage, -1 for none
+    int Extended = 0xE0;  // 0xE0 an ordinary key row, 0xE1 a row of an extended key
+    int HIDCode = -1;     // USB HID usage, -1 for none
     QString KeyDescription;
 };
 
@@ -58,13 +58,11 @@ constexpr int SHORTCUT_TABLE_ROWS = 50;
 
 // Fills a THID_CODE_INFO with the usages of two keys; the modifier is taken as it is given
 // (callers pass HID modifier bits).
-void MakeHIDCodeInfo(int modifier, int key1, int key1Extended, int key2, int key2Extended,
-                     THID_CODE_INFO& info);
+void MakeHIDCodeInfo(int modifier, int key1, int key1Extended, int key2, int key2Extended, THID_CODE_INFO& info);
 
 // Sets the two keys, their flags and the system modifier bits of a TCOMBOKEYINFO; the text is
 // not touched (the preset tables start zeroed, so their texts are empty).
-void MakeComboKeyInfo(int modifier, int key1, int key1Extended, int key2, int key2Extended,
-                      TCOMBOKEYINFO& info);
+void MakeComboKeyInfo(int modifier, int key1, int key1Extended, int key2, int key2Extended, TCOMBOKEYINFO& info);
 
 // The preset tables are built once (thread-safe) and never change; these two only make sure
 // they exist.

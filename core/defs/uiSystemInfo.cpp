@@ -18,10 +18,8 @@ std::uint8_t ClassifyWindowsVersion(const TWindowsVersionFacts& f) {
     const QString sp = f.CSDVersion.trimmed();
     const bool workstation = f.ProductType.has_value() && *f.ProductType == kWorkstation;
     if (f.PlatformId == kPlatform9x) {
-        if (f.MinorVersion < 10)
-            return (sp == QLatin1String("B") || sp == QLatin1String("C")) ? 2 : 1;
-        if (f.MinorVersion < 90)
-            return (sp == QLatin1String("A") || sp == QLatin1String("B")) ? 4 : 3;
+        if (f.MinorVersion < 10) return (sp == QLatin1String("B") || sp == QLatin1String("C")) ? 2 : 1;
+        if (f.MinorVersion < 90) return (sp == QLatin1String("A") || sp == QLatin1String("B")) ? 4 : 3;
         if (f.MinorVersion == 90) return 5;
         return 0;
     }
@@ -32,8 +30,7 @@ std::uint8_t ClassifyWindowsVersion(const TWindowsVersionFacts& f) {
         if (f.MinorVersion == 5) return 7;
         if (f.MinorVersion == 51) return 8;
         return 0;
-    case 4:
-        return 9;
+    case 4: return 9;
     case 5:
         if (f.MinorVersion == 0) return 10;
         if (f.MinorVersion == 1) return 11;
@@ -49,8 +46,7 @@ std::uint8_t ClassifyWindowsVersion(const TWindowsVersionFacts& f) {
         if (f.MinorVersion == 1) return workstation ? 17 : 19;
         if (f.MinorVersion == 2) return workstation ? 18 : 20;
         return 0;
-    default:
-        return 0;
+    default: return 0;
     }
 }
 

@@ -12,14 +12,14 @@
 
 // What the classifier looks at.
 struct TWindowsVersionFacts {
-    std::uint32_t PlatformId = 0;            // 1: Windows 9x family, 2: NT family, else neither
+    std::uint32_t PlatformId = 0;  // 1: Windows 9x family, 2: NT family, else neither
     std::uint32_t MajorVersion = 0;
     std::uint32_t MinorVersion = 0;
-    QString CSDVersion;                      // service-pack text
-    std::optional<std::uint8_t> ProductType; // 1 workstation; absent when it cannot be read
+    QString CSDVersion;                                        // service-pack text
+    std::optional<std::uint8_t> ProductType;                   // 1 workstation; absent when it cannot be read
     std::optional<std::uint16_t> NativeProcessorArchitecture;  // 0 x86, 6 IA64, 9 AMD64
-    int ServerR2Metric = 0;                  // non-zero on Server 2003 R2
-    std::optional<bool> Wow64Process;        // absent when the test is not available
+    int ServerR2Metric = 0;                                    // non-zero on Server 2003 R2
+    std::optional<bool> Wow64Process;                          // absent when the test is not available
 };
 
 // The facts of the running system.

@@ -81,12 +81,10 @@ void callEnded() {
 TuiThread::TuiThread(TThreadCallFunction func, std::vector<std::uint8_t> copy)
     : func_(std::move(func)), copy_(std::move(copy)) {}
 
-void TuiThread::ThreadCallFunction(TThreadCallFunction Func, const void* Buffer,
-                                   std::uint32_t BufferSize) {
+void TuiThread::ThreadCallFunction(TThreadCallFunction Func, const void* Buffer, std::uint32_t BufferSize) {
     if (BufferSize == 0) return;
     const auto* src = static_cast<const std::uint8_t*>(Buffer);
-    std::unique_ptr<TuiThread> t(
-        new TuiThread(std::move(Func), std::vector<std::uint8_t>(src, src + BufferSize)));
+    std::unique_ptr<TuiThread> t(new TuiThread(std::move(Func), std::vector<std::uint8_t>(src, src + BufferSize)));
     waitWhenTheApplicationEnds();
     {
         std::lock_guard g(calls().m);
@@ -103,8 +101,8 @@ void TuiThread::ThreadCallFunction(TThreadCallFunction Func, const void* Buffer,
     } catch (const std::system_error& e) {
         // No thread could be made: the call is dropped, like a callback that fails at once.
         callEnded();
-        vyk::platform::debugLog(QStringLiteral("TuiThread: no thread started: %1")
-                                    .arg(QString::fromLocal8Bit(e.what())));
+        vyk::platform::debugLog(
+            QStringLiteral("TuiThread: no thread started: %1").arg(QString::fromLocal8Bit(e.what())));
     }
 }
 
@@ -123,8 +121,7 @@ void TuiThread::Execute() {
     try {
         if (func_) func_(copy_.data(), static_cast<std::uint32_t>(copy_.size()));
     } catch (const std::exception& e) {
-        vyk::platform::debugLog(QStringLiteral("TuiThread: callback failed: %1")
-                                    .arg(QString::fromLocal8Bit(e.what())));
+        vyk::platform::debugLog(QStringLiteral("TuiThread: callback failed: %1").arg(QString::fromLocal8Bit(e.what())));
     } catch (...) {
         vyk::platform::debugLog(QStringLiteral("TuiThread: callback failed"));
     }

@@ -27,8 +27,7 @@ public:
     // Returns at once; the caller may change or release its buffer as soon as it returns.
     // BufferSize 0: nothing happens, no thread, the buffer is not read. An empty Func with a
     // non-zero size still starts the thread, which only releases the copy.
-    static void ThreadCallFunction(TThreadCallFunction Func, const void* Buffer,
-                                   std::uint32_t BufferSize);
+    static void ThreadCallFunction(TThreadCallFunction Func, const void* Buffer, std::uint32_t BufferSize);
 
     // Calls started and not yet finished (copy not yet released). For diagnostics and tests.
     static int PendingCalls();

@@ -15,14 +15,14 @@
 
 class TuiHIDData;
 
-constexpr int DEVICE_BUTTON_COUNT = 19;        // button slots of the device's button table
-constexpr int BUTTON_TABLE_SIZE = 1 + 4 * DEVICE_BUTTON_COUNT;   // 77
+constexpr int DEVICE_BUTTON_COUNT = 19;                         // button slots of the device's button table
+constexpr int BUTTON_TABLE_SIZE = 1 + 4 * DEVICE_BUTTON_COUNT;  // 77
 constexpr int CPI_LEVEL_COUNT = 5;
-constexpr int CPI_TABLE_SIZE = 2 + 8 * CPI_LEVEL_COUNT;          // 42
+constexpr int CPI_TABLE_SIZE = 2 + 8 * CPI_LEVEL_COUNT;  // 42
 constexpr int MACRO_ENTRY_SIZE = 3;
 constexpr int MACRO_BLOCK_SIZE = 180;
 constexpr int MACRO_BLOCK_COUNT = 30;
-constexpr int MACRO_DEVICE_STRIDE = 200;       // distance of two macros in device memory
+constexpr int MACRO_DEVICE_STRIDE = 200;  // distance of two macros in device memory
 // Actions that fit a block beside the terminator entry: 59.
 constexpr int MACRO_MAX_DEVICE_ACTIONS = MACRO_BLOCK_SIZE / MACRO_ENTRY_SIZE - 1;
 

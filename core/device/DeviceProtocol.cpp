@@ -54,8 +54,10 @@ std::uint32_t sendSmallCommand(TuiHIDData& hid, std::uint8_t command, const std:
     // Parameter bytes run from report offset 2 on; a fifth one takes the first fill byte.
     std::uint8_t* dst = c.Header.Param;
     for (std::size_t i = 0; i < count && i < 5; ++i) {
-        if (i < 4) dst[i] = params[i];
-        else c.Header.Fill[0] = params[i];
+        if (i < 4)
+            dst[i] = params[i];
+        else
+            c.Header.Fill[0] = params[i];
     }
     return SendDeviceCommand(hid, c);
 }

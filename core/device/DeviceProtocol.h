@@ -28,18 +28,20 @@ inline constexpr std::uint8_t DEVICE_CMD_SENSOR_LIFT = 5;
 inline constexpr std::uint8_t DEVICE_CMD_WRITE_MODE = 6;
 
 // Device memory map (16-bit addresses; p is the profile 0..4, m the macro 0..29).
-inline constexpr int DEVICE_ADDR_ACTIVE_PROFILE = 0x43;   // 1 byte
-inline constexpr int DEVICE_ADDR_REPORT_RATE = 0x48;      // + p, 1 byte
-inline constexpr int DEVICE_ADDR_CPI_TABLE = 0x4F;        // + p * 0x100, 42 bytes
-inline constexpr int DEVICE_ADDR_BUTTON_TABLE = 0x90;     // + p * 0x100, 77 bytes
-inline constexpr int DEVICE_ADDR_LED_CONFIG = 0xF1;       // + p * 0x100, 6 bytes
-inline constexpr int DEVICE_ADDR_MACRO = 0x500;           // + m * 200, up to 180 bytes
+inline constexpr int DEVICE_ADDR_ACTIVE_PROFILE = 0x43;  // 1 byte
+inline constexpr int DEVICE_ADDR_REPORT_RATE = 0x48;     // + p, 1 byte
+inline constexpr int DEVICE_ADDR_CPI_TABLE = 0x4F;       // + p * 0x100, 42 bytes
+inline constexpr int DEVICE_ADDR_BUTTON_TABLE = 0x90;    // + p * 0x100, 77 bytes
+inline constexpr int DEVICE_ADDR_LED_CONFIG = 0xF1;      // + p * 0x100, 6 bytes
+inline constexpr int DEVICE_ADDR_MACRO = 0x500;          // + m * 200, up to 180 bytes
 inline constexpr int DEVICE_PROFILE_STRIDE = 0x100;
 inline constexpr int DEVICE_MACRO_STRIDE = 200;
 
 constexpr int DeviceReportRateAddress(int profile) { return DEVICE_ADDR_REPORT_RATE + profile; }
 constexpr int DeviceCPITableAddress(int profile) { return profile * DEVICE_PROFILE_STRIDE + DEVICE_ADDR_CPI_TABLE; }
-constexpr int DeviceButtonTableAddress(int profile) { return profile * DEVICE_PROFILE_STRIDE + DEVICE_ADDR_BUTTON_TABLE; }
+constexpr int DeviceButtonTableAddress(int profile) {
+    return profile * DEVICE_PROFILE_STRIDE + DEVICE_ADDR_BUTTON_TABLE;
+}
 constexpr int DeviceLEDConfigAddress(int profile) { return profile * DEVICE_PROFILE_STRIDE + DEVICE_ADDR_LED_CONFIG; }
 constexpr int DeviceMacroAddress(int macro) { return DEVICE_ADDR_MACRO + macro * DEVICE_MACRO_STRIDE; }
 

@@ -46,8 +46,7 @@ bool passes(IdFilter filter, const QString& deviceId, const QStringList& include
     case IdFilter::DeviceId:
         if (!wildcard) return anyIdMatches({deviceId}, ids);
         break;
-    case IdFilter::DeviceIdOnly:
-        return wildcard || anyIdMatches({deviceId}, ids);
+    case IdFilter::DeviceIdOnly: return wildcard || anyIdMatches({deviceId}, ids);
     }
     return includeList.isEmpty() || anyIdMatches(includeList, ids);
 }
@@ -337,7 +336,8 @@ private:
             DoData();
             return true;
         } catch (const std::exception& e) {
-            vyk::platform::debugLog(QStringLiteral("HID reader of %1 ended: %2").arg(FDevicePath, QString::fromUtf8(e.what())));
+            vyk::platform::debugLog(
+                QStringLiteral("HID reader of %1 ended: %2").arg(FDevicePath, QString::fromUtf8(e.what())));
         } catch (...) {
             vyk::platform::debugLog(QStringLiteral("HID reader of %1 ended by an exception").arg(FDevicePath));
         }
@@ -478,7 +478,8 @@ void TuiHIDData::LoadIncludeDeviceList() {
     const vyk::platform::IniFile ini(
         vyk::platform::resolveCaseInsensitive(vyk::platform::executableDir(), QStringLiteral("config.ini")));
     for (int i = 1; i <= 101; ++i) {
-        const QString id = ini.readString(QStringLiteral("IncludeHIDDeviceList"), QStringLiteral("id%1").arg(i), QString());
+        const QString id =
+            ini.readString(QStringLiteral("IncludeHIDDeviceList"), QStringLiteral("id%1").arg(i), QString());
         if (id.isEmpty()) break;
         FHidDeviceList.append(id);
     }
@@ -496,7 +497,8 @@ void TuiHIDData::HidFindAndReadDevice(USAGE_AND_PAGE UsageAndPage, const QString
                 [&](const hid::HidInterfaceInfo& info, hid::HidDevice&) {
                     const QString deviceId =
                         info.hardwareIds.empty() ? QString() : QString::fromStdString(info.hardwareIds.front());
-                    auto reader = std::make_shared<TuiHidDeviceReadThread>(this, deviceId, QString::fromStdString(info.path));
+                    auto reader =
+                        std::make_shared<TuiHidDeviceReadThread>(this, deviceId, QString::fromStdString(info.path));
                     Readers().Add(reader);
                     reader->Start();
                     return true;
@@ -641,7 +643,9 @@ std::uint32_t ParseButtonUsages(const hid::HidCollection& collection, const std:
     for (std::size_t i = 0; i < on.size() && i < n; ++i) current[i] = on[i].usage;
 
     std::lock_guard lock(g_usageMutex);
-    auto contains = [n](const std::uint16_t* list, std::uint16_t u) { return std::find(list, list + n, u) != list + n; };
+    auto contains = [n](const std::uint16_t* list, std::uint16_t u) {
+        return std::find(list, list + n, u) != list + n;
+    };
     std::uint16_t make = 0, brk = 0;
     for (std::size_t i = 0; i < n && make == 0; ++i)
         if (current[i] != 0 && !contains(g_previousUsages, current[i])) make = current[i];

@@ -48,7 +48,7 @@ static_assert(offsetof(THidReallyData, DATASIZE) == 65536);
 // The parameter block of every report operation.
 struct THIDDataParam {
     USAGE_AND_PAGE UsageAndPage{};
-    QString DeviceID;           // a hardware ID; '' or "*" stand for the include list
+    QString DeviceID;  // a hardware ID; '' or "*" stand for the include list
     THidReallyData Data{};
     std::uint32_t DeviceHandle = 0;
 };

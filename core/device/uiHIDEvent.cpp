@@ -17,7 +17,8 @@ TuiHIDEvent::TuiHIDEvent(QObject* AOwner) : QObject(AOwner) {
     connect(FNotifier.get(), &vyk::platform::DeviceNotifier::nodesChanged, this,
             [this] { WndProc(DBT_DEVNODES_CHANGED, 0); });
     // One "device nodes changed" as soon as the owner's event loop runs.
-    QMetaObject::invokeMethod(this, [this] { WndProc(DBT_DEVNODES_CHANGED, 0); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { WndProc(DBT_DEVNODES_CHANGED, 0); }, Qt::QueuedConnection);
 
     FTimerToStartMonitor = new QTimer(this);
     FTimerToStartMonitor->setSingleShot(true);
@@ -50,7 +51,6 @@ void TuiHIDEvent::WMDeviceChange(std::uint32_t wParam, std::uint32_t deviceType)
     case DBT_DEVNODES_CHANGED:
         if (OnDeviceChange) OnDeviceChange(this);
         break;
-    default:
-        break;
+    default: break;
     }
 }

@@ -33,9 +33,7 @@ QStringList ReadDeviceList(const vyk::platform::IniFile& ini, const QString& sec
     return list;
 }
 
-bool ContainsIgnoringCase(const QStringList& list, const QString& s) {
-    return list.contains(s, Qt::CaseInsensitive);
-}
+bool ContainsIgnoringCase(const QStringList& list, const QString& s) { return list.contains(s, Qt::CaseInsensitive); }
 
 // A file name from config.ini that must stay inside the folder it is joined to.
 bool IsPlainFileName(const QString& name) {
@@ -47,8 +45,7 @@ bool IsPlainFileName(const QString& name) {
 
 TuiSTDCommand::TuiSTDCommand(QObject* AOwner) : TuiSTDCommand(AOwner, Services{}) {}
 
-TuiSTDCommand::TuiSTDCommand(QObject* AOwner, Services services)
-    : QObject(AOwner), FServices(std::move(services)) {
+TuiSTDCommand::TuiSTDCommand(QObject* AOwner, Services services) : QObject(AOwner), FServices(std::move(services)) {
     FDriver = FServices.Driver ? FServices.Driver : vyk::platform::systemDriverControl();
     InitializeComponent();
 }
@@ -109,9 +106,7 @@ std::uint8_t TuiSTDCommand::WindowsVersion() const {
     return FServices.WindowsVersion ? FServices.WindowsVersion() : GetWindowsVersion();
 }
 
-bool TuiSTDCommand::Windows64() const {
-    return FServices.Windows64 ? FServices.Windows64() : IsWindows64();
-}
+bool TuiSTDCommand::Windows64() const { return FServices.Windows64 ? FServices.Windows64() : IsWindows64(); }
 
 // ---------------------------------------------------------------------------------------------
 // Control device
@@ -159,17 +154,15 @@ bool TuiSTDCommand::IsDeviceExist() {
 // Initialisation data and monitoring
 
 void TuiSTDCommand::SetDeviceInitData(const void* DeviceInitData, std::uint32_t DeviceInitDataSize,
-                                      std::uint32_t DeviceInitIoControlCode,
-                                      std::uint32_t ReadIoControlCode, std::int32_t AInputReportLength,
-                                      std::int32_t AOutputReportLength) {
+                                      std::uint32_t DeviceInitIoControlCode, std::uint32_t ReadIoControlCode,
+                                      std::int32_t AInputReportLength, std::int32_t AOutputReportLength) {
     StoreDeviceInitData(DeviceInitData, DeviceInitDataSize, DeviceInitIoControlCode, ReadIoControlCode,
                         AInputReportLength, AOutputReportLength);
 }
 
 bool TuiSTDCommand::StoreDeviceInitData(const void* DeviceInitData, std::uint32_t DeviceInitDataSize,
-                                        std::uint32_t DeviceInitIoControlCode,
-                                        std::uint32_t ReadIoControlCode, std::int32_t AInputReportLength,
-                                        std::int32_t AOutputReportLength) {
+                                        std::uint32_t DeviceInitIoControlCode, std::uint32_t ReadIoControlCode,
+                                        std::int32_t AInputReportLength, std::int32_t AOutputReportLength) {
     if (DeviceInitDataSize == 0) return false;
     // The readers' buffers are ReaderBufferSize bytes: a longer request would overrun them.
     if (DeviceInitData == nullptr || DeviceInitDataSize > static_cast<std::uint32_t>(INT32_MAX) ||
@@ -201,8 +194,8 @@ void TuiSTDCommand::SetMonitorData() {
 void TuiSTDCommand::SetMonitorData(const void* DeviceInitData, std::uint32_t DeviceInitDataSize,
                                    std::uint32_t DeviceInitIoControlCode, std::uint32_t ReadIoControlCode,
                                    std::int32_t AInputReportLength, std::int32_t AOutputReportLength) {
-    if (StoreDeviceInitData(DeviceInitData, DeviceInitDataSize, DeviceInitIoControlCode,
-                            ReadIoControlCode, AInputReportLength, AOutputReportLength))
+    if (StoreDeviceInitData(DeviceInitData, DeviceInitDataSize, DeviceInitIoControlCode, ReadIoControlCode,
+                            AInputReportLength, AOutputReportLength))
         SetMonitorData();
 }
 
@@ -282,8 +275,8 @@ std::uint32_t TuiSTDCommand::ReadDeviceOnce(std::vector<std::uint8_t>& in, std::
     const std::uint32_t code = FReadIOCode;
     const std::uint32_t inLength = FInputReportLength;
     const std::uint32_t outLength = FOutputReportLength;
-    const vyk::platform::DriverReadResult r = FDriver->readRequest(
-        FHidOverlappedRead.load(), code, in.data(), inLength, out.data(), outLength, FGlobalEvent);
+    const vyk::platform::DriverReadResult r =
+        FDriver->readRequest(FHidOverlappedRead.load(), code, in.data(), inLength, out.data(), outLength, FGlobalEvent);
     if (!r.pending) {
         bytes = std::min(r.bytes, outLength);
         return r.error;
@@ -307,8 +300,8 @@ void TuiSTDCommand::Deliver(std::uint64_t ticket, const std::uint8_t* data, std:
     try {
         if (OnDataReceived) OnDataReceived(data, size);
     } catch (const std::exception& e) {
-        vyk::platform::debugLog(QStringLiteral("TuiSTDCommand: OnDataReceived failed: %1")
-                                    .arg(QString::fromLocal8Bit(e.what())));
+        vyk::platform::debugLog(
+            QStringLiteral("TuiSTDCommand: OnDataReceived failed: %1").arg(QString::fromLocal8Bit(e.what())));
     } catch (...) {
         vyk::platform::debugLog(QStringLiteral("TuiSTDCommand: OnDataReceived failed"));
     }
@@ -397,20 +390,24 @@ void TuiSTDCommand::HidInstallDriver(bool Install) {
         const bool packageTool = FDriverInfo.WHQL != 0 && (FDriverInfo.X32WHQL != 0 || Windows64());
         if (Install) {
             if (!present || problem) {
-                if (packageTool) RunDIFxCmd(true);
-                else InstallFilterDriver(device);
+                if (packageTool)
+                    RunDIFxCmd(true);
+                else
+                    InstallFilterDriver(device);
             }
         } else if (present) {
-            if (packageTool) RunDIFxCmd(false);
-            else UninstallFilterDriver(device);
+            if (packageTool)
+                RunDIFxCmd(false);
+            else
+                UninstallFilterDriver(device);
         }
     }
 }
 
 void TuiSTDCommand::RunDIFxCmd(bool install) {
     const bool xp64 = WindowsVersion() == 13;
-    const QString sub = !Windows64() ? QStringLiteral("DRIVERX86/")
-                                     : (xp64 ? QStringLiteral("XP64/") : QStringLiteral("DRIVERX64/"));
+    const QString sub =
+        !Windows64() ? QStringLiteral("DRIVERX86/") : (xp64 ? QStringLiteral("XP64/") : QStringLiteral("DRIVERX64/"));
     const QString exeDir = vyk::platform::executableDir();
     const QString folder = vyk::platform::joinPath(exeDir, sub);
     const QString program = vyk::platform::resolveCaseInsensitive(exeDir, sub + QStringLiteral("DIFxCmd.exe"));
@@ -447,9 +444,7 @@ bool TuiSTDCommand::UninstallFilterDriver(const DriverDevice& device) {
     // Only our service leaves the filter list.
     const bool upper = FDriverInfo.UpperFilter == 1;
     QStringList filters = FDriver->filterList(device, upper);
-    filters.removeIf([this](const QString& s) {
-        return s.compare(FDriverInfo.ServiceName, Qt::CaseInsensitive) == 0;
-    });
+    filters.removeIf([this](const QString& s) { return s.compare(FDriverInfo.ServiceName, Qt::CaseInsensitive) == 0; });
     const bool written = FDriver->writeFilterList(device, upper, filters);
     RestartDevice(device);
     return written;

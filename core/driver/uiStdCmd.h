@@ -152,8 +152,7 @@ private:
     void StartReader(int which);
     void TerminateAndWaitFor(Reader& r);
     void ReaderRun(int which);
-    std::uint32_t ReadDeviceOnce(std::vector<std::uint8_t>& in, std::vector<std::uint8_t>& out,
-                                 std::uint32_t& bytes);
+    std::uint32_t ReadDeviceOnce(std::vector<std::uint8_t>& in, std::vector<std::uint8_t>& out, std::uint32_t& bytes);
     std::uint64_t TakeTicket();
     void Deliver(std::uint64_t ticket, const std::uint8_t* data, std::uint32_t size);
     bool HardwareIdsInList(const QStringList& list, const QStringList& ids) const;

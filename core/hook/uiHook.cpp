@@ -26,10 +26,10 @@ struct HookLibrary {
     EnableHookFn EnableMouseHook = nullptr;
     DisableHookFn DisableMouseHook = nullptr;
     HookKeyStateFn GetHookKeyState = nullptr;
-    int clients = 0;                     // live clients holding the library
+    int clients = 0;  // live clients holding the library
     const TuiHook* keyboardOwner = nullptr;
     const TuiHook* mouseOwner = nullptr;
-    int callbackDepth = 0;               // > 0 while the library is calling us back
+    int callbackDepth = 0;  // > 0 while the library is calling us back
     bool unloadQueued = false;
 };
 
@@ -98,27 +98,28 @@ TMouseButtons buttonOf(std::uintptr_t message, const MouseHookRecord& m, std::in
         if (exValue < 0) return wheelReversed ? WHEELUP : WHEELDOWN;
         return BUTTON_NONE;
     }
-    case MSG_LBUTTONDOWN: case MSG_LBUTTONUP: return LCLICK;
-    case MSG_RBUTTONDOWN: case MSG_RBUTTONUP: return RCLICK;
-    case MSG_MBUTTONDOWN: case MSG_MBUTTONUP: return MCLICK;
+    case MSG_LBUTTONDOWN:
+    case MSG_LBUTTONUP: return LCLICK;
+    case MSG_RBUTTONDOWN:
+    case MSG_RBUTTONUP: return RCLICK;
+    case MSG_MBUTTONDOWN:
+    case MSG_MBUTTONUP: return MCLICK;
     default: return BUTTON_NONE;
     }
 }
 
 int mouseState(std::uintptr_t message) {
     return (message == MSG_LBUTTONUP || message == MSG_RBUTTONUP || message == MSG_MBUTTONUP ||
-            message == MSG_XBUTTONUP) ? 0 : 1;
+            message == MSG_XBUTTONUP)
+               ? 0
+               : 1;
 }
 
 // "Backward(Mouse)" is also the translation key of the language file, so it carries no
 // trailing blank.
 constexpr TMouseButtonString kMouseButtonStrings[7] = {
-    {LCLICK, "Mouse Click"},
-    {RCLICK, "Mouse Right Click"},
-    {MCLICK, "Mouse Middle Click"},
-    {XCLICK4, "Backward(Mouse)"},
-    {XCLICK5, "Forward(Mouse)"},
-    {WHEELUP, "Wheel up(Mouse)"},
+    {LCLICK, "Mouse Click"},          {RCLICK, "Mouse Right Click"}, {MCLICK, "Mouse Middle Click"},
+    {XCLICK4, "Backward(Mouse)"},     {XCLICK5, "Forward(Mouse)"},   {WHEELUP, "Wheel up(Mouse)"},
     {WHEELDOWN, "Wheel Down(Mouse)"},
 };
 
@@ -330,7 +331,14 @@ void TuiHook::ComboKeyHookProc(int, std::uintptr_t, const void* record, bool& sw
     const auto& k = *static_cast<const TKBDLLHOOKSTRUCT*>(record);
     if (!OnRecordKeyboardComboKey || !isPress(k)) return;
     switch (k.vkCode) {
-    case 0xA0: case 0xA1: case 0xA2: case 0xA3: case 0xA4: case 0xA5: case 0x5B: case 0x5C: return;
+    case 0xA0:
+    case 0xA1:
+    case 0xA2:
+    case 0xA3:
+    case 0xA4:
+    case 0xA5:
+    case 0x5B:
+    case 0x5C: return;
     default: break;
     }
 
@@ -342,10 +350,22 @@ void TuiHook::ComboKeyHookProc(int, std::uintptr_t, const void* record, bool& sw
     }
 
     QString modifierText;
-    if (keyDown(0xA2) || keyDown(0xA3)) { FComboKeyInfo.nModifier |= COMBO_MODIFIER_CTRL; modifierText += QStringLiteral("Ctrl+"); }
-    if (keyDown(0xA4) || keyDown(0xA5)) { FComboKeyInfo.nModifier |= COMBO_MODIFIER_ALT; modifierText += QStringLiteral("Alt+"); }
-    if (keyDown(0x5B) || keyDown(0x5C)) { FComboKeyInfo.nModifier |= COMBO_MODIFIER_WIN; modifierText += QStringLiteral("Win+"); }
-    if (keyDown(0xA0) || keyDown(0xA1)) { FComboKeyInfo.nModifier |= COMBO_MODIFIER_SHIFT; modifierText += QStringLiteral("Shift+"); }
+    if (keyDown(0xA2) || keyDown(0xA3)) {
+        FComboKeyInfo.nModifier |= COMBO_MODIFIER_CTRL;
+        modifierText += QStringLiteral("Ctrl+");
+    }
+    if (keyDown(0xA4) || keyDown(0xA5)) {
+        FComboKeyInfo.nModifier |= COMBO_MODIFIER_ALT;
+        modifierText += QStringLiteral("Alt+");
+    }
+    if (keyDown(0x5B) || keyDown(0x5C)) {
+        FComboKeyInfo.nModifier |= COMBO_MODIFIER_WIN;
+        modifierText += QStringLiteral("Win+");
+    }
+    if (keyDown(0xA0) || keyDown(0xA1)) {
+        FComboKeyInfo.nModifier |= COMBO_MODIFIER_SHIFT;
+        modifierText += QStringLiteral("Shift+");
+    }
 
     const std::uint16_t vk = static_cast<std::uint16_t>(k.vkCode);
     const std::uint16_t ext = static_cast<std::uint16_t>(extendedBit(k));
@@ -359,7 +379,7 @@ void TuiHook::ComboKeyHookProc(int, std::uintptr_t, const void* record, bool& sw
         FComboKeyInfo.nKeyValue1 = vk;
         FComboKeyInfo.nKeyValue1Extended = ext;
     } else if (FComboKeyInfo.nKeyValue2 == 0) {
-        if (FComboKeyInfo.nKeyValue1 == vk) {   // auto-repeat of the first key
+        if (FComboKeyInfo.nKeyValue1 == vk) {  // auto-repeat of the first key
             FComboKeyInfo.nKeyValue1 = vk;
             FComboKeyInfo.nKeyValue1Extended = ext;
             FComboKeyInfo.nKeyValue2 = FComboKeyInfo.nKeyValue2Extended = 0;
@@ -387,15 +407,16 @@ void TuiHook::MacroKeyExHookProc(int, std::uintptr_t, const void* record, bool& 
     const auto& k = *static_cast<const TKBDLLHOOKSTRUCT*>(record);
     const int state = isPress(k) ? 1 : 0;
     const int ext = extendedBit(k);
-    const std::uint32_t vk = k.vkCode & 0xFF;   // key-state map index
+    const std::uint32_t vk = k.vkCode & 0xFF;  // key-state map index
     bool makeDelay = false;
 
     if (FLastMacroKey.vkCode == 0) {
         FLastMacroKey = k;
         FTotalMacroTime = 0;
-    } else if (FLastMacroKey.vkCode == k.vkCode && (FLastMacroKey.flags & KBD_FLAG_EXTENDED) == (k.flags & KBD_FLAG_EXTENDED) &&
+    } else if (FLastMacroKey.vkCode == k.vkCode &&
+               (FLastMacroKey.flags & KBD_FLAG_EXTENDED) == (k.flags & KBD_FLAG_EXTENDED) &&
                (FLastMacroKey.flags & KBD_FLAG_UP) == (k.flags & KBD_FLAG_UP) && state == 1) {
-        FTotalMacroTime = k.time - FLastMacroKey.time;   // auto-repeat: the press stays the reference
+        FTotalMacroTime = k.time - FLastMacroKey.time;  // auto-repeat: the press stays the reference
     } else {
         FTotalMacroTime = k.time - FLastMacroKey.time;
         FLastMacroKey = k;
@@ -421,8 +442,9 @@ void TuiHook::MacroKeyExHookProc(int, std::uintptr_t, const void* record, bool& 
         item.nKeyValue = static_cast<std::uint16_t>(k.vkCode);
         item.nKeyValueExtended = static_cast<std::uint16_t>(ext);
         addMacroItem(item);
-        OnRecordKeyboardMacroKeyEx(1, static_cast<int>(k.vkCode), state, ext, static_cast<double>(k.time), FTotalMacroTime,
-                                   GetKeyDescription(static_cast<int>(k.vkCode), ext), stateText(state), FMacroKeyList);
+        OnRecordKeyboardMacroKeyEx(1, static_cast<int>(k.vkCode), state, ext, static_cast<double>(k.time),
+                                   FTotalMacroTime, GetKeyDescription(static_cast<int>(k.vkCode), ext),
+                                   stateText(state), FMacroKeyList);
     }
     swallow = true;
 }
@@ -473,7 +495,8 @@ void TuiHook::KeyboardHookProc(int code, std::uintptr_t, const void* record, boo
         const TKeyBoardHookDetail& f = FKeyboardHookObjectList.Objects(i)->FKeyBoardHookDetail;
         if (f.KeyboardVKKey == -1) return;
         const bool byVk = f.KeyboardVKKey != 0 && f.KeyboardVKKey == key && f.KeyExtended == ext;
-        const bool byScan = f.KeyboardSCANKey != 0 && static_cast<std::uint32_t>(f.KeyboardSCANKey) == scan && f.KeyExtended == ext;
+        const bool byScan =
+            f.KeyboardSCANKey != 0 && static_cast<std::uint32_t>(f.KeyboardSCANKey) == scan && f.KeyExtended == ext;
         if (byVk || byScan) {
             if (f.block == 1) swallow = true;
             OnHookKeyboardKey(key, state, ext, swallow, scan);
@@ -548,7 +571,8 @@ void TuiHook::MouseMacroHookProc(int, std::uintptr_t message, const void* record
         item.X = x;
         item.Y = y;
         addMouseItem(item);
-        OnRecordMouseMacroKey(1, button, state, x, y, t, GetMouseButtonString(button), stateText(state), FMouseMacroKeyList);
+        OnRecordMouseMacroKey(1, button, state, x, y, t, GetMouseButtonString(button), stateText(state),
+                              FMouseMacroKeyList);
     }
 }
 
@@ -603,8 +627,8 @@ void TuiHook::ProcessDataEvent() {
         if (e.Kind == 1 && e.KeyObject) {
             if (!OnRecordKeyboardMacroKey) continue;
             const TMACROKEYHOOK& k = e.KeyObject->FMacroKey;
-            OnRecordKeyboardMacroKey(k.nKeyType, k.nKeyValue, k.nKeyState, k.nKeyValueExtended, k.Time, k.MacroKeyString,
-                                     k.MacroKeyStateString, FMacroKeyList);
+            OnRecordKeyboardMacroKey(k.nKeyType, k.nKeyValue, k.nKeyState, k.nKeyValueExtended, k.Time,
+                                     k.MacroKeyString, k.MacroKeyStateString, FMacroKeyList);
         } else if (e.Kind == 0 && e.MouseObject) {
             if (!OnRecordMouseMacroKey) continue;
             const TMOUSEMACROKEY& m = e.MouseObject->FMOUSEMacroKey;

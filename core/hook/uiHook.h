@@ -42,9 +42,22 @@ enum TMouseButtons : std::uint8_t {
 
 // Mouse message kinds: the ordinal is the mouse message number minus 0x200.
 enum TMouseButtonStates : std::uint8_t {
-    MOUSEMOVE, LBUTTONDOWN, LBUTTONUP, LBUTTONDBLCLK, RBUTTONDOWN, RBUTTONUP, RBUTTONDBLCLK,
-    MBUTTONDOWN, MBUTTONUP, MBUTTONDBLCLK, MOUSEWHEEL, XBUTTONDOWN, XBUTTONUP, XBUTTONDBLCLK,
-    MOUSEHWHEEL, OTHERFUNCTION,
+    MOUSEMOVE,
+    LBUTTONDOWN,
+    LBUTTONUP,
+    LBUTTONDBLCLK,
+    RBUTTONDOWN,
+    RBUTTONUP,
+    RBUTTONDBLCLK,
+    MBUTTONDOWN,
+    MBUTTONUP,
+    MBUTTONDBLCLK,
+    MOUSEWHEEL,
+    XBUTTONDOWN,
+    XBUTTONUP,
+    XBUTTONDBLCLK,
+    MOUSEHWHEEL,
+    OTHERFUNCTION,
 };
 
 // A set of TMouseButtonStates: bit n stands for ordinal n.
@@ -109,7 +122,7 @@ struct TMouseHookDetail {
     TMouseButtons MouseButton = BUTTON_NONE;
     TMouseButtonStateSet MouseStateSet = 0;
     TMouseButtons ModifiedFunction = BUTTON_NONE;
-    TMouseStatesToHook MouseStateToHook = HOOK_DOWN;   // kept, not evaluated
+    TMouseStatesToHook MouseStateToHook = HOOK_DOWN;  // kept, not evaluated
 };
 #pragma pack(pop)
 static_assert(sizeof(TMouseHookDetail) == 5);
@@ -164,19 +177,21 @@ using TOnRecordKeyboardSingleKey = std::function<void(int Key, std::uint32_t Sca
                                                       const QString& SingleKeyString, bool& ABlocked)>;
 using TOnRecordKeyboardComboKey = std::function<void(int Key1, int Key1Extended, int Key2, int Key2Extended,
                                                      int Modifier, const QString& ComboKeyString)>;
-using TOnRecordKeyboardMacroKey = std::function<void(int MacroType, int Key1, int AState, int Extended, double Time,
-                                                     const QString& MacroKeyString, const QString& MacroKeyStateString,
-                                                     TMacroKeyList& KeyList)>;
-using TOnRecordKeyboardMacroKeyEx = std::function<void(int MacroType, int Key1, int AState, int Extended, double Time,
-                                                       std::uint32_t TotalTime, const QString& MacroKeyString,
-                                                       const QString& MacroKeyStateString, TMacroKeyList& KeyList)>;
-using TOnRecordMouseMacroKey = std::function<void(int MacroType, TMouseButtons AButton, int AState, std::uint16_t X,
-                                                  std::uint16_t Y, double Time, const QString& MacroKeyString,
-                                                  const QString& MacroKeyStateString, TMouseMacroKeyList& MouseRecordList)>;
+using TOnRecordKeyboardMacroKey =
+    std::function<void(int MacroType, int Key1, int AState, int Extended, double Time, const QString& MacroKeyString,
+                       const QString& MacroKeyStateString, TMacroKeyList& KeyList)>;
+using TOnRecordKeyboardMacroKeyEx =
+    std::function<void(int MacroType, int Key1, int AState, int Extended, double Time, std::uint32_t TotalTime,
+                       const QString& MacroKeyString, const QString& MacroKeyStateString, TMacroKeyList& KeyList)>;
+using TOnRecordMouseMacroKey = std::function<void(
+    int MacroType, TMouseButtons AButton, int AState, std::uint16_t X, std::uint16_t Y, double Time,
+    const QString& MacroKeyString, const QString& MacroKeyStateString, TMouseMacroKeyList& MouseRecordList)>;
 using TOnStopRecordKeyboardMacroKey = std::function<void(TMacroKeyList& KeyoboardRecordList)>;
 using TOnStopRecordMouseMacroKey = std::function<void(TMouseMacroKeyList& MouseRecordList)>;
-using TOnHookKeyboardKey = std::function<void(int Key, int AState, int AKeyExtended, bool& ABlocked, std::uint32_t AScanKey)>;
-using TOnHookAllMouseButton = std::function<void(TMouseButtons AuiButton, int AState, std::int16_t AExValue, bool& ABlocked)>;
+using TOnHookKeyboardKey =
+    std::function<void(int Key, int AState, int AKeyExtended, bool& ABlocked, std::uint32_t AScanKey)>;
+using TOnHookAllMouseButton =
+    std::function<void(TMouseButtons AuiButton, int AState, std::int16_t AExValue, bool& ABlocked)>;
 using TOnHookMouseButton = std::function<void(TMouseButtons AuiButton, int AState, bool& ABlocked)>;
 using TOnHookMouseMove = std::function<void(int X, int Y, double Time)>;
 
@@ -286,9 +301,9 @@ private:
     std::mutex FQueueLock;
     std::condition_variable FQueueSignal;
     std::vector<TRecordDataEntry> FRecordDataToProcessList;
-    bool FGlobalEvent = false;       // stop
-    bool FGlobalDataEvent = false;   // data queued
-    std::uint64_t FHandedOut = 0;    // hand-overs to the UI thread started ...
-    std::uint64_t FHandedBack = 0;   // ... and finished
+    bool FGlobalEvent = false;      // stop
+    bool FGlobalDataEvent = false;  // data queued
+    std::uint64_t FHandedOut = 0;   // hand-overs to the UI thread started ...
+    std::uint64_t FHandedBack = 0;  // ... and finished
     std::thread FIdThreadComponentDataEvent;
 };

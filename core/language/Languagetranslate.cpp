@@ -17,9 +17,9 @@
 
 namespace {
 
-constexpr int kTabWindow = 8;       // tabs shown at once once paging has started
-constexpr int kSpareRows = 100;     // empty rows below the source texts of a new grid
-constexpr int kGrowRows = 30;       // rows added when the source texts outgrow a grid
+constexpr int kTabWindow = 8;    // tabs shown at once once paging has started
+constexpr int kSpareRows = 100;  // empty rows below the source texts of a new grid
+constexpr int kGrowRows = 30;    // rows added when the source texts outgrow a grid
 
 QString cellText(const QTableWidget* grid, int row, int col) {
     const QTableWidgetItem* item = grid->item(row, col);
@@ -69,9 +69,9 @@ TuiLanguageDesignForm::TuiLanguageDesignForm(QWidget* parent) : QDialog(parent) 
     BtnDelet = new QPushButton(QStringLiteral("Delete Language"), ToolBar1);
     BtnPrevPage = new QPushButton(QStringLiteral("Prev Page"), ToolBar1);
     BtnNextPage = new QPushButton(QStringLiteral("Next Page"), ToolBar1);
-    for (QWidget* w : {static_cast<QWidget*>(Label1), static_cast<QWidget*>(LangCombo),
-                       static_cast<QWidget*>(BtnAddLanguage), static_cast<QWidget*>(BtnDelet),
-                       static_cast<QWidget*>(BtnPrevPage), static_cast<QWidget*>(BtnNextPage)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(Label1), static_cast<QWidget*>(LangCombo), static_cast<QWidget*>(BtnAddLanguage),
+          static_cast<QWidget*>(BtnDelet), static_cast<QWidget*>(BtnPrevPage), static_cast<QWidget*>(BtnNextPage)})
         tb->addWidget(w);
     tb->addStretch();
     main->addWidget(ToolBar1);
@@ -180,8 +180,8 @@ QTableWidget* TuiLanguageDesignForm::createTab(const QString& caption, const QSt
 // Writes the source texts into column 1 and the translations into column 2. A row keeps the
 // translation typed into it (keepGridValues) until the editor saves; otherwise column 2 takes
 // the table's translation, or the source text itself (sourceWhenUntranslated) or nothing.
-void TuiLanguageDesignForm::fillGrid(QTableWidget* grid, const QString& langId,
-                                     bool sourceWhenUntranslated, bool keepGridValues) {
+void TuiLanguageDesignForm::fillGrid(QTableWidget* grid, const QString& langId, bool sourceWhenUntranslated,
+                                     bool keepGridValues) {
     const TTextList& original = FLang->Original();
     QHash<QString, QString> typed;
     if (keepGridValues) {
@@ -261,8 +261,7 @@ void TuiLanguageDesignForm::BtnDeletClick() {
     QWidget* page = TabControl1->widget(t);
     TabControl1->removeTab(t);
     delete page;
-    if (const int i = FLang->IndexOfResource(langId); i >= 0)
-        FLang->Resources().erase(FLang->Resources().begin() + i);
+    if (const int i = FLang->IndexOfResource(langId); i >= 0) FLang->Resources().erase(FLang->Resources().begin() + i);
     --FTabCounter;
     FPaged = true;
     if (FFirstShownTab > 0 && FFirstShownTab >= TabControl1->count())

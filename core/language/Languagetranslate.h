@@ -88,8 +88,7 @@ private:
     void FormShow();
     QTableWidget* createTab(const QString& caption, const QString& langId);
     int tabIndexOfLang(const QString& langId) const;
-    void fillGrid(QTableWidget* grid, const QString& langId, bool sourceWhenUntranslated,
-                  bool keepGridValues);
+    void fillGrid(QTableWidget* grid, const QString& langId, bool sourceWhenUntranslated, bool keepGridValues);
     void refillAllGrids(QTableWidget* fromTable = nullptr);
     void applyTabWindow();
     // The text list opened by SpeedButton2Click: its tab and the source texts it showed.

@@ -79,9 +79,7 @@ constexpr Row kRows[] = {
     {0x1404, "zh-MO", "中文(澳門)", "Chinese (Traditional, Macao)"},
 };
 
-QString hex4(unsigned v) {
-    return QStringLiteral("%1").arg(v, 4, 16, QLatin1Char('0')).toUpper();
-}
+QString hex4(unsigned v) { return QStringLiteral("%1").arg(v, 4, 16, QLatin1Char('0')).toUpper(); }
 
 std::vector<LocaleInfo> buildTable() {
     std::vector<LocaleInfo> out;
@@ -103,13 +101,12 @@ std::vector<LocaleInfo> buildTable() {
             i.localizedName = QString::fromUtf8(r.localizedName);
         } else {
             i.localizedName = QStringLiteral("%1 (%2)").arg(QLocale::languageToString(loc.language()),
-                                                          QLocale::territoryToString(loc.territory()));
+                                                            QLocale::territoryToString(loc.territory()));
         }
         i.hasCountry = loc.territory() != QLocale::AnyTerritory;
         out.push_back(std::move(i));
     }
-    std::sort(out.begin(), out.end(),
-              [](const LocaleInfo& a, const LocaleInfo& b) { return a.langId < b.langId; });
+    std::sort(out.begin(), out.end(), [](const LocaleInfo& a, const LocaleInfo& b) { return a.langId < b.langId; });
     return out;
 }
 
@@ -148,7 +145,10 @@ QLocale userLocale() {
 }
 
 void setUserLocaleForTesting(const QLocale* locale) {
-    if (locale) localeOverride() = *locale; else localeOverride().reset();
+    if (locale)
+        localeOverride() = *locale;
+    else
+        localeOverride().reset();
 }
 
 }  // namespace vyk::language

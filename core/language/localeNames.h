@@ -17,11 +17,11 @@
 namespace vyk::language {
 
 struct LocaleInfo {
-    QString langId;         // "0804"
-    QString bcp47;          // "zh-CN"
-    QString nativeName;     // "中文(简体)"
-    QString localizedName;  // "Chinese (Simplified, China)"
-    bool hasCountry = true; // false for a neutral locale without an abbreviated country name
+    QString langId;          // "0804"
+    QString bcp47;           // "zh-CN"
+    QString nativeName;      // "中文(简体)"
+    QString localizedName;   // "Chinese (Simplified, China)"
+    bool hasCountry = true;  // false for a neutral locale without an abbreviated country name
 };
 
 // Every supported locale, in LANGID order.

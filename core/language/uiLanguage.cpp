@@ -8,8 +8,8 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGraphicsView>
 #include <QGroupBox>
 #include <QLabel>
@@ -143,11 +143,16 @@ QString LanguageFilePath() {
 
 const QStringList& TuiLanguage::DesignConstTexts() {
     static const QStringList texts = {
-        QStringLiteral("Down"),          QStringLiteral("Up"),
-        QStringLiteral("ms"),            QStringLiteral("Mouse Click"),
-        QStringLiteral("Mouse Right Click"), QStringLiteral("Mouse Middle Click"),
-        QStringLiteral("Backward(Mouse)"),   QStringLiteral("Forward(Mouse)"),
-        QStringLiteral("Wheel up(Mouse)"),   QStringLiteral("Wheel Down(Mouse)"),
+        QStringLiteral("Down"),
+        QStringLiteral("Up"),
+        QStringLiteral("ms"),
+        QStringLiteral("Mouse Click"),
+        QStringLiteral("Mouse Right Click"),
+        QStringLiteral("Mouse Middle Click"),
+        QStringLiteral("Backward(Mouse)"),
+        QStringLiteral("Forward(Mouse)"),
+        QStringLiteral("Wheel up(Mouse)"),
+        QStringLiteral("Wheel Down(Mouse)"),
     };
     return texts;
 }
@@ -160,8 +165,8 @@ int TuiLanguage::uiParentFormCount() { return parentFormCount(); }
 TuiLanguage::TuiLanguage(QObject* AOwner, State state) : TvgLang(AOwner), state_(state) {
     FTranslatePropertyList = {QStringLiteral("Caption"), QStringLiteral("Hint")};
     FTranslateSpecialClassList = {
-        QStringLiteral("TMenuItem"),  QStringLiteral("TTabControl"), QStringLiteral("TTabSheet"),
-        QStringLiteral("TListView"),  QStringLiteral("TTreeView"),   QStringLiteral("TStatusBar"),
+        QStringLiteral("TMenuItem"),   QStringLiteral("TTabControl"), QStringLiteral("TTabSheet"),
+        QStringLiteral("TListView"),   QStringLiteral("TTreeView"),   QStringLiteral("TStatusBar"),
         QStringLiteral("TComboBoxEx"), QStringLiteral("TuiMenuEx"),
     };
     // A running instance renews the process-wide locale lists. Each instance keeps its own
@@ -184,8 +189,7 @@ TuiLanguage::TuiLanguage(QObject* AOwner, State state) : TvgLang(AOwner), state_
                 LoadFromFile(path);
             } catch (const std::exception& e) {
                 // A damaged file is refused as a whole: no languages, every text in English.
-                const QString msg = QString::fromUtf8(e.what()) +
-                                    QStringLiteral(" The texts are shown in English.");
+                const QString msg = QString::fromUtf8(e.what()) + QStringLiteral(" The texts are shown in English.");
                 qWarning().noquote() << msg;
                 vyk::platform::debugLog(msg);
             }
@@ -211,9 +215,7 @@ QString TuiLanguage::GetDefaultLangName() {
     return loc.bcp47Name().left(2).toLower();
 }
 
-int TuiLanguage::GetLanguageIndexByShortID(const QString& Index) const {
-    return IndexOfResource(Index);
-}
+int TuiLanguage::GetLanguageIndexByShortID(const QString& Index) const { return IndexOfResource(Index); }
 
 QString TuiLanguage::GetLanguageShortIDByIndex(int Index) const {
     if (Index < 0 || Index >= static_cast<int>(Resources().size())) return {};
@@ -278,8 +280,7 @@ bool TuiLanguage::inClassList(const QObject* obj, const QStringList& list) const
     return false;
 }
 
-void TuiLanguage::TranslateComponent(QObject* component, QStringList& textList, bool translate,
-                                     QString baseName) {
+void TuiLanguage::TranslateComponent(QObject* component, QStringList& textList, bool translate, QString baseName) {
     if (!component) return;
     if (baseName.isEmpty()) baseName = GetComponentBaseName(component);
     QSet<QObject*> visited;
@@ -290,8 +291,8 @@ void TuiLanguage::TranslateComponent(QObject* component, QStringList& textList, 
         TranslateChildren(component, textList, translate, baseName, visited);
 }
 
-void TuiLanguage::TranslateChildren(QObject* component, QStringList& textList, bool translate,
-                                    const QString& baseName, QSet<QObject*>& visited) {
+void TuiLanguage::TranslateChildren(QObject* component, QStringList& textList, bool translate, const QString& baseName,
+                                    QSet<QObject*>& visited) {
     if (!component) return;
     const bool isApplication = component == QCoreApplication::instance();
     TranslateOne(component, textList, translate);
@@ -323,8 +324,7 @@ void TuiLanguage::TranslateOne(QObject* component, QStringList& textList, bool t
 
 void TuiLanguage::TranslateProperties(QObject* component, QStringList& textList, bool translate) {
     for (const QString& name : FTranslatePropertyList) {
-        const char* prop = name == QLatin1String("Caption") ? captionProperty(component)
-                                                            : hintProperty(component);
+        const char* prop = name == QLatin1String("Caption") ? captionProperty(component) : hintProperty(component);
         if (!prop) continue;
         const QVariant v = component->property(prop);
         if (!v.isValid() || !v.canConvert<QString>()) continue;
@@ -382,8 +382,8 @@ void TuiLanguage::collectTextsAndOpenEditor() {
 
 void TuiLanguage::SetActiveLoadFromFile(bool value) {
     if (!value || !Designing()) return;
-    const QString file = QFileDialog::getOpenFileName(nullptr, QString(), QString(),
-                                                      QStringLiteral("Language Files (*.Local *.local)"));
+    const QString file =
+        QFileDialog::getOpenFileName(nullptr, QString(), QString(), QStringLiteral("Language Files (*.Local *.local)"));
     if (file.isEmpty()) return;
     // Read into a scratch component first, so a damaged file leaves the tables as they were.
     TvgLang scratch;

@@ -37,9 +37,8 @@ class TuiLanguage;
 
 using TOnLanguageChanged =
     std::function<void(QObject* AComponent, const QString& LanguageShortID, const QString& LanguageLongName)>;
-using TOnCustomTranslate = std::function<void(QObject* AComponent, QStringList& ATextList,
-                                              QSet<QObject*>& AList, const QString& BaseName,
-                                              bool ATranslate)>;
+using TOnCustomTranslate = std::function<void(QObject* AComponent, QStringList& ATextList, QSet<QObject*>& AList,
+                                              const QString& BaseName, bool ATranslate)>;
 
 class TuiLanguage : public TvgLang {
     Q_OBJECT
@@ -90,16 +89,15 @@ public:
     QString GetLanguageLongNameByShortID(const QString& ShortID) const;
 
     // The walk (see the top of this file). textList receives every non-empty text read.
-    void TranslateComponent(QObject* component, QStringList& textList, bool translate,
-                            QString baseName);
+    void TranslateComponent(QObject* component, QStringList& textList, bool translate, QString baseName);
     static QString GetComponentBaseName(QObject* component);
 
     // Texts added to Original when the texts of the windows are collected for the editor.
     static const QStringList& DesignConstTexts();
 
 private:
-    void TranslateChildren(QObject* component, QStringList& textList, bool translate,
-                           const QString& baseName, QSet<QObject*>& visited);
+    void TranslateChildren(QObject* component, QStringList& textList, bool translate, const QString& baseName,
+                           QSet<QObject*>& visited);
     void TranslateOne(QObject* component, QStringList& textList, bool translate);
     void TranslateProperties(QObject* component, QStringList& textList, bool translate);
     bool inClassList(const QObject* obj, const QStringList& list) const;

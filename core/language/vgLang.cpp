@@ -12,8 +12,7 @@
 
 static_assert(QSysInfo::ByteOrder == QSysInfo::LittleEndian, "the language file is read in place");
 
-LanguageFileError::LanguageFileError(const QString& message)
-    : std::runtime_error(message.toStdString()) {}
+LanguageFileError::LanguageFileError(const QString& message) : std::runtime_error(message.toStdString()) {}
 
 // ---------------------------------------------------------------------------------------------
 // TTextList
@@ -36,7 +35,10 @@ int TTextList::lowerBound(const QString& line) const {
     int hi = Count();
     while (lo < hi) {
         const int mid = lo + (hi - lo) / 2;
-        if (compare(lines_[mid], line) < 0) lo = mid + 1; else hi = mid;
+        if (compare(lines_[mid], line) < 0)
+            lo = mid + 1;
+        else
+            hi = mid;
     }
     return lo;
 }
@@ -90,8 +92,7 @@ void TTextList::SetValue(const QString& source, const QString& value) {
     const qsizetype n = source.size();
     for (int i = Count() - 1; i >= 0; --i) {
         const QString& l = lines_[i];
-        if (l.size() > n && l.at(n) == QLatin1Char('=') && QStringView(l).left(n) == source)
-            lines_.removeAt(i);
+        if (l.size() > n && l.at(n) == QLatin1Char('=') && QStringView(l).left(n) == source) lines_.removeAt(i);
     }
     if (!value.isEmpty()) Add(source + QLatin1Char('=') + value);
 }
@@ -128,8 +129,7 @@ public:
     FileReader(const QByteArray& bytes, const QString& name) : bytes_(bytes), name_(name) {}
 
     std::int32_t readInt(const char* what) {
-        if (remaining() < 4)
-            fail(QStringLiteral("the file ends inside the %1").arg(QLatin1String(what)));
+        if (remaining() < 4) fail(QStringLiteral("the file ends inside the %1").arg(QLatin1String(what)));
         std::int32_t v;
         std::memcpy(&v, bytes_.constData() + pos_, 4);
         pos_ += 4;
@@ -137,12 +137,13 @@ public:
     }
 
     QString readText(std::int32_t units, const char* what) {
-        if (units < 0)
-            fail(QStringLiteral("the %1 has a negative length (%2)").arg(QLatin1String(what)).arg(units));
+        if (units < 0) fail(QStringLiteral("the %1 has a negative length (%2)").arg(QLatin1String(what)).arg(units));
         const qint64 byteCount = static_cast<qint64>(units) * 2;
         if (byteCount > remaining())
             fail(QStringLiteral("the %1 claims %2 characters, but only %3 bytes are left")
-                     .arg(QLatin1String(what)).arg(units).arg(remaining()));
+                     .arg(QLatin1String(what))
+                     .arg(units)
+                     .arg(remaining()));
         QString s(static_cast<qsizetype>(units), Qt::Uninitialized);
         std::memcpy(s.data(), bytes_.constData() + pos_, static_cast<size_t>(byteCount));
         pos_ += byteCount;
@@ -199,8 +200,8 @@ void TvgLang::LoadFromFile(const QString& fileName) {
     const QFileInfo info(fileName);
     if (!info.exists()) return;
     if (info.size() > kMaxLanguageFileBytes)
-        throw LanguageFileError(QStringLiteral("The language file %1 is too large (%2 bytes).")
-                                    .arg(fileName).arg(info.size()));
+        throw LanguageFileError(
+            QStringLiteral("The language file %1 is too large (%2 bytes).").arg(fileName).arg(info.size()));
     QByteArray bytes;
     try {
         vyk::platform::FileReadLimits limits;
@@ -220,8 +221,7 @@ void TvgLang::LoadFromBytes(const QByteArray& bytes, const QString& sourceName) 
     const std::int32_t count = r.readInt("language count");
     // Every language record takes at least its two lengths.
     if (count < 0 || count > r.remaining() / 8)
-        r.fail(QStringLiteral("the language count %1 does not fit the %2 bytes left")
-                   .arg(count).arg(r.remaining()));
+        r.fail(QStringLiteral("the language count %1 does not fit the %2 bytes left").arg(count).arg(r.remaining()));
     std::vector<TLangResource> languages;
     languages.reserve(static_cast<size_t>(count));
     for (std::int32_t i = 0; i < count; ++i) {

@@ -30,11 +30,15 @@ struct KeyWalk {
             if (!isCheckedType(a.nKeyType)) continue;
             const std::uint16_t k = TuiActionsClass::KeyValue(a);
             if (isPress(a)) {
-                if (pressed[k]) ++errors;  // pressed twice
-                else pressed[k] = true;
+                if (pressed[k])
+                    ++errors;  // pressed twice
+                else
+                    pressed[k] = true;
             } else {
-                if (!pressed[k]) ++errors;  // release without press
-                else pressed[k] = false;
+                if (!pressed[k])
+                    ++errors;  // release without press
+                else
+                    pressed[k] = false;
             }
             if (a.nKeyType == TuiActionsClass::kKeyTypeKey && !seenKey[k]) {
                 seenKey[k] = true;
@@ -54,8 +58,7 @@ struct KeyWalk {
 
 TuiActionsClass::TuiActionsClass() = default;
 
-TuiActionsClass::TuiActionsClass(const TMACROKEYINFO& aMacroKeyInfo, TuiMacroClass* aMacroClass,
-                                 int aMacroIndex)
+TuiActionsClass::TuiActionsClass(const TMACROKEYINFO& aMacroKeyInfo, TuiMacroClass* aMacroClass, int aMacroIndex)
     : TuiActionsClass() {
     LoadActions(aMacroKeyInfo);
     FORGMacroKeyInfo = aMacroKeyInfo;

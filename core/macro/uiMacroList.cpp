@@ -27,9 +27,7 @@ bool sameName(const TMACROKEYINFO& m, const QString& name) {
            std::equal(s.begin(), s.end(), reinterpret_cast<const char16_t*>(name.utf16()));
 }
 
-int macroInfoCount(const TMACROKEYINFOLIST& l) {
-    return std::min<int>(l.nMacroInfoCount, TuiMacroClass::kMaxMacros);
-}
+int macroInfoCount(const TMACROKEYINFOLIST& l) { return std::min<int>(l.nMacroInfoCount, TuiMacroClass::kMaxMacros); }
 
 }  // namespace
 
@@ -55,8 +53,8 @@ QString TuiMacroClass::MacroName(const TMACROKEYINFO& aMacroKeyInfo) {
 void TuiMacroClass::SelectMacroAction(int aIndex) {
     if (!ValidIndex(aIndex) || !ValidIndex(FMacroListIndex)) return;
     FCurrentMacroAction.reset();
-    FCurrentMacroAction = std::make_unique<TuiActionsClass>(
-        FMacroKeyInfoList[static_cast<std::size_t>(FMacroListIndex)], this, aIndex);
+    FCurrentMacroAction =
+        std::make_unique<TuiActionsClass>(FMacroKeyInfoList[static_cast<std::size_t>(FMacroListIndex)], this, aIndex);
 }
 
 void TuiMacroClass::SetMacroListIndex(int aValue) {
@@ -115,13 +113,17 @@ void TuiMacroClass::ReNameMacro(const QString& aMacroName, int aIndex) {
 void TuiMacroClass::MoveUpMacro(int aIndex) {
     if (aIndex < 1 || aIndex >= MacroListCount()) return;
     std::swap(FMacroKeyInfoList[aIndex], FMacroKeyInfoList[aIndex - 1]);
-    if (FMacroListIndex == aIndex) FMacroListIndex = aIndex - 1;
-    else if (FMacroListIndex == aIndex - 1) FMacroListIndex = aIndex;
+    if (FMacroListIndex == aIndex)
+        FMacroListIndex = aIndex - 1;
+    else if (FMacroListIndex == aIndex - 1)
+        FMacroListIndex = aIndex;
     RenumberMacros();
     if (FCurrentMacroAction) {
         int bound = FCurrentMacroAction->MacroIndex();
-        if (bound == aIndex) bound = aIndex - 1;
-        else if (bound == aIndex - 1) bound = aIndex;
+        if (bound == aIndex)
+            bound = aIndex - 1;
+        else if (bound == aIndex - 1)
+            bound = aIndex;
         AfterListChanged(bound);
     }
 }
@@ -129,13 +131,17 @@ void TuiMacroClass::MoveUpMacro(int aIndex) {
 void TuiMacroClass::MoveDownMacro(int aIndex) {
     if (aIndex < 0 || aIndex >= MacroListCount() - 1) return;
     std::swap(FMacroKeyInfoList[aIndex], FMacroKeyInfoList[aIndex + 1]);
-    if (FMacroListIndex == aIndex) FMacroListIndex = aIndex + 1;
-    else if (FMacroListIndex == aIndex + 1) FMacroListIndex = aIndex;
+    if (FMacroListIndex == aIndex)
+        FMacroListIndex = aIndex + 1;
+    else if (FMacroListIndex == aIndex + 1)
+        FMacroListIndex = aIndex;
     RenumberMacros();
     if (FCurrentMacroAction) {
         int bound = FCurrentMacroAction->MacroIndex();
-        if (bound == aIndex) bound = aIndex + 1;
-        else if (bound == aIndex + 1) bound = aIndex;
+        if (bound == aIndex)
+            bound = aIndex + 1;
+        else if (bound == aIndex + 1)
+            bound = aIndex;
         AfterListChanged(bound);
     }
 }
@@ -144,8 +150,10 @@ void TuiMacroClass::DeleteMacro(int aIndex) {
     if (!ValidIndex(aIndex)) return;
     FMacroKeyInfoList.erase(FMacroKeyInfoList.begin() + aIndex);
     RenumberMacros();
-    if (FMacroKeyInfoList.empty()) FMacroListIndex = -1;
-    else if (FMacroListIndex >= MacroListCount()) FMacroListIndex = MacroListCount() - 1;
+    if (FMacroKeyInfoList.empty())
+        FMacroListIndex = -1;
+    else if (FMacroListIndex >= MacroListCount())
+        FMacroListIndex = MacroListCount() - 1;
     // The current index stays where it was (or moves to the new last macro), so it may now
     // name another macro: the actions object is built again for whatever macro is current.
     if (FCurrentMacroAction) AfterListChanged(-1);
@@ -156,9 +164,7 @@ void TuiMacroClass::DeleteMacro(const QString& aMacroName) {
     if (i >= 0) DeleteMacro(i);
 }
 
-bool TuiMacroClass::MacroExists(const QString& aMacroName) const {
-    return IndexOfMacroName(aMacroName) >= 0;
-}
+bool TuiMacroClass::MacroExists(const QString& aMacroName) const { return IndexOfMacroName(aMacroName) >= 0; }
 
 int TuiMacroClass::IndexOfMacroName(const QString& aMacroName) const {
     for (std::size_t i = 0; i < FMacroKeyInfoList.size(); ++i)
@@ -166,9 +172,7 @@ int TuiMacroClass::IndexOfMacroName(const QString& aMacroName) const {
     return -1;
 }
 
-void TuiMacroClass::GetCurrentMacroKeyItem(TMACROKEYINFO& aResult) const {
-    GetMacroKeyItem(FMacroListIndex, aResult);
-}
+void TuiMacroClass::GetCurrentMacroKeyItem(TMACROKEYINFO& aResult) const { GetMacroKeyItem(FMacroListIndex, aResult); }
 
 void TuiMacroClass::GetMacroKeyItem(int aIndex, TMACROKEYINFO& aResult) const {
     if (ValidIndex(aIndex)) aResult = FMacroKeyInfoList[static_cast<std::size_t>(aIndex)];

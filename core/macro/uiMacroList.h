@@ -22,7 +22,7 @@
 
 class TuiMacroClass {
 public:
-    static constexpr int kMaxMacros = 30;       // the model's limit (IsFull)
+    static constexpr int kMaxMacros = 30;  // the model's limit (IsFull)
     static constexpr int kMaxMacroNameLength = 50;
     static constexpr std::uint32_t kValidMacroVersion = 0x103;
 
@@ -95,8 +95,7 @@ public:
     static void LoadMacroFromFile(const QString& aMacroFile, TMACROKEYINFO& aResult);
     // Writes each of the first nMacroInfoCount macros (at most 30) as <path>/<name>.macro,
     // creating the last folder level when it is missing. Throws vyk::platform::FileError.
-    static void SaveMacroKeyInfoListToMacroFiles(const TMACROKEYINFOLIST& aMacroKeyInfoList,
-                                                 const QString& aMacroPath);
+    static void SaveMacroKeyInfoListToMacroFiles(const TMACROKEYINFOLIST& aMacroKeyInfoList, const QString& aMacroPath);
     // The file name (without folder) that a macro of that name is stored under.
     static QString MacroFileName(const QString& aMacroName);
 

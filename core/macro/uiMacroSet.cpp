@@ -132,8 +132,8 @@ bool TuiMacroSetClass::CountsInRange(const TuiMacroSetDb& aDb) {
 
 void TuiMacroSetClass::KeepDamagedFileAside() {
     if (!FKeepAsidePending) return;
-    KeptAside(vyk::platform::keepFileAside(FBaseMacrosetDBFile, QStringLiteral(".bak"),
-                                           FLoadDamage != TDamage::Unreadable));
+    KeptAside(
+        vyk::platform::keepFileAside(FBaseMacrosetDBFile, QStringLiteral(".bak"), FLoadDamage != TDamage::Unreadable));
 }
 
 void TuiMacroSetClass::KeptAside(const QString& aKeptAsideFile) {
@@ -207,9 +207,7 @@ int TuiMacroSetClass::IndexOfMacroSet(const QString& aMacroSetName) const {
     return -1;
 }
 
-bool TuiMacroSetClass::MacroSetExist(const QString& aMacroSetName) const {
-    return IndexOfMacroSet(aMacroSetName) >= 0;
-}
+bool TuiMacroSetClass::MacroSetExist(const QString& aMacroSetName) const { return IndexOfMacroSet(aMacroSetName) >= 0; }
 
 bool TuiMacroSetClass::CreateNewMacroSet(const QString& aMacroSetName) {
     if (MacroSetExist(aMacroSetName)) {
@@ -225,15 +223,15 @@ bool TuiMacroSetClass::CreateNewMacroSet(const QString& aMacroSetName) {
     return true;
 }
 
-void TuiMacroSetClass::DeleteMacroSet(const QString& aMacroSetName) {
-    DeleteMacroSet(IndexOfMacroSet(aMacroSetName));
-}
+void TuiMacroSetClass::DeleteMacroSet(const QString& aMacroSetName) { DeleteMacroSet(IndexOfMacroSet(aMacroSetName)); }
 
 void TuiMacroSetClass::DeleteMacroSet(int aIndex) {
     if (aIndex < 0 || aIndex >= MacroSetCount()) return;
     FMacroSetList.erase(FMacroSetList.begin() + aIndex);
-    if (!FMacroSetList.empty()) SwitchToMacroSet(aIndex > 0 ? aIndex - 1 : 0);
-    else SwitchToMacroSet(-1);  // no set left: no current set either
+    if (!FMacroSetList.empty())
+        SwitchToMacroSet(aIndex > 0 ? aIndex - 1 : 0);
+    else
+        SwitchToMacroSet(-1);  // no set left: no current set either
 }
 
 void TuiMacroSetClass::SwitchToMacroSet(const QString& aMacroSetName) {

@@ -38,7 +38,7 @@ class WriteJob;
 
 // One macro set, 27840 bytes.
 struct TuiMacroListOfMacroSet {
-    char16_t MacroSetName[30];   // a name of 30 characters fills the field without a zero
+    char16_t MacroSetName[30];      // a name of 30 characters fills the field without a zero
     std::uint16_t MacroArrayCount;  // macros in use, 0..31 (the program keeps it at 30 or less)
     std::uint8_t Pad0[2];           // kept as found
     TMACROKEYINFO MacroArrays[31];  // entries past MacroArrayCount keep their old bytes
@@ -46,8 +46,8 @@ struct TuiMacroListOfMacroSet {
 
 // The whole database file, 584644 bytes.
 struct TuiMacroSetDb {
-    std::uint16_t MacroSetArrayCount;  // sets in use, 0..21
-    std::uint8_t Pad0[2];              // kept as found
+    std::uint16_t MacroSetArrayCount;           // sets in use, 0..21
+    std::uint8_t Pad0[2];                       // kept as found
     TuiMacroListOfMacroSet MacroSetArrays[21];  // slots past the count keep their old bytes
 };
 

@@ -84,13 +84,17 @@ TDM::TDM(QObject* AOwner) : QObject(AOwner) {
     uiProfileTest = makeComponent("uiProfileTest", QStringLiteral("R7730ProfileTest.pfd"));
     uiProfileRecordMacroInfo = makeComponent("uiProfileRecordMacroInfo", QStringLiteral("RecordRPROFILE.pfd"));
 
-    uiProfileAllSettingInfo->OnRestoreToDefault = [this](TuiProfileStream& s) { uiProfileAllSettingInfoRestoreToDefault(s); };
+    uiProfileAllSettingInfo->OnRestoreToDefault = [this](TuiProfileStream& s) {
+        uiProfileAllSettingInfoRestoreToDefault(s);
+    };
     uiProfileGame1->OnRestoreToDefault = [this](TuiProfileStream& s) { uiProfileGame1RestoreToDefault(s); };
     uiProfileGame2->OnRestoreToDefault = [this](TuiProfileStream& s) { uiProfileGame2RestoreToDefault(s); };
     uiProfileGame3->OnRestoreToDefault = [this](TuiProfileStream& s) { uiProfileGame3RestoreToDefault(s); };
     uiProfileGame4->OnRestoreToDefault = [this](TuiProfileStream& s) { uiProfileGame4RestoreToDefault(s); };
     uiProfileGame5->OnRestoreToDefault = [this](TuiProfileStream& s) { uiProfileGame5RestoreToDefault(s); };
-    uiProfileSettingGroup->OnRestoreToDefault = [this](TuiProfileStream& s) { uiProfileSettingGroupRestoreToDefault(s); };
+    uiProfileSettingGroup->OnRestoreToDefault = [this](TuiProfileStream& s) {
+        uiProfileSettingGroupRestoreToDefault(s);
+    };
     uiProfileDefaultGame->OnRestoreToDefault = [this](TuiProfileStream& s) { uiProfileGame1RestoreToDefault(s); };
     uiProfileTest->OnRestoreToDefault = [this](TuiProfileStream& s) { uiProfileTestRestoreToDefault(s); };
 
@@ -126,9 +130,7 @@ void TDM::DataModuleCreate() {
 
 void TDM::DataModuleDestroy() {}
 
-QString TDM::ProfileRegFolder() const {
-    return QStringLiteral("software\\") + FOptionsFromConfigFile.ProfileRegFolder;
-}
+QString TDM::ProfileRegFolder() const { return QStringLiteral("software\\") + FOptionsFromConfigFile.ProfileRegFolder; }
 
 void TDM::Init() {
     for (const TRefusedOption& refused : ReadOptionsFromConfigFile(FOptionsFromConfigFile)) {
@@ -516,7 +518,8 @@ QString TDM::GetPersonalDocumentProfilePath() const {
 }
 
 QString TDM::GetPersonalDocumentMacroDatabasePath() const {
-    QString folder = vyk::platform::joinPath(GetPersonalDocumentProfilePath(), FOptionsFromConfigFile.ProfileMacroFolder);
+    QString folder =
+        vyk::platform::joinPath(GetPersonalDocumentProfilePath(), FOptionsFromConfigFile.ProfileMacroFolder);
     vyk::platform::forceFolders(folder);
     return vyk::platform::joinPath(folder, QStringLiteral("MacroSet.MSDB"));
 }
@@ -663,7 +666,8 @@ void TDM::uiProfileSettingGroupRestoreToDefault(TuiProfileStream& AStream) {
     for (int i = 0; i < kSlots; ++i) {
         // The profile path already ends with a separator, so the macro path holds two in a row
         // there; both read as one.
-        const QString macroPath = profilePath + QLatin1Char('/') + prefix + QString::number(i + 1) + QStringLiteral("_Macros");
+        const QString macroPath =
+            profilePath + QLatin1Char('/') + prefix + QString::number(i + 1) + QStringLiteral("_Macros");
         if (static_cast<std::size_t>(macroPath.size()) > pathCap) {
             throw vyk::platform::FileError(
                 QStringLiteral("The profile folder \"%1\" is too long to be stored.").arg(profilePath));

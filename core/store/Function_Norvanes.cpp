@@ -33,7 +33,8 @@ QString runDialog(const ProfileFileDialogRequest& ARequest) {
     if (!ARequest.save) return QFileDialog::getOpenFileName(nullptr, QString(), dir, filter);
     QFileDialog dialog(nullptr, QString(), dir, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(ARequest.defaultExtension.mid(ARequest.defaultExtension.startsWith(QLatin1Char('.')) ? 1 : 0));
+    dialog.setDefaultSuffix(
+        ARequest.defaultExtension.mid(ARequest.defaultExtension.startsWith(QLatin1Char('.')) ? 1 : 0));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().constFirst();
 }
@@ -74,15 +75,14 @@ bool ExportProfileToFile(TDM& ADM, const QString& AInitialFolder) {
     // own, so an existing folder of the user is neither mistaken for a refusal nor removed.
     QString folder;
     vyk::platform::splitPath(vyk::platform::normalizePath(file), &folder, nullptr);
-    QByteArray probe = QFile::encodeName(vyk::platform::joinPath(folder.isEmpty() ? QStringLiteral(".") : folder,
-                                                                 QStringLiteral("tmp2323.XXXXXX")));
+    QByteArray probe = QFile::encodeName(
+        vyk::platform::joinPath(folder.isEmpty() ? QStringLiteral(".") : folder, QStringLiteral("tmp2323.XXXXXX")));
     if (::mkdtemp(probe.data()) == nullptr) {
         vyk::platform::showMessage(QStringLiteral("No permission to save file!please change directory!"));
         return false;
     }
     if (::rmdir(probe.constData()) != 0) {
-        throw vyk::platform::FileError(
-            QStringLiteral("Cannot remove folder \"%1\".").arg(QFile::decodeName(probe)));
+        throw vyk::platform::FileError(QStringLiteral("Cannot remove folder \"%1\".").arg(QFile::decodeName(probe)));
     }
 
     ADM.SaveCurrentProfileInfoToFile(file);

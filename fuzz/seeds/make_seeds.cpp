@@ -36,7 +36,8 @@ QString g_out;
 Bytes fromQ(const QByteArray& b) { return Bytes(b.begin(), b.end()); }
 
 void seed(const char* target, const std::string& name, const Bytes& bytes) {
-    const QString path = g_out + QLatin1Char('/') + QLatin1String(target) + QLatin1Char('/') + QString::fromStdString(name);
+    const QString path =
+        g_out + QLatin1Char('/') + QLatin1String(target) + QLatin1Char('/') + QString::fromStdString(name);
     vyk::fuzz::writeFile(path, bytes.data(), bytes.size());
 }
 
@@ -46,7 +47,9 @@ Bytes cat(std::initializer_list<Bytes> parts) {
     return out;
 }
 
-Bytes front(const Bytes& b, std::size_t n) { return Bytes(b.begin(), b.begin() + static_cast<long>(std::min(n, b.size()))); }
+Bytes front(const Bytes& b, std::size_t n) {
+    return Bytes(b.begin(), b.begin() + static_cast<long>(std::min(n, b.size())));
+}
 
 void put32(Bytes& b, std::size_t at, std::uint32_t v) {
     if (b.size() < at + 4) b.resize(at + 4, 0);
@@ -90,8 +93,9 @@ void storeSeeds() {
         dm.SaveBackAllProfileSettingInfo();
         dm.SaveBackRecordMacroInfoToRegistry(dm.FRecordMacroInfo);
     }
-    const char* const values[] = {"ProfileSettingGroup.pfd", "allsettings.pfd", "VykProfile1.pfd", "VykProfile2.pfd",
-                                  "VykProfile3.pfd",         "VykProfile4.pfd", "VykProfile5.pfd", "RecordRPROFILE.pfd"};
+    const char* const values[] = {"ProfileSettingGroup.pfd", "allsettings.pfd",   "VykProfile1.pfd",
+                                  "VykProfile2.pfd",         "VykProfile3.pfd",   "VykProfile4.pfd",
+                                  "VykProfile5.pfd",         "RecordRPROFILE.pfd"};
     for (std::uint8_t i = 0; i < 8; ++i) {
         const Bytes value = fromQ(vyk::fuzz::readFile(key + QLatin1String(values[i]) + QStringLiteral(".bin")));
         const std::string base = std::string("factory-") + values[i];
@@ -131,8 +135,10 @@ void storeSeeds() {
             put32(group, offsetof(TProfileSettingGroup, ProfileIndexOfProfileGroup), 0xFFFFFFFFu);
             seed("store_value", "group-out-of-range", cat({{0}, group}));
             group = value;
-            const std::size_t name0 = offsetof(TProfileSettingGroup, ProfileSettingList) + offsetof(TProfileSetting, FileName);
-            std::memcpy(group.data() + name0 + sizeof(TProfileSetting), group.data() + name0, sizeof(TProfileSetting::FileName));
+            const std::size_t name0 =
+                offsetof(TProfileSettingGroup, ProfileSettingList) + offsetof(TProfileSetting, FileName);
+            std::memcpy(group.data() + name0 + sizeof(TProfileSetting), group.data() + name0,
+                        sizeof(TProfileSetting::FileName));
             seed("store_value", "group-name-twice", cat({{0}, group}));
             // Slot names and kinds that would lead out of the profile folder; byte 0 = 8 points
             // the slots' folders beside the profile folder instead of inside it.
@@ -199,7 +205,7 @@ void macroSeeds() {
     seed("macro_db", "long", cat({{0}, full, Bytes(1000, 0x5A)}));
     seed("macro_db", "empty", Bytes{0});
     Bytes counts = front(full, used);
-    counts[0] = 0xFF;  // 255 sets
+    counts[0] = 0xFF;       // 255 sets
     counts[4 + 60] = 0xFF;  // 255 macros in set 0
     seed("macro_db", "counts-out-of-range", cat({{1}, counts}));
     Bytes longActions = front(full, used);
@@ -246,10 +252,13 @@ void hidSeeds() {
                                            std::pair{"mouse", vyk::sim::MouseSimServer::mouseDescriptor()}}) {
         const std::uint16_t n = static_cast<std::uint16_t>(descriptor.size());
         seed("hid_descriptor", std::string("sim-") + name,
-             cat({{1, static_cast<std::uint8_t>(n & 0xFF), static_cast<std::uint8_t>(n >> 8)}, descriptor,
+             cat({{1, static_cast<std::uint8_t>(n & 0xFF), static_cast<std::uint8_t>(n >> 8)},
+                  descriptor,
                   {7, 0, 0, 4, 0, 0, 0, 0}}));
         seed("hid_descriptor", std::string("sim-") + name + "-single",
-             cat({{0xFF, static_cast<std::uint8_t>(n & 0xFF), static_cast<std::uint8_t>(n >> 8)}, descriptor, {0, 1, 2}}));
+             cat({{0xFF, static_cast<std::uint8_t>(n & 0xFF), static_cast<std::uint8_t>(n >> 8)},
+                  descriptor,
+                  {0, 1, 2}}));
     }
     // Input report 7 (one button bit), report 8 (profile and DPI switches), and a wrong length.
     seed("input_report", "button-18", {8, 7, 0, 0, 4, 0, 0, 0, 0});
@@ -286,7 +295,8 @@ Bytes text(const std::string& s) { return Bytes(s.begin(), s.end()); }
 void messageSeeds() {
     seed("ipc_frame", "send-settings-applied", packet(32, frame(1, 7035, 1, 2)));
     seed("ipc_frame", "post-cpi-index", packet(32, frame(2, 7042, 3, 0)));
-    seed("ipc_frame", "reply-and-bad-magic", cat({packet(32, frame(3, 7035, 0, 0)), packet(31, front(frame(1, 1, 0, 0), 31))}));
+    seed("ipc_frame", "reply-and-bad-magic",
+         cat({packet(32, frame(3, 7035, 0, 0)), packet(31, front(frame(1, 1, 0, 0), 31))}));
     seed("ipc_frame", "send-then-post", cat({packet(32, frame(1, 7037, 1, 0)), packet(32, frame(2, 7100, 0, 0))}));
 
     namespace w = vyk::platform::hid::simwire;
@@ -302,7 +312,8 @@ void messageSeeds() {
               simPacket(1, w::kControl, 0, text("fail 1 0 31")), simPacket(1, w::kControl, 0, text("peek 0 16")),
               simPacket(1, w::kControl, 0, text("poke 16 01 02 03"))}));
     // An interface list as the client decodes it (also the List reply's payload).
-    const Bytes list = w::encodeInterfaces({{0, 0xF0F0, 0x0701, 0x0100, 1, vyk::sim::MouseSimServer::vendorDescriptor()}});
+    const Bytes list =
+        w::encodeInterfaces({{0, 0xF0F0, 0x0701, 0x0100, 1, vyk::sim::MouseSimServer::vendorDescriptor()}});
     seed("sim_protocol", "interface-list", list);
 }
 

@@ -52,8 +52,8 @@ void initSandbox() {
     }
     g_root = tmpl;
     std::atexit(removeSandbox);
-    for (const char* sub : {"home/Documents", "home/.config", "home/.cache", "home/.local/share", "runtime",
-                            "registry", "exe", "scratch"}) {
+    for (const char* sub : {"home/Documents", "home/.config", "home/.cache", "home/.local/share", "runtime", "registry",
+                            "exe", "scratch"}) {
         fs::create_directories(g_root / sub);
     }
     fs::permissions(g_root / "runtime", fs::perms::owner_all, fs::perm_options::replace);

@@ -50,9 +50,9 @@ QByteArray readFile(const QString& path, bool* exists = nullptr);
 
 }  // namespace vyk::fuzz
 
-#define VYK_FUZZ_CHECK(cond, what)                                        \
-    do {                                                                  \
-        if (!(cond)) ::vyk::fuzz::fail(__FILE__, __LINE__, (what));      \
+#define VYK_FUZZ_CHECK(cond, what)                                  \
+    do {                                                            \
+        if (!(cond)) ::vyk::fuzz::fail(__FILE__, __LINE__, (what)); \
     } while (0)
 
 // The entry points every target defines (libFuzzer's names).

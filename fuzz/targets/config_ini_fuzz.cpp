@@ -71,15 +71,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const TRefusedOption& r : refused) VYK_FUZZ_CHECK(r.Value != r.Used, "a refused value was used");
     TOtherConfig other;
     ReadOtherConfig(other);
-    for (const QString& pair : other.HelpFile) VYK_FUZZ_CHECK(pair.contains(QLatin1Char('=')), "a help entry without '='");
+    for (const QString& pair : other.HelpFile)
+        VYK_FUZZ_CHECK(pair.contains(QLatin1Char('=')), "a help entry without '='");
     // The store's key comes from the options; opening it (without creating) must be safe for
     // any text.
-    (void)vyk::platform::RegistryKey::exists(HKEY_CURRENT_USER, QStringLiteral("software\\") + options.ProfileRegFolder);
+    (void)vyk::platform::RegistryKey::exists(HKEY_CURRENT_USER,
+                                             QStringLiteral("software\\") + options.ProfileRegFolder);
 
     const vyk::platform::IniFile ini(path);
     const qsizetype chars = static_cast<qsizetype>(size) + 1;
-    for (const char* section : {"options", "OtherConfig", "HelpFiles", "IncludeHIDDeviceList", "devicelist",
-                                "usbdevicelist", "DEVICE"}) {
+    for (const char* section :
+         {"options", "OtherConfig", "HelpFiles", "IncludeHIDDeviceList", "devicelist", "usbdevicelist", "DEVICE"}) {
         checkSection(ini, QString::fromLatin1(section), chars);
     }
     return 0;

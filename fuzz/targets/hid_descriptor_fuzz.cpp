@@ -46,7 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const hid::HidInterfaceInfo& info = infos[i];
         const hid::HidCollection& caps = info.caps;
         VYK_FUZZ_CHECK(info.hardwareIds.size() == 4, "a collection without its four hardware IDs");
-        for (const auto& id : info.hardwareIds) VYK_FUZZ_CHECK(!id.empty() && id.size() < 64, "a malformed hardware ID");
+        for (const auto& id : info.hardwareIds)
+            VYK_FUZZ_CHECK(!id.empty() && id.size() < 64, "a malformed hardware ID");
         VYK_FUZZ_CHECK(caps.usagePage == collections[i].usagePage && caps.usage == collections[i].usage,
                        "the interface's caps are not its collection's");
         for (const auto* ids : {&caps.inputReportIds, &caps.outputReportIds, &caps.featureReportIds}) {

@@ -53,7 +53,8 @@ int connectToEndpoint() {
     const QByteArray path = QFile::encodeName(ipc::socketPath(kClass));
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
-    if (static_cast<std::size_t>(path.size()) >= sizeof addr.sun_path) vyk::fuzz::fail(__FILE__, __LINE__, "socket path too long");
+    if (static_cast<std::size_t>(path.size()) >= sizeof addr.sun_path)
+        vyk::fuzz::fail(__FILE__, __LINE__, "socket path too long");
     std::memcpy(addr.sun_path, path.constData(), static_cast<std::size_t>(path.size()));
     const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
     if (fd < 0 || ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
@@ -74,8 +75,10 @@ std::vector<std::vector<std::uint8_t>> serveUntilClosed(int fd) {
             std::uint8_t buf[256];
             const ssize_t n = ::recv(fd, buf, sizeof buf, MSG_DONTWAIT);
             if (n == 0) break;
-            if (n > 0) replies.emplace_back(buf, buf + n);
-            else if (errno != EAGAIN && errno != EINTR) break;
+            if (n > 0)
+                replies.emplace_back(buf, buf + n);
+            else if (errno != EAGAIN && errno != EINTR)
+                break;
         }
         // The endpoint closes every connection once its frame is read; far beyond the frame
         // deadline, a connection still open means the endpoint lost it.
@@ -121,7 +124,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         ::close(fd);
         vyk::fuzz::drainEvents();  // a post is handled from the event loop
 
-        VYK_FUZZ_CHECK(g_seen.size() == (handled ? 1u : 0u), "a packet was handled that is no frame, or a frame was lost");
+        VYK_FUZZ_CHECK(g_seen.size() == (handled ? 1u : 0u),
+                       "a packet was handled that is no frame, or a frame was lost");
         if (handled) {
             const ipc::Message& m = g_seen.front();
             VYK_FUZZ_CHECK(m.msg == expected.msg && m.wParam == expected.wParam && m.lParam == expected.lParam,

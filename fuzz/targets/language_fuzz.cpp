@@ -27,8 +27,8 @@
 namespace {
 
 // Texts of the programs' windows (the shipped file translates them).
-const char* const kTexts[] = {"OK", "CANCEL", "APPLY", "RESTORE", "RESET ALL", "LOAD FILE", "SAVE AS", "GENERAL",
-                              "DPI", "LIGHT", "INFO", "Config", "About", "Exit"};
+const char* const kTexts[] = {"OK",      "CANCEL", "APPLY", "RESTORE", "RESET ALL", "LOAD FILE", "SAVE AS",
+                              "GENERAL", "DPI",    "LIGHT", "INFO",    "Config",    "About",     "Exit"};
 
 struct Window {
     std::unique_ptr<QWidget> form;
@@ -66,8 +66,9 @@ void checkEnglish() {
                            g_window->buttons[i]->text() == english,
                        "a text did not return to English");
     }
-    VYK_FUZZ_CHECK(g_window->group->title() == QStringLiteral("GENERAL") && g_window->check->text() == QStringLiteral("DPI"),
-                   "a text did not return to English");
+    VYK_FUZZ_CHECK(
+        g_window->group->title() == QStringLiteral("GENERAL") && g_window->check->text() == QStringLiteral("DPI"),
+        "a text did not return to English");
 }
 
 }  // namespace

@@ -58,7 +58,8 @@ void walk(TuiMacroSetClass& db) {
         std::memset(static_cast<void*>(tables.get()), 0, sizeof *tables);
         BuildMacroTables(*device, *tables);
         for (int b = 0; b < MACRO_BLOCK_COUNT; ++b)
-            VYK_FUZZ_CHECK(tables->Lengths[b] >= 0 && tables->Lengths[b] <= MACRO_BLOCK_SIZE, "a macro block overflows");
+            VYK_FUZZ_CHECK(tables->Lengths[b] >= 0 && tables->Lengths[b] <= MACRO_BLOCK_SIZE,
+                           "a macro block overflows");
     }
     if (db.MacroSetCount() > 0) db.SwitchToMacroSet(0);
 }

@@ -38,7 +38,9 @@ namespace {
 const char* const kValues[] = {"ProfileSettingGroup.pfd", "allsettings.pfd", "VykProfile1.pfd", "VykProfile2.pfd",
                                "VykProfile3.pfd",         "VykProfile4.pfd", "VykProfile5.pfd", "RecordRPROFILE.pfd"};
 
-QString keyDir() { return vyk::fuzz::registryDir() + QStringLiteral("HKEY_CURRENT_USER/software/software/Vykgmmouse/"); }
+QString keyDir() {
+    return vyk::fuzz::registryDir() + QStringLiteral("HKEY_CURRENT_USER/software/software/Vykgmmouse/");
+}
 
 // The folders a slot may name: below the profile folder, or beside it in Documents.
 QString slotFolder(bool inside) {
@@ -49,7 +51,8 @@ QString slotFolder(bool inside) {
 // Every file below a folder, by path relative to it.
 void snapshot(const QString& folder, const QString& prefix, QMap<QString, QByteArray>& out) {
     const QDir dir(folder);
-    for (const QString& f : dir.entryList(QDir::Files | QDir::Hidden)) out[prefix + f] = vyk::fuzz::readFile(folder + f);
+    for (const QString& f : dir.entryList(QDir::Files | QDir::Hidden))
+        out[prefix + f] = vyk::fuzz::readFile(folder + f);
     for (const QString& d : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden))
         snapshot(folder + d + QLatin1Char('/'), prefix + d + QLatin1Char('/'), out);
 }

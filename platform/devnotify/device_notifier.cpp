@@ -19,7 +19,7 @@ namespace vyk::platform {
 namespace wire = vyk::platform::hid::simwire;
 
 namespace {
-constexpr int kConnectRetries = 40;       // a socket file appears just before it listens
+constexpr int kConnectRetries = 40;  // a socket file appears just before it listens
 constexpr int kConnectRetryMs = 50;
 constexpr int kWatchReplyTimeoutMs = 2000;
 }  // namespace
@@ -62,8 +62,10 @@ struct DeviceNotifier::Private {
         const char* action = udev_device_get_action(dev);
         const std::string a = action != nullptr ? action : "";
         udev_device_unref(dev);
-        if (a == "add") emit q->interfaceArrived();
-        else if (a == "remove") emit q->interfaceRemoved();
+        if (a == "add")
+            emit q->interfaceArrived();
+        else if (a == "remove")
+            emit q->interfaceRemoved();
         emit q->nodesChanged();
     }
 

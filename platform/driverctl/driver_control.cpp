@@ -36,18 +36,16 @@ public:
         const QString dev = devicePathFor(path);
         if (dev.isEmpty()) return kInvalidDriverHandle;
         struct stat st {};
-        if (::stat(QFile::encodeName(dev).constData(), &st) != 0 || !S_ISCHR(st.st_mode))
-            return kInvalidDriverHandle;
+        if (::stat(QFile::encodeName(dev).constData(), &st) != 0 || !S_ISCHR(st.st_mode)) return kInvalidDriverHandle;
         std::lock_guard g(mutex_);
         return ++lastHandle_;
     }
     void closeControlDevice(DriverHandle) override {}
-    std::uint32_t deviceIoControl(DriverHandle, std::uint32_t, void*, std::uint32_t, void*,
-                                  std::uint32_t) override {
+    std::uint32_t deviceIoControl(DriverHandle, std::uint32_t, void*, std::uint32_t, void*, std::uint32_t) override {
         return driverctl::kErrorNotSupported;
     }
-    DriverReadResult readRequest(DriverHandle, std::uint32_t, void*, std::uint32_t, void*,
-                                 std::uint32_t, const SyncEvent&) override {
+    DriverReadResult readRequest(DriverHandle, std::uint32_t, void*, std::uint32_t, void*, std::uint32_t,
+                                 const SyncEvent&) override {
         return DriverReadResult{false, false, driverctl::kErrorNotSupported, 0};
     }
 

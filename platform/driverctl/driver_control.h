@@ -45,10 +45,10 @@ inline constexpr DriverHandle kInvalidDriverHandle = -1;
 
 // Outcome of one read request on an overlapped handle.
 struct DriverReadResult {
-    bool pending = false;    // the request did not complete at once and was waited for
-    bool stopped = false;    // the wait ended on the stop event; the request was cancelled
-    std::uint32_t error = 0; // 0 or the request's error (of the completion when pending)
-    std::uint32_t bytes = 0; // bytes returned
+    bool pending = false;     // the request did not complete at once and was waited for
+    bool stopped = false;     // the wait ended on the stop event; the request was cancelled
+    std::uint32_t error = 0;  // 0 or the request's error (of the completion when pending)
+    std::uint32_t bytes = 0;  // bytes returned
 };
 
 // One present device of the HID setup class.
@@ -68,15 +68,13 @@ public:
     virtual void closeControlDevice(DriverHandle handle) = 0;
 
     // A synchronous control request; buffer lengths in bytes. 0 or an error code.
-    virtual std::uint32_t deviceIoControl(DriverHandle handle, std::uint32_t code, void* in,
-                                          std::uint32_t inLength, void* out,
-                                          std::uint32_t outLength) = 0;
+    virtual std::uint32_t deviceIoControl(DriverHandle handle, std::uint32_t code, void* in, std::uint32_t inLength,
+                                          void* out, std::uint32_t outLength) = 0;
 
     // A read request on an overlapped handle: issues it, and when it does not complete at once
     // waits for its completion or for stop, whichever comes first (a stop cancels it).
-    virtual DriverReadResult readRequest(DriverHandle handle, std::uint32_t code, void* in,
-                                         std::uint32_t inLength, void* out,
-                                         std::uint32_t outLength, const SyncEvent& stop) = 0;
+    virtual DriverReadResult readRequest(DriverHandle handle, std::uint32_t code, void* in, std::uint32_t inLength,
+                                         void* out, std::uint32_t outLength, const SyncEvent& stop) = 0;
 
     // The present devices of the HID setup class; nullopt when the enumeration fails.
     virtual std::optional<std::vector<DriverDevice>> presentHidDevices() = 0;
@@ -107,8 +105,7 @@ public:
 
     // Starts the package tool hidden in workingFolder and waits for it to end. False when no
     // process started (then nothing was waited for).
-    virtual bool runAndWait(const QString& program, const QString& arguments,
-                            const QString& workingFolder) = 0;
+    virtual bool runAndWait(const QString& program, const QString& arguments, const QString& workingFolder) = 0;
 };
 
 // The backend of this machine.

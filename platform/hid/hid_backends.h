@@ -19,8 +19,8 @@ bool splitCollectionPath(const std::string& path, std::string& node, std::size_t
 // Copies an input report into the reader's buffer the way the HID class driver completes a
 // read: report ID first (0 prepended for a collection without IDs), cut to capacity, zeros
 // up to capacity unless exactLength. Returns false for a report of another collection.
-bool completeInputReport(const HidCollection& caps, const std::uint8_t* data, std::size_t length,
-                         bool exactLength, std::uint8_t* buffer, std::size_t capacity, std::size_t& outLength);
+bool completeInputReport(const HidCollection& caps, const std::uint8_t* data, std::size_t length, bool exactLength,
+                         std::uint8_t* buffer, std::size_t capacity, std::size_t& outLength);
 
 // Blocks until fd has input, a hang-up or an error, or stopFd (an eventfd, or -1 for none) is
 // signalled. Returns fd's poll events (non-zero), 0 when stopped, or -1 with errno set when

@@ -116,10 +116,13 @@ bool parseReportDescriptor(std::span<const std::uint8_t> d, std::vector<HidColle
 
         if (type == 0) {  // main
             switch (tag) {
-            case 8: case 9: case 11: {  // Input, Output, Feature
-                if (depth == 0)
-                    return fail(error, "main item outside a collection at offset " + std::to_string(at));
-                const ReportType rt = tag == 8 ? ReportType::Input : tag == 9 ? ReportType::Output : ReportType::Feature;
+            case 8:
+            case 9:
+            case 11: {  // Input, Output, Feature
+                if (depth == 0) return fail(error, "main item outside a collection at offset " + std::to_string(at));
+                const ReportType rt = tag == 8   ? ReportType::Input
+                                      : tag == 9 ? ReportType::Output
+                                                 : ReportType::Feature;
                 HidField f;
                 f.type = rt;
                 f.reportId = g.reportId;
@@ -151,8 +154,9 @@ bool parseReportDescriptor(std::span<const std::uint8_t> d, std::vector<HidColle
                 HidCollection& c = result.back();
                 c.fields.push_back(std::move(f));
                 if (g.reportId != 0) c.usesReportIds = true;
-                auto& ids = rt == ReportType::Input ? c.inputReportIds
-                          : rt == ReportType::Output ? c.outputReportIds : c.featureReportIds;
+                auto& ids = rt == ReportType::Input    ? c.inputReportIds
+                            : rt == ReportType::Output ? c.outputReportIds
+                                                       : c.featureReportIds;
                 addId(ids, g.reportId);
                 break;
             }
@@ -168,19 +172,29 @@ bool parseReportDescriptor(std::span<const std::uint8_t> d, std::vector<HidColle
                 break;
             }
             case 12:  // End Collection
-                if (depth == 0) return fail(error, "End Collection without a collection at offset " + std::to_string(at));
+                if (depth == 0)
+                    return fail(error, "End Collection without a collection at offset " + std::to_string(at));
                 --depth;
                 break;
-            default:
-                return fail(error, "unknown main item at offset " + std::to_string(at));
+            default: return fail(error, "unknown main item at offset " + std::to_string(at));
             }
             l = Locals{};
         } else if (type == 1) {  // global
             switch (tag) {
             case 0: g.usagePage = static_cast<std::uint16_t>(v); break;
-            case 1: g.logicalMin = signExtend(v, size); g.logicalMinSet = true; break;
-            case 2: g.logicalMax = signExtend(v, size); g.logicalMaxRaw = v; g.logicalMaxSize = static_cast<std::uint32_t>(size); break;
-            case 3: case 4: case 5: case 6: break;  // physical range, unit: not needed
+            case 1:
+                g.logicalMin = signExtend(v, size);
+                g.logicalMinSet = true;
+                break;
+            case 2:
+                g.logicalMax = signExtend(v, size);
+                g.logicalMaxRaw = v;
+                g.logicalMaxSize = static_cast<std::uint32_t>(size);
+                break;
+            case 3:
+            case 4:
+            case 5:
+            case 6: break;  // physical range, unit: not needed
             case 7: g.reportSize = v; break;
             case 8:
                 if (v == 0 || v > 255) return fail(error, "invalid report ID at offset " + std::to_string(at));
@@ -198,14 +212,19 @@ bool parseReportDescriptor(std::span<const std::uint8_t> d, std::vector<HidColle
                 g = stack.back();
                 stack.pop_back();
                 break;
-            default:
-                return fail(error, "unknown global item at offset " + std::to_string(at));
+            default: return fail(error, "unknown global item at offset " + std::to_string(at));
             }
         } else if (type == 2) {  // local
             switch (tag) {
             case 0: l.usages.push_back(makeUsage(v, size, g.usagePage)); break;
-            case 1: l.usageMin = makeUsage(v, size, g.usagePage); l.haveMin = true; break;
-            case 2: l.usageMax = makeUsage(v, size, g.usagePage); l.haveMax = true; break;
+            case 1:
+                l.usageMin = makeUsage(v, size, g.usagePage);
+                l.haveMin = true;
+                break;
+            case 2:
+                l.usageMax = makeUsage(v, size, g.usagePage);
+                l.haveMax = true;
+                break;
             default: break;  // designators, strings, delimiters
             }
         } else {

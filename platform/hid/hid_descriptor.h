@@ -57,10 +57,10 @@ struct HidCollection {
     std::uint16_t outputReportByteLength = 0;
     std::uint16_t featureReportByteLength = 0;
     bool usesReportIds = false;
-    std::vector<std::uint8_t> inputReportIds;    // sorted, each once
+    std::vector<std::uint8_t> inputReportIds;  // sorted, each once
     std::vector<std::uint8_t> outputReportIds;
     std::vector<std::uint8_t> featureReportIds;
-    std::vector<HidField> fields;                 // in descriptor order
+    std::vector<HidField> fields;  // in descriptor order
 };
 
 // Parses a whole descriptor. On success fills out (one entry per top-level collection, in

@@ -10,13 +10,19 @@ namespace vyk::platform::hid {
 std::uint32_t errnoToError(int err) {
     switch (err) {
     case 0: return kSuccess;
-    case ENODEV: case ENXIO: case ESHUTDOWN: case ENOTCONN: case ECONNRESET: case ECONNREFUSED:
-        return kErrorDeviceNotConnected;
+    case ENODEV:
+    case ENXIO:
+    case ESHUTDOWN:
+    case ENOTCONN:
+    case ECONNRESET:
+    case ECONNREFUSED: return kErrorDeviceNotConnected;
     case ENOENT: return kErrorFileNotFound;
-    case EACCES: case EPERM: return kErrorAccessDenied;
+    case EACCES:
+    case EPERM: return kErrorAccessDenied;
     case EBADF: return kErrorInvalidHandle;
     case ETIMEDOUT: return kErrorSemTimeout;
-    case EINVAL: case EMSGSIZE: return kErrorInvalidParameter;
+    case EINVAL:
+    case EMSGSIZE: return kErrorInvalidParameter;
     default: return kErrorGenFailure;
     }
 }
@@ -82,8 +88,10 @@ std::unique_ptr<HidDevice> HidDevice::open(const std::string& path, std::uint32_
     std::uint32_t e = kSuccess;
     std::string d;
     std::unique_ptr<HidDevice> dev;
-    if (path.rfind(detail::kSimPathPrefix, 0) == 0) dev = detail::openSim(path, e, d);
-    else dev = detail::openHidraw(path, e, d);
+    if (path.rfind(detail::kSimPathPrefix, 0) == 0)
+        dev = detail::openSim(path, e, d);
+    else
+        dev = detail::openHidraw(path, e, d);
     if (!dev && e == kSuccess) e = kErrorGenFailure;
     if (error) *error = dev ? kSuccess : e;
     if (detailText) *detailText = std::move(d);

@@ -57,8 +57,8 @@ std::vector<HidInterfaceInfo> enumerateSimInterfaces(const std::string& socketPa
 struct ReadResult {
     enum Kind { Report, Stopped, Failed };
     Kind kind = Failed;
-    std::size_t length = 0;  // bytes of the report, report ID first (Report)
-    std::uint32_t error = 0; // result code (Failed)
+    std::size_t length = 0;   // bytes of the report, report ID first (Report)
+    std::uint32_t error = 0;  // result code (Failed)
 };
 
 // An open handle on one interface. Each handle is meant for one thread at a time.

@@ -112,11 +112,13 @@ std::vector<HidInterfaceInfo> enumerateHidraw() {
                 udev_device* usbIf = udev_device_get_parent_with_subsystem_devtype(dev, "usb", "usb_interface");
                 udev_device* usbDev = udev_device_get_parent_with_subsystem_devtype(dev, "usb", "usb_device");
                 if (usbDev != nullptr) {
-                    a.versionNumber = static_cast<std::uint16_t>(parseHex(udev_device_get_sysattr_value(usbDev, "bcdDevice")));
+                    a.versionNumber =
+                        static_cast<std::uint16_t>(parseHex(udev_device_get_sysattr_value(usbDev, "bcdDevice")));
                     const char* nIf = udev_device_get_sysattr_value(usbDev, "bNumInterfaces");
                     const bool composite = nIf != nullptr && std::strtoul(nIf, nullptr, 10) > 1;
                     if (composite && usbIf != nullptr)
-                        interfaceNumber = static_cast<int>(parseHex(udev_device_get_sysattr_value(usbIf, "bInterfaceNumber")));
+                        interfaceNumber =
+                            static_cast<int>(parseHex(udev_device_get_sysattr_value(usbIf, "bInterfaceNumber")));
                 }
                 // The descriptor is readable in sysfs without opening the node, so interfaces
                 // that the user may not open are still listed (and the open then says why).
@@ -138,7 +140,10 @@ namespace {
 class HidrawDevice final : public HidDevice {
 public:
     HidrawDevice(std::string path, int fd, HidAttributes a, HidCollection caps)
-        : path_(std::move(path)), fd_(fd), attributes_(a), caps_(std::move(caps)),
+        : path_(std::move(path)),
+          fd_(fd),
+          attributes_(a),
+          caps_(std::move(caps)),
           scratch_(caps_.inputReportByteLength + 1u) {}
     ~HidrawDevice() override { ::close(fd_); }
 
@@ -175,8 +180,7 @@ public:
             const int events = waitForInputOrStop(fd_, stopFd);
             if (events < 0) return {ReadResult::Failed, 0, errnoToError(errno)};
             if (events == 0) return {ReadResult::Stopped, 0, kErrorOperationAborted};
-            if (events & (POLLERR | POLLHUP | POLLNVAL))
-                return {ReadResult::Failed, 0, kErrorDeviceNotConnected};
+            if (events & (POLLERR | POLLHUP | POLLNVAL)) return {ReadResult::Failed, 0, kErrorDeviceNotConnected};
             if (!(events & POLLIN)) continue;
             const ssize_t n = ::read(fd_, scratch_.data(), scratch_.size());
             if (n < 0) {

@@ -30,7 +30,8 @@ std::vector<HidInterfaceInfo> enumerateSimInterfaces(const std::string& socketPa
         h.type == simwire::kListReply && simwire::decodeInterfaces(payload, entries)) {
         for (const simwire::InterfaceEntry& e : entries) {
             HidAttributes a{e.vendorId, e.productId, e.version};
-            std::vector<HidInterfaceInfo> list = interfacesOfNode(simPath(e.index, socketPath), a, e.interfaceNumber, e.descriptor);
+            std::vector<HidInterfaceInfo> list =
+                interfacesOfNode(simPath(e.index, socketPath), a, e.interfaceNumber, e.descriptor);
             out.insert(out.end(), std::make_move_iterator(list.begin()), std::make_move_iterator(list.end()));
         }
     }
@@ -99,8 +100,8 @@ public:
             }
             if (got < 0 || h.type != simwire::kInput) continue;
             std::size_t len = 0;
-            if (completeInputReport(caps_, payload_.data(), payload_.size(), (h.status & simwire::kInputExactLength) != 0,
-                                    buffer, capacity, len))
+            if (completeInputReport(caps_, payload_.data(), payload_.size(),
+                                    (h.status & simwire::kInputExactLength) != 0, buffer, capacity, len))
                 return {ReadResult::Report, len, kSuccess};
         }
     }

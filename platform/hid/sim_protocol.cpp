@@ -55,7 +55,8 @@ bool decodeInterfaces(const std::vector<std::uint8_t>& p, std::vector<InterfaceE
         const std::size_t len = get16(&p[pos + 12]);
         pos += 14;
         if (p.size() - pos < len) return false;
-        e.descriptor.assign(p.begin() + static_cast<std::ptrdiff_t>(pos), p.begin() + static_cast<std::ptrdiff_t>(pos + len));
+        e.descriptor.assign(p.begin() + static_cast<std::ptrdiff_t>(pos),
+                            p.begin() + static_cast<std::ptrdiff_t>(pos + len));
         pos += len;
         out.push_back(std::move(e));
     }

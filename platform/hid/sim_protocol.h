@@ -77,8 +77,8 @@ std::string defaultSocketPath();
 int connectTo(const std::string& socketPath);
 
 // Sends one packet. False on failure (errno set). Never raises SIGPIPE.
-bool sendFrame(int fd, std::uint32_t type, std::uint32_t iface, std::uint32_t status,
-               const void* data = nullptr, std::size_t length = 0, bool dontWait = false);
+bool sendFrame(int fd, std::uint32_t type, std::uint32_t iface, std::uint32_t status, const void* data = nullptr,
+               std::size_t length = 0, bool dontWait = false);
 
 // Receives one packet, waiting at most timeoutMs (-1: no limit). Returns 1 on a packet,
 // 0 when the peer closed, -1 on error or timeout (errno ETIMEDOUT for a timeout).

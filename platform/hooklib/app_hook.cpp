@@ -45,8 +45,7 @@ bool ApplicationHook::eventFilter(QObject* watched, QEvent* event) {
     const bool keyboard = kind_ == HookKind::Keyboard;
     switch (event->type()) {
     case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-        return keyboard && onKey(static_cast<QKeyEvent*>(event));
+    case QEvent::KeyRelease: return keyboard && onKey(static_cast<QKeyEvent*>(event));
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease: {
         if (keyboard) return false;
@@ -61,8 +60,7 @@ bool ApplicationHook::eventFilter(QObject* watched, QEvent* event) {
         default: return false;
         }
     }
-    case QEvent::MouseMove:
-        return !keyboard && onMouse(MSG_MOUSEMOVE, static_cast<QMouseEvent*>(event), 0);
+    case QEvent::MouseMove: return !keyboard && onMouse(MSG_MOUSEMOVE, static_cast<QMouseEvent*>(event), 0);
     case QEvent::Wheel: {
         if (keyboard) return false;
         auto* we = static_cast<QWheelEvent*>(event);
@@ -71,13 +69,12 @@ bool ApplicationHook::eventFilter(QObject* watched, QEvent* event) {
         if (d.x() != 0) return onMouse(MSG_MOUSEHWHEEL, we, d.x() > 0 ? -WHEEL_DELTA : WHEEL_DELTA);
         return false;
     }
-    default:
-        return false;
+    default: return false;
     }
 }
 
 bool ApplicationHook::onKey(const QKeyEvent* e) {
-    const quint32 native = e->nativeScanCode();   // the XKB keycode on X11 and Wayland
+    const quint32 native = e->nativeScanCode();  // the XKB keycode on X11 and Wayland
     if (native < XKB_KEYCODE_OFFSET) return false;
     const unsigned code = native - XKB_KEYCODE_OFFSET;
     // Num Lock itself is not reported; the keypad key's meaning tells it.
@@ -91,8 +88,8 @@ bool ApplicationHook::onKey(const QKeyEvent* e) {
     TKBDLLHOOKSTRUCT rec{};
     rec.vkCode = id->vk;
     rec.scanCode = id->scanCode;
-    rec.flags = (id->extended ? KBD_FLAG_EXTENDED : 0) | (press ? 0 : KBD_FLAG_UP) |
-                (e->spontaneous() ? 0 : KBD_FLAG_INJECTED);
+    rec.flags =
+        (id->extended ? KBD_FLAG_EXTENDED : 0) | (press ? 0 : KBD_FLAG_UP) | (e->spontaneous() ? 0 : KBD_FLAG_INJECTED);
     rec.time = static_cast<std::uint32_t>(e->timestamp());
     const bool swallow = deliver(press ? MSG_KEYDOWN : MSG_KEYUP, &rec);
     setKeyDown(id->vk, press);
@@ -105,7 +102,7 @@ bool ApplicationHook::onMouse(std::uintptr_t message, const QSinglePointEvent* e
     rec.x = static_cast<std::int32_t>(g.x());
     rec.y = static_cast<std::int32_t>(g.y());
     rec.mouseData = static_cast<std::uint32_t>(static_cast<std::uint16_t>(static_cast<std::int16_t>(data))) << 16;
-    rec.flags = e->spontaneous() ? 0 : MOUSE_FLAG_INJECTED;   // sent by a program, not the system
+    rec.flags = e->spontaneous() ? 0 : MOUSE_FLAG_INJECTED;  // sent by a program, not the system
     rec.time = static_cast<std::uint32_t>(e->timestamp());
     return deliver(message, &rec);
 }

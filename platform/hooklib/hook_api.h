@@ -65,8 +65,7 @@ constexpr int WHEEL_DELTA = 120;
 // mouse record, and the swallow flag. The flag starts false; a callback that leaves it true
 // asks the library to keep the event from other programs (see docs/hook.md for what X11
 // allows).
-using HookCallback = void (*)(void* object, int code, std::uintptr_t message, const void* record,
-                              bool* swallow);
+using HookCallback = void (*)(void* object, int code, std::uintptr_t message, const void* record, bool* swallow);
 
 // The exported functions, as looked up by name.
 using EnableHookFn = int (*)(HookCallback callback, void* object, int reserved);

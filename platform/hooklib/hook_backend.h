@@ -38,7 +38,7 @@ protected:
     void clearKeys();
 
     HookKind kind_;
-    int depth_ = 0;   // > 0 while events are being handed out
+    int depth_ = 0;  // > 0 while events are being handed out
 
 private:
     HookCallback callback_;

@@ -17,8 +17,7 @@
 
 namespace vyk::platform::hooklib {
 
-Hook::Hook(HookKind kind, HookCallback callback, void* object)
-    : kind_(kind), callback_(callback), object_(object) {}
+Hook::Hook(HookKind kind, HookCallback callback, void* object) : kind_(kind), callback_(callback), object_(object) {}
 
 Hook::~Hook() = default;
 
@@ -64,8 +63,10 @@ struct Registry {
     // Deletes retired hooks that are not inside a dispatch (all of them when forced).
     void purge(bool force) {
         for (auto it = retired.begin(); it != retired.end();) {
-            if (force || !(*it)->dispatching()) it = retired.erase(it);
-            else ++it;
+            if (force || !(*it)->dispatching())
+                it = retired.erase(it);
+            else
+                ++it;
         }
     }
 

@@ -148,7 +148,8 @@ bool X11Hook::start() {
     notifier_ = new QSocketNotifier(ConnectionNumber(dpy_), QSocketNotifier::Read);
     QObject::connect(notifier_, &QSocketNotifier::activated, notifier_, [this] { pump(); });
     if (XEventsQueued(dpy_, QueuedAlready) > 0) {
-        QMetaObject::invokeMethod(notifier_, [this] { pump(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            notifier_, [this] { pump(); }, Qt::QueuedConnection);
     }
     return true;
 }
@@ -264,12 +265,30 @@ void X11Hook::handleButton(const XIRawEvent* e, bool press) {
     case 1: message = press ? MSG_LBUTTONDOWN : MSG_LBUTTONUP; break;
     case 2: message = press ? MSG_MBUTTONDOWN : MSG_MBUTTONUP; break;
     case 3: message = press ? MSG_RBUTTONDOWN : MSG_RBUTTONUP; break;
-    case 4: message = MSG_MOUSEWHEEL; data = WHEEL_DELTA; break;     // wheel away from the user
-    case 5: message = MSG_MOUSEWHEEL; data = -WHEEL_DELTA; break;
-    case 6: message = MSG_MOUSEHWHEEL; data = -WHEEL_DELTA; break;   // tilt left
-    case 7: message = MSG_MOUSEHWHEEL; data = WHEEL_DELTA; break;
-    case 8: message = press ? MSG_XBUTTONDOWN : MSG_XBUTTONUP; data = 1; break;
-    case 9: message = press ? MSG_XBUTTONDOWN : MSG_XBUTTONUP; data = 2; break;
+    case 4:
+        message = MSG_MOUSEWHEEL;
+        data = WHEEL_DELTA;
+        break;  // wheel away from the user
+    case 5:
+        message = MSG_MOUSEWHEEL;
+        data = -WHEEL_DELTA;
+        break;
+    case 6:
+        message = MSG_MOUSEHWHEEL;
+        data = -WHEEL_DELTA;
+        break;  // tilt left
+    case 7:
+        message = MSG_MOUSEHWHEEL;
+        data = WHEEL_DELTA;
+        break;
+    case 8:
+        message = press ? MSG_XBUTTONDOWN : MSG_XBUTTONUP;
+        data = 1;
+        break;
+    case 9:
+        message = press ? MSG_XBUTTONDOWN : MSG_XBUTTONUP;
+        data = 2;
+        break;
     default: return;
     }
     // A wheel notch is one press and one release; it is one wheel message.

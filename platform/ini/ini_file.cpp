@@ -101,9 +101,7 @@ const IniFile::Entry* IniFile::findEntry(const QString& section, const QString& 
 
 bool IniFile::sectionExists(const QString& section) const { return findSection(section) != nullptr; }
 
-bool IniFile::keyExists(const QString& section, const QString& key) const {
-    return findEntry(section, key) != nullptr;
-}
+bool IniFile::keyExists(const QString& section, const QString& key) const { return findEntry(section, key) != nullptr; }
 
 QString IniFile::readString(const QString& section, const QString& key, const QString& def) const {
     const Entry* e = findEntry(section, key);
@@ -136,8 +134,8 @@ bool IniFile::parseInteger(const QString& text, int* out) {
     }
     if (i >= s.size()) return false;
     std::uint64_t value = 0;
-    const std::uint64_t limit = base == 16 ? 0xFFFFFFFFull
-                                           : static_cast<std::uint64_t>(std::numeric_limits<int>::max()) + (negative ? 1 : 0);
+    const std::uint64_t limit =
+        base == 16 ? 0xFFFFFFFFull : static_cast<std::uint64_t>(std::numeric_limits<int>::max()) + (negative ? 1 : 0);
     for (; i < s.size(); ++i) {
         const int d = s[i].isDigit() && s[i].unicode() < 128 ? s[i].unicode() - '0'
                       : base == 16 && s[i].toLower() >= QLatin1Char('a') && s[i].toLower() <= QLatin1Char('f')

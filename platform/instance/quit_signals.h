@@ -54,7 +54,7 @@ private:
 
     QSocketNotifier* notifier_ = nullptr;
     int last_ = 0;
-    struct sigaction previous_[3] {};
+    struct sigaction previous_[3]{};
     bool installed_[3] = {false, false, false};
 };
 

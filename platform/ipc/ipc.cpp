@@ -10,8 +10,8 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <bit>
 #include <atomic>
+#include <bit>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -83,7 +83,7 @@ int readFrame(int fd, Frame& f) {
 }
 
 bool sameUser(int fd) {
-    ucred cred {};
+    ucred cred{};
     socklen_t len = sizeof cred;
     if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &len) != 0) return false;
     return cred.uid == ::geteuid();
@@ -222,7 +222,8 @@ SendStatus sendMessage(const QString& windowClass, const Message& m, std::int64_
             return SendStatus::Timeout;
         }
         // With connections waiting for their frame (or accepting paused) look again soon.
-        const int n = ::poll(fds.data(), fds.size(), static_cast<int>(waitingConns ? std::min<long long>(left, 50) : left));
+        const int n =
+            ::poll(fds.data(), fds.size(), static_cast<int>(waitingConns ? std::min<long long>(left, 50) : left));
         if (n < 0) {
             if (errno == EINTR) continue;
             ::close(fd);
@@ -382,7 +383,8 @@ void Endpoint::acceptPending() {
         c->deadlineMs = nowMs() + frameDeadline();
         c->notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
         Conn* raw = c.get();
-        connect(c->notifier, &QSocketNotifier::activated, this, [this, raw] { guarded([this, raw] { serveConn(raw); }); });
+        connect(c->notifier, &QSocketNotifier::activated, this,
+                [this, raw] { guarded([this, raw] { serveConn(raw); }); });
         conns_.push_back(std::move(c));
         scheduleExpiry();
     }
@@ -485,7 +487,8 @@ void Endpoint::serveConn(Conn* c) {
 }
 
 void Endpoint::post(const Message& m) {
-    QMetaObject::invokeMethod(this, [this, m] { dispatch(m); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, m] { dispatch(m); }, Qt::QueuedConnection);
 }
 
 std::int64_t Endpoint::dispatch(const Message& m) {

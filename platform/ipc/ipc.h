@@ -123,10 +123,10 @@ private:
     int listenFd_ = -1;
     unsigned long long inode_ = 0;
     QSocketNotifier* listenNotifier_ = nullptr;
-    QTimer* expiry_ = nullptr;       // closes connections past their frame deadline
-    QTimer* resume_ = nullptr;       // ends a pause of accepting
-    long long pausedUntilMs_ = 0;    // steady clock, while accepting is paused
-    int reserveFd_ = -1;             // given up to take and close a connection without fds
+    QTimer* expiry_ = nullptr;     // closes connections past their frame deadline
+    QTimer* resume_ = nullptr;     // ends a pause of accepting
+    long long pausedUntilMs_ = 0;  // steady clock, while accepting is paused
+    int reserveFd_ = -1;           // given up to take and close a connection without fds
     std::vector<std::unique_ptr<Conn>> conns_;
     Endpoint* nextOnThread_ = nullptr;  // the endpoints of the creating thread, a linked list
 };

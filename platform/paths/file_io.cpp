@@ -70,11 +70,15 @@ bool holdsExactly(const QByteArray& path, const struct stat& st, const void* dat
     while (same) {
         const ssize_t n = ::read(fd, buf, sizeof buf);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) same = false;
-        else if (n == 0) break;
-        else if (static_cast<std::size_t>(n) > size - at || std::memcmp(buf, want + at, static_cast<std::size_t>(n)) != 0)
+        if (n < 0)
             same = false;
-        else at += static_cast<std::size_t>(n);
+        else if (n == 0)
+            break;
+        else if (static_cast<std::size_t>(n) > size - at ||
+                 std::memcmp(buf, want + at, static_cast<std::size_t>(n)) != 0)
+            same = false;
+        else
+            at += static_cast<std::size_t>(n);
     }
     ::close(fd);
     return same && at == size;
@@ -82,7 +86,8 @@ bool holdsExactly(const QByteArray& path, const struct stat& st, const void* dat
 
 // True when b holds the same file as a: the same inode, or two plain files of the same bytes.
 bool sameFile(const QByteArray& a, const QByteArray& b) {
-    struct stat sa {}, sb {};
+    struct stat sa {
+    }, sb{};
     if (::lstat(a.constData(), &sa) != 0 || ::lstat(b.constData(), &sb) != 0) return false;
     if (sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino) return true;
     if (!S_ISREG(sa.st_mode) || !S_ISREG(sb.st_mode) || sa.st_size != sb.st_size) return false;
@@ -101,8 +106,10 @@ bool sameFile(const QByteArray& a, const QByteArray& b) {
         while (same && got < static_cast<std::size_t>(na)) {
             const ssize_t nb = ::read(fb, bb + got, static_cast<std::size_t>(na) - got);
             if (nb < 0 && errno == EINTR) continue;
-            if (nb <= 0) same = false;
-            else got += static_cast<std::size_t>(nb);
+            if (nb <= 0)
+                same = false;
+            else
+                got += static_cast<std::size_t>(nb);
         }
         same = same && std::memcmp(ba, bb, static_cast<std::size_t>(na)) == 0;
     }

@@ -32,9 +32,9 @@ bool fileExists(const QString& path);    // a regular file (or a link to one)
 bool folderExists(const QString& path);  // a folder (or a link to one)
 
 // Bounds of the files the programs read. Stored records are a few hundred KiB at most.
-inline constexpr std::size_t kMaxStoredValueBytes = 16u << 20;   // registry values, profile files
-inline constexpr std::size_t kMaxSettingsFileBytes = 1u << 20;   // config.ini and the like
-inline constexpr std::size_t kMaxDefaultFileBytes = 64u << 20;   // anything else
+inline constexpr std::size_t kMaxStoredValueBytes = 16u << 20;  // registry values, profile files
+inline constexpr std::size_t kMaxSettingsFileBytes = 1u << 20;  // config.ini and the like
+inline constexpr std::size_t kMaxDefaultFileBytes = 64u << 20;  // anything else
 
 struct FileReadLimits {
     std::size_t maxBytes = kMaxDefaultFileBytes;

@@ -83,8 +83,8 @@ bool backendUsable() {
     GSettingsBackend* backend = g_settings_backend_get_default();  // a new reference
     const char* type = G_OBJECT_TYPE_NAME(backend);
     const bool dconf = std::strcmp(type, "DConfSettingsBackend") == 0;
-    const bool memory = std::strcmp(type, "GMemorySettingsBackend") == 0 ||
-                        std::strcmp(type, "GNullSettingsBackend") == 0;
+    const bool memory =
+        std::strcmp(type, "GMemorySettingsBackend") == 0 || std::strcmp(type, "GNullSettingsBackend") == 0;
     g_object_unref(backend);
     return !memory && (!dconf || haveSessionBus());
 }

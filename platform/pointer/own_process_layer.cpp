@@ -25,7 +25,8 @@ void onUiThread(std::function<void()> fn) {
         fn();
         return;
     }
-    QMetaObject::invokeMethod(app, [fn = std::move(fn)] { guarded(fn); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        app, [fn = std::move(fn)] { guarded(fn); }, Qt::QueuedConnection);
 }
 
 class OwnProcessLayer final : public PointerBackend {

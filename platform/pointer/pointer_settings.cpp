@@ -103,8 +103,7 @@ void applyPointerSettings(const PointerSettings& settings) {
 
     std::lock_guard<std::mutex> lock(g_applyMutex);
     const auto layers = realLayers(true);
-    forEachLayer(layers, "acceleration",
-                 [&](PointerBackend& b) { b.setAcceleration(settings.acceleration, preset); });
+    forEachLayer(layers, "acceleration", [&](PointerBackend& b) { b.setAcceleration(settings.acceleration, preset); });
     forEachLayer(layers, "speed", [&](PointerBackend& b) { b.setSpeed(settings.speed); });
     forEachLayer(layers, "wheel lines", [&](PointerBackend& b) { b.setWheelLines(settings.wheelLines); });
 }

@@ -146,8 +146,8 @@ X11Layer::Property X11Layer::readProperty(int device, Atom property) {
     unsigned char* data = nullptr;
     Status status = 1;
     const bool ok = checked([&] {
-        status = XIGetProperty(dpy_, device, property, 0, 16, False, AnyPropertyType, &type, &format, &items, &after,
-                               &data);
+        status =
+            XIGetProperty(dpy_, device, property, 0, 16, False, AnyPropertyType, &type, &format, &items, &after, &data);
     });
     if (ok && status == Success && type != None && data != nullptr) {
         p.type = type;
@@ -161,8 +161,9 @@ X11Layer::Property X11Layer::readProperty(int device, Atom property) {
 
 void X11Layer::setAcceleration(int, const AccelerationPreset& preset) {
     const XPointerAcceleration x = xPointerAcceleration(preset);
-    if (!checked([&] { XChangePointerControl(dpy_, True, x.keepThreshold ? False : True, x.numerator, x.denominator,
-                                             x.threshold); }))
+    if (!checked([&] {
+            XChangePointerControl(dpy_, True, x.keepThreshold ? False : True, x.numerator, x.denominator, x.threshold);
+        }))
         debugLog(QStringLiteral("pointer: X pointer control refused"));
 
     // libinput: 1 at the chosen profile, 0 elsewhere (adaptive is item 0, flat item 1).
@@ -180,8 +181,10 @@ void X11Layer::setAcceleration(int, const AccelerationPreset& preset) {
         }
         std::vector<unsigned char> value(current.items, 0);
         value[wanted] = 1;
-        if (!checked([&] { XIChangeProperty(dpy_, device, enabled, current.type, 8, XIPropModeReplace, value.data(),
-                                            static_cast<int>(value.size())); }))
+        if (!checked([&] {
+                XIChangeProperty(dpy_, device, enabled, current.type, 8, XIPropModeReplace, value.data(),
+                                 static_cast<int>(value.size()));
+            }))
             debugLog(QStringLiteral("pointer: device %1 refused the acceleration profile").arg(device));
     }
 }

@@ -116,8 +116,7 @@ QString registryRootDir() {
     return joinPath({config, QStringLiteral("vyk/registry/")});
 }
 
-std::optional<RegistryKey> RegistryKey::open(RegistryRoot root, const QString& keyPath, bool create,
-                                             QString* error) {
+std::optional<RegistryKey> RegistryKey::open(RegistryRoot root, const QString& keyPath, bool create, QString* error) {
     const auto failWith = [&](const QString& why) -> std::optional<RegistryKey> {
         if (error) *error = why;
         return std::nullopt;
@@ -163,9 +162,7 @@ std::optional<RegistryKey> RegistryKey::open(RegistryRoot root, const QString& k
     return RegistryKey(folder + QLatin1Char('/'), keyPath);
 }
 
-bool RegistryKey::exists(RegistryRoot root, const QString& keyPath) {
-    return open(root, keyPath, false).has_value();
-}
+bool RegistryKey::exists(RegistryRoot root, const QString& keyPath) { return open(root, keyPath, false).has_value(); }
 
 std::optional<RegistryKey::Found> RegistryKey::find(const QString& name) const {
     std::optional<Found> best;
@@ -219,7 +216,8 @@ std::optional<std::uint32_t> RegistryKey::readDword(const QString& name) const {
     const QByteArray bytes = readValueBytes(f->file, name, keyPath_);
     if (bytes.size() != 4) {
         throw RegistryError(QStringLiteral("Value \"%1\" of key \"%2\" is damaged: %3 bytes instead of 4")
-                                .arg(name, keyPath_).arg(bytes.size()));
+                                .arg(name, keyPath_)
+                                .arg(bytes.size()));
     }
     const auto* b = reinterpret_cast<const unsigned char*>(bytes.constData());
     return std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 | std::uint32_t(b[3]) << 24;

@@ -39,8 +39,7 @@ int fail(const QString& file, int line, const QString& why) {
 bool breaksLine(const QString& text) {
     for (QChar c : text) {
         const char16_t u = c.unicode();
-        if (u == 0 || u == u'\r' || u == u'\n' || u == 0x0B || u == 0x0C || u == 0x2028 || u == 0x2029)
-            return true;
+        if (u == 0 || u == u'\r' || u == u'\n' || u == 0x0B || u == 0x0C || u == 0x2028 || u == 0x2029) return true;
     }
     return false;
 }
@@ -82,7 +81,8 @@ int main(int argc, char** argv) {
         const QString key = line.left(colon);
         const QString text = line.mid(colon + 2);
         if (breaksLine(text))
-            return fail(srcPath, no, QStringLiteral("the text holds a line break or NUL, which would split it in ui.local"));
+            return fail(srcPath, no,
+                        QStringLiteral("the text holds a line break or NUL, which would split it in ui.local"));
         if (key == QLatin1String("languages")) {
             if (haveLanguages) return fail(srcPath, no, QStringLiteral("a second \"languages:\" line"));
             if (!entries.empty()) return fail(srcPath, no, QStringLiteral("\"languages:\" after the first text"));
@@ -90,7 +90,8 @@ int main(int argc, char** argv) {
             languages = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
             for (int a = 0; a < languages.size(); ++a) {
                 if (!langIdPattern.match(languages[a]).hasMatch())
-                    return fail(srcPath, no, QStringLiteral("language %1 is not a LANGID of four hex digits").arg(languages[a]));
+                    return fail(srcPath, no,
+                                QStringLiteral("language %1 is not a LANGID of four hex digits").arg(languages[a]));
                 for (int b = 0; b < a; ++b)
                     if (languages[a].compare(languages[b], Qt::CaseInsensitive) == 0)
                         return fail(srcPath, no, QStringLiteral("language %1 is listed twice").arg(languages[a]));
@@ -115,7 +116,8 @@ int main(int argc, char** argv) {
     }
     if (languages.isEmpty()) return fail(srcPath, 0, QStringLiteral("no \"languages:\" line"));
     if (haveSourceLanguage && !languages.contains(sourceLanguage))
-        return fail(srcPath, 0, QStringLiteral("the source language %1 is not among the languages").arg(sourceLanguage));
+        return fail(srcPath, 0,
+                    QStringLiteral("the source language %1 is not among the languages").arg(sourceLanguage));
     if (entries.empty()) return fail(srcPath, 0, QStringLiteral("no texts"));
 
     TvgLang lang;
@@ -128,7 +130,8 @@ int main(int argc, char** argv) {
             const auto it = e.translations.find(l);
             if (it == e.translations.end())
                 return fail(srcPath, e.line, QStringLiteral("no translation into %1").arg(l));
-            lang.Resources()[static_cast<size_t>(lang.IndexOfResource(l))].Table.Add(e.source + QLatin1Char('=') + it->second);
+            lang.Resources()[static_cast<size_t>(lang.IndexOfResource(l))].Table.Add(e.source + QLatin1Char('=') +
+                                                                                     it->second);
         }
     }
     QDir().mkpath(QFileInfo(outPath).absolutePath());

@@ -15,9 +15,9 @@
 namespace vyk::skin {
 
 struct SkinFile {
-  QString folder;  // "background", "buttons" or "controls"
-  QString name;    // exact file name, e.g. "Close-3.png"
-  std::function<QImage()> draw;
+    QString folder;  // "background", "buttons" or "controls"
+    QString name;    // exact file name, e.g. "Close-3.png"
+    std::function<QImage()> draw;
 };
 
 // Every file of the skin, in the order of the contact sheet.

@@ -45,12 +45,12 @@ QLinearGradient vgrad(const QRectF& r, const QColor& top, const QColor& bottom);
 
 // A plate: rounded rect filled top->bottom, with a dark outer edge and a 1 px inner highlight
 // along the top (bevel). `edge` is the outline colour.
-void plate(QPainter& p, const QRectF& r, double radius, const QColor& top, const QColor& bottom,
-           const QColor& edge, double highlight = 0.10);
+void plate(QPainter& p, const QRectF& r, double radius, const QColor& top, const QColor& bottom, const QColor& edge,
+           double highlight = 0.10);
 
 // The same for any path (slanted shapes).
-void platePath(QPainter& p, const QPainterPath& path, const QColor& top, const QColor& bottom,
-               const QColor& edge, double highlight = 0.10);
+void platePath(QPainter& p, const QPainterPath& path, const QColor& top, const QColor& bottom, const QColor& edge,
+               double highlight = 0.10);
 
 // A recessed channel: darker inside, shadow at the top, a faint light lip at the bottom.
 void groove(QPainter& p, const QRectF& r, double radius);

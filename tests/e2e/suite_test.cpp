@@ -75,7 +75,8 @@ std::optional<std::uint32_t> storedProfileID(const TDM& dm) {
 class SuiteTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (QStandardPaths::findExecutable("pulseaudio").isEmpty() || QStandardPaths::findExecutable("pactl").isEmpty()) {
+        if (QStandardPaths::findExecutable("pulseaudio").isEmpty() ||
+            QStandardPaths::findExecutable("pactl").isEmpty()) {
             GTEST_SKIP() << "pulseaudio is not installed";
         }
         using vyk::test::ScopedEnv;
@@ -173,12 +174,13 @@ TEST_F(SuiteTest, FirstStartThenSwitchesBothWaysAndAMuteButtonThatOutlivesTheWin
     for (const auto& r : sim_->log()) {
         if (r.kind == "SET" && r.bytes.size() > 5 && r.bytes[1] == 2) {
             char line[32];
-            std::snprintf(line, sizeof line, "write %03X %d", r.bytes[2] | (r.bytes[3] << 8), r.bytes[4] | (r.bytes[5] << 8));
+            std::snprintf(line, sizeof line, "write %03X %d", r.bytes[2] | (r.bytes[3] << 8),
+                          r.bytes[4] | (r.bytes[5] << 8));
             lines.emplace_back(line);
         }
     }
-    EXPECT_EQ(lines, (std::vector<std::string>{"write 090 77", "write 0F1 6", "write 04F 42", "write 048 1",
-                                               "write 043 1"}));
+    EXPECT_EQ(lines,
+              (std::vector<std::string>{"write 090 77", "write 0F1 6", "write 04F 42", "write 048 1", "write 043 1"}));
     EXPECT_EQ(storedProfileID(*dm_), 0u) << "the monitor reloaded";
 
     // The mute works in the monitor.
@@ -198,7 +200,8 @@ TEST_F(SuiteTest, FirstStartThenSwitchesBothWaysAndAMuteButtonThatOutlivesTheWin
     EXPECT_EQ(sim_->peek(0, 0x43, 1), std::vector<std::uint8_t>{0});
     bool command1 = false;
     for (const auto& r : sim_->log()) {
-        command1 = command1 || (r.kind == "SET" && r.bytes.size() > 3 && r.bytes[1] == 1 && r.bytes[2] == 1 && r.bytes[3] == 0);
+        command1 = command1 ||
+                   (r.kind == "SET" && r.bytes.size() > 3 && r.bytes[1] == 1 && r.bytes[2] == 1 && r.bytes[3] == 0);
     }
     EXPECT_TRUE(command1) << "command 1 {1, 0}";
     EXPECT_TRUE(waitUntil([&] { return storedProfileID(*dm_) == 0u; }));

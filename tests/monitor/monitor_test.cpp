@@ -6,8 +6,8 @@
 #include "core/device/uiHIDData.h"
 #include "core/device/uiHIDEvent.h"
 #include "core/language/vgLang.h"
-#include "tests/monitor/monitor_test_support.h"
 #include "platform/audio/microphone_mute.h"
+#include "tests/monitor/monitor_test_support.h"
 
 #include <QAction>
 #include <QElapsedTimer>
@@ -43,10 +43,8 @@ protected:
         exeEnv_ = std::make_unique<ScopedEnv>("VYK_EXE_DIR", exeDir_.string());
         debugFile_ = vyk::test::testRoot() / "debug.log";
         debugEnv_ = std::make_unique<ScopedEnv>("VYK_DEBUG_LOG", debugFile_.string());
-        vyk::platform::setMessageBoxHook(
-            [this](const QString& caption, const QString& text, vyk::platform::MessageIcon) {
-                boxes_ << caption + ": " + text;
-            });
+        vyk::platform::setMessageBoxHook([this](const QString& caption, const QString& text,
+                                                vyk::platform::MessageIcon) { boxes_ << caption + ": " + text; });
         ASSERT_TRUE(pulse_.start({"module-null-source source_name=mic"}));
         pulseEnv_ = std::make_unique<ScopedEnv>("PULSE_SERVER", pulse_.server().toStdString());
         sim_ = std::make_unique<vyk::sim::MouseSimServer>(vyk::sim::SimOptions{});
@@ -111,7 +109,6 @@ protected:
     std::unique_ptr<TVYKMONMAIN> mon_;
 };
 
-
 }  // namespace
 
 TEST_F(MonitorTest, DecodesReportsAsTheTableSays) {
@@ -132,11 +129,11 @@ TEST_F(MonitorTest, DecodesReportsAsTheTableSays) {
         {7, 0x00, 0x00, 0x80},  // bit 23
         {8, 1, 5},              // profile 5 does not exist
         {8, 1, 7},
-        {8, 2, 5},              // DPI level 5 does not exist
+        {8, 2, 5},  // DPI level 5 does not exist
         {8, 2, 0xFF},
-        {8, 3, 1},              // unknown event type
+        {8, 3, 1},  // unknown event type
         {8, 0, 1},
-        {9, 0x20, 0, 0},        // unknown report
+        {9, 0x20, 0, 0},  // unknown report
     };
     for (const auto& r : ignored) inject(r);
     inject(report({7, 0x20, 0, 0}), /*exact=*/true);  // three data bytes: not a 7-byte report
@@ -174,8 +171,8 @@ TEST_F(MonitorTest, TheMuteWorksAfterTheSoundConnectionWasClosedForIdleness) {
     EXPECT_FALSE(mon_->Mute()->workerRunning()) << "nothing of the sound server before the first press";
     pressMuteAndWait(1);
     EXPECT_EQ(pulse_.sourceMute("mic"), "yes");
-    ASSERT_TRUE(waitUntil([&] { return !mon_->Mute()->workerRunning(); },
-                          vyk::platform::MicrophoneMute::kIdleEndMs + 15000));
+    ASSERT_TRUE(
+        waitUntil([&] { return !mon_->Mute()->workerRunning(); }, vyk::platform::MicrophoneMute::kIdleEndMs + 15000));
     waitUntil([] { return false; }, 500);  // a while longer with the event loop running
     pressMuteAndWait(2);
     EXPECT_EQ(pulse_.sourceMute("mic"), "no");
@@ -210,7 +207,7 @@ TEST_F(MonitorTest, TheMuteButtonFollowsTheMousesProfile) {
     // No configuration program: the mouse's own profile switch is enough.
     inject(report({7, 0x20, 0, 0}));  // profile 1: button 5 is not the mute
     inject(report({8, 1, 2}));
-    pressMuteAndWait(1);              // profile 3: it is
+    pressMuteAndWait(1);  // profile 3: it is
     EXPECT_EQ(mon_->CurrentProfileIndex(), 2);
     EXPECT_EQ(storedProfileID(*dm_), 2u);
     inject(report({8, 1, 0}));
@@ -349,7 +346,8 @@ TEST_F(MonitorTest, DeviceInputWithADamagedProfileRaisesNoBoxAndStillRelays) {
     CfgStandIn cfg(/*answer=*/false);
     startMonitor();
     // The stored profile 3 has the wrong type: every reload of it fails.
-    auto key = vyk::platform::RegistryKey::open(vyk::platform::RegistryRoot::CurrentUser, dm_->ProfileRegFolder(), true);
+    auto key =
+        vyk::platform::RegistryKey::open(vyk::platform::RegistryRoot::CurrentUser, dm_->ProfileRegFolder(), true);
     ASSERT_TRUE(key.has_value());
     key->deleteValue("VykProfile3.pfd");
     key->writeString("VykProfile3.pfd", "wrong type");
@@ -381,7 +379,8 @@ TEST_F(MonitorTest, WhatTheStoreFindsOnAReloadIsLoggedOnceAndNeverShown) {
 
 TEST_F(MonitorTest, ErrorBoxesFromMessagesNeverNest) {
     mon_ = std::make_unique<TVYKMONMAIN>(dm_.get());
-    auto key = vyk::platform::RegistryKey::open(vyk::platform::RegistryRoot::CurrentUser, dm_->ProfileRegFolder(), true);
+    auto key =
+        vyk::platform::RegistryKey::open(vyk::platform::RegistryRoot::CurrentUser, dm_->ProfileRegFolder(), true);
     ASSERT_TRUE(key.has_value());
     key->deleteValue("ProfileSettingGroup.pfd");
     key->writeString("ProfileSettingGroup.pfd", "damaged");

@@ -10,13 +10,13 @@
 #include "core/defs/pubunit_norvane.h"
 #include "core/defs/vyk_messages.h"
 #include "core/language/vgLang.h"
-#include "tests/platform/audio/pulse_test_daemon.h"
+#include "core/store/DMUnit.h"
 #include "platform/dialogs/message_box.h"
 #include "platform/ipc/ipc.h"
-#include "tests/platform/ipc/ipc_peer_thread.h"
 #include "platform/registry/registry.h"
 #include "sim/mouse_sim_server.h"
-#include "core/store/DMUnit.h"
+#include "tests/platform/audio/pulse_test_daemon.h"
+#include "tests/platform/ipc/ipc_peer_thread.h"
 #include "tests/support/test_env.h"
 #include "tests/support/wait.h"
 
@@ -110,14 +110,14 @@ inline fs::path makeExeDir(bool withIcon) {
     writeLanguageFile(dir / "ui.local");
     if (withIcon) {
         fs::create_directories(dir / "images/0409/icons");
-        fs::copy_file(fs::path(VYK_TEST_BIN_DIR) / "images/0409/icons/logo.ico",
-                      dir / "images/0409/icons/logo.ico");
+        fs::copy_file(fs::path(VYK_TEST_BIN_DIR) / "images/0409/icons/logo.ico", dir / "images/0409/icons/logo.ico");
     }
     return dir;
 }
 
 inline bool havePulse() {
-    return !QStandardPaths::findExecutable("pulseaudio").isEmpty() && !QStandardPaths::findExecutable("pactl").isEmpty();
+    return !QStandardPaths::findExecutable("pulseaudio").isEmpty() &&
+           !QStandardPaths::findExecutable("pactl").isEmpty();
 }
 
 // What the configuration program saves: the function of a button in a stored profile, as the

@@ -107,13 +107,18 @@ void isolateEnvironment() {
 }
 
 ScopedEnv::ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    if (const char* v = std::getenv(name)) { had_ = true; old_ = v; }
+    if (const char* v = std::getenv(name)) {
+        had_ = true;
+        old_ = v;
+    }
     ::setenv(name, value.c_str(), 1);
 }
 
 ScopedEnv::~ScopedEnv() {
-    if (had_) ::setenv(name_.c_str(), old_.c_str(), 1);
-    else ::unsetenv(name_.c_str());
+    if (had_)
+        ::setenv(name_.c_str(), old_.c_str(), 1);
+    else
+        ::unsetenv(name_.c_str());
 }
 
 }  // namespace vyk::test

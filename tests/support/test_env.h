@@ -3,10 +3,10 @@
 // the Documents folder, the registry root and the runtime folder inside it, so tests run in
 // parallel and never touch the user's data.
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
-#include <cstdint>
 
 namespace vyk::test {
 
@@ -40,6 +40,7 @@ public:
     ~ScopedEnv();
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
+
 private:
     std::string name_;
     bool had_ = false;

@@ -1,8 +1,8 @@
 // Test main shared by every test program: isolates the environment, then runs GoogleTest
 // inside a QApplication (offscreen platform) so that Qt objects, timers and queued calls work.
-#include <gtest/gtest.h>
 #include <QApplication>
 #include <cstdlib>
+#include <gtest/gtest.h>
 
 #include "platform/dialogs/message_box.h"
 #include "tests/support/test_env.h"

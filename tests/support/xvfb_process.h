@@ -13,9 +13,9 @@
 
 #include <csignal>
 #include <cstdlib>
-#include <string>
 #include <fcntl.h>
 #include <poll.h>
+#include <string>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -30,9 +30,12 @@ public:
         if (::pipe2(fds, O_CLOEXEC) != 0) return;
         pid_ = ::fork();
         if (pid_ == 0) {
-            ::dup2(fds[1], 3);   // -displayfd needs an inheritable descriptor
+            ::dup2(fds[1], 3);  // -displayfd needs an inheritable descriptor
             const int devnull = ::open("/dev/null", O_WRONLY);
-            if (devnull >= 0) { ::dup2(devnull, 1); ::dup2(devnull, 2); }
+            if (devnull >= 0) {
+                ::dup2(devnull, 1);
+                ::dup2(devnull, 2);
+            }
             const std::string path = xvfb.toStdString();
             ::execl(path.c_str(), "Xvfb", "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
                     "-noreset", static_cast<char*>(nullptr));

@@ -3,13 +3,13 @@
 // tells it from a mouse that is absent, VykCfg's APPLY names the udev rule instead of asking for
 // the mouse, and the monitor says so in its tray. fake_hidraw refuses the open of the nodes
 // with the errno the kernel gives (EACCES, or EPERM).
+#include "core/defs/device_access.h"
 #include "config/dialogs/showdialog.h"
 #include "config/link/CfgSystemLink.h"
 #include "config/toolkit/ImageDataBaseUnit.h"
 #include "config/toolkit/ImageStateButton.h"
 #include "config/toolkit/WrapLabel.h"
 #include "config/window/MainConfig.h"
-#include "core/defs/device_access.h"
 #include "core/defs/uiThread.h"
 #include "core/device/uiHIDData.h"
 #include "core/store/DMUnit.h"

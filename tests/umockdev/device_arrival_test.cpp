@@ -60,9 +60,8 @@ protected:
         registryEnv_ = std::make_unique<ScopedEnv>("VYK_REGISTRY_ROOT", vyk::test::freshDir("registry").string());
         exeEnv_ = std::make_unique<ScopedEnv>("VYK_EXE_DIR", montest::makeExeDir(false).string());
         pulseEnv_ = std::make_unique<ScopedEnv>("PULSE_SERVER", (vyk::test::testRoot() / "no-pulse").string());
-        vyk::platform::setMessageBoxHook([this](const QString& caption, const QString& text, vyk::platform::MessageIcon) {
-            boxes_ << caption + ": " + text;
-        });
+        vyk::platform::setMessageBoxHook([this](const QString& caption, const QString& text,
+                                                vyk::platform::MessageIcon) { boxes_ << caption + ": " + text; });
         bed_.setBetweenUevents([] { QCoreApplication::processEvents(); });
         sim_ = hidrawtest::startSim(2, true);
         dm_ = std::make_unique<TDM>();

@@ -76,7 +76,9 @@ protected:
         EXPECT_TRUE(dev) << error << " " << detail;
         return dev;
     }
-    void TearDown() override { std::filesystem::remove(std::filesystem::path(std::getenv("VYK_EXE_DIR")) / "config.ini"); }
+    void TearDown() override {
+        std::filesystem::remove(std::filesystem::path(std::getenv("VYK_EXE_DIR")) / "config.ini");
+    }
 
     Testbed bed_;
     std::unique_ptr<MouseSimServer> sim_;
@@ -92,7 +94,8 @@ TEST(HidrawEnumeration, ListsEachNodeWithTheIdsOfItsUsbParents) {
     const std::vector<Case> cases = {
         {1, false, {"HID\\VID_F0F0&PID_0701&REV_0100"}},  // one interface: not composite, no MI_
         {2, false, {"HID\\VID_F0F0&PID_0701&REV_0100&MI_01", "HID\\VID_F0F0&PID_0701&REV_0100&MI_02"}},
-        {2, true,
+        {2,
+         true,
          {"HID\\VID_F0F0&PID_0701&REV_0100&MI_00", "HID\\VID_F0F0&PID_0701&REV_0100&MI_01",
           "HID\\VID_F0F0&PID_0701&REV_0100&MI_02"}},
     };
@@ -233,8 +236,8 @@ TEST_F(HidrawTest, InputReportsArriveThroughPollAndRead) {
     };
     const std::vector<Case> cases = {
         {{7, 1, 2, 3, 4, 5, 6, 7}, false, {7, 1, 2, 3, 4, 5, 6, 7}},
-        {{8, 0x20}, true, {8, 0x20, 0, 0, 0, 0, 0, 0}},              // a short report is padded
-        {{9, 1, 2, 3, 4, 5, 6, 7}, true, {}},                        // not an input report of this collection
+        {{8, 0x20}, true, {8, 0x20, 0, 0, 0, 0, 0, 0}},                    // a short report is padded
+        {{9, 1, 2, 3, 4, 5, 6, 7}, true, {}},                              // not an input report of this collection
         {{7, 9, 9, 9, 9, 9, 9, 9, 9, 9}, true, {7, 9, 9, 9, 9, 9, 9, 9}},  // cut to the buffer
     };
     for (const Case& c : cases) {
@@ -353,7 +356,8 @@ TEST_F(HidrawTest, TheHidComponentsReadersDeliverAndStop) {
     std::atomic<int> notConnected{0};
     {
         TuiHIDData hid;
-        hid.OnData = [&](const QString& id, const QString& path, std::uint8_t rid, const void* data, std::uint16_t size) {
+        hid.OnData = [&](const QString& id, const QString& path, std::uint8_t rid, const void* data,
+                         std::uint16_t size) {
             const auto* b = static_cast<const std::uint8_t*>(data);
             got.push_back({id.toStdString(), path.toStdString(), rid, {b, b + size}});
         };

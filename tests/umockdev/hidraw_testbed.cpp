@@ -30,7 +30,8 @@ struct ReexecUnderPreload {
         std::string list;
         if (void* asan = ::dlsym(RTLD_DEFAULT, "__asan_init")) {
             Dl_info info{};
-            if (::dladdr(asan, &info) != 0 && info.dli_fname != nullptr && std::strstr(info.dli_fname, "asan") != nullptr)
+            if (::dladdr(asan, &info) != 0 && info.dli_fname != nullptr &&
+                std::strstr(info.dli_fname, "asan") != nullptr)
                 list = info.dli_fname;
         }
         // fake_hidraw before umockdev: umockdev calls the C library directly, not the next in line.
@@ -96,8 +97,7 @@ struct Testbed::Private {
 };
 
 Testbed::Testbed() : d(std::make_unique<Private>()) {
-    if (std::getenv(kPreloadedMark) == nullptr)
-        ADD_FAILURE() << "not running under the preload libraries";
+    if (std::getenv(kPreloadedMark) == nullptr) ADD_FAILURE() << "not running under the preload libraries";
     d->tb = umockdev_testbed_new();
     vyk_fake_hidraw_reset();
 }
@@ -147,8 +147,8 @@ HidrawNode Testbed::addHidraw(const std::string& parent, int minor, std::uint16_
     HidrawNode node;
     node.devnode = "/dev/hidraw" + std::to_string(minor);
     const std::string name = "hidraw" + std::to_string(minor);
-    gchar* raw = umockdev_testbed_add_device(d->tb, "hidraw", name.c_str(), hid, nullptr, "DEVNAME", node.devnode.c_str(),
-                                             nullptr);
+    gchar* raw = umockdev_testbed_add_device(d->tb, "hidraw", name.c_str(), hid, nullptr, "DEVNAME",
+                                             node.devnode.c_str(), nullptr);
     if (d->pump) d->pump();
     node.syspath = raw != nullptr ? raw : "";
     g_free(raw);
@@ -172,9 +172,9 @@ std::vector<HidrawNode> Testbed::addMouse(const vyk::sim::SimOptions& o) {
     const std::string socket = o.socketPath.empty() ? simSocketPath() : o.socketPath;
     for (const Iface& i : list) {
         const std::string usbIf = addUsbInterface(usb, i.number);
-        HidrawNode node = addHidraw(usbIf, i.number, o.vendorId, o.productId,
-                                    i.vendor ? vyk::sim::MouseSimServer::vendorDescriptor()
-                                             : vyk::sim::MouseSimServer::mouseDescriptor());
+        HidrawNode node = addHidraw(
+            usbIf, i.number, o.vendorId, o.productId,
+            i.vendor ? vyk::sim::MouseSimServer::vendorDescriptor() : vyk::sim::MouseSimServer::mouseDescriptor());
         node.simInterface = i.sim;
         vyk_fake_hidraw_map(node.devnode.c_str(), socket.c_str(), i.sim);
         const std::string hid = node.syspath.substr(0, node.syspath.rfind('/'));

@@ -88,7 +88,8 @@ inline void pointAt(TVYKCFGMAIN& w, int top, int sub, QPoint* target) {
     ASSERT_TRUE(vyk::test::waitUntil([&subLevel] {
         TuiMenuPopup* p = MenuPopupOf(&subLevel);
         return p && p->isVisible();
-    })) << "the sub-menu of row " << top << " did not open";
+    })) << "the sub-menu of row "
+        << top << " did not open";
     *target = rowCenter(subLevel, sub);
     moveTo(*target);
 }

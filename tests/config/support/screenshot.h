@@ -80,7 +80,7 @@ inline void saveScreenshotWithPopups(QWidget* w, const QList<QWidget*>& popups, 
 
 }  // namespace vyk::test
 
-#define VYK_SCREENSHOT_ONLY()                                                              \
-    do {                                                                                   \
+#define VYK_SCREENSHOT_ONLY()                                                             \
+    do {                                                                                  \
         if (vyk::test::screenshotDir().isEmpty()) GTEST_SKIP() << "screenshot mode only"; \
     } while (0)

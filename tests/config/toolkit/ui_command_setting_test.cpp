@@ -40,9 +40,9 @@ TEST(uiCommandSetting, RunsHandlersInListOrderSkippingUnassigned) {
 
     s.SetData(nullptr, 0);
     s.GetData(nullptr, 0);
-    const std::vector<std::pair<QString, TuiGetSet>> expected{
-        {"SetButton", uiSet}, {"SetCPI", uiSet}, {"SetLED", uiSet},
-        {"SetButton", uiGet}, {"SetCPI", uiGet}, {"SetLED", uiGet}};
+    const std::vector<std::pair<QString, TuiGetSet>> expected{{"SetButton", uiSet}, {"SetCPI", uiSet},
+                                                              {"SetLED", uiSet},    {"SetButton", uiGet},
+                                                              {"SetCPI", uiGet},    {"SetLED", uiGet}};
     EXPECT_EQ(calls, expected);
 }
 

@@ -1,6 +1,7 @@
 // The configuration window built offscreen in the test process, with a private store,
 // Documents folder and executable folder, and a recording link in place of the mouse, the
 // monitor and the desktop. Driven with real clicks and keys.
+#include "config/window/MainConfig.h"
 #include "config/dialogs/showdialog.h"
 #include "config/toolkit/ImageDataBaseUnit.h"
 #include "config/toolkit/ImageStateButton.h"
@@ -11,7 +12,6 @@
 #include "config/window/GeneralPage.h"
 #include "config/window/InfoPage.h"
 #include "config/window/LightPage.h"
-#include "config/window/MainConfig.h"
 #include "core/defs/vyk_messages.h"
 #include "core/language/uiLanguage.h"
 #include "core/language/vgLang.h"
@@ -105,8 +105,8 @@ protected:
         return {};
     }
     QByteArray storedValue(const QString& name) const {
-        auto key = vyk::platform::RegistryKey::open(vyk::platform::RegistryRoot::CurrentUser,
-                                                    dm_->ProfileRegFolder(), false);
+        auto key =
+            vyk::platform::RegistryKey::open(vyk::platform::RegistryRoot::CurrentUser, dm_->ProfileRegFolder(), false);
         if (!key) return {};
         return key->readBinary(name).value_or(QByteArray());
     }
@@ -356,7 +356,8 @@ TEST_F(MainConfigTest, ASaveThatFailsKeepsTheWindowOpenWithTheEdits) {
     const fs::path blocker = vyk::test::freshDir("blocked") / "file";
     vyk::test::writeText(blocker, "x");
     ScopedEnv broken("VYK_REGISTRY_ROOT", (blocker / "registry").string());
-    vyk::test::whenModal([](QWidget* dlg) { QTest::mouseClick(qobject_cast<TFrmDialog*>(dlg)->BTNOK, Qt::LeftButton); });
+    vyk::test::whenModal(
+        [](QWidget* dlg) { QTest::mouseClick(qobject_cast<TFrmDialog*>(dlg)->BTNOK, Qt::LeftButton); });
     QTest::mouseClick(w.BtnCancel, Qt::LeftButton);
     EXPECT_EQ(errors_.size(), 1) << "the failure is reported";
     errors_.clear();

@@ -58,11 +58,11 @@ TEST(SharedRecords, LoadEditSaveChangesOnlyTheEditedBytes) {
         for (std::size_t i = 0; i < len; ++i) allowed.insert(off + i);
     };
     const std::size_t b3Off = 872 + 4168 * 3;
-    allow(b3Off + 4152, 1);          // FunctionType
-    allow(b3Off + 4156, 4);          // FunctionCode
-    allow(b3Off + 2 + 4, 3 * 2);     // "F5" and its NUL, nothing after
-    allow(872 + 95880, 2);           // ReportRate
-    allow(872 + 106294 + 1, 1);      // LEDConfig.G
+    allow(b3Off + 4152, 1);       // FunctionType
+    allow(b3Off + 4156, 4);       // FunctionCode
+    allow(b3Off + 2 + 4, 3 * 2);  // "F5" and its NUL, nothing after
+    allow(872 + 95880, 2);        // ReportRate
+    allow(872 + 106294 + 1, 1);   // LEDConfig.G
     for (std::size_t off : diff(recordBytes(*copy), stored))
         EXPECT_TRUE(allowed.count(off)) << "byte " << off << " changed";
     EXPECT_EQ(stored[b3Off + 2 + 4 + 3 * 2], recordBytes(*copy)[b3Off + 2 + 4 + 3 * 2]);
@@ -113,10 +113,11 @@ TEST(SharedRecords, StoredFieldsAreLittleEndianAtTheirOffsets) {
 TEST(ConstantTables, ButtonFunctionTable) {
     for (std::size_t row = 0; row < ButtonFunctionTable.size(); ++row)
         EXPECT_EQ(ButtonFunctionTable[row].Index, static_cast<std::int32_t>(row));
-    struct Row { int row, code, menu; };
-    for (const Row r : {Row{0, 1, 1}, Row{3, 5, 4}, Row{4, 4, 5}, Row{7, 15, 801},
-                        Row{20, 15, 906}, Row{21, 14, 1001}, Row{28, 19, 1008},
-                        Row{29, 14, 1009}, Row{30, 17, 11}, Row{31, 25, 12}, Row{33, 10, 14},
+    struct Row {
+        int row, code, menu;
+    };
+    for (const Row r : {Row{0, 1, 1}, Row{3, 5, 4}, Row{4, 4, 5}, Row{7, 15, 801}, Row{20, 15, 906}, Row{21, 14, 1001},
+                        Row{28, 19, 1008}, Row{29, 14, 1009}, Row{30, 17, 11}, Row{31, 25, 12}, Row{33, 10, 14},
                         Row{34, 9, 15}, Row{35, 13, 16}, Row{37, 18, 170102}, Row{38, 14, 18}}) {
         EXPECT_EQ(ButtonFunctionTable[r.row].FunctionCode, r.code) << "row " << r.row;
         EXPECT_EQ(ButtonFunctionTable[r.row].MenuID, r.menu) << "row " << r.row;
@@ -143,8 +144,7 @@ TEST(ConstantTables, ButtonMaskTableIsOneHotAfterReportId) {
 }
 
 TEST(ConstantTables, DeviceButtonOrderCoversEveryRecordOnce) {
-    const std::array<std::int32_t, 19> expected{1, 2, 3, 7, 8, 9, 4, 6, 5, 19,
-                                                10, 11, 12, 13, 14, 15, 16, 17, 18};
+    const std::array<std::int32_t, 19> expected{1, 2, 3, 7, 8, 9, 4, 6, 5, 19, 10, 11, 12, 13, 14, 15, 16, 17, 18};
     EXPECT_EQ(DeviceButtonOrder, expected);
     std::set<std::int32_t> seen(DeviceButtonOrder.begin(), DeviceButtonOrder.end());
     EXPECT_EQ(seen.size(), 19u);

@@ -40,17 +40,15 @@ TEST_P(RecordTextWrite, WritesAtMostNMinusOneUnitsAndKeepsTheTail) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, RecordTextWrite,
-    ::testing::Values(
-        WriteCase{"empty", u"", u""},
-        WriteCase{"short", u"abc", u"abc"},
-        WriteCase{"exactly_n_minus_1", u"abcdefg", u"abcdefg"},
-        WriteCase{"exactly_n", u"abcdefgh", u"abcdefg"},
-        WriteCase{"longer", u"abcdefghijklmnop", u"abcdefg"},
-        WriteCase{"embedded_nul_stops", std::u16string(u"ab\0cd", 5), u"ab"},
-        // U+1F600 as a pair would straddle the limit: it is dropped whole, not cut in half.
-        WriteCase{"pair_at_limit", u"abcdef\U0001F600", u"abcdef"},
-        WriteCase{"pair_before_limit", u"abcde\U0001F600x", u"abcde\U0001F600"},
-        WriteCase{"non_latin", u"\u9ED1\u4F53", u"\u9ED1\u4F53"}),
+    ::testing::Values(WriteCase{"empty", u"", u""}, WriteCase{"short", u"abc", u"abc"},
+                      WriteCase{"exactly_n_minus_1", u"abcdefg", u"abcdefg"},
+                      WriteCase{"exactly_n", u"abcdefgh", u"abcdefg"},
+                      WriteCase{"longer", u"abcdefghijklmnop", u"abcdefg"},
+                      WriteCase{"embedded_nul_stops", std::u16string(u"ab\0cd", 5), u"ab"},
+                      // U+1F600 as a pair would straddle the limit: it is dropped whole, not cut in half.
+                      WriteCase{"pair_at_limit", u"abcdef\U0001F600", u"abcdef"},
+                      WriteCase{"pair_before_limit", u"abcde\U0001F600x", u"abcde\U0001F600"},
+                      WriteCase{"non_latin", u"\u9ED1\u4F53", u"\u9ED1\u4F53"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(RecordText, ReaderStopsAtTheFieldEndWithoutNul) {

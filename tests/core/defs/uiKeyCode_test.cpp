@@ -37,7 +37,7 @@ const KeyCase kKeyCases[] = {
     {0xC0, 0, 0x35, "~`"},
     {0xDC, 0, 0x31, "\\|"},
     {0xDE, 0, 0x34, "'\""},
-    {0xE2, 0, 0, "\\|"},            // OEM_102 has a name but no usage
+    {0xE2, 0, 0, "\\|"},  // OEM_102 has a name but no usage
     // the navigation block: keypad usages without the flag, navigation usages with it
     {0x21, 0, 0x61, "PAGE UP"},
     {0x21, 0xE1, 0x4B, "PAGE UP"},
@@ -50,14 +50,14 @@ const KeyCase kKeyCases[] = {
     {0x2E, 0, 0x63, "Keypad DEL"},
     {0x2E, 1, 0x4C, "DEL"},
     {0x0D, 0, 0x28, "ENTER"},
-    {0x0D, 1, 0x58, "ENTER"},       // keypad Enter
+    {0x0D, 1, 0x58, "ENTER"},  // keypad Enter
     // keypad
     {0x60, 0, 0x62, "NUMPAD 0"},
     {0x61, 0, 0x59, "NUMPAD 1"},
     {0x69, 0, 0x61, "NUMPAD 9"},
     {0x6C, 0, 0x97, "Separator"},
     {0x6F, 0, 0x54, "Divide"},
-    {0x6F, 1, 0x54, "Divide"},      // always-extended key: table A with the flag too
+    {0x6F, 1, 0x54, "Divide"},  // always-extended key: table A with the flag too
     {0x90, 1, 0x53, "NUM LOCK"},
     // modifiers, generic and left/right
     {0x10, 0, 0, "SHIFT"},
@@ -100,8 +100,7 @@ const KeyCase kKeyCases[] = {
     {0x7FFFFFFF, 1, 0, ""},
 };
 
-TEST(KeyCodeTest, LookupByKeyAndExtendedFlag)
-{
+TEST(KeyCodeTest, LookupByKeyAndExtendedFlag) {
     for (const KeyCase& c : kKeyCases) {
         SCOPED_TRACE(testing::Message() << "vk=0x" << std::hex << c.vk << " ext=0x" << c.extended);
         EXPECT_EQ(VKToHIDCode(c.vk, c.extended), c.hid);
@@ -109,8 +108,7 @@ TEST(KeyCodeTest, LookupByKeyAndExtendedFlag)
     }
 }
 
-TEST(KeyCodeTest, TablesHoldEveryDescribedRowAtItsOwnIndex)
-{
+TEST(KeyCodeTest, TablesHoldEveryDescribedRowAtItsOwnIndex) {
     const TKeyboardInfoTables& a = KeyboardInfoTableA();
     const TKeyboardInfoTables& b = KeyboardInfoTableB();
 
@@ -119,8 +117,7 @@ TEST(KeyCodeTest, TablesHoldEveryDescribedRowAtItsOwnIndex)
     for (int vk = 0x00; vk <= 0xB7; ++vk) describedA.insert(vk);
     for (int vk = 0xBA; vk <= 0xC0; ++vk) describedA.insert(vk);
     for (int vk = 0xDB; vk <= 0xE2; ++vk) describedA.insert(vk);
-    const std::set<int> describedB = {0x0D, 0x21, 0x22, 0x23, 0x24, 0x25, 0x26, 0x27, 0x28,
-                                      0x2D, 0x2E, 0xFF};
+    const std::set<int> describedB = {0x0D, 0x21, 0x22, 0x23, 0x24, 0x25, 0x26, 0x27, 0x28, 0x2D, 0x2E, 0xFF};
 
     for (int vk = 0; vk < KEY_TABLE_SIZE; ++vk) {
         SCOPED_TRACE(testing::Message() << "vk=0x" << std::hex << vk);
@@ -165,23 +162,16 @@ TEST(KeyCodeTest, TablesHoldEveryDescribedRowAtItsOwnIndex)
     EXPECT_EQ(extendedA, expected);
 }
 
-TEST(KeyCodeTest, ModifierTextAndHidModifier)
-{
+TEST(KeyCodeTest, ModifierTextAndHidModifier) {
     struct Case {
         std::uint8_t bits;
         const char* text;
         std::uint8_t hid;
     };
     const Case cases[] = {
-        {0, "", 0},
-        {1, "Alt+", 4},
-        {2, "Ctrl+", 1},
-        {4, "Shift+", 2},
-        {8, "WIN+", 8},
-        {3, "Alt+Ctrl+", 5},
-        {6, "Ctrl+Shift+", 3},
-        {15, "Alt+Ctrl+Shift+WIN+", 15},
-        {0xF0, "", 0},             // higher bits are dropped
+        {0, "", 0},         {1, "Alt+", 4},      {2, "Ctrl+", 1},       {4, "Shift+", 2},
+        {8, "WIN+", 8},     {3, "Alt+Ctrl+", 5}, {6, "Ctrl+Shift+", 3}, {15, "Alt+Ctrl+Shift+WIN+", 15},
+        {0xF0, "", 0},  // higher bits are dropped
         {0xF2, "Ctrl+", 1},
     };
     for (const Case& c : cases) {
@@ -191,17 +181,14 @@ TEST(KeyCodeTest, ModifierTextAndHidModifier)
     }
 }
 
-
-bool isZero(const void* p, std::size_t n)
-{
+bool isZero(const void* p, std::size_t n) {
     const auto* b = static_cast<const unsigned char*>(p);
     for (std::size_t i = 0; i < n; ++i)
         if (b[i] != 0) return false;
     return true;
 }
 
-TEST(ShortcutPresetTest, EditAndSystemCombinations)
-{
+TEST(ShortcutPresetTest, EditAndSystemCombinations) {
     struct Row {
         int index;
         int modifier;
@@ -255,8 +242,7 @@ TEST(ShortcutPresetTest, EditAndSystemCombinations)
     }
 }
 
-TEST(ShortcutPresetTest, MediaRowsCarryConsumerUsages)
-{
+TEST(ShortcutPresetTest, MediaRowsCarryConsumerUsages) {
     const int usages[] = {0xCD, 0xB7, 0xB6, 0xB5, 0xE9, 0xEA, 0xE2, 0x183};
     for (int i = 0; i < 8; ++i) {
         THID_CODE_INFO info{0xFFFF, 0xFFFF, 0xFFFF};
@@ -275,14 +261,13 @@ TEST(ShortcutPresetTest, MediaRowsCarryConsumerUsages)
     EXPECT_EQ(info.nModifier, 3);
 }
 
-TEST(ShortcutPresetTest, MakeHIDCodeInfoTranslatesKeysAndKeepsTheModifier)
-{
+TEST(ShortcutPresetTest, MakeHIDCodeInfoTranslatesKeysAndKeepsTheModifier) {
     THID_CODE_INFO info{};
-    MakeHIDCodeInfo(1, 'X', 0, 0, 0, info);          // the HID edit row 0
+    MakeHIDCodeInfo(1, 'X', 0, 0, 0, info);  // the HID edit row 0
     EXPECT_EQ(info.nKeyValue1, 0x1B);
     EXPECT_EQ(info.nKeyValue2, 0);
     EXPECT_EQ(info.nModifier, 1);
-    MakeHIDCodeInfo(0x0A, 0x21, 1, 0x0D, 1, info);    // modifier passed through unchanged
+    MakeHIDCodeInfo(0x0A, 0x21, 1, 0x0D, 1, info);  // modifier passed through unchanged
     EXPECT_EQ(info.nKeyValue1, 0x4B);
     EXPECT_EQ(info.nKeyValue2, 0x58);
     EXPECT_EQ(info.nModifier, 0x0A);

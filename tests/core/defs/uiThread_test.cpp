@@ -94,16 +94,14 @@ TEST(TuiThread, TwoCallsInARowEachKeepTheirOwnCopy) {
 TEST(TuiThread, ZeroSizeDoesNothingAndNeverReadsTheBuffer) {
     bool called = false;
     // An invalid pointer: reading it would fail under the sanitizer.
-    TuiThread::ThreadCallFunction([&](void*, std::uint32_t) { called = true; },
-                                  reinterpret_cast<const void*>(0x10), 0);
+    TuiThread::ThreadCallFunction([&](void*, std::uint32_t) { called = true; }, reinterpret_cast<const void*>(0x10), 0);
     EXPECT_EQ(TuiThread::PendingCalls(), 0);
     EXPECT_FALSE(called);
 }
 
 TEST(TuiThread, FailingOrMissingCallbackEndsOnlyItsThread) {
     std::uint8_t byte = 7;
-    TuiThread::ThreadCallFunction([](void*, std::uint32_t) { throw std::runtime_error("boom"); },
-                                  &byte, 1);
+    TuiThread::ThreadCallFunction([](void*, std::uint32_t) { throw std::runtime_error("boom"); }, &byte, 1);
     TuiThread::ThreadCallFunction(nullptr, &byte, 1);
     EXPECT_TRUE(allCallsFinished());
 

@@ -2,10 +2,10 @@
 // the addresses of the memory map, one write command each.
 
 #include "core/device/DeviceEncoders.h"
-#include "tests/core/device/encoder_test_support.h"
 #include "core/device/DeviceProtocol.h"
 #include "core/device/uiHIDData.h"
 #include "sim/mouse_sim_server.h"
+#include "tests/core/device/encoder_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -21,25 +21,21 @@ using enctest::hex;
 
 class EncoderWriteTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         sim = std::make_unique<vyk::sim::MouseSimServer>();
         std::string error;
         ASSERT_TRUE(sim->start(&error)) << error;
         hid = std::make_unique<TuiHIDData>();
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         hid.reset();
         if (sim) sim->stop();
     }
 
-    Bytes memory(int address, std::size_t n) const
-    {
+    Bytes memory(int address, std::size_t n) const {
         return sim->peek(vyk::sim::kVendorInterface, static_cast<std::uint32_t>(address), n);
     }
-    std::vector<vyk::sim::LoggedReport> setReports() const
-    {
+    std::vector<vyk::sim::LoggedReport> setReports() const {
         std::vector<vyk::sim::LoggedReport> out;
         for (const auto& r : sim->log())
             if (r.kind == "SET") out.push_back(r);
@@ -50,8 +46,7 @@ protected:
     std::unique_ptr<TuiHIDData> hid;
 };
 
-TEST_F(EncoderWriteTest, ButtonTablesLandAtEachProfilesAddress)
-{
+TEST_F(EncoderWriteTest, ButtonTablesLandAtEachProfilesAddress) {
     auto profile = std::make_unique<TMouseProfileInfo>();
     TMOUSECONFIGINFO& c = profile->ConfigInfo;
     c.ButtonCount = 19;
@@ -92,8 +87,7 @@ TEST_F(EncoderWriteTest, ButtonTablesLandAtEachProfilesAddress)
 // The DPI table and the polling-rate code of every profile land at their addresses without
 // touching each other or the button table, and the device's own reader finds the current
 // level in byte 1 of the encoded table.
-TEST_F(EncoderWriteTest, DpiTablesAndRatesLandAtEachProfilesAddress)
-{
+TEST_F(EncoderWriteTest, DpiTablesAndRatesLandAtEachProfilesAddress) {
     const int rates[5] = {125, 250, 500, 1000, 777};
     const int codes[5] = {8, 4, 2, 1, 2};
     sim->poke(vyk::sim::kVendorInterface, 0x40, Bytes(0x100 * 5, 0xCC));
@@ -116,7 +110,7 @@ TEST_F(EncoderWriteTest, DpiTablesAndRatesLandAtEachProfilesAddress)
         ASSERT_EQ(ReadProfileCPIIndex(*hid, p, index), 0u);
         EXPECT_EQ(index, 4 - p) << p;
     }
-    EXPECT_EQ(hex(memory(0x48, 8)), "08 04 02 01 02 CC CC 05");   // rates, then the DPI table
+    EXPECT_EQ(hex(memory(0x48, 8)), "08 04 02 01 02 CC CC 05");  // rates, then the DPI table
     EXPECT_EQ(hex(memory(0x4F, 10)), "05 04 01 10 00 08 00 00 00 00");
     for (int p = 0; p < 5; ++p) {
         EXPECT_EQ(memory(p * 0x100 + 0x4F + 42, 0x90 - 0x4F - 42), Bytes(0x90 - 0x4F - 42, 0xCC)) << p;
@@ -124,8 +118,7 @@ TEST_F(EncoderWriteTest, DpiTablesAndRatesLandAtEachProfilesAddress)
     }
 }
 
-TEST_F(EncoderWriteTest, MacrosWithALengthLandAtTheirSlots)
-{
+TEST_F(EncoderWriteTest, MacrosWithALengthLandAtTheirSlots) {
     auto list = std::make_unique<TMACROKEYINFOLIST>();
     list->nMacroInfoCount = 4;
     // macro 0: 'A' pressed and released once; macro 1: 59 actions, a full block;
@@ -155,24 +148,22 @@ TEST_F(EncoderWriteTest, MacrosWithALengthLandAtTheirSlots)
 
     EXPECT_EQ(hex(memory(0x500, 10)), "84 04 00 04 04 00 07 01 00 CC");
     const Bytes block1 = memory(0x500 + 200, 200);
-    EXPECT_EQ(hex(Bytes(block1.begin(), block1.begin() + 180)),
-              hex(Bytes(tables->Blocks[1], tables->Blocks[1] + 180)));
+    EXPECT_EQ(hex(Bytes(block1.begin(), block1.begin() + 180)), hex(Bytes(tables->Blocks[1], tables->Blocks[1] + 180)));
     EXPECT_EQ(hex(Bytes(block1.begin() + 174, block1.begin() + 181)), "06 3A 00 07 00 00 CC");
-    EXPECT_EQ(memory(0x500 + 400, 200), Bytes(200, 0xCC));              // length 0: not sent
+    EXPECT_EQ(memory(0x500 + 400, 200), Bytes(200, 0xCC));  // length 0: not sent
     EXPECT_EQ(hex(memory(0x500 + 600 + 177, 4)), "07 00 00 CC");
-    EXPECT_EQ(memory(0x500 + 800, 200), Bytes(200, 0xCC));              // beyond the list
+    EXPECT_EQ(memory(0x500 + 800, 200), Bytes(200, 0xCC));  // beyond the list
 
     const auto reports = setReports();
     ASSERT_EQ(reports.size(), 3u);
-    EXPECT_EQ(hex(reports[0].bytes, 8), "03 02 00 05 09 00 FA FA");     // 17 bytes: report 3
+    EXPECT_EQ(hex(reports[0].bytes, 8), "03 02 00 05 09 00 FA FA");  // 17 bytes: report 3
     EXPECT_EQ(hex(reports[1].bytes, 8), "04 02 C8 05 B4 00 FA FA");
     EXPECT_EQ(hex(reports[2].bytes, 8), "04 02 58 07 B4 00 FA FA");
 }
 
 // Lengths come from the caller's buffer: a negative one sends nothing, and one above the block
 // never carries the next block (or the length array) along.
-TEST_F(EncoderWriteTest, LengthsOutsideTheBlockAreBounded)
-{
+TEST_F(EncoderWriteTest, LengthsOutsideTheBlockAreBounded) {
     auto tables = std::make_unique<TMacroTables>();
     for (int m = 0; m < 30; ++m)
         for (int i = 0; i < 180; ++i) tables->Blocks[m][i] = static_cast<std::uint8_t>(m + 1);
@@ -194,14 +185,13 @@ TEST_F(EncoderWriteTest, LengthsOutsideTheBlockAreBounded)
 }
 
 // A write that fails is reported, and the macros after it are still sent.
-TEST_F(EncoderWriteTest, FailedWriteIsReportedAndTheRestStillSent)
-{
+TEST_F(EncoderWriteTest, FailedWriteIsReportedAndTheRestStillSent) {
     auto tables = std::make_unique<TMacroTables>();
     for (int m = 0; m < 3; ++m) {
         tables->Blocks[m][0] = static_cast<std::uint8_t>(0x10 + m);
         tables->Lengths[m] = 3;
     }
-    sim->failNext(1, 1, 31);   // the second macro's report fails
+    sim->failNext(1, 1, 31);  // the second macro's report fails
     EXPECT_EQ(WriteMacroTables(*hid, *tables, DEVICE_ADDR_MACRO), 31u);
     EXPECT_EQ(hex(memory(0x500, 1)), "10");
     EXPECT_EQ(hex(memory(0x500 + 200, 1)), "00");

@@ -16,13 +16,9 @@ using enctest::Bytes;
 using enctest::hex;
 
 // A zeroed profile on the heap (it is 139 KiB), so that a write past a record shows up.
-std::unique_ptr<TMouseProfileInfo> newProfile()
-{
-    return std::make_unique<TMouseProfileInfo>();
-}
+std::unique_ptr<TMouseProfileInfo> newProfile() { return std::make_unique<TMouseProfileInfo>(); }
 
-void setActions(TMACROKEYINFO& m, std::initializer_list<TMACROKEY> actions)
-{
+void setActions(TMACROKEYINFO& m, std::initializer_list<TMACROKEY> actions) {
     int i = 0;
     for (const TMACROKEY& a : actions) m.MacroList[i++] = a;
     m.MacroListCount = i;
@@ -30,8 +26,7 @@ void setActions(TMACROKEYINFO& m, std::initializer_list<TMACROKEY> actions)
 
 // A button record whose every parameter field holds noise, so an encoder that reads the wrong
 // field is caught; the case then sets the fields its code uses.
-TBUTTONFUNCINFO noisyButton(int functionCode)
-{
+TBUTTONFUNCINFO noisyButton(int functionCode) {
     TBUTTONFUNCINFO b;
     std::memset(&b, 0x5A, sizeof b);
     b.MacroKeyInfo.MacroListCount = 7;
@@ -48,8 +43,7 @@ struct ButtonCase {
     std::string entry;
 };
 
-std::vector<ButtonCase> buttonCases()
-{
+std::vector<ButtonCase> buttonCases() {
     std::vector<ButtonCase> cases;
     auto add = [&](const char* name, int code, auto&& set, std::string entry) {
         TBUTTONFUNCINFO b = noisyButton(code);
@@ -58,6 +52,8 @@ std::vector<ButtonCase> buttonCases()
     };
     auto none = [](TBUTTONFUNCINFO&) {};
 
+    // One case per line: its name, function code, the fields it sets and the entry expected.
+    // clang-format off
     add("click", 1, [](auto& b) { b.ClickParam = 1; }, "01 01 00 00");
     add("click, parameter low byte", 1, [](auto& b) { b.ClickParam = 0x1234; }, "01 34 00 00");
     for (int code : {2, 3, 4, 5, 8, 9, 10, 13}) {
@@ -127,11 +123,11 @@ std::vector<ButtonCase> buttonCases()
     add("unknown code", 7, none, "07 00 00 00");
     add("code with high bits", 0x10F, none, "0F 00 00 00");
     add("disabled (code 0)", 0, none, "00 00 00 00");
+    // clang-format on
     return cases;
 }
 
-TEST(ButtonTableTest, EntryOfEveryFunctionCode)
-{
+TEST(ButtonTableTest, EntryOfEveryFunctionCode) {
     for (const ButtonCase& c : buttonCases()) {
         SCOPED_TRACE(c.name);
         auto profile = newProfile();
@@ -143,12 +139,11 @@ TEST(ButtonTableTest, EntryOfEveryFunctionCode)
         BuildButtonTable(*profile, table);
         EXPECT_EQ(table[0], 19);
         EXPECT_EQ(hex(table.data() + 1 + 4 * 5, 4), c.entry);
-        EXPECT_EQ(hex(table.data() + 1 + 4 * 4, 4), "63 00 00 00");   // code 99: no parameters
+        EXPECT_EQ(hex(table.data() + 1 + 4 * 4, 4), "63 00 00 00");  // code 99: no parameters
     }
 }
 
-TEST(ButtonTableTest, EntriesAtAndBeyondTheCountAreZero)
-{
+TEST(ButtonTableTest, EntriesAtAndBeyondTheCountAreZero) {
     struct Case {
         std::int32_t count;
         int byte0;
@@ -156,9 +151,9 @@ TEST(ButtonTableTest, EntriesAtAndBeyondTheCountAreZero)
     };
     // The count is the stored count's low byte; a byte above 19 encodes the 19 records there
     // are. Byte 0 names the buttons actually encoded.
-    const Case cases[] = {{18, 18, 18}, {19, 19, 19}, {0, 0, 0}, {1, 1, 1},
-                          {20, 19, 19}, {255, 19, 19}, {256, 0, 0}, {258, 2, 2}, {275, 19, 19},
-                          {INT_MAX, 19, 19}, {-1, 19, 19}, {-254, 2, 2}, {INT_MIN, 0, 0}};
+    const Case cases[] = {{18, 18, 18},  {19, 19, 19}, {0, 0, 0},      {1, 1, 1},     {20, 19, 19},
+                          {255, 19, 19}, {256, 0, 0},  {258, 2, 2},    {275, 19, 19}, {INT_MAX, 19, 19},
+                          {-1, 19, 19},  {-254, 2, 2}, {INT_MIN, 0, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.count);
         auto profile = newProfile();
@@ -178,15 +173,14 @@ TEST(ButtonTableTest, EntriesAtAndBeyondTheCountAreZero)
     }
 }
 
-TEST(ButtonTableTest, DeviceOrderThenEncodeAsApplyDoes)
-{
+TEST(ButtonTableTest, DeviceOrderThenEncodeAsApplyDoes) {
     auto profile = newProfile();
     for (int k = 0; k < 19; ++k) {
         profile->ConfigInfo.ButtonFuncInfo[k].ButtonIndex = static_cast<std::uint16_t>(k);
         profile->ConfigInfo.ButtonFuncInfo[k].FunctionCode = 1;
-        profile->ConfigInfo.ButtonFuncInfo[k].ClickParam = k;   // tells the records apart
+        profile->ConfigInfo.ButtonFuncInfo[k].ClickParam = k;  // tells the records apart
     }
-    profile->ConfigInfo.ButtonFuncInfo[18].FunctionCode = 13;   // the fixed profile switch
+    profile->ConfigInfo.ButtonFuncInfo[18].FunctionCode = 13;  // the fixed profile switch
     profile->ConfigInfo.ButtonCount = 19;
 
     ReorderButtonFunctions(*profile, DeviceButtonOrder);
@@ -196,9 +190,8 @@ TEST(ButtonTableTest, DeviceOrderThenEncodeAsApplyDoes)
     const int expectedRecord[19] = {0, 1, 2, 6, 7, 8, 3, 5, 4, 18, 9, 10, 11, 12, 13, 14, 15, 16, 17};
     for (int k = 0; k < 19; ++k) {
         EXPECT_EQ(profile->ConfigInfo.ButtonFuncInfo[k].ButtonIndex, expectedRecord[k]) << k;
-        const Bytes expected = expectedRecord[k] == 18
-                                   ? Bytes{0x0D, 0, 0, 0}
-                                   : Bytes{1, std::uint8_t(expectedRecord[k]), 0, 0};
+        const Bytes expected =
+            expectedRecord[k] == 18 ? Bytes{0x0D, 0, 0, 0} : Bytes{1, std::uint8_t(expectedRecord[k]), 0, 0};
         EXPECT_EQ(hex(table.data() + 1 + 4 * k, 4), hex(expected)) << "slot " << k;
     }
 }
@@ -206,12 +199,11 @@ TEST(ButtonTableTest, DeviceOrderThenEncodeAsApplyDoes)
 // ---------------------------------------------------------------------------------------------
 // Reordering
 
-TEST(ReorderButtonFunctionsTest, ListsShortLongAndOutOfRange)
-{
+TEST(ReorderButtonFunctionsTest, ListsShortLongAndOutOfRange) {
     struct Case {
         const char* name;
         std::vector<std::int32_t> order;
-        std::vector<int> expected;   // ButtonIndex of slots 0..18 afterwards
+        std::vector<int> expected;  // ButtonIndex of slots 0..18 afterwards
     };
     std::vector<int> identity(19);
     for (int k = 0; k < 19; ++k) identity[k] = k;
@@ -253,8 +245,7 @@ TEST(ReorderButtonFunctionsTest, ListsShortLongAndOutOfRange)
 // ---------------------------------------------------------------------------------------------
 // DPI table and polling rate
 
-TEST(CPITableTest, HeaderAndFiveLevels)
-{
+TEST(CPITableTest, HeaderAndFiveLevels) {
     auto profile = newProfile();
     TMOUSECONFIGINFO& c = profile->ConfigInfo;
     c.CPILevel = 5;
@@ -263,21 +254,20 @@ TEST(CPITableTest, HeaderAndFiveLevels)
     const std::uint16_t ys[5] = {50, 1000, 99, 65535, 8200};
     const std::uint16_t enabled[5] = {1, 0, 1, 0x0101, 1};
     for (int i = 0; i < 5; ++i) c.CPIState[i] = {xs[i], ys[i], enabled[i], {9, 9, 9, 9}};
-    for (int i = 5; i < 11; ++i) c.CPIState[i] = {4000, 4000, 1, {9, 9, 9, 9}};   // never sent
+    for (int i = 5; i < 11; ++i) c.CPIState[i] = {4000, 4000, 1, {9, 9, 9, 9}};  // never sent
 
     TCPITable table;
     table.fill(0xEE);
     BuildCPITable(*profile, table);
     EXPECT_EQ(hex(table.data(), 2), "05 02");
     EXPECT_EQ(hex(table.data() + 2, 8), "01 01 00 01 00 00 00 00");
-    EXPECT_EQ(hex(table.data() + 10, 8), "00 14 00 14 00 01 00 00");    // 1000 / 50 = 20
-    EXPECT_EQ(hex(table.data() + 18, 8), "01 00 00 01 00 03 00 00");    // integer division
-    EXPECT_EQ(hex(table.data() + 26, 8), "01 41 00 1E 05 07 00 00");    // 65535 / 50 = 1310
-    EXPECT_EQ(hex(table.data() + 34, 8), "01 48 01 A4 00 0F 00 00");    // 16400 -> 328
+    EXPECT_EQ(hex(table.data() + 10, 8), "00 14 00 14 00 01 00 00");  // 1000 / 50 = 20
+    EXPECT_EQ(hex(table.data() + 18, 8), "01 00 00 01 00 03 00 00");  // integer division
+    EXPECT_EQ(hex(table.data() + 26, 8), "01 41 00 1E 05 07 00 00");  // 65535 / 50 = 1310
+    EXPECT_EQ(hex(table.data() + 34, 8), "01 48 01 A4 00 0F 00 00");  // 16400 -> 328
 }
 
-TEST(CPITableTest, HeaderTakesLowBytesWhateverTheLevelCount)
-{
+TEST(CPITableTest, HeaderTakesLowBytesWhateverTheLevelCount) {
     auto profile = newProfile();
     profile->ConfigInfo.CPILevel = 0x0103;
     profile->ConfigInfo.CurrentCPIIndex = 4;
@@ -285,13 +275,12 @@ TEST(CPITableTest, HeaderTakesLowBytesWhateverTheLevelCount)
     TCPITable table;
     BuildCPITable(*profile, table);
     EXPECT_EQ(hex(table.data(), 2), "03 04");
-    EXPECT_EQ(hex(table.data() + 34, 8), "01 10 00 10 00 0F 00 00");   // level 4 still encoded
+    EXPECT_EQ(hex(table.data() + 34, 8), "01 10 00 10 00 0F 00 00");  // level 4 still encoded
 }
 
-TEST(ReportRateTest, FourRatesAndTheFallback)
-{
-    const std::pair<int, int> cases[] = {{125, 8}, {250, 4}, {500, 2}, {1000, 1},
-                                         {0, 2}, {100, 2}, {2000, 2}, {65535, 2}};
+TEST(ReportRateTest, FourRatesAndTheFallback) {
+    const std::pair<int, int> cases[] = {{125, 8}, {250, 4}, {500, 2},  {1000, 1},
+                                         {0, 2},   {100, 2}, {2000, 2}, {65535, 2}};
     for (auto [rate, code] : cases) {
         auto profile = newProfile();
         profile->ConfigInfo.ReportRate = static_cast<std::uint16_t>(rate);
@@ -302,8 +291,7 @@ TEST(ReportRateTest, FourRatesAndTheFallback)
 // ---------------------------------------------------------------------------------------------
 // Macros
 
-TEST(MacroEncodingTest, EncodeMacroActionTable)
-{
+TEST(MacroEncodingTest, EncodeMacroActionTable) {
     struct Case {
         const char* name;
         int type, state, v1, v2;
@@ -336,10 +324,9 @@ TEST(MacroEncodingTest, EncodeMacroActionTable)
 
 // The entry count is what the block holds (at most 59 actions and the terminator), and three
 // times it is the length that a button playing the macro announces.
-TEST(MacroEncodingTest, GetMacroEntryCountMatchesTheAnnouncedLength)
-{
-    const std::pair<int, int> cases[] = {{0, 0}, {1, 2}, {3, 4}, {58, 59}, {59, 60}, {60, 60},
-                                         {128, 60}, {-3, 0}, {1000, 60}, {INT_MIN, 0}};
+TEST(MacroEncodingTest, GetMacroEntryCountMatchesTheAnnouncedLength) {
+    const std::pair<int, int> cases[] = {{0, 0},   {1, 2},    {3, 4},  {58, 59},   {59, 60},
+                                         {60, 60}, {128, 60}, {-3, 0}, {1000, 60}, {INT_MIN, 0}};
     for (auto [count, entries] : cases) {
         SCOPED_TRACE(count);
         auto profile = newProfile();
@@ -356,21 +343,16 @@ TEST(MacroEncodingTest, GetMacroEntryCountMatchesTheAnnouncedLength)
 
 class MacroTablesTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         list = std::make_unique<TMACROKEYINFOLIST>();
         tables = std::make_unique<TMacroTables>();
     }
-    Bytes block(int m) const
-    {
-        return Bytes(tables->Blocks[m], tables->Blocks[m] + tables->Lengths[m]);
-    }
+    Bytes block(int m) const { return Bytes(tables->Blocks[m], tables->Blocks[m] + tables->Lengths[m]); }
     std::unique_ptr<TMACROKEYINFOLIST> list;
     std::unique_ptr<TMacroTables> tables;
 };
 
-TEST_F(MacroTablesTest, KeyDelayAndLoopMacros)
-{
+TEST_F(MacroTablesTest, KeyDelayAndLoopMacros) {
     list->nMacroInfoCount = 3;
     // 'A' pressed and released, played once.
     TMACROKEYINFO& m0 = list->MacroInfos[0];
@@ -378,8 +360,8 @@ TEST_F(MacroTablesTest, KeyDelayAndLoopMacros)
     m0.nLoopCount = 1;
     // extended Page Up, a 300 ms delay, a mouse click; repeats while the button is held.
     TMACROKEYINFO& m1 = list->MacroInfos[1];
-    setActions(m1, {action(4, 1, 0x21, 1), action(6, 1, 0x2C, 0x01), action(1, 1, 1, 0),
-                    action(1, 0, 1, 0), action(4, 0, 0x21, 1)});
+    setActions(m1, {action(4, 1, 0x21, 1), action(6, 1, 0x2C, 0x01), action(1, 1, 1, 0), action(1, 0, 1, 0),
+                    action(4, 0, 0x21, 1)});
     m1.nLoopRunWhenPressed = 1;
     m1.nLoopCount = 9;
     // no actions, loop count 258
@@ -397,20 +379,33 @@ TEST_F(MacroTablesTest, KeyDelayAndLoopMacros)
     EXPECT_EQ(tables->Lengths[2], 3);
     EXPECT_EQ(hex(block(2)), "07 02 01");
     for (int m = 3; m < 30; ++m) EXPECT_EQ(tables->Lengths[m], 0) << m;
-    EXPECT_EQ(tables->Blocks[0][9], 0);   // nothing written after the terminator
+    EXPECT_EQ(tables->Blocks[0][9], 0);  // nothing written after the terminator
 }
 
-TEST_F(MacroTablesTest, KeyActionsOfEveryKeyClass)
-{
+TEST_F(MacroTablesTest, KeyActionsOfEveryKeyClass) {
     struct Case {
         int vk, ext, usage;
     };
-    const Case keys[] = {{'Z', 0, 0x1D}, {'5', 0, 0x22}, {0x70, 0, 0x3A}, {0x87, 0, 0x73},
-                         {0x25, 0, 0x5C}, {0x25, 1, 0x50}, {0x2E, 1, 0x4C}, {0x0D, 1, 0x58},
-                         {0x64, 0, 0x5C}, {0x6F, 1, 0x54}, {0xA0, 0, 0xE1}, {0xA1, 1, 0xE5},
-                         {0xA4, 0, 0xE2}, {0xA5, 1, 0xE6}, {0x5B, 1, 0xE3}, {0x10, 0, 0x00},
+    const Case keys[] = {{'Z', 0, 0x1D},
+                         {'5', 0, 0x22},
+                         {0x70, 0, 0x3A},
+                         {0x87, 0, 0x73},
+                         {0x25, 0, 0x5C},
+                         {0x25, 1, 0x50},
+                         {0x2E, 1, 0x4C},
+                         {0x0D, 1, 0x58},
+                         {0x64, 0, 0x5C},
+                         {0x6F, 1, 0x54},
+                         {0xA0, 0, 0xE1},
+                         {0xA1, 1, 0xE5},
+                         {0xA4, 0, 0xE2},
+                         {0xA5, 1, 0xE6},
+                         {0x5B, 1, 0xE3},
+                         {0x10, 0, 0x00},
                          // consumer-page keys have no keyboard usage: no key, not Left Alt or '7'
-                         {0xAD, 1, 0x00}, {0xA6, 1, 0x00}, {0xB7, 0, 0x00}};
+                         {0xAD, 1, 0x00},
+                         {0xA6, 1, 0x00},
+                         {0xB7, 0, 0x00}};
     list->nMacroInfoCount = 1;
     TMACROKEYINFO& m = list->MacroInfos[0];
     int n = 0;
@@ -427,8 +422,7 @@ TEST_F(MacroTablesTest, KeyActionsOfEveryKeyClass)
 
 // Stored lists are not trusted: counts beyond what a block or the tables hold are clamped, and
 // the button that plays a clamped macro announces the length actually written.
-TEST_F(MacroTablesTest, OversizedCountsStayInsideTheirBlocks)
-{
+TEST_F(MacroTablesTest, OversizedCountsStayInsideTheirBlocks) {
     struct Case {
         std::int32_t count;
         int length;
@@ -437,7 +431,7 @@ TEST_F(MacroTablesTest, OversizedCountsStayInsideTheirBlocks)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.count);
         SetUp();
-        list->nMacroInfoCount = 65535;   // more than the 30 blocks
+        list->nMacroInfoCount = 65535;  // more than the 30 blocks
         for (int m = 0; m < 30; ++m) {
             TMACROKEYINFO& macro = list->MacroInfos[m];
             for (int j = 0; j < 128; ++j) macro.MacroList[j] = action(4, j % 2, 'A' + m % 26, 0);
@@ -449,9 +443,9 @@ TEST_F(MacroTablesTest, OversizedCountsStayInsideTheirBlocks)
             ASSERT_EQ(tables->Lengths[m], c.length) << m;
             EXPECT_EQ(hex(tables->Blocks[m] + c.length - 3, 3), "07 02 00") << m;
             if (c.length > 3) {
-                EXPECT_EQ(hex(tables->Blocks[m] + c.length - 6, 3),
-                          hex(Bytes{std::uint8_t((c.length / 3 - 2) % 2 ? 0x84 : 0x04),
-                                    std::uint8_t(0x04 + m % 26), 0}))
+                EXPECT_EQ(
+                    hex(tables->Blocks[m] + c.length - 6, 3),
+                    hex(Bytes{std::uint8_t((c.length / 3 - 2) % 2 ? 0x84 : 0x04), std::uint8_t(0x04 + m % 26), 0}))
                     << m;
             }
         }

@@ -64,7 +64,8 @@ TEST_F(DeviceProtocolTest, WriteReportsAreByteExact) {
         {"profile command 1, 0", [&] { return SendProfileCommand(hid, 1, 0); }, bytes({0x02, 0x01, 0x01, 0x00}, 16)},
         {"sensor lift", [&] { return SetSensorLift(hid, 7); }, bytes({0x02, 0x05, 0x07}, 16)},
         // Five parameter bytes: the breathing speed lands at offset 6, where writes put 0xFA.
-        {"lighting preview", [&] { return SetLEDPreview(hid, led); }, bytes({0x02, 0x04, 0xFE, 0xFD, 0xFC, 3, 6, 0}, 16)},
+        {"lighting preview", [&] { return SetLEDPreview(hid, led); },
+         bytes({0x02, 0x04, 0xFE, 0xFD, 0xFC, 3, 6, 0}, 16)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -158,12 +159,14 @@ TEST_F(DeviceProtocolTest, FailedReadsLeaveTheCallersValuesAlone) {
     sim->poke(0, 0x14F, {5, 2});
     struct Case {
         const char* name;
-        std::uint32_t skip;      // reports that pass before the failure
-        std::size_t reports;     // reports the device sees in all
+        std::uint32_t skip;   // reports that pass before the failure
+        std::size_t reports;  // reports the device sees in all
     };
     // A failed set never issues its get; a failed get of the first read stops the second.
-    const std::vector<Case> cases = {{"set of the first read", 0, 1}, {"get of the first read", 1, 2},
-                                     {"set of the second read", 2, 3}, {"get of the second read", 3, 4}};
+    const std::vector<Case> cases = {{"set of the first read", 0, 1},
+                                     {"get of the first read", 1, 2},
+                                     {"set of the second read", 2, 3},
+                                     {"get of the second read", 3, 4}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         sim->clearLog();
@@ -190,7 +193,8 @@ TEST_F(DeviceProtocolTest, DeviceValuesOutOfRangeAreRefused) {
         std::uint32_t result;
         std::int32_t index;
     };
-    for (const Case& c : std::vector<Case>{{4, 4, 0, 4}, {5, 1, DEVICE_ERROR_INVALID_DATA, -1}, {0, 5, DEVICE_ERROR_INVALID_DATA, -1}}) {
+    for (const Case& c : std::vector<Case>{
+             {4, 4, 0, 4}, {5, 1, DEVICE_ERROR_INVALID_DATA, -1}, {0, 5, DEVICE_ERROR_INVALID_DATA, -1}}) {
         sim->poke(0, 0x43, {c.profile});
         sim->poke(0, DeviceCPITableAddress(c.profile % 5) + 1, {c.level});
         std::int32_t index = -1;

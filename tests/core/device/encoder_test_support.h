@@ -12,8 +12,7 @@ namespace enctest {
 using Bytes = std::vector<std::uint8_t>;
 
 // "0E 00 CD 00": n bytes from p, separated by blanks.
-inline std::string hex(const std::uint8_t* p, std::size_t n)
-{
+inline std::string hex(const std::uint8_t* p, std::size_t n) {
     static const char digits[] = "0123456789ABCDEF";
     std::string s;
     for (std::size_t i = 0; i < n; ++i) {
@@ -25,13 +24,9 @@ inline std::string hex(const std::uint8_t* p, std::size_t n)
 }
 
 // The first n bytes of b (all of them by default).
-inline std::string hex(const Bytes& b, std::size_t n = SIZE_MAX)
-{
-    return hex(b.data(), n < b.size() ? n : b.size());
-}
+inline std::string hex(const Bytes& b, std::size_t n = SIZE_MAX) { return hex(b.data(), n < b.size() ? n : b.size()); }
 
-inline TMACROKEY action(int type, int state, int v1, int v2)
-{
+inline TMACROKEY action(int type, int state, int v1, int v2) {
     TMACROKEY a{};
     a.nKeyType = static_cast<std::uint16_t>(type);
     a.nKeyState = static_cast<std::uint16_t>(state);

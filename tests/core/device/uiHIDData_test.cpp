@@ -33,7 +33,8 @@ struct Received {
 class Recorder {
 public:
     void attach(TuiHIDData& hid) {
-        hid.OnData = [this](const QString& id, const QString& path, std::uint8_t rid, const void* data, std::uint16_t size) {
+        hid.OnData = [this](const QString& id, const QString& path, std::uint8_t rid, const void* data,
+                            std::uint16_t size) {
             std::lock_guard lock(m);
             const auto* p = static_cast<const std::uint8_t*>(data);
             list.push_back({id, path, rid, {p, p + size}, QThread::currentThread() == qApp->thread()});
@@ -62,7 +63,9 @@ protected:
         std::filesystem::remove(configPath());
         EXPECT_TRUE(waitUntil([] { return TuiHIDData::ReaderCount() == 0; }));
     }
-    static std::filesystem::path configPath() { return std::filesystem::path(std::getenv("VYK_EXE_DIR")) / "config.ini"; }
+    static std::filesystem::path configPath() {
+        return std::filesystem::path(std::getenv("VYK_EXE_DIR")) / "config.ini";
+    }
     void makeHid() { hid = std::make_unique<TuiHIDData>(); }
 
     std::unique_ptr<vyk::sim::MouseSimServer> sim = devtest::startSim(1, true);
@@ -249,7 +252,7 @@ TEST_F(HidDataTest, StopAndRestartDeliverEachReportExactlyOnce) {
     hid->HidStopRead();
     EXPECT_EQ(TuiHIDData::ReaderCount(), 0u);
     EXPECT_TRUE(waitUntil([&] { return sim->openHandles(0) == 0; }));  // the reader closed its handle
-    ASSERT_TRUE(sim->injectInput(0, {0x07, 0x02}));  // nobody reads: lost, as on the device
+    ASSERT_TRUE(sim->injectInput(0, {0x07, 0x02}));                    // nobody reads: lost, as on the device
     hid->HidFindAndReadDevice(kVendor, "*");
     ASSERT_TRUE(sim->injectInput(0, {0x07, 0x03}));
     ASSERT_TRUE(waitUntil([&] { return rec.count() == 2; }));

@@ -71,8 +71,8 @@ TEST(HIDEventTest, OnlyDeviceInterfacesCount) {
     ExposedHIDEvent e;
     Counts c;
     c.attach(e);
-    e.WMDeviceChange(TuiHIDEvent::DBT_DEVICEARRIVAL, 2);  // a volume
-    e.WMDeviceChange(TuiHIDEvent::DBT_DEVICEREMOVECOMPLETE, 3);  // a port
+    e.WMDeviceChange(TuiHIDEvent::DBT_DEVICEARRIVAL, 2);                // a volume
+    e.WMDeviceChange(TuiHIDEvent::DBT_DEVICEREMOVECOMPLETE, 3);         // a port
     e.WMDeviceChange(0x8001, TuiHIDEvent::DBT_DEVTYP_DEVICEINTERFACE);  // a query, not handled
     EXPECT_EQ(c.arrivals + c.removals, 0);
     e.WMDeviceChange(TuiHIDEvent::DBT_DEVICEARRIVAL, TuiHIDEvent::DBT_DEVTYP_DEVICEINTERFACE);
@@ -83,9 +83,8 @@ TEST(HIDEventTest, OnlyDeviceInterfacesCount) {
 
 TEST(HIDEventTest, AHandlerThatRaisesIsReportedAndLaterEventsStillCome) {
     std::vector<QString> boxes;
-    vyk::platform::setMessageBoxHook([&](const QString&, const QString& text, vyk::platform::MessageIcon) {
-        boxes.push_back(text);
-    });
+    vyk::platform::setMessageBoxHook(
+        [&](const QString&, const QString& text, vyk::platform::MessageIcon) { boxes.push_back(text); });
     auto sim = devtest::startSim();
     TuiHIDEvent e;
     int removals = 0;

@@ -91,8 +91,8 @@ std::uint32_t FakeDriverControl::deviceIoControl(DriverHandle handle, std::uint3
     return ioctlResult;
 }
 
-DriverReadResult FakeDriverControl::readRequest(DriverHandle handle, std::uint32_t code, void*,
-                                                std::uint32_t inLength, void* out, std::uint32_t outLength,
+DriverReadResult FakeDriverControl::readRequest(DriverHandle handle, std::uint32_t code, void*, std::uint32_t inLength,
+                                                void* out, std::uint32_t outLength,
                                                 const vyk::platform::SyncEvent& stop) {
     char name[32] = {};
     ::pthread_getname_np(::pthread_self(), name, sizeof name);

@@ -50,9 +50,8 @@ public:
     void closeControlDevice(vyk::platform::DriverHandle handle) override;
     std::uint32_t deviceIoControl(vyk::platform::DriverHandle handle, std::uint32_t code, void* in,
                                   std::uint32_t inLength, void* out, std::uint32_t outLength) override;
-    vyk::platform::DriverReadResult readRequest(vyk::platform::DriverHandle handle, std::uint32_t code,
-                                                void* in, std::uint32_t inLength, void* out,
-                                                std::uint32_t outLength,
+    vyk::platform::DriverReadResult readRequest(vyk::platform::DriverHandle handle, std::uint32_t code, void* in,
+                                                std::uint32_t inLength, void* out, std::uint32_t outLength,
                                                 const vyk::platform::SyncEvent& stop) override;
 
     // --- devices
@@ -76,7 +75,8 @@ public:
     bool openServiceManager() override;
     bool serviceExists(const QString& name) override;
     bool changeDriverServiceConfig(const QString& name, const QString& driverPath, const QString& displayName) override;
-    std::uint32_t createDriverService(const QString& name, const QString& displayName, const QString& driverPath) override;
+    std::uint32_t createDriverService(const QString& name, const QString& displayName,
+                                      const QString& driverPath) override;
     bool deleteService(const QString& name) override;
     QString systemDriverFolder() override;
     bool replaceFile(const QString& source, const QString& target) override;

@@ -27,9 +27,9 @@ TEST(StdCmdOnSimulatedMouse, ListedDeviceIsFoundAndInstallFailsHarmlessly) {
 
     const QString exeDir = vyk::platform::executableDir();
     QDir().mkpath(exeDir);
-    vyk::test::writeText((exeDir + QStringLiteral("config.ini")).toStdString(),
-                         "[devicelist]\nid1=" + id.toLower().toStdString() + "\n[usbdevicelist]\nid1=" +
-                             id.toStdString() + "\n");
+    vyk::test::writeText(
+        (exeDir + QStringLiteral("config.ini")).toStdString(),
+        "[devicelist]\nid1=" + id.toLower().toStdString() + "\n[usbdevicelist]\nid1=" + id.toStdString() + "\n");
     TuiSTDCommand::Services s;
     s.CreateArrivalNotifier = false;
     TuiSTDCommand c(nullptr, s);

@@ -15,8 +15,8 @@
 #include <thread>
 
 #include "core/driver/uiStdCmd.h"
-#include "tests/core/driver/fake_driver_control.h"
 #include "platform/paths/paths.h"
+#include "tests/core/driver/fake_driver_control.h"
 #include "tests/support/test_env.h"
 #include "tests/support/wait.h"
 
@@ -79,10 +79,11 @@ TEST_F(StdCmdTest, DefaultsWithoutDeviceSection) {
 }
 
 TEST_F(StdCmdTest, DeviceSectionAndListsStopAtFirstEmptyKey) {
-    writeConfig("[DEVICE]\nDeviceName=myflt\nServiceName=mysvc\nWHQL=1\nUpperFilter=1\n"
-                "[devicelist]\nid1=HID\\VID_1234&PID_0001\nid2=HID\\VID_1234&PID_0002\nid3=\n"
-                "id4=HID\\VID_1234&PID_0004\n"
-                "[usbdevicelist]\nid2=HID\\VID_1234&PID_0002\n");
+    writeConfig(
+        "[DEVICE]\nDeviceName=myflt\nServiceName=mysvc\nWHQL=1\nUpperFilter=1\n"
+        "[devicelist]\nid1=HID\\VID_1234&PID_0001\nid2=HID\\VID_1234&PID_0002\nid3=\n"
+        "id4=HID\\VID_1234&PID_0004\n"
+        "[usbdevicelist]\nid2=HID\\VID_1234&PID_0002\n");
     auto c = make();
     EXPECT_EQ(c->DevicePath(), QStringLiteral("\\\\.\\myflt"));
     EXPECT_EQ(c->DriverInfo().ServiceName, QStringLiteral("mysvc"));
@@ -99,7 +100,10 @@ TEST_F(StdCmdTest, DeviceSectionAndListsStopAtFirstEmptyKey) {
 TEST_F(StdCmdTest, HardwareIdMatchingIgnoresCaseButNeedsTheWholeId) {
     writeConfig("[devicelist]\nid1=HID\\VID_1234&PID_ABCD\n[usbdevicelist]\nid1=HID\\VID_1234&PID_ABCD&MI_01\n");
     auto c = make();
-    struct Case { QString id; bool hid, usb; };
+    struct Case {
+        QString id;
+        bool hid, usb;
+    };
     for (const Case& k : {Case{QStringLiteral("hid\\vid_1234&pid_abcd"), true, false},
                           Case{QStringLiteral("HID\\VID_1234&PID_ABCD&REV_0100"), false, false},
                           Case{QStringLiteral("HID\\VID_1234"), false, false},
@@ -113,10 +117,10 @@ TEST_F(StdCmdTest, PresenceOverEnumeratedDevices) {
     writeConfig("[devicelist]\nid1=HID\\VID_1234&PID_ABCD\n");
     auto c = make();
     EXPECT_FALSE(c->IsHIDDeviceExist());
-    fake_->devices = {DriverDevice{QStringLiteral("a"), {QStringLiteral("HID\\VID_9999&PID_0001")}},
-                      DriverDevice{QStringLiteral("b"),
-                                   {QStringLiteral("HID\\VID_1234&PID_ABCD&REV_0001"),
-                                    QStringLiteral("HID\\Vid_1234&Pid_abcd")}}};
+    fake_->devices = {
+        DriverDevice{QStringLiteral("a"), {QStringLiteral("HID\\VID_9999&PID_0001")}},
+        DriverDevice{QStringLiteral("b"),
+                     {QStringLiteral("HID\\VID_1234&PID_ABCD&REV_0001"), QStringLiteral("HID\\Vid_1234&Pid_abcd")}}};
     EXPECT_TRUE(c->IsHIDDeviceExist());
     EXPECT_TRUE(c->ISHIDDeviceExist(QStringLiteral("hid\\vid_9999&pid_0001")));
     EXPECT_FALSE(c->ISHIDDeviceExist(QStringLiteral("HID\\VID_9999")));
@@ -145,8 +149,9 @@ TEST_P(InstallDecision, ActsOnlyWhereTheStateCallsForIt) {
     const DecisionCase& k = GetParam();
     writeConfig("[DEVICE]\nWHQL=" + std::to_string(k.whql) + "\nX32WHQL=" + std::to_string(k.x32whql) +
                 "\n[usbdevicelist]\nid1=HID\\VID_1234&PID_ABCD\n");
-    const DriverDevice dev{QStringLiteral("dev0"),
-                           {k.listed ? QStringLiteral("HID\\VID_1234&PID_ABCD") : QStringLiteral("HID\\VID_1234&PID_FFFF")}};
+    const DriverDevice dev{
+        QStringLiteral("dev0"),
+        {k.listed ? QStringLiteral("HID\\VID_1234&PID_ABCD") : QStringLiteral("HID\\VID_1234&PID_FFFF")}};
     fake_->devices = {dev};
     if (k.filterPresent) fake_->filters[{dev.instanceId, false}] = {QStringLiteral("HIDFLTDRV001")};
     if (k.status) fake_->nodeStatus[dev.instanceId] = *k.status;
@@ -162,25 +167,24 @@ TEST_P(InstallDecision, ActsOnlyWhereTheStateCallsForIt) {
     EXPECT_EQ(names, k.expected);
 }
 
-const std::vector<std::string> kOwnInstall{"replaceFile", "openManager", "createService", "writeLowerFilters",
-                                           "disable", "enable"};
+const std::vector<std::string> kOwnInstall{"replaceFile",       "openManager", "createService",
+                                           "writeLowerFilters", "disable",     "enable"};
 const std::vector<std::string> kOwnRemove{"openManager", "deleteService", "writeLowerFilters", "disable", "enable"};
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, InstallDecision,
-    ::testing::Values(
-        DecisionCase{"unlisted_install", true, false, false, {}, 0, 0, false, {}},
-        DecisionCase{"unlisted_remove", false, false, true, {}, 0, 0, false, {}},
-        DecisionCase{"install_missing_own", true, true, false, {}, 0, 0, false, kOwnInstall},
-        DecisionCase{"install_present_healthy", true, true, true, 0u, 0, 0, false, {}},
-        DecisionCase{"install_present_status_unreadable", true, true, true, {}, 0, 0, false, {}},
-        DecisionCase{"install_present_problem", true, true, true, 0x400u, 0, 0, false, kOwnInstall},
-        DecisionCase{"install_whql_32bit_signed", true, true, false, {}, 1, 1, false, {"run"}},
-        DecisionCase{"install_whql_64bit", true, true, false, {}, 1, 0, true, {"run"}},
-        DecisionCase{"install_whql_but_unsigned_32bit", true, true, false, {}, 1, 0, false, kOwnInstall},
-        DecisionCase{"remove_absent", false, true, false, {}, 0, 0, false, {}},
-        DecisionCase{"remove_present_own", false, true, true, {}, 0, 0, false, kOwnRemove},
-        DecisionCase{"remove_present_tool", false, true, true, {}, 1, 1, false, {"run"}}),
+    ::testing::Values(DecisionCase{"unlisted_install", true, false, false, {}, 0, 0, false, {}},
+                      DecisionCase{"unlisted_remove", false, false, true, {}, 0, 0, false, {}},
+                      DecisionCase{"install_missing_own", true, true, false, {}, 0, 0, false, kOwnInstall},
+                      DecisionCase{"install_present_healthy", true, true, true, 0u, 0, 0, false, {}},
+                      DecisionCase{"install_present_status_unreadable", true, true, true, {}, 0, 0, false, {}},
+                      DecisionCase{"install_present_problem", true, true, true, 0x400u, 0, 0, false, kOwnInstall},
+                      DecisionCase{"install_whql_32bit_signed", true, true, false, {}, 1, 1, false, {"run"}},
+                      DecisionCase{"install_whql_64bit", true, true, false, {}, 1, 0, true, {"run"}},
+                      DecisionCase{"install_whql_but_unsigned_32bit", true, true, false, {}, 1, 0, false, kOwnInstall},
+                      DecisionCase{"remove_absent", false, true, false, {}, 0, 0, false, {}},
+                      DecisionCase{"remove_present_own", false, true, true, {}, 0, 0, false, kOwnRemove},
+                      DecisionCase{"remove_present_tool", false, true, true, {}, 1, 1, false, {"run"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(StdCmdTest, EveryListedDeviceIsHandledAndEnumerationFailureDoesNothing) {
@@ -228,20 +232,21 @@ TEST_P(PackageTool, FolderAndArguments) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, PackageTool,
-    ::testing::Values(
-        ToolCase{"xp64_install", true, 13, true, "XP64/", "/i pkg.inf"},
-        ToolCase{"xp64_remove", false, 13, true, "XP64/", "/u pkg.inf"},
-        ToolCase{"x64_install", true, 17, true, "DRIVERX64/", "/i pkg.inf DRIVER_PACKAGE_SILENT DRIVER_PACKAGE_FORCE"},
-        ToolCase{"x86_remove", false, 11, false, "DRIVERX86/",
-                 "/u pkg.inf DRIVER_PACKAGE_SILENT DRIVER_PACKAGE_FORCE DRIVER_PACKAGE_DELETE_FILES"}),
+    ::testing::Values(ToolCase{"xp64_install", true, 13, true, "XP64/", "/i pkg.inf"},
+                      ToolCase{"xp64_remove", false, 13, true, "XP64/", "/u pkg.inf"},
+                      ToolCase{"x64_install", true, 17, true, "DRIVERX64/",
+                               "/i pkg.inf DRIVER_PACKAGE_SILENT DRIVER_PACKAGE_FORCE"},
+                      ToolCase{"x86_remove", false, 11, false, "DRIVERX86/",
+                               "/u pkg.inf DRIVER_PACKAGE_SILENT DRIVER_PACKAGE_FORCE DRIVER_PACKAGE_DELETE_FILES"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------------------------
 // The own installer and remover
 
 TEST_F(StdCmdTest, OwnInstallerAddsItsServiceAndKeepsOtherFilters) {
-    writeConfig("[DEVICE]\nUpperFilter=1\nFileName=flt.sys\nServiceName=fltsvc\n"
-                "[usbdevicelist]\nid1=HID\\VID_1234&PID_ABCD\n");
+    writeConfig(
+        "[DEVICE]\nUpperFilter=1\nFileName=flt.sys\nServiceName=fltsvc\n"
+        "[usbdevicelist]\nid1=HID\\VID_1234&PID_ABCD\n");
     const DriverDevice dev{QStringLiteral("d"), {QStringLiteral("HID\\VID_1234&PID_ABCD")}};
     fake_->devices = {dev};
     fake_->filters[{dev.instanceId, true}] = {QStringLiteral("otherflt")};
@@ -249,10 +254,12 @@ TEST_F(StdCmdTest, OwnInstallerAddsItsServiceAndKeepsOtherFilters) {
     auto c = make(0, true);
     c->HidInstallDriver(true);
 
-    EXPECT_EQ((fake_->filters[{dev.instanceId, true}]), (QStringList{QStringLiteral("otherflt"), QStringLiteral("fltsvc")}));
+    EXPECT_EQ((fake_->filters[{dev.instanceId, true}]),
+              (QStringList{QStringLiteral("otherflt"), QStringLiteral("fltsvc")}));
     const auto calls = fake_->calls();
     auto find = [&](const std::string& w) {
-        for (const auto& k : calls) if (k.what == w) return k;
+        for (const auto& k : calls)
+            if (k.what == w) return k;
         return FakeDriverControl::Call{};
     };
     EXPECT_EQ(find("replaceFile").a, exeDir_ + QStringLiteral("DRIVERX64/flt.sys"));
@@ -300,9 +307,11 @@ TEST_F(StdCmdTest, OwnInstallerStopsAtTheFirstFailure) {
     const std::vector<Case> cases{
         {"copy_fails", [](FakeDriverControl& f) { f.copySucceeds = false; }, {"enumerate", "replaceFile"}},
         {"no_driver_folder", [](FakeDriverControl& f) { f.driverFolder.clear(); }, {"enumerate"}},
-        {"no_manager", [](FakeDriverControl& f) { f.managerAvailable = false; },
+        {"no_manager",
+         [](FakeDriverControl& f) { f.managerAvailable = false; },
          {"enumerate", "replaceFile", "openManager"}},
-        {"create_fails", [](FakeDriverControl& f) { f.createResult = 5; },
+        {"create_fails",
+         [](FakeDriverControl& f) { f.createResult = 5; },
          {"enumerate", "replaceFile", "openManager", "createService"}},
         {"already_exists_counts_as_created", [](FakeDriverControl& f) { f.createResult = 1073; }, kOwnInstall},
     };

@@ -71,7 +71,8 @@ protected:
 
     int mouse(std::uintptr_t message, unsigned time, int data = 0, bool injected = false, int x = 10, int y = 20,
               bool initialSwallow = false) {
-        const unsigned mouseData = static_cast<unsigned>(static_cast<std::uint16_t>(static_cast<std::int16_t>(data))) << 16;
+        const unsigned mouseData = static_cast<unsigned>(static_cast<std::uint16_t>(static_cast<std::int16_t>(data)))
+                                   << 16;
         return sendMouse_(static_cast<unsigned>(message), x, y, mouseData,
                           injected ? vyk::platform::MOUSE_FLAG_INJECTED : 0, time, initialSwallow ? 1 : 0);
     }

@@ -19,7 +19,8 @@ TEST_F(HookKeyboard, SingleKeyReportsPressAndReleaseAndLetsTheHandlerDecideSwall
     ASSERT_TRUE(hook.DLLLoaded());
     std::vector<std::tuple<int, unsigned, int, int, QString>> seen;
     bool block = false;
-    hook.OnRecordKeyboardSingleKey = [&](int key, std::uint32_t scan, int state, int ext, const QString& text, bool& blocked) {
+    hook.OnRecordKeyboardSingleKey = [&](int key, std::uint32_t scan, int state, int ext, const QString& text,
+                                         bool& blocked) {
         seen.emplace_back(key, scan, state, ext, text);
         blocked = block;
     };
@@ -43,7 +44,8 @@ struct ComboEvent {
     int key1, ext1, key2, ext2, modifier;
     QString text;
     bool operator==(const ComboEvent& o) const {
-        return std::tie(key1, ext1, key2, ext2, modifier, text) == std::tie(o.key1, o.ext1, o.key2, o.ext2, o.modifier, o.text);
+        return std::tie(key1, ext1, key2, ext2, modifier, text) ==
+               std::tie(o.key1, o.ext1, o.key2, o.ext2, o.modifier, o.text);
     }
 };
 
@@ -104,10 +106,12 @@ TEST_F(HookCombination, TimingDecidesWhetherAKeyJoinsTheCombination) {
         {"second key 150 ms later starts anew",
          {{VK_A, 1000, false, {0x41, 0, 0, 0, 0, "A"}}, {VK_B, 1150, false, {0x42, 0, 0, 0, 0, "B"}}}},
         {"auto-repeat stays one key",
-         {{VK_A, 1000, false, {0x41, 0, 0, 0, 0, "A"}}, {VK_A, 1030, false, {0x41, 0, 0, 0, 0, "A"}},
+         {{VK_A, 1000, false, {0x41, 0, 0, 0, 0, "A"}},
+          {VK_A, 1030, false, {0x41, 0, 0, 0, 0, "A"}},
           {VK_A, 1060, false, {0x41, 0, 0, 0, 0, "A"}}}},
         {"a complete combination is cleared by the next key",
-         {{VK_A, 1000, false, {0x41, 0, 0, 0, 0, "A"}}, {VK_B, 1010, false, {0x41, 0, 0x42, 0, 0, "A+B"}},
+         {{VK_A, 1000, false, {0x41, 0, 0, 0, 0, "A"}},
+          {VK_B, 1010, false, {0x41, 0, 0x42, 0, 0, "A+B"}},
           {VK_C, 1020, false, {0x43, 0, 0, 0, 0, "C"}}}},
         {"extended flags are kept per key",
          {{VK_RIGHT, 1000, true, {0x27, 1, 0, 0, 0, "RIGHT ARROW"}},
@@ -140,7 +144,7 @@ TEST_F(HookCombination, FirstKeyOfARecordingStartsANewCombinationWhateverItsTime
     hook_->StopRecordKeyboardComboKey();
     hook_->RecordKeyboardComboKey();
     events.clear();
-    press(VK_B, 60);   // 10 ms after the last key of the previous recording
+    press(VK_B, 60);  // 10 ms after the last key of the previous recording
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events[0], (ComboEvent{0x42, 0, 0, 0, 0, "B"}));
 }
@@ -180,16 +184,21 @@ TEST_F(HookMacroEx, RecordsPressesReleasesAndTheDelaysBetweenThem) {
     hook.RecordKeyboardMacroKeyEx();
 
     EXPECT_EQ(press(VK_A, 1000), 1);
-    EXPECT_EQ(press(VK_A, 1030), 1);   // auto-repeat: nothing added
+    EXPECT_EQ(press(VK_A, 1030), 1);  // auto-repeat: nothing added
     EXPECT_EQ(press(VK_A, 1060), 1);
     EXPECT_EQ(release(VK_A, 1300), 1);
-    EXPECT_EQ(press(VK_B, 1300), 1);   // no time since the release: no delay item
-    EXPECT_EQ(release(VK_B, 71300), 1);   // 70 s: stored as 65535
+    EXPECT_EQ(press(VK_B, 1300), 1);     // no time since the release: no delay item
+    EXPECT_EQ(release(VK_B, 71300), 1);  // 70 s: stored as 65535
     EXPECT_EQ(press(VK_RIGHT, 71400, true), 1);
 
-    EXPECT_EQ(itemsOf(hook.MacroKeyList()),
-              (std::vector<MacroItem>{{1, 1, 0x41, 0}, {0, 0, 300, 0}, {1, 0, 0x41, 0}, {1, 1, 0x42, 0},
-                                      {0, 0, 65535, 0}, {1, 0, 0x42, 0}, {0, 0, 100, 0}, {1, 1, 0x27, 1}}));
+    EXPECT_EQ(itemsOf(hook.MacroKeyList()), (std::vector<MacroItem>{{1, 1, 0x41, 0},
+                                                                    {0, 0, 300, 0},
+                                                                    {1, 0, 0x41, 0},
+                                                                    {1, 1, 0x42, 0},
+                                                                    {0, 0, 65535, 0},
+                                                                    {1, 0, 0x42, 0},
+                                                                    {0, 0, 100, 0},
+                                                                    {1, 1, 0x27, 1}}));
     ASSERT_EQ(fired.size(), 5u);
     EXPECT_EQ(fired[0], std::make_tuple(0x41, 1, 0u, QString("A"), QString("Down")));
     EXPECT_EQ(fired[1], std::make_tuple(0x41, 0, 300u, QString("A"), QString("Up")));
@@ -211,7 +220,7 @@ TEST_F(HookMacroEx, RepeatsOfAnotherHeldKeyAddDelaysOnly) {
     hook.RecordKeyboardMacroKeyEx();
     press(VK_A, 1000);
     press(VK_B, 1100);
-    press(VK_A, 1150);   // A repeats while B is the last key
+    press(VK_A, 1150);  // A repeats while B is the last key
     EXPECT_EQ(itemsOf(hook.MacroKeyList()),
               (std::vector<MacroItem>{{1, 1, 0x41, 0}, {0, 0, 100, 0}, {1, 1, 0x42, 0}, {0, 0, 50, 0}}));
 }
@@ -223,7 +232,7 @@ TEST_F(HookMacroEx, StopsRecordingAndSwallowingPast500Items) {
     hook.RecordKeyboardMacroKeyEx();
     unsigned t = 1000;
     press(VK_A, t);
-    release(VK_A, t);   // no time in between: the key item alone
+    release(VK_A, t);  // no time in between: the key item alone
     // From here every event adds a delay and a key item.
     bool down = true;
     while (hook.MacroKeyList().Count() < 500) {
@@ -252,19 +261,22 @@ TEST_F(HookMacroPlain, DelaysBetween10And2000MsAreRecorded) {
     TuiHook hook;
     std::vector<std::tuple<int, int, int, QString, QString>> fired;
     hook.OnRecordKeyboardMacroKey = [&](int type, int key, int state, int, double, const QString& text,
-                                        const QString& stateText, TMacroKeyList&) {
-        fired.emplace_back(type, key, state, text, stateText);
-    };
+                                        const QString& stateText,
+                                        TMacroKeyList&) { fired.emplace_back(type, key, state, text, stateText); };
     hook.RecordKeyboardMacroKey();
     EXPECT_EQ(press(VK_A, 1000), 1);
-    EXPECT_EQ(release(VK_A, 1005), 1);    // 5 ms: no delay
-    EXPECT_EQ(press(VK_B, 3505), 1);      // 2500 ms: no delay
-    EXPECT_EQ(release(VK_B, 3805), 1);    // 300 ms
-    EXPECT_EQ(press(VK_C, 3815), 1);      // exactly 10 ms: no delay
-    EXPECT_EQ(release(VK_C, 5815), 1);    // exactly 2000 ms: no delay
-    EXPECT_EQ(itemsOf(hook.MacroKeyList()),
-              (std::vector<MacroItem>{{1, 1, 0x41, 0}, {1, 0, 0x41, 0}, {1, 1, 0x42, 0}, {0, 0, 300, 0},
-                                      {1, 0, 0x42, 0}, {1, 1, 0x43, 0}, {1, 0, 0x43, 0}}));
+    EXPECT_EQ(release(VK_A, 1005), 1);  // 5 ms: no delay
+    EXPECT_EQ(press(VK_B, 3505), 1);    // 2500 ms: no delay
+    EXPECT_EQ(release(VK_B, 3805), 1);  // 300 ms
+    EXPECT_EQ(press(VK_C, 3815), 1);    // exactly 10 ms: no delay
+    EXPECT_EQ(release(VK_C, 5815), 1);  // exactly 2000 ms: no delay
+    EXPECT_EQ(itemsOf(hook.MacroKeyList()), (std::vector<MacroItem>{{1, 1, 0x41, 0},
+                                                                    {1, 0, 0x41, 0},
+                                                                    {1, 1, 0x42, 0},
+                                                                    {0, 0, 300, 0},
+                                                                    {1, 0, 0x42, 0},
+                                                                    {1, 1, 0x43, 0},
+                                                                    {1, 0, 0x43, 0}}));
     ASSERT_EQ(fired.size(), 7u);
     EXPECT_EQ(fired[3], std::make_tuple(0, 300, 0, QString("300"), QString("ms")));
     EXPECT_EQ(fired[4], std::make_tuple(1, 0x42, 0, QString("B"), QString("Up")));
@@ -275,9 +287,8 @@ TEST_F(HookMacroPlain, AKeyWhoseCodeEqualsTheDelayBeforeItIsKept) {
     hook.OnRecordKeyboardMacroKey = [](int, int, int, int, double, const QString&, const QString&, TMacroKeyList&) {};
     hook.RecordKeyboardMacroKey();
     press(VK_B, 1000);
-    press(VK_A, 1000 + 0x41);   // 65 ms before VK 0x41
-    EXPECT_EQ(itemsOf(hook.MacroKeyList()),
-              (std::vector<MacroItem>{{1, 1, 0x42, 0}, {0, 0, 65, 0}, {1, 1, 0x41, 0}}));
+    press(VK_A, 1000 + 0x41);  // 65 ms before VK 0x41
+    EXPECT_EQ(itemsOf(hook.MacroKeyList()), (std::vector<MacroItem>{{1, 1, 0x42, 0}, {0, 0, 65, 0}, {1, 1, 0x41, 0}}));
 }
 
 TEST_F(HookMacroPlain, RecordStartsWithAnEmptyList) {
@@ -287,7 +298,7 @@ TEST_F(HookMacroPlain, RecordStartsWithAnEmptyList) {
     press(VK_A, 1000);
     hook.RecordKeyboardMacroKey();
     EXPECT_EQ(hook.MacroKeyList().Count(), 0);
-    press(VK_B, 900000);   // the first key of a recording has no delay before it
+    press(VK_B, 900000);  // the first key of a recording has no delay before it
     EXPECT_EQ(itemsOf(hook.MacroKeyList()), (std::vector<MacroItem>{{1, 1, 0x42, 0}}));
 }
 

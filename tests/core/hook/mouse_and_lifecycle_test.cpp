@@ -33,22 +33,17 @@ TEST_F(HookMouse, ButtonsWheelAndXButtonsAsTheMouseHookReportsThem) {
         int exValue;
     };
     const Case cases[] = {
-        {MSG_LBUTTONDOWN, 0, LCLICK, 1, 0},
-        {MSG_LBUTTONUP, 0, LCLICK, 0, 0},
-        {MSG_RBUTTONUP, 0, RCLICK, 0, 0},
-        {MSG_MBUTTONDOWN, 0, MCLICK, 1, 0},
-        {MSG_MOUSEWHEEL, 120, WHEELUP, 1, 120},
-        {MSG_MOUSEWHEEL, -120, WHEELDOWN, 1, -120},
-        {MSG_MOUSEWHEEL, 0, BUTTON_NONE, 1, 0},
-        {MSG_XBUTTONDOWN, 1, XCLICK4, 1, 1},
-        {MSG_XBUTTONUP, 2, XCLICK5, 0, 2},
-        {MSG_MOUSEHWHEEL, 120, BUTTON_NONE, 1, 0},
+        {MSG_LBUTTONDOWN, 0, LCLICK, 1, 0},     {MSG_LBUTTONUP, 0, LCLICK, 0, 0},
+        {MSG_RBUTTONUP, 0, RCLICK, 0, 0},       {MSG_MBUTTONDOWN, 0, MCLICK, 1, 0},
+        {MSG_MOUSEWHEEL, 120, WHEELUP, 1, 120}, {MSG_MOUSEWHEEL, -120, WHEELDOWN, 1, -120},
+        {MSG_MOUSEWHEEL, 0, BUTTON_NONE, 1, 0}, {MSG_XBUTTONDOWN, 1, XCLICK4, 1, 1},
+        {MSG_XBUTTONUP, 2, XCLICK5, 0, 2},      {MSG_MOUSEHWHEEL, 120, BUTTON_NONE, 1, 0},
     };
     TuiHook hook;
     std::vector<std::tuple<TMouseButtons, int, int>> seen;
     hook.OnHookMouseAllButton = [&](TMouseButtons b, int state, std::int16_t ex, bool& blocked) {
         seen.emplace_back(b, state, ex);
-        blocked = b == WHEELUP;   // the handler decides
+        blocked = b == WHEELUP;  // the handler decides
     };
     hook.StartHookMouse();
     EXPECT_EQ(takeLog(), "DM EM ");
@@ -73,7 +68,7 @@ TEST_F(HookMouse, MovesGoToTheMoveEventOnlyAndAreNeverSwallowed) {
     hook.OnHookMouseMove = [&](int x, int y, double t) { moves.emplace_back(x, y, t); };
     hook.StartHookMouse();
     EXPECT_EQ(mouse(MSG_MOUSEMOVE, 1234, 0, false, 300, 400, true), 0);
-    EXPECT_EQ(mouse(MSG_MOUSEMOVE, 1240, 0, true, 1, 1, true), 1);   // injected: untouched
+    EXPECT_EQ(mouse(MSG_MOUSEMOVE, 1240, 0, true, 1, 1, true), 1);  // injected: untouched
     ASSERT_EQ(moves.size(), 1u);
     EXPECT_EQ(moves[0], std::make_tuple(300, 400, 1234.0));
     EXPECT_EQ(buttons, 0);
@@ -90,10 +85,12 @@ TEST_F(HookMouse, MouseFiltersMatchByMessageAndAtLeastTheButton) {
     };
     const Case cases[] = {
         {"same button and message", RCLICK, MouseStateBit(RBUTTONUP), XCLICK4, MSG_RBUTTONUP, true},
-        {"a higher filter button matches a lower one", WHEELDOWN, MouseStateBit(LBUTTONDOWN), XCLICK4, MSG_LBUTTONDOWN, true},
+        {"a higher filter button matches a lower one", WHEELDOWN, MouseStateBit(LBUTTONDOWN), XCLICK4, MSG_LBUTTONDOWN,
+         true},
         {"a lower filter button does not", BUTTON_NONE, MouseStateBit(LBUTTONDOWN), XCLICK4, MSG_LBUTTONDOWN, false},
         {"message not in the set", LCLICK, MouseStateBit(LBUTTONUP), XCLICK4, MSG_LBUTTONDOWN, false},
-        {"modified function equal to the button fires nothing", LCLICK, MouseStateBit(LBUTTONDOWN), LCLICK, MSG_LBUTTONDOWN, false},
+        {"modified function equal to the button fires nothing", LCLICK, MouseStateBit(LBUTTONDOWN), LCLICK,
+         MSG_LBUTTONDOWN, false},
         {"messages above 0x20F match nothing", BUTTONX3, 0xFFFF, XCLICK4, 0x210, false},
     };
     for (const Case& c : cases) {
@@ -107,7 +104,7 @@ TEST_F(HookMouse, MouseFiltersMatchByMessageAndAtLeastTheButton) {
         int fired = 0;
         hook.OnHookMouseButton = [&](TMouseButtons, int, bool&) { ++fired; };
         hook.StartHookMouse();
-        EXPECT_EQ(mouse(c.message, 1000), 0);   // filters never swallow by themselves
+        EXPECT_EQ(mouse(c.message, 1000), 0);  // filters never swallow by themselves
         EXPECT_EQ(fired, c.fires ? 1 : 0);
     }
 }
@@ -117,7 +114,8 @@ struct MouseItem {
     TMouseButtons button;
     int x, y, timeValue;
     bool operator==(const MouseItem& o) const {
-        return std::tie(type, state, button, x, y, timeValue) == std::tie(o.type, o.state, o.button, o.x, o.y, o.timeValue);
+        return std::tie(type, state, button, x, y, timeValue) ==
+               std::tie(o.type, o.state, o.button, o.x, o.y, o.timeValue);
     }
 };
 
@@ -139,27 +137,25 @@ TEST_F(HookMouse, MouseRecorderAddsADelayBeforeEveryEventAfterTheFirst) {
     TuiHook hook;
     std::vector<std::tuple<int, TMouseButtons, QString, QString>> fired;
     hook.OnRecordMouseMacroKey = [&](int type, TMouseButtons b, int, std::uint16_t, std::uint16_t, double,
-                                     const QString& text, const QString& stateText, TMouseMacroKeyList&) {
-        fired.emplace_back(type, b, text, stateText);
-    };
+                                     const QString& text, const QString& stateText,
+                                     TMouseMacroKeyList&) { fired.emplace_back(type, b, text, stateText); };
     hook.RecordMouseMacro();
-    EXPECT_EQ(mouse(MSG_LBUTTONDOWN, 1000, 0, false, 70000, 5, true), 1);   // never swallowed, never touched
-    EXPECT_EQ(mouse(MSG_MOUSEMOVE, 1000, 0, false, 11, 12), 0);             // d = 0 still adds a delay
+    EXPECT_EQ(mouse(MSG_LBUTTONDOWN, 1000, 0, false, 70000, 5, true), 1);  // never swallowed, never touched
+    EXPECT_EQ(mouse(MSG_MOUSEMOVE, 1000, 0, false, 11, 12), 0);            // d = 0 still adds a delay
     mouse(MSG_LBUTTONUP, 1250, 0, false, 11, 12);
-    mouse(MSG_MOUSEWHEEL, 1300, 120, false, 11, 12);                        // reversed: a turn up is WHEELDOWN
-    mouse(MSG_XBUTTONDOWN, 1200, 1);                                        // earlier than the last: nothing
-    mouse(MSG_XBUTTONDOWN, 1210, 1, true);                                  // injected: nothing
+    mouse(MSG_MOUSEWHEEL, 1300, 120, false, 11, 12);  // reversed: a turn up is WHEELDOWN
+    mouse(MSG_XBUTTONDOWN, 1200, 1);                  // earlier than the last: nothing
+    mouse(MSG_XBUTTONDOWN, 1210, 1, true);            // injected: nothing
     mouse(MSG_XBUTTONUP, 1220, 1, false, 3, 4);
 
-    EXPECT_EQ(itemsOf(hook.MouseMacroKeyList()),
-              (std::vector<MouseItem>{{1, 1, LCLICK, 70000 & 0xFFFF, 5, 0},
-                                      {0, 0, BUTTON_NONE, 11, 12, 0},
-                                      {0, 0, BUTTON_NONE, 11, 12, 250},
-                                      {1, 0, LCLICK, 11, 12, 0},
-                                      {0, 0, BUTTON_NONE, 11, 12, 50},
-                                      {1, 1, WHEELDOWN, 11, 12, 0},
-                                      {0, 0, BUTTON_NONE, 3, 4, 20},
-                                      {1, 0, XCLICK4, 3, 4, 0}}));
+    EXPECT_EQ(itemsOf(hook.MouseMacroKeyList()), (std::vector<MouseItem>{{1, 1, LCLICK, 70000 & 0xFFFF, 5, 0},
+                                                                         {0, 0, BUTTON_NONE, 11, 12, 0},
+                                                                         {0, 0, BUTTON_NONE, 11, 12, 250},
+                                                                         {1, 0, LCLICK, 11, 12, 0},
+                                                                         {0, 0, BUTTON_NONE, 11, 12, 50},
+                                                                         {1, 1, WHEELDOWN, 11, 12, 0},
+                                                                         {0, 0, BUTTON_NONE, 3, 4, 20},
+                                                                         {1, 0, XCLICK4, 3, 4, 0}}));
     ASSERT_EQ(fired.size(), 8u);
     EXPECT_EQ(fired[0], std::make_tuple(1, LCLICK, QString("Mouse Click"), QString("Down")));
     EXPECT_EQ(fired[2], std::make_tuple(0, BUTTON_NONE, QString("250"), QString("ms")));
@@ -196,9 +192,17 @@ TEST_F(HookMouse, MouseRecorderKeepsAPauseLongerThan16BitsAsTheLongestItCanHold)
 
 TEST(HookMouseNames, ButtonNamesKeepTheirExactTexts) {
     const std::pair<TMouseButtons, const char*> table[] = {
-        {BUTTON_NONE, ""}, {LCLICK, "Mouse Click"}, {RCLICK, "Mouse Right Click"}, {MCLICK, "Mouse Middle Click"},
-        {XCLICK4, "Backward(Mouse)"}, {XCLICK5, "Forward(Mouse)"}, {WHEELUP, "Wheel up(Mouse)"},
-        {WHEELDOWN, "Wheel Down(Mouse)"}, {BUTTONX1, ""}, {BUTTONX2, ""}, {BUTTONX3, ""},
+        {BUTTON_NONE, ""},
+        {LCLICK, "Mouse Click"},
+        {RCLICK, "Mouse Right Click"},
+        {MCLICK, "Mouse Middle Click"},
+        {XCLICK4, "Backward(Mouse)"},
+        {XCLICK5, "Forward(Mouse)"},
+        {WHEELUP, "Wheel up(Mouse)"},
+        {WHEELDOWN, "Wheel Down(Mouse)"},
+        {BUTTONX1, ""},
+        {BUTTONX2, ""},
+        {BUTTONX3, ""},
     };
     for (const auto& [button, text] : table) EXPECT_EQ(GetMouseButtonString(button), QString(text)) << int(button);
 }
@@ -233,8 +237,14 @@ TEST_F(HookWithoutLibrary, MissingLibraryShowsTheMessageAtEveryCreationAndTheCli
 
         int stops = 0;
         int mouseStops = 0;
-        hook.OnStopRecordKeyboardMacroKey = [&](TMacroKeyList& list) { EXPECT_EQ(list.Count(), 0); ++stops; };
-        hook.OnStopRecordMouseMacroKey = [&](TMouseMacroKeyList& list) { EXPECT_EQ(list.Count(), 0); ++mouseStops; };
+        hook.OnStopRecordKeyboardMacroKey = [&](TMacroKeyList& list) {
+            EXPECT_EQ(list.Count(), 0);
+            ++stops;
+        };
+        hook.OnStopRecordMouseMacroKey = [&](TMouseMacroKeyList& list) {
+            EXPECT_EQ(list.Count(), 0);
+            ++mouseStops;
+        };
         hook.RecordKeyboardMacroKeyEx();
         hook.RecordKeyboardComboKey();
         hook.StartHookMouse();
@@ -252,7 +262,7 @@ TEST_F(HookBinding, LibraryWithoutAllFourEntryPointsIsNotUsedAndShowsNothing) {
     TuiHook hook;
     EXPECT_FALSE(hook.DLLLoaded());
     EXPECT_TRUE(boxes.empty());
-    hook.RecordKeyboardSingleKey();   // does not reach any library
+    hook.RecordKeyboardSingleKey();  // does not reach any library
     EXPECT_EQ(takeLog(), "");
 }
 
@@ -281,7 +291,7 @@ TEST_F(HookBinding, TheLibraryStaysLoadedWhileAnotherClientLives) {
     int keys = 0;
     second.OnRecordKeyboardSingleKey = [&](int, std::uint32_t, int, int, const QString&, bool&) { ++keys; };
     second.RecordKeyboardSingleKey();
-    first.reset();   // held no hook: the second client's hook stays
+    first.reset();  // held no hook: the second client's hook stays
     EXPECT_TRUE(keyboardEnabled());
     press(0x41, 1000);
     EXPECT_EQ(keys, 1);
@@ -378,7 +388,7 @@ TEST_F(HookQueue, QueuedEntriesAreFiredOnTheUiThreadInOrder) {
     m->FMOUSEMacroKey.Y = 8;
     m->FMOUSEMacroKey.MacroKeyString = "Mouse Right Click";
     hook.QueueRecordData({1, k, nullptr});
-    hook.QueueRecordData({7, k, m});   // unknown kind: nothing
+    hook.QueueRecordData({7, k, m});  // unknown kind: nothing
     hook.QueueRecordData({0, nullptr, m});
     ASSERT_TRUE(waitUntil([&] { return fired.size() >= 2; }));
     EXPECT_EQ(fired, (std::vector<QString>{"K1/65/1/0 A Down", "M1/2/0/7,8 Mouse Right Click"}));
@@ -392,9 +402,8 @@ TEST_F(HookQueue, DestructionWithAPendingHandOverDoesNotWait) {
     bool fired = false;
     {
         TuiHook hook;
-        hook.OnRecordKeyboardMacroKey = [&](int, int, int, int, double, const QString&, const QString&, TMacroKeyList&) {
-            fired = true;
-        };
+        hook.OnRecordKeyboardMacroKey = [&](int, int, int, int, double, const QString&, const QString&,
+                                            TMacroKeyList&) { fired = true; };
         hook.QueueRecordData({1, std::make_shared<TMacroKeyObject>(), nullptr});
         // No event loop runs: the hand-over is still pending when the client goes.
     }
@@ -413,13 +422,13 @@ TEST_F(HookBinding, AClientDeletedByItsOwnHandlerUnloadsTheLibraryAfterTheCallba
     int keys = 0;
     hook->OnRecordKeyboardSingleKey = [&keys, hook](int, std::uint32_t, int, int, const QString&, bool&) {
         ++keys;
-        delete hook;   // the last client goes while the library is calling it
+        delete hook;  // the last client goes while the library is calling it
     };
     hook->RecordKeyboardSingleKey();
     EXPECT_EQ(press(0x41, 1000), 0);
     EXPECT_EQ(keys, 1);
     EXPECT_FALSE(keyboardEnabled());
-    QCoreApplication::processEvents();   // the deferred unload runs here
+    QCoreApplication::processEvents();  // the deferred unload runs here
     TuiHook next;
     EXPECT_TRUE(next.DLLLoaded());
     EXPECT_TRUE(boxes.empty());
@@ -457,7 +466,7 @@ TEST_F(HookWithoutLibrary, TheLastClientGoneInsideACallbackKeepsTheLibraryThroug
     static bool mappedAfterNestedLoop = false;
     mappedAfterNestedLoop = false;
     hook->OnRecordKeyboardSingleKey = [hook](int, std::uint32_t, int, int, const QString&, bool&) {
-        delete hook;   // nothing captured is used after this
+        delete hook;  // nothing captured is used after this
         // A handler that then runs an event loop of its own (a message box does).
         QEventLoop loop;
         QTimer::singleShot(50, &loop, &QEventLoop::quit);
@@ -465,7 +474,7 @@ TEST_F(HookWithoutLibrary, TheLastClientGoneInsideACallbackKeepsTheLibraryThroug
         mappedAfterNestedLoop = fakeLibraryMapped();
     };
     hook->RecordKeyboardSingleKey();
-    sendKey(0, 0x41, 0x1E, 0, 1000);   // returns through the library's code
+    sendKey(0, 0x41, 0x1E, 0, 1000);  // returns through the library's code
     EXPECT_TRUE(mappedAfterNestedLoop);
     EXPECT_TRUE(waitUntil([] { return !fakeLibraryMapped(); }));
 }

@@ -22,9 +22,8 @@ protected:
         XvfbTest::SetUp();
         if (IsSkipped()) return;
         exeDir_ = std::make_unique<ScopedEnv>("VYK_EXE_DIR", VYK_REAL_HOOK_DIR);
-        vyk::platform::setMessageBoxHook([this](const QString&, const QString& text, vyk::platform::MessageIcon) {
-            boxes.push_back(text);
-        });
+        vyk::platform::setMessageBoxHook(
+            [this](const QString&, const QString& text, vyk::platform::MessageIcon) { boxes.push_back(text); });
     }
     void TearDown() override {
         vyk::platform::setMessageBoxHook({});

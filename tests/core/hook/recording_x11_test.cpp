@@ -73,7 +73,7 @@ TEST_F(HookRecordingX11, MacroWithDelaysAndTheKeyboardHeldFromOtherPrograms) {
     ASSERT_EQ(stopped.size(), 3u);
     EXPECT_EQ(stopped[0], std::make_tuple(1, 1, 0x41));
     EXPECT_EQ(std::get<0>(stopped[1]), 0);
-    EXPECT_GE(std::get<2>(stopped[1]), 250);    // the X server's clock: about 300 ms
+    EXPECT_GE(std::get<2>(stopped[1]), 250);  // the X server's clock: about 300 ms
     EXPECT_LE(std::get<2>(stopped[1]), 5000);
     EXPECT_EQ(stopped[2], std::make_tuple(1, 0, 0x41));
 }

@@ -56,9 +56,10 @@ protected:
 }  // namespace
 
 TEST_F(Editor, TabsShowSourceTextsAndTranslationsAndSaveWritesThemBack) {
-    writeUiLocal(fileBytes({QStringLiteral("Cancel"), QStringLiteral("OK")},
-                           {langRecord(QStringLiteral("0804"), {QStringLiteral("OK=确定")}),
-                            langRecord(QStringLiteral("0404"), {QStringLiteral("OK=確定"), QStringLiteral("Cancel=取消")})}));
+    writeUiLocal(
+        fileBytes({QStringLiteral("Cancel"), QStringLiteral("OK")},
+                  {langRecord(QStringLiteral("0804"), {QStringLiteral("OK=确定")}),
+                   langRecord(QStringLiteral("0404"), {QStringLiteral("OK=確定"), QStringLiteral("Cancel=取消")})}));
     auto f = openStandalone();
     ASSERT_EQ(f->TabControl1->count(), 2);
     EXPECT_EQ(f->TabControl1->tabText(0), QStringLiteral("Chinese (Simplified, China)"));
@@ -117,7 +118,11 @@ TEST_F(Editor, PagesOfEightTabsAndSavingKeepsHiddenTabs) {
             if (f->TabControl1->isTabVisible(i)) v << i + 1;
         return v;
     };
-    auto range = [](int a, int b) { QList<int> v; for (int i = a; i <= b; ++i) v << i; return v; };
+    auto range = [](int a, int b) {
+        QList<int> v;
+        for (int i = a; i <= b; ++i) v << i;
+        return v;
+    };
     EXPECT_EQ(visibleTabs(), range(1, 12));
     f->BtnPrevPageMouseUp();  // at the start: nothing moves
     EXPECT_EQ(visibleTabs(), range(1, 8));
@@ -203,8 +208,9 @@ TEST_F(Editor, AddingAndDeletingSourceTextsKeepsWhatWasTyped) {
 }
 
 TEST_F(Editor, TextListEditsOneTableAndKeepsUntranslatedSourceTexts) {
-    writeUiLocal(fileBytes({QStringLiteral("Apply"), QStringLiteral("Cancel"), QStringLiteral("OK")},
-                           {langRecord(QStringLiteral("0804"), {QStringLiteral("OK=确定"), QStringLiteral("Cancel=取消")})}));
+    writeUiLocal(
+        fileBytes({QStringLiteral("Apply"), QStringLiteral("Cancel"), QStringLiteral("OK")},
+                  {langRecord(QStringLiteral("0804"), {QStringLiteral("OK=确定"), QStringLiteral("Cancel=取消")})}));
     auto f = openStandalone();
     // A new language: every row is untranslated, so the list shows nothing of it.
     selectLocale(*f, QStringLiteral("0404"));
@@ -215,8 +221,8 @@ TEST_F(Editor, TextListEditsOneTableAndKeepsUntranslatedSourceTexts) {
         f->BtnSaveTextListClick();
     });
     f->SpeedButton2Click();
-    EXPECT_EQ(f->FLang->Original().Lines(),
-              (QStringList{QStringLiteral("Apply"), QStringLiteral("Cancel"), QStringLiteral("New"), QStringLiteral("OK")}));
+    EXPECT_EQ(f->FLang->Original().Lines(), (QStringList{QStringLiteral("Apply"), QStringLiteral("Cancel"),
+                                                         QStringLiteral("New"), QStringLiteral("OK")}));
     QTableWidget* g = f->gridAt(1);
     EXPECT_EQ(cell(g, 3, 1), QStringLiteral("確定"));
 
@@ -277,7 +283,8 @@ TEST_F(Editor, DesignStateCollectsTheWindowTextsAndOpensTheEditor) {
     EXPECT_TRUE(opened);
     EXPECT_FALSE(lang.Active());
     EXPECT_TRUE(lang.Original().Contains(QStringLiteral("Window text")));
-    for (const QString& t : TuiLanguage::DesignConstTexts()) EXPECT_TRUE(lang.Original().Contains(t)) << t.toStdString();
+    for (const QString& t : TuiLanguage::DesignConstTexts())
+        EXPECT_TRUE(lang.Original().Contains(t)) << t.toStdString();
     TvgLang saved;
     saved.LoadFromBytes(readUiLocal());
     EXPECT_TRUE(saved.Original().Contains(QStringLiteral("Window text")));

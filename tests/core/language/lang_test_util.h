@@ -36,8 +36,7 @@ inline void appendBlock(QByteArray& b, const QString& s) {
 
 // A file with the given source lines and languages (name, table lines), every line ending
 // in CR LF.
-inline QByteArray fileBytes(const QStringList& sources,
-                            const std::vector<std::pair<QString, QStringList>>& languages) {
+inline QByteArray fileBytes(const QStringList& sources, const std::vector<std::pair<QString, QStringList>>& languages) {
     auto block = [](const QStringList& lines) {
         QString s;
         for (const QString& l : lines) s += l + QStringLiteral("\r\n");

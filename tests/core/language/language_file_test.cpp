@@ -44,13 +44,13 @@ TEST(LanguageFile, SingleTextFileIsExactly48Bytes) {
 TEST(LanguageFile, RoundTripKeepsTextsTablesAndLanguageOrder) {
     // Languages keep file order (a stored index points into it), duplicates included; an
     // empty table is written as length 0; a name is any text, a NUL in it included.
-    const QByteArray bytes = fileBytes(
-        {QStringLiteral("Cancel"), QStringLiteral("OK"), QStringLiteral("Über")},
-        {{QStringLiteral("0804"), {QStringLiteral("Cancel=取消"), QStringLiteral("OK=确定")}},
-         {QStringLiteral("0409"), {}},
-         {QStringLiteral("0404"), {QStringLiteral("OK=確定")}},
-         {QStringLiteral("0804"), {QStringLiteral("OK=second")}},
-         {QStringLiteral("04") + QChar(0) + QStringLiteral("x"), {}}});
+    const QByteArray bytes =
+        fileBytes({QStringLiteral("Cancel"), QStringLiteral("OK"), QStringLiteral("Über")},
+                  {{QStringLiteral("0804"), {QStringLiteral("Cancel=取消"), QStringLiteral("OK=确定")}},
+                   {QStringLiteral("0409"), {}},
+                   {QStringLiteral("0404"), {QStringLiteral("OK=確定")}},
+                   {QStringLiteral("0804"), {QStringLiteral("OK=second")}},
+                   {QStringLiteral("04") + QChar(0) + QStringLiteral("x"), {}}});
     TvgLang lang;
     lang.LoadFromBytes(bytes);
     ASSERT_EQ(lang.Resources().size(), 5u);
@@ -106,7 +106,11 @@ TEST(LanguageFile, TextBlockReadingRules) {
 
 TEST(LanguageFile, DamagedFilesAreRefusedWithoutChangingAnything) {
     const QByteArray good = fileBytes({QStringLiteral("OK")}, {{QStringLiteral("0804"), {QStringLiteral("OK=好")}}});
-    auto withInt = [](std::int32_t v) { QByteArray b; appendInt(b, v); return b; };
+    auto withInt = [](std::int32_t v) {
+        QByteArray b;
+        appendInt(b, v);
+        return b;
+    };
     struct Case {
         const char* what;
         QByteArray bytes;
@@ -122,7 +126,8 @@ TEST(LanguageFile, DamagedFilesAreRefusedWithoutChangingAnything) {
         {"negative language count", withInt(0) + withInt(-5)},
         {"more languages than records", good.left(good.size()) + QByteArray()},
         {"name length beyond the file", withInt(0) + withInt(1) + withInt(0x10000000) + withInt(0)},
-        {"table length that overflows 32 bits when doubled", withInt(0) + withInt(1) + withInt(0) + withInt(0x7FFFFFFF)},
+        {"table length that overflows 32 bits when doubled",
+         withInt(0) + withInt(1) + withInt(0) + withInt(0x7FFFFFFF)},
         {"table cut short", good.left(good.size() - 2)},
     };
     // The good file with its language count raised to 2: one record is missing.

@@ -23,16 +23,28 @@ TEST(ShippedLanguageFile, HasThreeCompleteLanguagesInChooserOrder) {
     }
     // Texts of both programs, exactly as they are written.
     const char* texts[] = {
-        "GAMING MOUSE CONFIG", "GAMING MOUSE MONITOR", "GAMING MOUSE DRIVER", "Config", "About", "Exit",
+        "GAMING MOUSE CONFIG",
+        "GAMING MOUSE MONITOR",
+        "GAMING MOUSE DRIVER",
+        "Config",
+        "About",
+        "Exit",
         "THE SETTINGS WAS CHANGED, SAVE THE CURRENT SETTING ANYWAY?",
         "AT LEAST ONE \"CLICK\" FUNCTION TO BE RETAINED.",
         "ARE YOU SURE YOU WANT TO RESET ALL PROFILES BACK TO FACTORY SETTINGS  ?",
-        "MUTE(MICROPHONE)", "FIRE KEY...", "Keyboard Key:", "MACRO MANAGER", "NEW MACRO NAME:",
-        "Mouse Click", "Wheel Down(Mouse)",
+        "MUTE(MICROPHONE)",
+        "FIRE KEY...",
+        "Keyboard Key:",
+        "MACRO MANAGER",
+        "NEW MACRO NAME:",
+        "Mouse Click",
+        "Wheel Down(Mouse)",
     };
     for (const char* t : texts) EXPECT_TRUE(lang.Original().Contains(QString::fromUtf8(t))) << t;
-    EXPECT_EQ(lang.Resources()[1].Table.ValueOf(QStringLiteral("GAMING MOUSE DRIVER")), QStringLiteral("游戏鼠标驱动程序"));
-    EXPECT_EQ(lang.Resources()[2].Table.ValueOf(QStringLiteral("GAMING MOUSE DRIVER")), QStringLiteral("電競滑鼠驅動程式"));
+    EXPECT_EQ(lang.Resources()[1].Table.ValueOf(QStringLiteral("GAMING MOUSE DRIVER")),
+              QStringLiteral("游戏鼠标驱动程序"));
+    EXPECT_EQ(lang.Resources()[2].Table.ValueOf(QStringLiteral("GAMING MOUSE DRIVER")),
+              QStringLiteral("電競滑鼠驅動程式"));
 }
 
 TEST(ShippedLanguageFile, RereadingAndWritingGivesTheSameBytes) {

@@ -25,19 +25,24 @@ QString tr(const char* s) { return translate(QString::fromUtf8(s)); }
 class Lookup : public LanguageTest {};
 
 TEST_F(Lookup, FirstLineInSortedOrderAMissingTextAnswersItselfAndEnResets) {
-    writeUiLocal(fileBytes({QStringLiteral("Cancel"), QStringLiteral("OK")},
-                           {{QStringLiteral("0804"),
-                             {QStringLiteral("OK=Y"), QStringLiteral("Cancel=X"), QStringLiteral("Empty="),
-                              QStringLiteral("Two=B"), QStringLiteral("Two=A"), QStringLiteral("X=1=one"),
-                              QStringLiteral("NoEquals")}}}));
+    writeUiLocal(fileBytes(
+        {QStringLiteral("Cancel"), QStringLiteral("OK")},
+        {{QStringLiteral("0804"),
+          {QStringLiteral("OK=Y"), QStringLiteral("Cancel=X"), QStringLiteral("Empty="), QStringLiteral("Two=B"),
+           QStringLiteral("Two=A"), QStringLiteral("X=1=one"), QStringLiteral("NoEquals")}}}));
     TuiLanguage lang;
     ASSERT_EQ(lang.Resources().size(), 1u);
     EXPECT_EQ(tr("OK"), QStringLiteral("OK"));  // no current table yet
 
     lang.SetLang(QStringLiteral("0804"));
-    struct Case { const char* text; const char* expected; };
+    struct Case {
+        const char* text;
+        const char* expected;
+    };
     const Case cases[] = {
-        {"OK", "Y"},         {"Cancel", "X"},  {"Apply", "Apply"},
+        {"OK", "Y"},
+        {"Cancel", "X"},
+        {"Apply", "Apply"},
         {"Empty", "Empty"},  // an empty translation leaves the text
         {"Two", "A"},        // two lines of one text: the first in sorted order
         {"X=1", "X=1"},      // a text holding "=" is never translated
@@ -58,8 +63,8 @@ TEST_F(Lookup, FirstLineInSortedOrderAMissingTextAnswersItselfAndEnResets) {
 }
 
 TEST_F(Lookup, LanguageNamesMatchIgnoringCaseAndIndexesOutOfRangeGiveNothing) {
-    writeUiLocal(fileBytes({QStringLiteral("OK")}, {{QStringLiteral("0409"), {}},
-                                                    {QStringLiteral("0c04"), {QStringLiteral("OK=好的")}}}));
+    writeUiLocal(fileBytes({QStringLiteral("OK")},
+                           {{QStringLiteral("0409"), {}}, {QStringLiteral("0c04"), {QStringLiteral("OK=好的")}}}));
     TuiLanguage lang;
     EXPECT_EQ(lang.GetLanguageIndexByShortID(QStringLiteral("0C04")), 1);
     EXPECT_EQ(lang.GetLanguageIndexByShortID(QStringLiteral("0804")), -1);
@@ -123,13 +128,15 @@ class Walk : public LanguageTest {
 protected:
     void SetUp() override {
         LanguageTest::SetUp();
-        writeUiLocal(fileBytes(
-            {QStringLiteral("Cancel"), QStringLiteral("Hint"), QStringLiteral("OK"), QStringLiteral("Title")},
-            {{QStringLiteral("0409"), {}},
-             {QStringLiteral("0804"), {QStringLiteral("OK=确定"), QStringLiteral("Cancel=取消"),
-                                       QStringLiteral("Hint=提示"), QStringLiteral("Title=标题")}},
-             {QStringLiteral("0404"), {QStringLiteral("OK=確定"), QStringLiteral("Cancel=取消!"),
-                                       QStringLiteral("Hint=提示!"), QStringLiteral("Title=標題")}}}));
+        writeUiLocal(
+            fileBytes({QStringLiteral("Cancel"), QStringLiteral("Hint"), QStringLiteral("OK"), QStringLiteral("Title")},
+                      {{QStringLiteral("0409"), {}},
+                       {QStringLiteral("0804"),
+                        {QStringLiteral("OK=确定"), QStringLiteral("Cancel=取消"), QStringLiteral("Hint=提示"),
+                         QStringLiteral("Title=标题")}},
+                       {QStringLiteral("0404"),
+                        {QStringLiteral("OK=確定"), QStringLiteral("Cancel=取消!"), QStringLiteral("Hint=提示!"),
+                         QStringLiteral("Title=標題")}}}));
         form = std::make_unique<QWidget>();
         form->setWindowTitle(QStringLiteral("Title"));
         auto* layout = new QVBoxLayout(form.get());
@@ -245,12 +252,18 @@ protected:
 
 TEST_F(Locales, ShippedLanguagesHaveDistinctNativeNames) {
     TuiLanguage lang;
-    struct Case { const char* id; const char* name; };
+    struct Case {
+        const char* id;
+        const char* name;
+    };
     const Case cases[] = {
-        {"0409", "English"}, {"0804", "中文(简体)"}, {"0404", "中文(繁體)"},
+        {"0409", "English"},
+        {"0804", "中文(简体)"},
+        {"0404", "中文(繁體)"},
         {"0c04", "中文(香港)"},  // hex letters in either case
         {"0407", "Deutsch"},
-        {"zz", ""}, {"", ""},
+        {"zz", ""},
+        {"", ""},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(lang.GetLanguageLongNameByLangID(QString::fromUtf8(c.id)), QString::fromUtf8(c.name)) << c.id;
@@ -277,7 +290,11 @@ TEST_F(Locales, AutoSelectAndDefaultLanguageFollowTheUserLocale) {
     writeUiLocal(fileBytes({QStringLiteral("OK")}, {{QStringLiteral("0409"), {}},
                                                     {QStringLiteral("0804"), {QStringLiteral("OK=确定")}},
                                                     {QStringLiteral("0404"), {QStringLiteral("OK=確定")}}}));
-    struct Case { QLocale locale; const char* lang; const char* osDefault; };
+    struct Case {
+        QLocale locale;
+        const char* lang;
+        const char* osDefault;
+    };
     const Case cases[] = {
         {QLocale(QLocale::Chinese, QLocale::TraditionalHanScript, QLocale::Taiwan), "0404", "0404"},
         {QLocale(QLocale::Chinese, QLocale::SimplifiedHanScript, QLocale::China), "0804", "0804"},

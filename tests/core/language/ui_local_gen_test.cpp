@@ -48,12 +48,15 @@ TEST(UiLocalGenerator, WritesSortedTextsAndOneTablePerLanguageInListedOrder) {
                                      "en: Cancel\n0404: 取消\n0804: 取消\n\n"
                                      "en: Wait: now\n0804: 等等: 现在\n0404: 等等: 現在\n");
     ASSERT_EQ(r.exitCode, 0) << r.errors.toStdString();
-    EXPECT_EQ(r.output, fileBytes({QStringLiteral("Cancel"), QStringLiteral("OK"), QStringLiteral("Wait: now")},
-                                  {{QStringLiteral("0409"), {}},
-                                   {QStringLiteral("0804"), {QStringLiteral("Cancel=取消"), QStringLiteral("OK=确定"),
-                                                             QStringLiteral("Wait: now=等等: 现在")}},
-                                   {QStringLiteral("0404"), {QStringLiteral("Cancel=取消"), QStringLiteral("OK=確定"),
-                                                             QStringLiteral("Wait: now=等等: 現在")}}}));
+    EXPECT_EQ(
+        r.output,
+        fileBytes(
+            {QStringLiteral("Cancel"), QStringLiteral("OK"), QStringLiteral("Wait: now")},
+            {{QStringLiteral("0409"), {}},
+             {QStringLiteral("0804"),
+              {QStringLiteral("Cancel=取消"), QStringLiteral("OK=确定"), QStringLiteral("Wait: now=等等: 现在")}},
+             {QStringLiteral("0404"),
+              {QStringLiteral("Cancel=取消"), QStringLiteral("OK=確定"), QStringLiteral("Wait: now=等等: 現在")}}}));
 }
 
 TEST(UiLocalGenerator, RefusesSourcesThatWouldShipABrokenOrIncompleteTable) {

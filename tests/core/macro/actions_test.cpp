@@ -40,17 +40,22 @@ struct EditCase {
 
 TEST(ActionEdits, ListIndexAndSaveBackFollowTheEditTable) {
     const EditCase cases[] = {
-        {"insert before current", "D41 D42 D43 D44", 1, [](auto& a) { a.InsertAction(down(0x50), 1); }, "D41 D50 D42 D43 D44", 2},
-        {"insert before other", "D41 D42 D43 D44", 3, [](auto& a) { a.InsertAction(down(0x50), 0); }, "D50 D41 D42 D43 D44", 3},
+        {"insert before current", "D41 D42 D43 D44", 1, [](auto& a) { a.InsertAction(down(0x50), 1); },
+         "D41 D50 D42 D43 D44", 2},
+        {"insert before other", "D41 D42 D43 D44", 3, [](auto& a) { a.InsertAction(down(0x50), 0); },
+         "D50 D41 D42 D43 D44", 3},
         {"insert at count refused", "D41 D42", 0, [](auto& a) { a.InsertAction(down(0x50), 2); }, nullptr, 0},
         {"insert negative refused", "D41 D42", 0, [](auto& a) { a.InsertAction(down(0x50), -1); }, nullptr, 0},
         {"insert into empty refused", "", -1, [](auto& a) { a.InsertAction(down(0x50), 0); }, nullptr, -1},
-        {"insert after middle", "D41 D42 D43", 0, [](auto& a) { a.InsertActionAfter(down(0x50), 1); }, "D41 D42 D50 D43", 2},
-        {"insert after appends at count", "D41 D42", 0, [](auto& a) { a.InsertActionAfter(down(0x50), 2); }, "D41 D42 D50", 2},
+        {"insert after middle", "D41 D42 D43", 0, [](auto& a) { a.InsertActionAfter(down(0x50), 1); },
+         "D41 D42 D50 D43", 2},
+        {"insert after appends at count", "D41 D42", 0, [](auto& a) { a.InsertActionAfter(down(0x50), 2); },
+         "D41 D42 D50", 2},
         {"insert after into empty", "", -1, [](auto& a) { a.InsertActionAfter(down(0x50), 0); }, "D50", 0},
         {"insert after past count refused", "D41", 0, [](auto& a) { a.InsertActionAfter(down(0x50), 2); }, nullptr, 0},
         {"delete current last", "D41 D42 D43", 2, [](auto& a) { a.DeleteAction(2); }, "D41 D42", 1},
-        {"delete before current keeps position", "D41 D42 D43 D44", 1, [](auto& a) { a.DeleteAction(0); }, "D42 D43 D44", 1},
+        {"delete before current keeps position", "D41 D42 D43 D44", 1, [](auto& a) { a.DeleteAction(0); },
+         "D42 D43 D44", 1},
         {"delete only action", "D41", 0, [](auto& a) { a.DeleteAction(0); }, "", -1},
         {"delete out of range refused", "D41", 0, [](auto& a) { a.DeleteAction(1); }, nullptr, 0},
         {"move up current", "D41 D42 D43", 2, [](auto& a) { a.MoveUpAction(2); }, "D41 D43 D42", 1},
@@ -146,8 +151,8 @@ TEST(ActionClipboard, RefusedPasteKeepsTheCutAction) {
     std::string all;
     for (int i = 0; i < 128; ++i) all += (i ? " T" : "T") + std::to_string(i + 1);
     OneMacro m(all, 0);
-    m.acts().CutAction(0);                          // clipboard: T1, 127 actions left
-    m.acts().InsertActionAfter(delay(999), 126);    // full again
+    m.acts().CutAction(0);                        // clipboard: T1, 127 actions left
+    m.acts().InsertActionAfter(delay(999), 126);  // full again
     ASSERT_TRUE(m.acts().IsFull());
     m.acts().PasteAction(0);
     EXPECT_TRUE(m.acts().HasClipboard());
@@ -178,23 +183,26 @@ TEST(ActionDelays, TotalGetAndSet) {
 }
 
 TEST(ActionErrors, CheckCountsUnmatchedPressesAndReleases) {
-    struct Case { const char* actions; int errors; };
+    struct Case {
+        const char* actions;
+        int errors;
+    };
     const Case cases[] = {
         {"D41 U41", 0},
-        {"D41 D41 U41", 1},             // pressed twice
-        {"U41", 1},                     // release without press
-        {"D41", 1},                     // left pressed at the end
+        {"D41 D41 U41", 1},  // pressed twice
+        {"U41", 1},          // release without press
+        {"D41", 1},          // left pressed at the end
         {"D41 D42 U41", 1},
-        {"D141 U41", 2},                // extended key is a different key: A stays down, A released unpressed
+        {"D141 U41", 2},  // extended key is a different key: A stays down, A released unpressed
         {"D141 U141", 0},
-        {"M5:1", 0},                    // mouse presses left down are not counted
+        {"M5:1", 0},  // mouse presses left down are not counted
         {"M1:2", 0},
-        {"m5:1", 1},                    // but a mouse release without press is
+        {"m5:1", 1},  // but a mouse release without press is
         {"m1:4", 1},
-        {"D1 m1:1", 0},                 // key and mouse button share one table entry
+        {"D1 m1:1", 0},  // key and mouse button share one table entry
         {"M1:2 U2", 0},
         {"T100 T200", 0},
-        {"X2:41 X3:41", 0},             // other action types are skipped
+        {"X2:41 X3:41", 0},  // other action types are skipped
         {"D41 D41 D41 U41 U41 U41", 4},
     };
     for (const Case& c : cases) {
@@ -216,17 +224,21 @@ TEST(ActionErrors, CheckResultSurvivesTheNextSaveBack) {
 }
 
 TEST(ActionErrors, RepairDeletesLatestPressOfKeysLeftDownAndStoresWhatRemains) {
-    struct Case { const char* before; const char* after; int remaining; };
+    struct Case {
+        const char* before;
+        const char* after;
+        int remaining;
+    };
     const Case cases[] = {
         {"D41", "", 0},
         {"D41 T10 D42 U42", "T10 D42 U42", 0},
         {"D41 D42 T5", "T5", 0},
         {"D41 U41", "D41 U41", 0},
-        {"D41 T5 D41", "D41 T5", 1},      // pressed twice, never released: loses only its later press
-        {"U41", "U41", 1},                // a release without press is not repaired
-        {"M5:1 M1:2", "M5:1 M1:2", 0},    // mouse presses are left alone
-        {"D41 m1:41", "D41 m1:41", 0},    // shared entry: released by the mouse action
-        {"M1:41 D41", "M1:41", 0},        // the latest press of value 0x41 is the key's
+        {"D41 T5 D41", "D41 T5", 1},    // pressed twice, never released: loses only its later press
+        {"U41", "U41", 1},              // a release without press is not repaired
+        {"M5:1 M1:2", "M5:1 M1:2", 0},  // mouse presses are left alone
+        {"D41 m1:41", "D41 m1:41", 0},  // shared entry: released by the mouse action
+        {"M1:41 D41", "M1:41", 0},      // the latest press of value 0x41 is the key's
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.before);
@@ -252,7 +264,10 @@ TEST(ActionErrors, RepairKeepsActionIndexInsideTheList) {
 }
 
 TEST(ActionRecords, StoredActionCountIsClampedToTheArray) {
-    struct Case { std::int32_t stored; int actions; };
+    struct Case {
+        std::int32_t stored;
+        int actions;
+    };
     for (const Case c : {Case{-7, 0}, Case{0, 0}, Case{3, 3}, Case{128, 128}, Case{129, 128}, Case{0x7FFFFFFF, 128}}) {
         SCOPED_TRACE(c.stored);
         TMACROKEYINFO info = macro(QStringLiteral("X"), parse("T1 T2 T3"));

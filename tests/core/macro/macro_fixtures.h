@@ -40,11 +40,14 @@ inline std::string describe(const TMACROKEY* a, std::size_t n) {
     char buf[32];
     for (std::size_t i = 0; i < n; ++i) {
         const unsigned v = a[i].VALUE2 * 256u + a[i].VALUE1;
-        if (a[i].nKeyType == 6) std::snprintf(buf, sizeof buf, "T%u", v);
-        else if (a[i].nKeyType == 4) std::snprintf(buf, sizeof buf, "%c%X", a[i].nKeyState == 1 ? 'D' : 'U', v);
+        if (a[i].nKeyType == 6)
+            std::snprintf(buf, sizeof buf, "T%u", v);
+        else if (a[i].nKeyType == 4)
+            std::snprintf(buf, sizeof buf, "%c%X", a[i].nKeyState == 1 ? 'D' : 'U', v);
         else if (a[i].nKeyType == 1 || a[i].nKeyType == 5)
             std::snprintf(buf, sizeof buf, "%c%u:%X", a[i].nKeyState == 1 ? 'M' : 'm', a[i].nKeyType, v);
-        else std::snprintf(buf, sizeof buf, "X%u:%X", a[i].nKeyType, v);
+        else
+            std::snprintf(buf, sizeof buf, "X%u:%X", a[i].nKeyType, v);
         if (!out.empty()) out += ' ';
         out += buf;
     }

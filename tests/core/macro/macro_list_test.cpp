@@ -1,8 +1,8 @@
 // The macro list model: creation and numbering, moves, deletes, renames, the actions object
 // that must always belong to the current macro, the profile-record conversions and .macro files.
 #include "core/macro/uiMacroClassUnit.h"
-#include "tests/core/macro/macro_fixtures.h"
 #include "platform/paths/file_io.h"
+#include "tests/core/macro/macro_fixtures.h"
 #include "tests/support/test_env.h"
 
 #include <gtest/gtest.h>
@@ -110,7 +110,14 @@ TEST(MacroNames, StoredNameWithoutNulReadsFiftyUnits) {
 }
 
 TEST(MacroMove, TableOfMovesAndTheCurrentMacro) {
-    struct Case { const char* name; int current; bool up; int index; const char* after; int newCurrent; };
+    struct Case {
+        const char* name;
+        int current;
+        bool up;
+        int index;
+        const char* after;
+        int newCurrent;
+    };
     const Case cases[] = {
         {"up current", 2, true, 2, "A0 C1 B2 D3", 1},
         {"up the one below current", 1, true, 2, "A0 C1 B2 D3", 2},
@@ -126,8 +133,10 @@ TEST(MacroMove, TableOfMovesAndTheCurrentMacro) {
         SCOPED_TRACE(c.name);
         auto list = listOf("ABCD", c.current);
         const QString currentName = TuiMacroClass::MacroName(list->CurrentMacroKeyInfo());
-        if (c.up) list->MoveUpMacro(c.index);
-        else list->MoveDownMacro(c.index);
+        if (c.up)
+            list->MoveUpMacro(c.index);
+        else
+            list->MoveDownMacro(c.index);
         EXPECT_EQ(layout(*list), c.after);
         EXPECT_EQ(list->MacroListIndex(), c.newCurrent);
         EXPECT_EQ(TuiMacroClass::MacroName(list->CurrentMacroKeyInfo()), currentName);
@@ -145,13 +154,18 @@ TEST(MacroMove, ActionEditAfterAMoveLandsInTheMovedMacro) {
 }
 
 TEST(MacroDelete, TableOfDeletesAndTheCurrentMacro) {
-    struct Case { const char* names; int current; int del; const char* after; int newCurrent; };
+    struct Case {
+        const char* names;
+        int current;
+        int del;
+        const char* after;
+        int newCurrent;
+    };
     const Case cases[] = {
-        {"ABC", 2, 2, "A0 B1", 1},     // current last deleted: the new last is current
-        {"ABC", 1, 1, "A0 C1", 1},     // current deleted: the next one takes its place
-        {"ABC", 0, 2, "A0 B1", 0},
-        {"A", 0, 0, "", -1},           // the only one
-        {"AB", 1, 5, "A0 B1", 1},      // outside: nothing
+        {"ABC", 2, 2, "A0 B1", 1},                       // current last deleted: the new last is current
+        {"ABC", 1, 1, "A0 C1", 1},                       // current deleted: the next one takes its place
+        {"ABC", 0, 2, "A0 B1", 0}, {"A", 0, 0, "", -1},  // the only one
+        {"AB", 1, 5, "A0 B1", 1},                        // outside: nothing
         {"AB", 1, -1, "A0 B1", 1},
     };
     for (const Case& c : cases) {
@@ -181,9 +195,9 @@ TEST(MacroDelete, ActionsObjectNeverWritesAnOldMacroOverAnother) {
 
 TEST(MacroRename, RulesAndTheCurrentActionsCopy) {
     auto list = listOf("ABC", 1);
-    EXPECT_FALSE(list->ReNameMacro(q("A"), q("C")));   // new name taken
-    EXPECT_FALSE(list->ReNameMacro(q("Z"), q("Y")));   // old name missing
-    EXPECT_FALSE(list->ReNameMacro(q("B"), q("B")));   // the new name exists: itself
+    EXPECT_FALSE(list->ReNameMacro(q("A"), q("C")));  // new name taken
+    EXPECT_FALSE(list->ReNameMacro(q("Z"), q("Y")));  // old name missing
+    EXPECT_FALSE(list->ReNameMacro(q("B"), q("B")));  // the new name exists: itself
     EXPECT_FALSE(list->ReNameMacro(q("B"), QString(51, QChar(u'y'))));
     EXPECT_EQ(layout(*list), "A0 B1 C2");
 
@@ -192,8 +206,8 @@ TEST(MacroRename, RulesAndTheCurrentActionsCopy) {
     list->CurrentMacroAction()->DeleteAction(0);
     EXPECT_EQ(layout(*list), "A0 b1 C2");
 
-    list->ReNameMacro(q("A"), 0);   // by position: no uniqueness test
-    list->ReNameMacro(q("Q"), 3);   // outside the list: nothing
+    list->ReNameMacro(q("A"), 0);  // by position: no uniqueness test
+    list->ReNameMacro(q("Q"), 3);  // outside the list: nothing
     list->ReNameMacro(q("Q"), -1);
     EXPECT_EQ(layout(*list), "A0 b1 C2");
 }
@@ -262,7 +276,12 @@ TEST(MacroLists, ReplacingTheListRebuildsTheActionsObject) {
 
 TEST(MacroInsert, ActionsOfAnotherMacroGoBeforeOrAfterAPosition) {
     const TMACROKEYINFO src = macro(q("src"), parse("DA1 DA2 DA3"));
-    struct Case { bool after; const char* target; int index; const char* result; };
+    struct Case {
+        bool after;
+        const char* target;
+        int index;
+        const char* result;
+    };
     const Case cases[] = {
         {true, "D0 D1 D2 D3", 1, "D0 D1 DA1 DA2 DA3 D2 D3"},
         {true, "D0", 1, "D0 DA1 DA2 DA3"},
@@ -275,8 +294,10 @@ TEST(MacroInsert, ActionsOfAnotherMacroGoBeforeOrAfterAPosition) {
         SCOPED_TRACE(std::string(c.after ? "after " : "before ") + c.target);
         TuiMacroClass list;
         list.SetMacroKeyInfoList(std::vector<TMACROKEYINFO>{macro(q("M"), parse(c.target))});
-        if (c.after) list.InsertMacroAfter(src, c.index);
-        else list.InsertMacro(src, c.index);
+        if (c.after)
+            list.InsertMacroAfter(src, c.index);
+        else
+            list.InsertMacro(src, c.index);
         EXPECT_EQ(describe(list.MacroKeyInfoList()[0]), c.result);
     }
 }
@@ -342,17 +363,14 @@ TEST(MacroErrors, CheckAllStoresEachResultAndTheCurrentObjectKeepsIt) {
 }
 
 TEST(MacroFiles, FileNamesStayInTheirFolderAndStayDistinct) {
-    struct Case { const char* name; const char* file; };
+    struct Case {
+        const char* name;
+        const char* file;
+    };
     const Case cases[] = {
-        {"Macro1", "Macro1.macro"},
-        {"a/b", "a%2Fb.macro"},
-        {"../../etc/x", "..%2F..%2Fetc%2Fx.macro"},
-        {"..\\x", "..%5Cx.macro"},
-        {"50%", "50%25.macro"},
-        {"a%2Fb", "a%252Fb.macro"},
-        {"tab\there", "tab%09here.macro"},
-        {"Grüße *:?", "Grüße *:?.macro"},
-        {"", ".macro"},
+        {"Macro1", "Macro1.macro"},        {"a/b", "a%2Fb.macro"},           {"../../etc/x", "..%2F..%2Fetc%2Fx.macro"},
+        {"..\\x", "..%5Cx.macro"},         {"50%", "50%25.macro"},           {"a%2Fb", "a%252Fb.macro"},
+        {"tab\there", "tab%09here.macro"}, {"Grüße *:?", "Grüße *:?.macro"}, {"", ".macro"},
     };
     for (const Case& c : cases) EXPECT_EQ(TuiMacroClass::MacroFileName(q(c.name)), q(c.file)) << c.name;
     EXPECT_EQ(TuiMacroClass::MacroFileName(QString(QChar(0xD800))), q("%uD800.macro"));
@@ -395,7 +413,8 @@ TEST(MacroFiles, ReadingTakesTheFrontOfAnyFileAndLeavesTheRest) {
     TuiMacroClass::LoadMacroFromFile(qs(dir / "short.macro"), r);
     EXPECT_EQ(reinterpret_cast<const std::uint8_t*>(&r)[9], 0xEE);
     EXPECT_EQ(std::memcmp(reinterpret_cast<const char*>(&r) + 10, reinterpret_cast<const char*>(&original) + 10,
-                          sizeof r - 10), 0);
+                          sizeof r - 10),
+              0);
 
     std::vector<std::uint8_t> big(5000, 0x11);
     vyk::test::writeBytes(dir / "big.macro", big);
@@ -434,7 +453,11 @@ TEST(MacroFiles, WriteFailuresAreFileErrors) {
 TEST(MacroInsert, SourceMayBeAnEntryOfTheSameListOrAHostilePosition) {
     // The source is read as it was when the call began, even when it is the very entry that
     // every inserted action is saved back into.
-    struct Case { bool after; int index; const char* result; };
+    struct Case {
+        bool after;
+        int index;
+        const char* result;
+    };
     const Case cases[] = {
         {true, 1, "D0 D1 D0 D1 D2 D3 D2 D3"},
         {false, 1, "D0 D0 D1 D2 D3 D1 D2 D3"},
@@ -445,8 +468,10 @@ TEST(MacroInsert, SourceMayBeAnEntryOfTheSameListOrAHostilePosition) {
         TuiMacroClass list;
         list.SetMacroKeyInfoList(std::vector<TMACROKEYINFO>{macro(q("M"), parse("D0 D1 D2 D3"))});
         const TMACROKEYINFO& self = list.MacroKeyInfoList()[0];
-        if (c.after) list.InsertMacroAfter(self, c.index);
-        else list.InsertMacro(self, c.index);
+        if (c.after)
+            list.InsertMacroAfter(self, c.index);
+        else
+            list.InsertMacro(self, c.index);
         EXPECT_EQ(describe(list.MacroKeyInfoList()[0]), c.result);
     }
     // Positions near the end of the integer range insert nothing (and do not overflow).

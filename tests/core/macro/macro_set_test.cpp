@@ -1,9 +1,9 @@
 // The macro database: the file (first start, short, long, hostile), the set operations with
 // their name rules, the save-back chain and a byte-exact round trip.
 #include "core/macro/uiMacroClassUnit.h"
-#include "tests/core/macro/macro_fixtures.h"
 #include "platform/paths/file_io.h"
 #include "platform/paths/write_job.h"
+#include "tests/core/macro/macro_fixtures.h"
 #include "tests/support/test_env.h"
 
 #include <gtest/gtest.h>
@@ -122,7 +122,12 @@ TEST(MacroDbFile, FileSizesShortExactAndLong) {
     img.name(2, q("NotInUse"));
 
     using Damage = TuiMacroSetClass::TDamage;
-    struct Case { const char* name; long delta; const char* expect; Damage damage; };
+    struct Case {
+        const char* name;
+        long delta;
+        const char* expect;
+        Damage damage;
+    };
     const Case cases[] = {
         {"exact", 0, "First: | Second:m", Damage::None},
         {"one byte short", -1, "", Damage::Short},
@@ -220,9 +225,9 @@ TEST(MacroDbFile, ShortFileKeepsWhatWasLoadedBefore) {
 
 TEST(MacroDbFile, HostileCountsAndNamesStayInsideTheRecord) {
     Image img;
-    img.db->MacroSetArrayCount = 0xFFFF;            // above 21 sets
+    img.db->MacroSetArrayCount = 0xFFFF;  // above 21 sets
     for (int i = 0; i < 21; ++i) img.name(i, QString::number(i));
-    img.set(0).MacroArrayCount = 0xFFFF;            // above 31 macros
+    img.set(0).MacroArrayCount = 0xFFFF;  // above 31 macros
     for (TMACROKEYINFO& m : img.set(0).MacroArrays) {
         m.MacroListCount = -5;                       // a negative action count
         for (char16_t& c : m.szMacroName) c = u'n';  // names without their zero
@@ -331,11 +336,14 @@ TEST(MacroSets, NamesCompareIgnoringCaseOfAsciiLettersOnly) {
     TuiMacroSetClass db;
     ASSERT_TRUE(db.CreateNewMacroSet(q("DefaultMacroSet")));
     ASSERT_TRUE(db.CreateNewMacroSet(q("Grüße")));
-    struct Case { const char* name; int index; };
+    struct Case {
+        const char* name;
+        int index;
+    };
     const Case cases[] = {
-        {"DefaultMacroSet", 0}, {"defaultmacroset", 0}, {"DEFAULTMACROSET", 0},
-        {"DefaultMacroSet ", -1}, {"Default", -1}, {"", -1},
-        {"GRüSSE", -1}, {"grüße", 1}, {"GRÜßE", -1},
+        {"DefaultMacroSet", 0},   {"defaultmacroset", 0}, {"DEFAULTMACROSET", 0},
+        {"DefaultMacroSet ", -1}, {"Default", -1},        {"", -1},
+        {"GRüSSE", -1},           {"grüße", 1},           {"GRÜßE", -1},
     };
     for (const Case& c : cases) EXPECT_EQ(db.IndexOfMacroSet(q(c.name)), c.index) << c.name;
 
@@ -362,13 +370,16 @@ TEST(MacroSets, LimitsOfCountAndNameLength) {
 }
 
 TEST(MacroSets, DeleteSwitchesToThePreviousSet) {
-    struct Case { int count; int del; int current; const char* currentName; };
+    struct Case {
+        int count;
+        int del;
+        int current;
+        const char* currentName;
+    };
     const Case cases[] = {
-        {5, 3, 2, "S2"},
-        {5, 0, 0, "S1"},
-        {5, 4, 3, "S3"},
-        {5, 5, 4, "S4"},   // outside: nothing (the last created stays current)
-        {1, 0, -1, ""},    // the last set: no current set is left
+        {5, 3, 2, "S2"}, {5, 0, 0, "S1"},
+        {5, 4, 3, "S3"}, {5, 5, 4, "S4"},  // outside: nothing (the last created stays current)
+        {1, 0, -1, ""},                    // the last set: no current set is left
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.count) + " del " + std::to_string(c.del));
@@ -401,7 +412,7 @@ TEST(MacroSets, SwitchByIndexAndName) {
     db.SwitchToMacroSet(q("a"));
     EXPECT_EQ(db.CurrentMacroSetName(), q("A"));
     EXPECT_EQ(db.CurrentMacroClass()->MacroListIndex(), 0);
-    db.SwitchToMacroSet(2);   // = number of sets: nothing
+    db.SwitchToMacroSet(2);  // = number of sets: nothing
     db.SwitchToMacroSet(-2);
     db.SwitchToMacroSet(q("none"));
     EXPECT_EQ(db.CurrentMacroSetName(), q("A"));
@@ -446,12 +457,16 @@ TEST(MacroSets, RenameRules) {
     TuiMacroSetClass db;
     ASSERT_TRUE(db.CreateNewMacroSet(q("One")));
     ASSERT_TRUE(db.CreateNewMacroSet(q("Two")));
-    struct Case { const char* from; QString to; bool ok; };
+    struct Case {
+        const char* from;
+        QString to;
+        bool ok;
+    };
     const Case cases[] = {
-        {"One", q("TWO"), false},                     // taken, in another case
-        {"One", q("one"), false},                     // only the case: matches itself
-        {"Three", q("Four"), false},                  // no such set
-        {"One", QString(31, QChar(u'x')), false},     // does not fit
+        {"One", q("TWO"), false},                  // taken, in another case
+        {"One", q("one"), false},                  // only the case: matches itself
+        {"Three", q("Four"), false},               // no such set
+        {"One", QString(31, QChar(u'x')), false},  // does not fit
         {"one", QString(30, QChar(u'x')), true},
     };
     for (const Case& c : cases) EXPECT_EQ(db.ReNameMacroSet(q(c.from), c.to), c.ok) << c.from;

@@ -162,11 +162,10 @@ TEST_F(DataModuleTest, RestoreOfTheThirdProfileSetsItsFactoryValuesAndKeepsTheRe
         int type, index, code, menu, key;
     };
     const Row rows[19] = {
-        {1, 0, 1, 1, 0},     {1, 1, 2, 2, 0},     {1, 2, 3, 3, 0},     {13, 31, 25, 12, 0},
-        {1, 33, 10, 14, 0},  {1, 34, 9, 15, 0},   {8, 5, 16, 6, 0x31}, {8, 5, 16, 6, 0x32},
-        {8, 5, 16, 6, 0x33}, {8, 5, 16, 6, 0x34}, {8, 5, 16, 6, 0x35}, {8, 5, 16, 6, 0x36},
-        {8, 5, 16, 6, 0x37}, {8, 5, 16, 6, 0x38}, {8, 5, 16, 6, 0x39}, {8, 5, 16, 6, 0x30},
-        {8, 5, 16, 6, 107},  {8, 5, 16, 6, 109},  {0, 0, 13, 77, 0},
+        {1, 0, 1, 1, 0},     {1, 1, 2, 2, 0},     {1, 2, 3, 3, 0},     {13, 31, 25, 12, 0}, {1, 33, 10, 14, 0},
+        {1, 34, 9, 15, 0},   {8, 5, 16, 6, 0x31}, {8, 5, 16, 6, 0x32}, {8, 5, 16, 6, 0x33}, {8, 5, 16, 6, 0x34},
+        {8, 5, 16, 6, 0x35}, {8, 5, 16, 6, 0x36}, {8, 5, 16, 6, 0x37}, {8, 5, 16, 6, 0x38}, {8, 5, 16, 6, 0x39},
+        {8, 5, 16, 6, 0x30}, {8, 5, 16, 6, 107},  {8, 5, 16, 6, 109},  {0, 0, 13, 77, 0},
     };
     for (int i = 0; i < 19; ++i) {
         const TBUTTONFUNCINFO& b = c.ButtonFuncInfo[i];
@@ -362,10 +361,10 @@ TEST_F(DataModuleTest, StoredIndexesOutOfRangeNeverReachPastTheFiveSlots) {
         bool reported;
     };
     const Case cases[] = {
-        {0, 3, 40, 3, false},      // CurrentGame garbage: the group's slot
-        {7, 2, 65535, 2, true},    // group garbage: group 0 is used, and reported
-        {-1, 99, 300, 0, true},    // both garbage: slot 0
-        {0, 4, 1, 1, false},       // all valid: CurrentGame wins
+        {0, 3, 40, 3, false},    // CurrentGame garbage: the group's slot
+        {7, 2, 65535, 2, true},  // group garbage: group 0 is used, and reported
+        {-1, 99, 300, 0, true},  // both garbage: slot 0
+        {0, 4, 1, 1, false},     // all valid: CurrentGame wins
     };
     for (const Case& c : cases) {
         group->CurrentProfileGroup = c.group;
@@ -405,14 +404,17 @@ TEST_F(DataModuleTest, ADamagedSettingGroupNeverLetsOneRecordOverwriteAnother) {
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(dm->FProfileGroup[i]->FileName(), QString("VykProfile%1.pfd").arg(i + 1)) << i;
         EXPECT_EQ(recordText(dm->FProfileSettingGroup.ProfileSettingList[i].FileName),
-                  QString("VykProfile%1.pfd").arg(i + 1)) << i;
+                  QString("VykProfile%1.pfd").arg(i + 1))
+            << i;
     }
     dm->SwitchToProfile(2);
     dm->FCurrentProfileInfo.ConfigInfo.PointerSpeed = 9;
     apply(*dm);
     EXPECT_EQ(vyk::test::readBytes(valueFile("allsettings.pfd")), allGames);
-    EXPECT_EQ(recordFrom<TMouseProfileInfo>(vyk::test::readBytes(valueFile("VykProfile1.pfd")))->ConfigInfo.LEDConfig.R, 255);  // game 1 yellow, not game 2 green
-    EXPECT_EQ(recordFrom<TMouseProfileInfo>(vyk::test::readBytes(valueFile("VykProfile3.pfd")))->ConfigInfo.PointerSpeed, 9);
+    EXPECT_EQ(recordFrom<TMouseProfileInfo>(vyk::test::readBytes(valueFile("VykProfile1.pfd")))->ConfigInfo.LEDConfig.R,
+              255);  // game 1 yellow, not game 2 green
+    EXPECT_EQ(
+        recordFrom<TMouseProfileInfo>(vyk::test::readBytes(valueFile("VykProfile3.pfd")))->ConfigInfo.PointerSpeed, 9);
 
     // A group cut short names no value at all: the slots take their factory names too.
     plant("ProfileSettingGroup.pfd", std::vector<std::uint8_t>(12, 0));

@@ -4,8 +4,8 @@
 // English.
 
 #include "core/defs/pubunit_norvane.h"
-#include "platform/dialogs/message_box.h"
 #include "core/store/DMUnit.h"
+#include "platform/dialogs/message_box.h"
 
 #include "tests/support/test_env.h"
 

@@ -21,7 +21,8 @@ namespace {
 class MicrophoneMuteTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (QStandardPaths::findExecutable("pulseaudio").isEmpty() || QStandardPaths::findExecutable("pactl").isEmpty()) {
+        if (QStandardPaths::findExecutable("pulseaudio").isEmpty() ||
+            QStandardPaths::findExecutable("pactl").isEmpty()) {
             GTEST_SKIP() << "pulseaudio is not installed";
         }
     }

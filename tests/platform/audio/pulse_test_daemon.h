@@ -30,8 +30,13 @@ public:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_RUNTIME_DIR", QString::fromStdString(dir_.string()));
         env.insert("HOME", QString::fromStdString(dir_.string()));
-        QStringList args = {"-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
-                            "--disable-shm=yes", "--log-target=stderr", "--log-level=error"};
+        QStringList args = {"-n",
+                            "--daemonize=no",
+                            "--exit-idle-time=-1",
+                            "--use-pid-file=no",
+                            "--disable-shm=yes",
+                            "--log-target=stderr",
+                            "--log-level=error"};
         for (const QString& m : modules) args << ("--load=" + m);
         args << ("--load=module-native-protocol-unix auth-anonymous=1 socket=" +
                  QString::fromStdString((dir_ / "native").string()));

@@ -21,18 +21,26 @@ TEST(HidHardwareIds, WindowsFormWithInterfaceAndCollection) {
         std::vector<std::string> ids;
     };
     const std::vector<Case> cases = {
-        {-1, 0, {"HID\\VID_1A2B&PID_00CD&REV_0102", "HID\\VID_1A2B&PID_00CD", "HID_DEVICE_UP:FFA0_U:0001", "HID_DEVICE"}},
-        {1, 0, {"HID\\VID_1A2B&PID_00CD&REV_0102&MI_01", "HID\\VID_1A2B&PID_00CD&MI_01", "HID_DEVICE_UP:FFA0_U:0001", "HID_DEVICE"}},
-        {0, 2, {"HID\\VID_1A2B&PID_00CD&REV_0102&MI_00&Col02", "HID\\VID_1A2B&PID_00CD&MI_00&Col02", "HID_DEVICE_UP:FFA0_U:0001", "HID_DEVICE"}},
+        {-1,
+         0,
+         {"HID\\VID_1A2B&PID_00CD&REV_0102", "HID\\VID_1A2B&PID_00CD", "HID_DEVICE_UP:FFA0_U:0001", "HID_DEVICE"}},
+        {1,
+         0,
+         {"HID\\VID_1A2B&PID_00CD&REV_0102&MI_01", "HID\\VID_1A2B&PID_00CD&MI_01", "HID_DEVICE_UP:FFA0_U:0001",
+          "HID_DEVICE"}},
+        {0,
+         2,
+         {"HID\\VID_1A2B&PID_00CD&REV_0102&MI_00&Col02", "HID\\VID_1A2B&PID_00CD&MI_00&Col02",
+          "HID_DEVICE_UP:FFA0_U:0001", "HID_DEVICE"}},
     };
     for (const Case& c : cases) EXPECT_EQ(makeHardwareIds(a, c.mi, c.col, 0xFFA0, 1), c.ids);
 }
 
 TEST(HidHardwareIds, OneInterfacePerTopLevelCollection) {
     // Two collections on one node: paths and IDs tell them apart.
-    const std::vector<std::uint8_t> d = {0x05, 0x01, 0x09, 0x02, 0xA1, 0x01, 0x85, 0x01, 0x75, 0x08, 0x95, 0x01,
-                                         0x81, 0x02, 0xC0, 0x06, 0xA0, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x85, 0x02,
-                                         0x75, 0x08, 0x95, 0x0F, 0xB1, 0x02, 0xC0};
+    const std::vector<std::uint8_t> d = {0x05, 0x01, 0x09, 0x02, 0xA1, 0x01, 0x85, 0x01, 0x75, 0x08, 0x95,
+                                         0x01, 0x81, 0x02, 0xC0, 0x06, 0xA0, 0xFF, 0x09, 0x01, 0xA1, 0x01,
+                                         0x85, 0x02, 0x75, 0x08, 0x95, 0x0F, 0xB1, 0x02, 0xC0};
     const auto list = interfacesOfNode("/dev/hidraw7", {1, 2, 3}, 1, d);
     ASSERT_EQ(list.size(), 2u);
     EXPECT_EQ(list[0].path, "/dev/hidraw7#col01");

@@ -3,9 +3,9 @@
 // unloading while hooks are enabled, a lost X connection, and the in-application backend used
 // where there is no X server.
 
+#include "tests/platform/hooklib/x_probe.h"
 #include "tests/support/test_env.h"
 #include "tests/support/xvfb_server.h"
-#include "tests/platform/hooklib/x_probe.h"
 
 #include "platform/hooklib/hook_api.h"
 
@@ -13,8 +13,8 @@
 #include <QWidget>
 #include <QWindow>
 
-#include <dlfcn.h>
 #include <dirent.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <thread>
@@ -112,20 +112,19 @@ TEST_F(HookLibraryX11, ExtendedKeysCarryTheExtendedFlag) {
         bool extended;
     };
     const Case cases[] = {
-        {"Up", 0x26, true},        {"Down", 0x28, true},      {"Left", 0x25, true},       {"Right", 0x27, true},
-        {"Home", 0x24, true},      {"End", 0x23, true},       {"Prior", 0x21, true},      {"Next", 0x22, true},
-        {"Insert", 0x2D, true},    {"Delete", 0x2E, true},    {"Control_R", 0xA3, true},  {"Alt_R", 0xA5, true},
-        {"KP_Enter", 0x0D, true},  {"KP_Divide", 0x6F, true}, {"Return", 0x0D, false},    {"Control_L", 0xA2, false},
-        {"Shift_R", 0xA1, false},  {"KP_Home", 0x24, false},  {"F5", 0x74, false},
+        {"Up", 0x26, true},       {"Down", 0x28, true},      {"Left", 0x25, true},      {"Right", 0x27, true},
+        {"Home", 0x24, true},     {"End", 0x23, true},       {"Prior", 0x21, true},     {"Next", 0x22, true},
+        {"Insert", 0x2D, true},   {"Delete", 0x2E, true},    {"Control_R", 0xA3, true}, {"Alt_R", 0xA5, true},
+        {"KP_Enter", 0x0D, true}, {"KP_Divide", 0x6F, true}, {"Return", 0x0D, false},   {"Control_L", 0xA2, false},
+        {"Shift_R", 0xA1, false}, {"KP_Home", 0x24, false},  {"F5", 0x74, false},
     };
     Library lib;
     ASSERT_EQ(lib.hookKeyboard(), 1);
     // xdotool may press a modifier of the modifier map around a modifier key (Control_L
     // around Control_R), so look for the key's own press and release.
     auto seen = [&](unsigned vk, bool up) {
-        return std::count_if(lib.keys.begin(), lib.keys.end(), [&](const KeySeen& k) {
-            return k.vk == vk && ((k.flags & KBD_FLAG_UP) != 0) == up;
-        });
+        return std::count_if(lib.keys.begin(), lib.keys.end(),
+                             [&](const KeySeen& k) { return k.vk == vk && ((k.flags & KBD_FLAG_UP) != 0) == up; });
     };
     for (const Case& c : cases) {
         lib.keys.clear();
@@ -275,7 +274,7 @@ TEST_F(HookLibraryX11, UnloadingWithHooksEnabledLeavesNothingBehind) {
     ASSERT_EQ(lib.hookKeyboard(), 1);
     ASSERT_EQ(lib.hookMouse(), 1);
     EXPECT_GT(vyk::test::openDescriptorCount(), before);
-    lib.unload();   // no Disable first
+    lib.unload();  // no Disable first
     EXPECT_EQ(vyk::test::openDescriptorCount(), before);
     // Events after the unload reach nothing (a callback into freed code would crash here).
     ASSERT_TRUE(xdotool({"key", "a", "click", "1"}));
@@ -316,8 +315,8 @@ TEST(HookLibraryInApplication, KeysOfOurOwnWindowsAreSeenAndCanBeSwallowed) {
     };
     send(QEvent::KeyPress, Qt::Key_A, 38, 'a');
     send(QEvent::KeyRelease, Qt::Key_A, 38, 'a');
-    send(QEvent::KeyPress, Qt::Key_PageUp, 81, 0xff9a);    // keypad 9 without Num Lock
-    send(QEvent::KeyPress, Qt::Key_Up, 111, 0xff52);       // the arrow: extended
+    send(QEvent::KeyPress, Qt::Key_PageUp, 81, 0xff9a);  // keypad 9 without Num Lock
+    send(QEvent::KeyPress, Qt::Key_Up, 111, 0xff52);     // the arrow: extended
     ASSERT_EQ(lib.keys.size(), 4u);
     EXPECT_EQ(lib.keys[0].vk, 0x41u);
     EXPECT_EQ(lib.keys[0].scan, 0x1Eu);
@@ -332,7 +331,7 @@ TEST(HookLibraryInApplication, KeysOfOurOwnWindowsAreSeenAndCanBeSwallowed) {
     lib.swallowKeys = true;
     send(QEvent::KeyPress, Qt::Key_B, 56, 'b');
     EXPECT_EQ(lib.keys.back().vk, 0x42u);
-    EXPECT_EQ(widget.keys, reached);   // kept from the window
+    EXPECT_EQ(widget.keys, reached);  // kept from the window
 
     lib.disableKeyboard();
     send(QEvent::KeyPress, Qt::Key_C, 54, 'c');

@@ -88,7 +88,7 @@ TEST(HookKeyMap, SideNeutralModifierIsDownWhileEitherSideIs) {
     EXPECT_EQ(map[0x11], 0);
     setKeyDown(map, 0x41, true);
     EXPECT_EQ(map[0x41], 1);
-    setKeyDown(map, 300, true);   // ignored
+    setKeyDown(map, 300, true);  // ignored
     EXPECT_TRUE(isModifierVk(0x5C));
     EXPECT_FALSE(isModifierVk(0x11));
 }

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <fcntl.h>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <spawn.h>
 #include <string>
@@ -82,8 +82,10 @@ TEST(InstanceLock, ProcessesStartedTogetherGetExactlyOneLock) {
     int got = 0, busy = 0;
     for (auto& p : probes) {
         const std::string a = p->answer();
-        if (a == "got") ++got;
-        else if (a == "busy") ++busy;
+        if (a == "got")
+            ++got;
+        else if (a == "busy")
+            ++busy;
     }
     EXPECT_EQ(got, 1);
     EXPECT_EQ(busy, 7);

@@ -23,7 +23,8 @@ extern "C" void recordSignal(int sig) { g_seen = sig; }
 TEST(QuitOnSignals, EachStopSignalEndsTheEventLoopAndTheOldHandlersComeBack) {
     for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
         SCOPED_TRACE(sig);
-        struct sigaction mine {}, old {};
+        struct sigaction mine {
+        }, old{};
         mine.sa_handler = recordSignal;
         sigemptyset(&mine.sa_mask);
         ASSERT_EQ(::sigaction(sig, &mine, &old), 0);

@@ -14,9 +14,9 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
-#include <string>
 #include <functional>
 #include <mutex>
+#include <string>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -89,7 +89,7 @@ TEST(Ipc, MissingPeerIsSilentAndImmediate) {
     }
     const QByteArray path = QFile::encodeName(socketPath("TVYKCFGMAIN"));
     const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET, 0);
-    sockaddr_un a {};
+    sockaddr_un a{};
     a.sun_family = AF_UNIX;
     std::strcpy(a.sun_path, path.constData());
     ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
@@ -153,9 +153,15 @@ TEST(Ipc, NestedSendIsServedDuringTheWaitAndPostsWait) {
 TEST(Ipc, CrossingSendsNeverDeadlock) {
     std::atomic<int> monHandled{0}, cfgHandled{0};
     Endpoint mon("TVYKMONMAIN");
-    mon.setHandler([&](const Message&) -> std::int64_t { ++monHandled; return 0; });
+    mon.setHandler([&](const Message&) -> std::int64_t {
+        ++monHandled;
+        return 0;
+    });
     ASSERT_TRUE(mon.listen());
-    Peer cfg("TVYKCFGMAIN", [&](const Message&) -> std::int64_t { ++cfgHandled; return 0; });
+    Peer cfg("TVYKCFGMAIN", [&](const Message&) -> std::int64_t {
+        ++cfgHandled;
+        return 0;
+    });
     ASSERT_TRUE(cfg.listening());
 
     // Both sides send as fast as they can, so many sends cross on the way. (Neither side may
@@ -183,7 +189,7 @@ TEST(Ipc, APeerThatNeverAnswersCountsAsMissing) {
     // Listens and accepts, but never answers: a hung program.
     const QByteArray path = QFile::encodeName(socketPath("TVYKCFGMAIN"));
     const int lfd = ::socket(AF_UNIX, SOCK_SEQPACKET, 0);
-    sockaddr_un a {};
+    sockaddr_un a{};
     a.sun_family = AF_UNIX;
     std::strcpy(a.sun_path, path.constData());
     ASSERT_EQ(::bind(lfd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
@@ -229,16 +235,15 @@ TEST(Ipc, RawFramesAsDocumented) {
     const QByteArray path = QFile::encodeName(socketPath("TVYKMONMAIN"));
     auto connectRaw = [&] {
         const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET, 0);
-        sockaddr_un a {};
+        sockaddr_un a{};
         a.sun_family = AF_UNIX;
         std::strcpy(a.sun_path, path.constData());
         EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
         return fd;
     };
 
-    const unsigned char sendFrame[32] = {
-        'V', 'Y', 'K', '1',  1, 0, 0, 0,  0x7B, 0x1B, 0, 0,  0, 0, 0, 0,
-        1, 0, 0, 0, 0, 0, 0, 0,  3, 0, 0, 0, 0, 0, 0, 0};
+    const unsigned char sendFrame[32] = {'V', 'Y', 'K', '1', 1, 0, 0, 0, 0x7B, 0x1B, 0, 0, 0, 0, 0, 0,
+                                         1,   0,   0,   0,   0, 0, 0, 0, 3,    0,    0, 0, 0, 0, 0, 0};
     unsigned char reply[64];
 
     // Whatever a local program writes that is not a whole valid frame is dropped without an
@@ -250,12 +255,14 @@ TEST(Ipc, RawFramesAsDocumented) {
     };
     const std::string bad[] = {
         "hello",
-        std::string(reinterpret_cast<const char*>(sendFrame), 31),                    // cut short
-        std::string(reinterpret_cast<const char*>(sendFrame), 32) + "x",              // one byte too many
+        std::string(reinterpret_cast<const char*>(sendFrame), 31),        // cut short
+        std::string(reinterpret_cast<const char*>(sendFrame), 32) + "x",  // one byte too many
         std::string(reinterpret_cast<const char*>(sendFrame), 32) + std::string(4000, '\1'),
-        "VYK2" + std::string(reinterpret_cast<const char*>(sendFrame) + 4, 28),     // wrong magic
-        withKind(0), withKind(4), withKind(0xFF),                                     // unknown kinds
-        withKind(3),                                                                  // a reply nobody asked for
+        "VYK2" + std::string(reinterpret_cast<const char*>(sendFrame) + 4, 28),  // wrong magic
+        withKind(0),
+        withKind(4),
+        withKind(0xFF),  // unknown kinds
+        withKind(3),     // a reply nobody asked for
         std::string(1, '\0'),
     };
     for (const std::string& b : bad) {
@@ -280,9 +287,8 @@ TEST(Ipc, RawFramesAsDocumented) {
     ASSERT_EQ(::send(fd, sendFrame, 32, 0), 32);
     ASSERT_EQ(::recv(fd, reply, sizeof reply, 0), 32);
     ::close(fd);
-    const unsigned char expected[32] = {
-        'V', 'Y', 'K', '1',  3, 0, 0, 0,  0x7B, 0x1B, 0, 0,  0, 0, 0, 0,
-        0x88, 0x77, 0x66, 0x55, 0x44, 0x33, 0x22, 0x11,  0, 0, 0, 0, 0, 0, 0, 0};
+    const unsigned char expected[32] = {'V',  'Y',  'K',  '1',  3,    0,    0,    0,    0x7B, 0x1B, 0, 0, 0, 0, 0, 0,
+                                        0x88, 0x77, 0x66, 0x55, 0x44, 0x33, 0x22, 0x11, 0,    0,    0, 0, 0, 0, 0, 0};
     EXPECT_EQ(std::memcmp(reply, expected, 32), 0);
     EXPECT_EQ(log.get(), (std::vector<std::int64_t>{7035, 1, 3}));
 }
@@ -291,7 +297,10 @@ TEST(Ipc, OtherUsersCannotConnect) {
     if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
     std::atomic<int> handled{0};
     Endpoint mon("TVYKMONMAIN");
-    mon.setHandler([&](const Message&) -> std::int64_t { ++handled; return 1; });
+    mon.setHandler([&](const Message&) -> std::int64_t {
+        ++handled;
+        return 1;
+    });
     ASSERT_TRUE(mon.listen());
     const QByteArray path = QFile::encodeName(socketPath("TVYKMONMAIN"));
     // Open the file itself to everybody, so only the credential check stands in the way.
@@ -306,7 +315,7 @@ TEST(Ipc, OtherUsersCannotConnect) {
             ::_exit(10);
         }
         const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET, 0);
-        sockaddr_un a {};
+        sockaddr_un a{};
         a.sun_family = AF_UNIX;
         std::strcpy(a.sun_path, "TVYKMONMAIN.sock");
         if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) ::_exit(11);
@@ -332,7 +341,7 @@ int connectIdle(const QString& windowClass) {
     const QByteArray path = QFile::encodeName(socketPath(windowClass));
     const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0) return -1;
-    sockaddr_un a {};
+    sockaddr_un a{};
     a.sun_family = AF_UNIX;
     std::strcpy(a.sun_path, path.constData());
     if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
@@ -359,7 +368,10 @@ TEST(Ipc, IdleConnectionsAreCappedAndClosedAndRealMessagesGetThrough) {
     FrameDeadline deadline(400);
     Log log;
     Endpoint mon("TVYKMONMAIN");
-    mon.setHandler([&](const Message& m) -> std::int64_t { log.add(m.wParam); return 0; });
+    mon.setHandler([&](const Message& m) -> std::int64_t {
+        log.add(m.wParam);
+        return 0;
+    });
     ASSERT_TRUE(mon.listen());
     // A local program opens connections and never writes.
     std::vector<int> idle;
@@ -399,7 +411,10 @@ TEST(Ipc, OutOfDescriptorsTheEndpointNeitherSpinsNorLocksOut) {
     FrameDeadline deadline(60000);  // idle connections stay until the descriptors run out
     Log log;
     Endpoint mon("TVYKMONMAIN");
-    mon.setHandler([&](const Message& m) -> std::int64_t { log.add(m.wParam); return 0; });
+    mon.setHandler([&](const Message& m) -> std::int64_t {
+        log.add(m.wParam);
+        return 0;
+    });
     ASSERT_TRUE(mon.listen());
     // One message first: it also lets the sanitizers' runtime see every type involved while
     // it still has descriptors of its own for its checks.
@@ -409,7 +424,7 @@ TEST(Ipc, OutOfDescriptorsTheEndpointNeitherSpinsNorLocksOut) {
     for (int i = 0; i < 3; ++i) clients.push_back(connectIdle("TVYKMONMAIN"));
     ASSERT_TRUE(waitUntil([&] { return mon.pendingConnections() == 3; }));
 
-    rlimit old {};
+    rlimit old{};
     ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &old), 0);
     struct Restore {
         rlimit limit;

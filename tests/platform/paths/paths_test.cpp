@@ -1,5 +1,5 @@
-#include "platform/paths/file_io.h"
 #include "platform/paths/paths.h"
+#include "platform/paths/file_io.h"
 
 #include "tests/support/test_env.h"
 

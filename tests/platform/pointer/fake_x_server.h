@@ -85,10 +85,10 @@ private:
     static std::vector<unsigned char> setupReply() {
         const std::string vendor = "fake";
         std::vector<unsigned char> d;  // the data after the 8-byte header
-        put32(d, 1);           // release
-        put32(d, 0x00200000);  // resource id base
-        put32(d, 0x001FFFFF);  // resource id mask
-        put32(d, 0);           // motion buffer
+        put32(d, 1);                   // release
+        put32(d, 0x00200000);          // resource id base
+        put32(d, 0x001FFFFF);          // resource id mask
+        put32(d, 0);                   // motion buffer
         put16(d, static_cast<std::uint16_t>(vendor.size()));
         put16(d, 0xFFFF);  // maximum request length
         d.push_back(1);    // screens
@@ -141,9 +141,9 @@ private:
     }
 
     static bool hasReply(int opcode) {
-        static const int withReply[] = {3,  14, 15, 16, 17, 20, 21, 23, 26, 31,  38,  39,  40,  43,  44,  47,  48,
-                                        49, 50, 52, 73, 83, 84, 85, 86, 87, 91,  92,  97,  98,  99,  101, 103, 106,
-                                        108, 110, 116, 117, 118, 119};
+        static const int withReply[] = {3,  14, 15, 16,  17,  20,  21,  23,  26,  31,  38,  39, 40, 43,
+                                        44, 47, 48, 49,  50,  52,  73,  83,  84,  85,  86,  87, 91, 92,
+                                        97, 98, 99, 101, 103, 106, 108, 110, 116, 117, 118, 119};
         for (int op : withReply)
             if (op == opcode) return true;
         return false;
@@ -190,14 +190,24 @@ private:
                 return;
             }
             if (req[0] == opcode_) {
-                const unsigned char error[32] = {0, 2 /* BadValue */, static_cast<unsigned char>(seq & 0xFF),
-                                                 static_cast<unsigned char>(seq >> 8), 0, 0, 0, 0, 0, 0, req[0]};
+                const unsigned char error[32] = {0,
+                                                 2 /* BadValue */,
+                                                 static_cast<unsigned char>(seq & 0xFF),
+                                                 static_cast<unsigned char>(seq >> 8),
+                                                 0,
+                                                 0,
+                                                 0,
+                                                 0,
+                                                 0,
+                                                 0,
+                                                 req[0]};
                 if (::write(client, error, sizeof error) != sizeof error) return;
                 ++errorsSent_;
                 continue;
             }
             if (hasReply(req[0])) {
-                unsigned char reply[32] = {1, 0, static_cast<unsigned char>(seq & 0xFF), static_cast<unsigned char>(seq >> 8)};
+                unsigned char reply[32] = {1, 0, static_cast<unsigned char>(seq & 0xFF),
+                                           static_cast<unsigned char>(seq >> 8)};
                 if (::write(client, reply, sizeof reply) != sizeof reply) return;
             }
         }

@@ -69,8 +69,8 @@ TEST(PointerSequence, DoubleClickTimeAloneAndEffective) {
     vyk::platform::setDoubleClickTime(0);
     vyk::platform::setDoubleClickTime(-5);
     vyk::platform::setDoubleClickTime(60000);
-    EXPECT_EQ(rec.calls(), (Calls{"doubleClick 900", "doubleClick 200", "doubleClick 500", "doubleClick 500",
-                                  "doubleClick 5000"}));
+    EXPECT_EQ(rec.calls(),
+              (Calls{"doubleClick 900", "doubleClick 200", "doubleClick 500", "doubleClick 500", "doubleClick 5000"}));
 }
 
 TEST(PointerSequence, WorkersCallingAtOnceEachKeepTheirOrder) {
@@ -103,12 +103,9 @@ TEST(PointerMapping, PresetsAndTheirXAcceleration) {
         int num, den, threshold;
         bool keepThreshold;
     };
-    const Case cases[] = {{0, {0, 0, 0}, 1, 1, 0, true},
-                          {1, {7, 0, 1}, 2, 1, 7, false},
-                          {2, {4, 6, 2}, 4, 1, 6, false},
-                          {3, {4, 0, 1}, 2, 1, 4, false},
-                          {4, {0, 0, 0}, 1, 1, 0, true},
-                          {-1, {0, 0, 0}, 1, 1, 0, true}};
+    const Case cases[] = {{0, {0, 0, 0}, 1, 1, 0, true},  {1, {7, 0, 1}, 2, 1, 7, false},
+                          {2, {4, 6, 2}, 4, 1, 6, false}, {3, {4, 0, 1}, 2, 1, 4, false},
+                          {4, {0, 0, 0}, 1, 1, 0, true},  {-1, {0, 0, 0}, 1, 1, 0, true}};
     for (const Case& c : cases) {
         const AccelerationPreset p = vyk::platform::accelerationPreset(c.acceleration);
         EXPECT_EQ(p.threshold1, c.preset.threshold1) << c.acceleration;
@@ -125,9 +122,8 @@ TEST(PointerMapping, PresetsAndTheirXAcceleration) {
 }
 
 TEST(PointerMapping, SpeedOneToTwentyOntoMinusOneToOne) {
-    const std::pair<int, double> cases[] = {{1, -1.0},       {20, 1.0},  {10, -1.0 / 19}, {11, 1.0 / 19},
-                                            {0, -1.0},       {-7, -1.0}, {21, 1.0},       {1000, 1.0},
-                                            {5, -11.0 / 19}};
+    const std::pair<int, double> cases[] = {{1, -1.0},  {20, 1.0}, {10, -1.0 / 19}, {11, 1.0 / 19}, {0, -1.0},
+                                            {-7, -1.0}, {21, 1.0}, {1000, 1.0},     {5, -11.0 / 19}};
     for (const auto& [speed, expected] : cases)
         EXPECT_NEAR(vyk::platform::desktopPointerSpeed(speed), expected, 1e-12) << speed;
     // Strictly rising over the track bar's range.

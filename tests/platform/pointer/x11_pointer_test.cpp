@@ -41,7 +41,8 @@ protected:
         int count = 0;
         XIDeviceInfo* info = XIQueryDevice(dpy_, XIAllDevices, &count);
         for (int i = 0; i < count; ++i)
-            if (info[i].use == XISlavePointer && std::strstr(info[i].name, "XTEST") != nullptr) xtest_ = info[i].deviceid;
+            if (info[i].use == XISlavePointer && std::strstr(info[i].name, "XTEST") != nullptr)
+                xtest_ = info[i].deviceid;
         XIFreeDeviceInfo(info);
         ASSERT_GT(xtest_, 0);
     }

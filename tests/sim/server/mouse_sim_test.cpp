@@ -1,6 +1,6 @@
 // vyk-mouse-sim: its control commands, its timing model, and the program run as a daemon.
-#include "sim/mouse_sim_server.h"
 #include "platform/hid/hid_device.h"
+#include "sim/mouse_sim_server.h"
 #include "tests/support/test_env.h"
 
 #include <QElapsedTimer>
@@ -30,7 +30,7 @@ TEST(MouseSimTest, ControlCommands) {
         {"peek 70000 1", "error"},
         {"poke 0x10 ABC", "error"},
         {"input 07 01", "ok"},
-        {"input --if 2 01", "error"},   // no standard mouse interface in this set-up
+        {"input --if 2 01", "error"},  // no standard mouse interface in this set-up
         {"input 07 zz", "error"},
         {"fail 2 1 1167", "ok"},
         {"fail 1 0 0", "error"},
@@ -39,13 +39,14 @@ TEST(MouseSimTest, ControlCommands) {
         {"timing maybe", "error"},
         {"status", "ok plugged=yes timing=on"},
         {"unplug", "ok"},
-        {"input 07 01", "error"},       // nobody to send it
+        {"input 07 01", "error"},  // nobody to send it
         {"status", "ok plugged=no"},
         {"replug", "ok"},
         {"frobnicate", "error: unknown command"},
         {"", "error"},
     };
-    for (const Case& c : cases) EXPECT_EQ(s.control(c.command).rfind(c.reply, 0), 0u) << c.command << " -> " << s.control(c.command);
+    for (const Case& c : cases)
+        EXPECT_EQ(s.control(c.command).rfind(c.reply, 0), 0u) << c.command << " -> " << s.control(c.command);
 }
 
 TEST(MouseSimTest, TimingModelCountsPacketsOf64Bytes) {
@@ -112,7 +113,8 @@ TEST(MouseSimTest, TheProgramServesLogsAndQuits) {
     EXPECT_EQ(QProcess::execute(program, {"ctl", "--socket", QString::fromStdString(socket), "quit"}), 0);
     QElapsedTimer t;
     t.start();
-    while (std::filesystem::exists(socket) && t.elapsed() < 5000) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    while (std::filesystem::exists(socket) && t.elapsed() < 5000)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     EXPECT_FALSE(std::filesystem::exists(socket));
     EXPECT_EQ(QProcess::execute(program, {"ctl", "--socket", QString::fromStdString(socket), "status"}), 1);
 }

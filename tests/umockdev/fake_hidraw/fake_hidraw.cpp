@@ -30,7 +30,7 @@ namespace {
 namespace wire = vyk::platform::hid::simwire;
 
 constexpr const char* kNodePrefix = "/dev/hidraw";
-constexpr std::size_t kMaxBuffer = 16384;   // HID_MAX_BUFFER_SIZE
+constexpr std::size_t kMaxBuffer = 16384;  // HID_MAX_BUFFER_SIZE
 constexpr int kOpenReplyTimeoutMs = 5000;
 constexpr int kMaxTrackedFd = 65536;
 
@@ -107,7 +107,7 @@ int fail(int err) {
 // A device's answer to a request, as the USB HID driver turns it into an errno.
 int errnoOfStatus(std::uint32_t status) {
     switch (status) {
-    case 31: return EPIPE;       // the device stalled the control transfer
+    case 31: return EPIPE;  // the device stalled the control transfer
     case 87: return EINVAL;
     case 121: return ETIMEDOUT;
     case 1167: return ENODEV;
@@ -152,8 +152,10 @@ int request(Handle& h, std::uint32_t type, const void* data, std::size_t length,
     lock.unlock();
     const bool sent = wire::sendFrame(h.simFd, type, h.entry.index, 0, data, length);
     lock.lock();
-    if (sent) h.cv.wait(lock, [&] { return h.haveReply || h.gone; });
-    else h.cv.wait(lock, [&] { return h.gone; });
+    if (sent)
+        h.cv.wait(lock, [&] { return h.haveReply || h.gone; });
+    else
+        h.cv.wait(lock, [&] { return h.gone; });
     if (!h.haveReply) return gUnplugErrno.load();  // the device went away during the transfer
     reply = h.reply;
     replyPayload = std::move(h.replyPayload);
@@ -176,8 +178,9 @@ int openNode(const char* path, int flags) {
     wire::FrameHeader f;
     std::vector<std::uint8_t> payload;
     std::vector<wire::InterfaceEntry> entries;
-    if (!wire::sendFrame(simFd, wire::kOpen, node.iface, 0) || wire::recvFrame(simFd, f, payload, kOpenReplyTimeoutMs) != 1 ||
-        f.type != wire::kOpenReply || f.status != 0 || !wire::decodeInterfaces(payload, entries) || entries.size() != 1) {
+    if (!wire::sendFrame(simFd, wire::kOpen, node.iface, 0) ||
+        wire::recvFrame(simFd, f, payload, kOpenReplyTimeoutMs) != 1 || f.type != wire::kOpenReply || f.status != 0 ||
+        !wire::decodeInterfaces(payload, entries) || entries.size() != 1) {
         realClose()(simFd);
         return fail(ENODEV);
     }
@@ -208,7 +211,9 @@ int openNode(const char* path, int flags) {
     return h->appFd;
 }
 
-bool isNodePath(const char* path) { return path != nullptr && std::strncmp(path, kNodePrefix, std::strlen(kNodePrefix)) == 0; }
+bool isNodePath(const char* path) {
+    return path != nullptr && std::strncmp(path, kNodePrefix, std::strlen(kNodePrefix)) == 0;
+}
 
 mode_t modeArg(int flags, va_list ap) {
     const bool hasMode = (flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE;
@@ -243,9 +248,7 @@ int hidrawIoctl(Handle& h, unsigned long request, void* arg) {
     }
     const std::vector<std::uint8_t>& desc = h.entry.descriptor;
     switch (request) {
-    case HIDIOCGRDESCSIZE:
-        *static_cast<int*>(arg) = static_cast<int>(desc.size());
-        return 0;
+    case HIDIOCGRDESCSIZE: *static_cast<int*>(arg) = static_cast<int>(desc.size()); return 0;
     case HIDIOCGRDESC: {
         auto* d = static_cast<hidraw_report_descriptor*>(arg);
         if (d->size > HID_MAX_DESCRIPTOR_SIZE - 1) return fail(EINVAL);
@@ -259,8 +262,7 @@ int hidrawIoctl(Handle& h, unsigned long request, void* arg) {
         i->product = static_cast<__s16>(h.entry.productId);
         return 0;
     }
-    default:
-        break;
+    default: break;
     }
     if (_IOC_TYPE(request) != 'H') return fail(EINVAL);
     const std::size_t len = _IOC_SIZE(request);

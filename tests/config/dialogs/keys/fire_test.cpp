@@ -85,15 +85,15 @@ TEST_F(KeyDialogTest, FireTypeSetsKeyCodeAndKeepsTheKeyboardKey) {
             unsigned t = 100;
             EXPECT_EQ(press(VK_A, t), -1) << "no capture for a mouse button type";
             clickRadio(dlg, 4);
-            codes.push_back(form->FAdvFireKeyInfo.KeyCode);   // keyboard, no key yet
+            codes.push_back(form->FAdvFireKeyInfo.KeyCode);  // keyboard, no key yet
             tap(VK_A, t);
-            codes.push_back(form->FAdvFireKeyInfo.KeyCode);   // A: HID usage 4
+            codes.push_back(form->FAdvFireKeyInfo.KeyCode);  // A: HID usage 4
             clickRadio(dlg, 3);
-            codes.push_back(form->FAdvFireKeyInfo.KeyCode);   // middle
+            codes.push_back(form->FAdvFireKeyInfo.KeyCode);  // middle
             EXPECT_FALSE(keyboardEnabled());
             EXPECT_FALSE(dlg->findChild<QLineEdit*>(QStringLiteral("TextSingle"))->isEnabled());
             clickRadio(dlg, 4);
-            codes.push_back(form->FAdvFireKeyInfo.KeyCode);   // back to A without a key press
+            codes.push_back(form->FAdvFireKeyInfo.KeyCode);  // back to A without a key press
             EXPECT_EQ(boxText(dlg, "TextSingle"), "A");
             clickRadio(dlg, 2);
             codes.push_back(form->FAdvFireKeyInfo.KeyCode);
@@ -101,7 +101,7 @@ TEST_F(KeyDialogTest, FireTypeSetsKeyCodeAndKeepsTheKeyboardKey) {
             codes.push_back(form->FAdvFireKeyInfo.KeyCode);
             clickRadio(dlg, 4);
             tap(VK_RIGHT, t, true);
-            codes.push_back(form->FAdvFireKeyInfo.KeyCode);   // extended right arrow
+            codes.push_back(form->FAdvFireKeyInfo.KeyCode);  // extended right arrow
             click(dlg, "BTNOK");
         },
         [&] { return ShowFireKeyDialog(info); });
@@ -170,7 +170,7 @@ TEST_F(KeyDialogTest, FireNumberBoxesTakeTypedValuesWhileTheKeyboardTypeCaptures
             ASSERT_TRUE(shots->hasFocus());
             shots->selectAll();
             unsigned t = 10;
-            tap(0x37, t);   // the '7' typed into the box, as the hook sees it
+            tap(0x37, t);  // the '7' typed into the box, as the hook sees it
             QTest::keyClicks(shots, "7");
             QTest::keyClick(shots, Qt::Key_Return);
             QTest::keyClick(shots, Qt::Key_Escape);
@@ -180,7 +180,7 @@ TEST_F(KeyDialogTest, FireNumberBoxesTakeTypedValuesWhileTheKeyboardTypeCaptures
             QCoreApplication::processEvents();
             stillOpen = dlg->isVisible();
             EXPECT_EQ(boxText(dlg, "TextSingle"), "A");
-            clickRadio(dlg, 4);   // choosing the type again takes the focus out of the boxes
+            clickRadio(dlg, 4);  // choosing the type again takes the focus out of the boxes
             EXPECT_FALSE(delay->hasFocus());
             tap(VK_C, t);
             click(dlg, "BTNOK");

@@ -59,8 +59,10 @@ TEST(CreateMacroDialog, NamesAreCutToFiftyUnitsOnOkAndEnter) {
         SCOPED_TRACE(c.name);
         const auto [result, name] = run([&](QWidget* dlg) {
             typeIntoFocus(c.typed);
-            if (c.enter) QTest::keyClick(nameBox(dlg), Qt::Key_Return);
-            else click(dlg, "BTNOK");
+            if (c.enter)
+                QTest::keyClick(nameBox(dlg), Qt::Key_Return);
+            else
+                click(dlg, "BTNOK");
         });
         EXPECT_EQ(result, 1);
         EXPECT_EQ(name, c.expected);
@@ -68,7 +70,7 @@ TEST(CreateMacroDialog, NamesAreCutToFiftyUnitsOnOkAndEnter) {
 }
 
 TEST(CreateMacroDialog, TheCutNeverSplitsASurrogatePair) {
-    const QString face = QString::fromUtf8("\xF0\x9F\x98\x80");   // one character, two UTF-16 units
+    const QString face = QString::fromUtf8("\xF0\x9F\x98\x80");  // one character, two UTF-16 units
     EXPECT_EQ(CutMacroName(QString(49, QLatin1Char('a')) + face + QStringLiteral("b")), QString(49, QLatin1Char('a')));
     EXPECT_EQ(CutMacroName(QString(48, QLatin1Char('a')) + face + QStringLiteral("b")),
               QString(48, QLatin1Char('a')) + face);
@@ -89,8 +91,10 @@ TEST(CreateMacroDialog, CancelAndEscReturnTwoAndNoName) {
         SCOPED_TRACE(esc ? "Esc" : "CANCEL");
         const auto [result, name] = run([&](QWidget* dlg) {
             typeIntoFocus(QStringLiteral("typed"));
-            if (esc) QTest::keyClick(nameBox(dlg), Qt::Key_Escape);
-            else click(dlg, "BTNCANCEL");
+            if (esc)
+                QTest::keyClick(nameBox(dlg), Qt::Key_Escape);
+            else
+                click(dlg, "BTNCANCEL");
         });
         EXPECT_EQ(result, 2);
         EXPECT_TRUE(name.isEmpty());

@@ -28,7 +28,7 @@ namespace {
 
 struct NativeKey {
     Qt::Key key;
-    quint32 xkbCode;   // evdev code + 8, as X11 and Wayland report it
+    quint32 xkbCode;  // evdev code + 8, as X11 and Wayland report it
     quint32 keysym;
 };
 constexpr NativeKey kReturn{Qt::Key_Return, 36, 0xff0d};
@@ -46,9 +46,8 @@ void typeInto(QWidget* dlg, const NativeKey& k) {
 class KeyDialogsOwnWindows : public ::testing::Test {
 protected:
     void SetUp() override {
-        vyk::platform::setMessageBoxHook([this](const QString&, const QString& t, vyk::platform::MessageIcon) {
-            boxes.push_back(t);
-        });
+        vyk::platform::setMessageBoxHook(
+            [this](const QString&, const QString& t, vyk::platform::MessageIcon) { boxes.push_back(t); });
     }
     void TearDown() override { vyk::platform::setMessageBoxHook({}); }
 
@@ -100,7 +99,7 @@ TEST_F(KeyDialogsOwnWindows, EnterSpaceAndEscAreCapturedWithoutActingOnTheDialog
     EXPECT_TRUE(fireStillOpen);
     EXPECT_EQ(fireResult, 1);
     EXPECT_EQ(fire.KeyValue.nKeyValue1, 0x0D);
-    EXPECT_EQ(fire.KeyCode, 0x28);   // HID usage of Enter
+    EXPECT_EQ(fire.KeyCode, 0x28);  // HID usage of Enter
 }
 
 }  // namespace

@@ -34,14 +34,14 @@ void shoot(QWidget* w, const QString& name) {
 void shootAll(const QString& lang) {
     {
         TFrmSingleKey form;
-        form.FSingleKey.nKeyValue1 = 0x70;   // F1
+        form.FSingleKey.nKeyValue1 = 0x70;  // F1
         form.ShowKeyText();
         shoot(&form, "keys-single-" + lang);
     }
     {
         TFrmCombo form;
         form.FComboKey.nModifier = 2 | 4;
-        form.FComboKey.nKeyValue1 = 0x74;   // F5
+        form.FComboKey.nKeyValue1 = 0x74;  // F5
         form.ShowKeyText();
         shoot(&form, "keys-combo-" + lang);
     }

@@ -47,7 +47,9 @@ TEST_F(KeyDialogTest, SingleKeyTakesTheLastPressOrRelease) {
         {"A pressed and released", {{VK_A, false, false}, {VK_A, true, false}}, 0x41, 0, "A"},
         {"Shift, A, A up, Shift up: the last release counts",
          {{VK_LSHIFT, false, false}, {VK_A, false, false}, {VK_A, true, false}, {VK_LSHIFT, true, false}},
-         VK_LSHIFT, 0, "L SHIFT"},
+         VK_LSHIFT,
+         0,
+         "L SHIFT"},
         {"extended right arrow", {{VK_RIGHT, false, true}, {VK_RIGHT, true, true}}, VK_RIGHT, 1, "RIGHT ARROW"},
     };
     for (const SingleKeyCase& c : cases) {
@@ -57,7 +59,7 @@ TEST_F(KeyDialogTest, SingleKeyTakesTheLastPressOrRelease) {
         bool hookWhileOpen = false;
         const int result = answer(
             [&](QWidget* dlg) {
-                EXPECT_EQ(boxText(dlg, "TextSingle"), "Z");   // the current key at opening
+                EXPECT_EQ(boxText(dlg, "TextSingle"), "Z");  // the current key at opening
                 hookWhileOpen = keyboardEnabled();
                 unsigned t = 1000;
                 for (const KeyEvent& e : c.events) key(e.vk, e.up, t += 50, e.extended);
@@ -218,7 +220,7 @@ TEST_F(KeyDialogTest, ComboOpensWithTheStoredCombinationText) {
     const Case cases[] = {
         {3, VK_C, 0, 0, 0, "Alt+Ctrl+C"},
         {4 | 8, VK_A, 0, VK_RIGHT, 1, "Shift+WIN+A+RIGHT ARROW"},
-        {2, 0, 0, 0, 0, ""},   // modifiers alone show nothing
+        {2, 0, 0, 0, 0, ""},  // modifiers alone show nothing
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -294,9 +296,8 @@ TEST_F(KeyDialogTest, NoteWhenOnlyOurOwnWindowsCanBeWatched) {
 class KeyDialogWithoutLibrary : public ::testing::Test {
 protected:
     void SetUp() override {
-        vyk::platform::setMessageBoxHook([this](const QString& c, const QString& t, vyk::platform::MessageIcon) {
-            boxes.push_back(c + ": " + t);
-        });
+        vyk::platform::setMessageBoxHook(
+            [this](const QString& c, const QString& t, vyk::platform::MessageIcon) { boxes.push_back(c + ": " + t); });
     }
     void TearDown() override { vyk::platform::setMessageBoxHook({}); }
     std::vector<QString> boxes;

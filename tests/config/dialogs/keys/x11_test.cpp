@@ -52,7 +52,7 @@ TEST_F(KeyDialogsX11, SingleKeyComboAndFireKeyFromTheKeyboard) {
     typeAndAccept({"key", "x"}, "TextSingle", "BTNOK", QStringLiteral("X"));
     EXPECT_EQ(ShowFireKeyDialog(fire), 1);
     EXPECT_EQ(fire.KeyValue.nKeyValue1, 0x58);
-    EXPECT_EQ(fire.KeyCode, 0x1B);   // HID usage of X
+    EXPECT_EQ(fire.KeyCode, 0x1B);  // HID usage of X
     EXPECT_EQ(fire.nLoopCount, 2);
     EXPECT_EQ(fire.DelyValue, 60);
 

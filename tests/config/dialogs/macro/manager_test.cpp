@@ -37,7 +37,7 @@ TEST_F(MacroManager, OpensOnTheNamedMacroAndOkWritesTheFileAndReturnsTheCurrentN
     {
         TuiMacroSetClass fresh;
         fresh.LoadMacrosetDB(dbPath);
-        EXPECT_EQ(fresh.MacroSetCount(), 0);   // nothing written yet
+        EXPECT_EQ(fresh.MacroSetCount(), 0);  // nothing written yet
     }
 
     QString name = QStringLiteral("Macro2");
@@ -74,7 +74,7 @@ TEST_F(MacroManager, OkStaysOpenWhenTheFileCannotBeWritten) {
         auto* f = dynamic_cast<TFrmMacro*>(w);
         std::filesystem::remove_all(std::filesystem::path(dbPath.toStdString()).parent_path());
         clickButton(f->BTNOK);
-        EXPECT_TRUE(f->isVisible());   // not reported as saved
+        EXPECT_TRUE(f->isVisible());  // not reported as saved
         clickButton(f->BTNCLOSE);
     });
     EXPECT_EQ(ShowMacroManager(*db, name), 2);
@@ -100,7 +100,7 @@ TEST_F(MacroManager, CancelAsksAndLeavesTheEditsInMemoryOnly) {
     QString name;
     whenModal([this](QWidget* w) {
         auto* f = dynamic_cast<TFrmMacro*>(w);
-        clickButton(f->BtnMacroLoop);   // an edit: loops on, count 1
+        clickButton(f->BtnMacroLoop);  // an edit: loops on, count 1
         // The question answered with CANCEL keeps the manager open ...
         answerNext("BTNCANCEL");
         clickButton(f->BTNCANCEL);
@@ -112,7 +112,7 @@ TEST_F(MacroManager, CancelAsksAndLeavesTheEditsInMemoryOnly) {
     EXPECT_EQ(ShowMacroManager(*db, name), 2);
     EXPECT_EQ(macros()->MacroKeyInfoList()[0].nLoopCount, 1);
     EXPECT_EQ(db->MacroSetList()[0].MacroArrays[0].nLoopCount, 1);
-    EXPECT_EQ(fileMacro(0).nLoopCount, 0);   // not written
+    EXPECT_EQ(fileMacro(0).nLoopCount, 0);  // not written
 }
 
 TEST_F(MacroManager, CancelQuestionHasTheTextOfTheManager) {
@@ -141,7 +141,7 @@ TEST_F(MacroManager, NewCreatesSelectsAnExistingNameAndRefusesTheThirtyFirst) {
     ASSERT_EQ(macros()->MacroListCount(), 3);
     EXPECT_EQ(macros()->MacroListIndex(), 2);
     EXPECT_EQ(f.ListBoxMacroList->currentIndex().row(), 2);
-    EXPECT_EQ(db->MacroSetList()[0].MacroArrayCount, 3);   // saved back into the set
+    EXPECT_EQ(db->MacroSetList()[0].MacroArrayCount, 3);  // saved back into the set
 
     // An existing name selects that macro; nothing is created.
     whenModal([](QWidget* dlg) {
@@ -190,7 +190,7 @@ TEST_F(MacroManager, DeleteAsksAndDeletesTheSelectedRowEvenWithDuplicateNames) {
     clickButton(f.BSBTNDELETEMACRO);
     ASSERT_EQ(macros()->MacroListCount(), 2);
     EXPECT_EQ(TuiMacroClass::MacroName(macros()->MacroKeyInfoList()[0]), "Dup");
-    EXPECT_EQ(macros()->MacroKeyInfoList()[0].MacroListCount, 0);   // the first Dup, untouched
+    EXPECT_EQ(macros()->MacroKeyInfoList()[0].MacroListCount, 0);  // the first Dup, untouched
     EXPECT_EQ(db->MacroSetList()[0].MacroArrayCount, 2);
 
     // Deleting the rest leaves both lists empty and the list disabled; DELETE then does nothing.
@@ -203,7 +203,7 @@ TEST_F(MacroManager, DeleteAsksAndDeletesTheSelectedRowEvenWithDuplicateNames) {
     EXPECT_EQ(f.MacroList->rowCount(), 0);
     EXPECT_EQ(f.ActionRows->Count(), 0);
     EXPECT_FALSE(f.ListBoxMacroList->isEnabled());
-    f.BSBTNDELETEMACRO->setEnabled(true);   // even if it could be clicked: no question, nothing
+    f.BSBTNDELETEMACRO->setEnabled(true);  // even if it could be clicked: no question, nothing
     const QWidget* before = QApplication::activeModalWidget();
     clickButton(f.BSBTNDELETEMACRO);
     EXPECT_EQ(QApplication::activeModalWidget(), before);
@@ -274,7 +274,8 @@ TEST_F(MacroManager, LoopOptionsAreStoredPerMacroAndNeverCopiedOntoTheNextShown)
 TEST_F(MacroManager, DelayEditCommitsOnEnterOrFocusLossWithinRangeAndUpdatesTheTotal) {
     addMacros({"Keys"}, {act(4, 1, 0x41, 0), act(6, 0, 44, 1), act(4, 0, 0x41, 0), act(6, 0, 10, 0)});
     TFrmMacro& f = openForm();
-    ASSERT_EQ(actionRows(), (QStringList{" " + GetKeyDescription(0x41, 0), "300", " " + GetKeyDescription(0x41, 0), "10"}));
+    ASSERT_EQ(actionRows(),
+              (QStringList{" " + GetKeyDescription(0x41, 0), "300", " " + GetKeyDescription(0x41, 0), "10"}));
     EXPECT_EQ(f.LabelAllDelayTime->text(), "310");
     EXPECT_EQ(f.lableTotalActions->text(), "4");
 
@@ -292,8 +293,10 @@ TEST_F(MacroManager, DelayEditCommitsOnEnterOrFocusLossWithinRangeAndUpdatesTheT
         QTest::keyClicks(box, QString::fromLatin1(c.typed));
         // Nothing is stored while typing.
         EXPECT_NE(macros()->CurrentMacroAction()->GetDelayValue(1), c.stored) << c.typed;
-        if (c.enter) QTest::keyClick(box, Qt::Key_Return);
-        else clickRow(f.ListBoxMacroKey, 0);   // the focus goes to the list
+        if (c.enter)
+            QTest::keyClick(box, Qt::Key_Return);
+        else
+            clickRow(f.ListBoxMacroKey, 0);  // the focus goes to the list
         EXPECT_TRUE(waitUntil([&] { return delayBox(f) == nullptr; })) << c.typed;
         EXPECT_TRUE(waitUntil([&] { return macros()->CurrentMacroAction()->GetDelayValue(1) == c.stored; })) << c.typed;
         EXPECT_EQ(actionRows().at(1), QString::number(c.stored));
@@ -342,8 +345,10 @@ TEST_F(MacroManager, ScrollPicturesMoveTheMacroListByOneRow) {
     QScrollBar* bar = f.ListBoxMacroList->verticalScrollBar();
     ASSERT_EQ(bar->value(), 0);
     const int row = f.ListBoxMacroList->sizeHintForRow(0);
-    QTest::mouseClick(f.IMGMACROLISTSCROLLDOWN, Qt::LeftButton, Qt::NoModifier, f.IMGMACROLISTSCROLLDOWN->rect().center());
-    QTest::mouseClick(f.IMGMACROLISTSCROLLDOWN, Qt::LeftButton, Qt::NoModifier, f.IMGMACROLISTSCROLLDOWN->rect().center());
+    QTest::mouseClick(f.IMGMACROLISTSCROLLDOWN, Qt::LeftButton, Qt::NoModifier,
+                      f.IMGMACROLISTSCROLLDOWN->rect().center());
+    QTest::mouseClick(f.IMGMACROLISTSCROLLDOWN, Qt::LeftButton, Qt::NoModifier,
+                      f.IMGMACROLISTSCROLLDOWN->rect().center());
     EXPECT_EQ(bar->value(), 2 * row);
     QTest::mouseClick(f.IMGMACROLISTSCROLLUP, Qt::LeftButton, Qt::NoModifier, f.IMGMACROLISTSCROLLUP->rect().center());
     EXPECT_EQ(bar->value(), row);
@@ -351,7 +356,7 @@ TEST_F(MacroManager, ScrollPicturesMoveTheMacroListByOneRow) {
 
 TEST_F(MacroManager, ErrorIconShowsForAStoredErrorUntilTheMacroIsEdited) {
     addMacros({"Broken", "Fine"}, {act(4, 1, 0x41, 0), act(4, 0, 0x41, 0)});
-    macros()->MacroKeyInfoList()[0].HaveErrors = 1;   // as the file recorded it
+    macros()->MacroKeyInfoList()[0].HaveErrors = 1;  // as the file recorded it
     macros()->SetMacroListIndex(0);
     db->SaveBackCurrentMacroClassDataToCurrentMacroList();
     TFrmMacro& f = openForm();
@@ -360,7 +365,7 @@ TEST_F(MacroManager, ErrorIconShowsForAStoredErrorUntilTheMacroIsEdited) {
 
     clickRow(f.ListBoxMacroList, 0);
     clickRow(f.ListBoxMacroKey, 0);
-    clickButton(f.bsbtnCopyAction);   // any tool is an edit: check and repair
+    clickButton(f.bsbtnCopyAction);  // any tool is an edit: check and repair
     EXPECT_FALSE(f.MacroList->HasErrors(0));
     EXPECT_EQ(db->MacroSetList()[0].MacroArrays[0].HaveErrors, 0);
 }

@@ -29,7 +29,7 @@ TEST_F(MacroRecording, PressWaitReleaseGivesKeyDelayKeyWithLiveRowsAndTotals) {
     EXPECT_TRUE(keyboardEnabled());
 
     press(VK_A, 1000);
-    EXPECT_EQ(actionRows(), QStringList{keyName(VK_A)});   // no delay row before the first key
+    EXPECT_EQ(actionRows(), QStringList{keyName(VK_A)});  // no delay row before the first key
     release(VK_A, 1300);
     EXPECT_EQ(actionRows(), (QStringList{keyName(VK_A), "300", keyName(VK_A)}));
     EXPECT_EQ(f.ActionRows->Rows()[0].kind, MacroActionModel::Kind::KeyDown);
@@ -53,21 +53,45 @@ TEST_F(MacroRecording, ConversionTable) {
         bool recordDelays;
         bool customDelay;
         int defaultDelay;
-        std::vector<std::tuple<unsigned, bool, unsigned>> keys;   // vk, up, time
+        std::vector<std::tuple<unsigned, bool, unsigned>> keys;  // vk, up, time
         QStringList live;
         std::vector<TMACROKEY> stored;
         int autoAddDelay;
     };
     const QString a = keyName(VK_A), c = keyName(VK_C);
     const std::vector<Case> cases = {
-        {"custom delay 25", true, true, 25, {{VK_A, false, 1000}, {VK_A, true, 1300}}, {a, "25", a},
-         {act(4, 1, 0x41, 0), act(6, 0, 25, 0), act(4, 0, 0x41, 0)}, 1},
-        {"delays off", false, false, 10, {{VK_A, false, 1000}, {VK_A, true, 1300}, {VK_C, false, 1400}, {VK_C, true, 1500}},
-         {a, a, c, c}, {act(4, 1, 0x41, 0), act(4, 0, 0x41, 0), act(4, 1, 0x43, 0), act(4, 0, 0x43, 0)}, 0},
-        {"12000 ms pause", true, false, 10, {{VK_A, false, 1000}, {VK_A, true, 13000}}, {a, a},
-         {act(4, 1, 0x41, 0), act(6, 0, 12000 & 0xFF, 12000 >> 8), act(4, 0, 0x41, 0)}, 1},
-        {"auto-repeat", true, false, 10, {{VK_A, false, 1000}, {VK_A, false, 1030}, {VK_A, false, 1060}, {VK_A, true, 1100}},
-         {a, "100", a}, {act(4, 1, 0x41, 0), act(6, 0, 100, 0), act(4, 0, 0x41, 0)}, 1},
+        {"custom delay 25",
+         true,
+         true,
+         25,
+         {{VK_A, false, 1000}, {VK_A, true, 1300}},
+         {a, "25", a},
+         {act(4, 1, 0x41, 0), act(6, 0, 25, 0), act(4, 0, 0x41, 0)},
+         1},
+        {"delays off",
+         false,
+         false,
+         10,
+         {{VK_A, false, 1000}, {VK_A, true, 1300}, {VK_C, false, 1400}, {VK_C, true, 1500}},
+         {a, a, c, c},
+         {act(4, 1, 0x41, 0), act(4, 0, 0x41, 0), act(4, 1, 0x43, 0), act(4, 0, 0x43, 0)},
+         0},
+        {"12000 ms pause",
+         true,
+         false,
+         10,
+         {{VK_A, false, 1000}, {VK_A, true, 13000}},
+         {a, a},
+         {act(4, 1, 0x41, 0), act(6, 0, 12000 & 0xFF, 12000 >> 8), act(4, 0, 0x41, 0)},
+         1},
+        {"auto-repeat",
+         true,
+         false,
+         10,
+         {{VK_A, false, 1000}, {VK_A, false, 1030}, {VK_A, false, 1060}, {VK_A, true, 1100}},
+         {a, "100", a},
+         {act(4, 1, 0x41, 0), act(6, 0, 100, 0), act(4, 0, 0x41, 0)},
+         1},
     };
     addMacros({"Macro1"});
     TFrmMacro& f = openForm();
@@ -146,7 +170,7 @@ TEST_F(MacroRecording, RecordAfterInsertsBehindTheSelectedActionAndKeepsTheOptio
     db->SaveBackCurrentMacroClassDataToCurrentMacroList();
     TFrmMacro& f = openForm();
     ASSERT_TRUE(f.BtnMacroLoop->IsPressed());
-    f.BtnAutoDelay->SetPressed(false);   // only keys from this recording
+    f.BtnAutoDelay->SetPressed(false);  // only keys from this recording
 
     clickRow(f.ListBoxMacroKey, 1);
     clickButton(f.BSBTNInsertAction);
@@ -166,10 +190,10 @@ TEST_F(MacroRecording, RecordAfterInsertsBehindTheSelectedActionAndKeepsTheOptio
     EXPECT_EQ(actionRows().mid(2, 2), (QStringList{keyName(VK_C), keyName(VK_C)}));
     clickButton(f.BtnMacroStop);
     EXPECT_EQ(storedActions(0), (std::vector<TMACROKEY>{act(4, 1, 0x41, 0), act(6, 0, 50, 0), act(4, 1, 0x43, 0),
-                                                         act(4, 0, 0x43, 0), act(4, 0, 0x41, 0)}));
+                                                        act(4, 0, 0x43, 0), act(4, 0, 0x41, 0)}));
     EXPECT_EQ(db->MacroSetList()[0].MacroArrays[0].nLoopCount, 5);
     EXPECT_EQ(db->MacroSetList()[0].MacroArrays[0].nAutoAddDelay, 0);
-    EXPECT_EQ(storedActions(1).size(), 3u);   // the other macro untouched
+    EXPECT_EQ(storedActions(1).size(), 3u);  // the other macro untouched
     EXPECT_TRUE(f.ListBoxMacroList->isEnabled());
 }
 
@@ -183,8 +207,8 @@ TEST_F(MacroRecording, RecordAfterWithNothingSelectedPutsTheRecordingFirstAsPrev
     release(VK_C, 2100);
     EXPECT_EQ(actionRows().mid(0, 2), (QStringList{keyName(VK_C), keyName(VK_C)}));
     clickButton(f.BtnMacroStop);
-    EXPECT_EQ(storedActions(0), (std::vector<TMACROKEY>{act(4, 1, 0x43, 0), act(4, 0, 0x43, 0), act(4, 1, 0x41, 0),
-                                                         act(4, 0, 0x41, 0)}));
+    EXPECT_EQ(storedActions(0),
+              (std::vector<TMACROKEY>{act(4, 1, 0x43, 0), act(4, 0, 0x43, 0), act(4, 1, 0x41, 0), act(4, 0, 0x41, 0)}));
 }
 
 TEST_F(MacroRecording, KeysTypedIntoTheWindowWhileRecordingActOnNothing) {
@@ -197,7 +221,7 @@ TEST_F(MacroRecording, KeysTypedIntoTheWindowWhileRecordingActOnNothing) {
     }
     EXPECT_TRUE(f.isVisible());
     EXPECT_TRUE(f.Recording());
-    clickButton(f.BTNCLOSE);   // locked
+    clickButton(f.BTNCLOSE);  // locked
     EXPECT_TRUE(f.isVisible());
     clickButton(f.BtnMacroStop);
     EXPECT_FALSE(f.Recording());
@@ -214,7 +238,7 @@ TEST_F(MacroRecording, OkWhileRecordingKeepsTheRecordingAndWritesTheFile) {
         clickButton(f->BtnMacroStart);
         press(VK_A, 1000);
         release(VK_A, 1300);
-        f->BTNOK->setEnabled(true);   // OK is locked while recording; its handler stops first
+        f->BTNOK->setEnabled(true);  // OK is locked while recording; its handler stops first
         clickButton(f->BTNOK);
     });
     EXPECT_EQ(ShowMacroManager(*db, name), 1);
@@ -245,13 +269,13 @@ TEST_F(MacroRecording, EditToolsWorkOnTheSelectedAction) {
     addMacros({"Macro1"}, {act(4, 1, 0x41, 0), act(6, 0, 20, 0), act(4, 0, 0x41, 0), act(6, 0, 30, 0)});
     TFrmMacro& f = openForm();
     clickRow(f.ListBoxMacroKey, 3);
-    clickButton(f.bsbtnMoveUpAction);   // the 30 ms delay before the release
+    clickButton(f.bsbtnMoveUpAction);  // the 30 ms delay before the release
     EXPECT_EQ(storedActions(0)[2], act(6, 0, 30, 0));
     clickRow(f.ListBoxMacroKey, 1);
     clickButton(f.bsbtnCutAction);
     EXPECT_EQ(storedActions(0).size(), 3u);
     clickRow(f.ListBoxMacroKey, 0);
-    clickButton(f.BSBTNPasteaction);   // in front of the current action
+    clickButton(f.BSBTNPasteaction);  // in front of the current action
     EXPECT_EQ(storedActions(0)[0], act(6, 0, 20, 0));
     EXPECT_EQ(f.LabelAllDelayTime->text(), "50");
     clickRow(f.ListBoxMacroKey, 0);
@@ -263,7 +287,7 @@ TEST_F(MacroRecording, EditToolsWorkOnTheSelectedAction) {
 TEST_F(MacroRecording, MouseActionsTable) {
     struct Case {
         const char* what;
-        int existing;        // actions already in the macro (press/release pairs of A, then one delay)
+        int existing;  // actions already in the macro (press/release pairs of A, then one delay)
         quint32 item;
         bool recordDelays;
         int countAfter;
@@ -280,7 +304,8 @@ TEST_F(MacroRecording, MouseActionsTable) {
         addMacros({"M"});
         TMACROKEYINFO info{};
         macros()->GetCurrentMacroKeyItem(info);
-        for (int i = 0; i < c.existing; ++i) info.MacroList[i] = i == c.existing - 1 ? act(6, 0, 5, 0) : act(4, (i + 1) % 2, 0x41, 0);
+        for (int i = 0; i < c.existing; ++i)
+            info.MacroList[i] = i == c.existing - 1 ? act(6, 0, 5, 0) : act(4, (i + 1) % 2, 0x41, 0);
         info.MacroListCount = c.existing;
         macros()->SaveBackCurrentMacroKeyInfo(info);
         db->SaveBackCurrentMacroClassDataToCurrentMacroList();
@@ -326,7 +351,8 @@ class MacroRecordingWithoutLibrary : public ::testing::Test {};
 
 TEST_F(MacroRecordingWithoutLibrary, StartAndStopLeaveTheMacroAsItWas) {
     std::vector<QString> boxes;
-    vyk::platform::setMessageBoxHook([&](const QString&, const QString& t, vyk::platform::MessageIcon) { boxes.push_back(t); });
+    vyk::platform::setMessageBoxHook(
+        [&](const QString&, const QString& t, vyk::platform::MessageIcon) { boxes.push_back(t); });
     const auto empty = freshDir("macro-no-hook");
     ScopedEnv exe("VYK_EXE_DIR", empty.string() + "/");
     TuiMacroSetClass db;

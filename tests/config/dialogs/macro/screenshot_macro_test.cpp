@@ -46,7 +46,7 @@ TEST_F(ScreenshotMacroManager, ManagerWithARecordedMacro) {
         release(0xA2, t += 25);
         clickButton(f.BtnMacroStop);
         clickRow(f.ListBoxMacroKey, 0);
-        f.uiMenuExMouseEventItemsClick(1);   // a left click after the first key
+        f.uiMenuExMouseEventItemsClick(1);  // a left click after the first key
         clickButton(f.BtnMacroLoop);
         QCoreApplication::processEvents();
         saveScreenshot(&f, "macro-manager-" + lang);

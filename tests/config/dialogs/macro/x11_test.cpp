@@ -21,7 +21,9 @@ namespace {
 
 class MacroManagerX11 : public RealHookX11Test {
 protected:
-    static void click(TImageStateButton* b) { QTest::mouseClick(b, Qt::LeftButton, Qt::NoModifier, b->rect().center()); }
+    static void click(TImageStateButton* b) {
+        QTest::mouseClick(b, Qt::LeftButton, Qt::NoModifier, b->rect().center());
+    }
 };
 
 TEST_F(MacroManagerX11, RecordsTypedKeysIntoTheDatabaseFile) {

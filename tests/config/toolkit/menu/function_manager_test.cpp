@@ -20,10 +20,10 @@ TEST(FunctionManager, NewItemsTakeTheLowestFreeDefaultName) {
     const Case cases[] = {
         {{}, -1, "Item1", 1},
         {{"", ""}, -1, "Item3", 3},
-        {{"", "", ""}, 1, "Item2", 2},                 // the deleted Item2 is free again
-        {{"ITEM1"}, -1, "Item2", 2},                   // case-insensitive
+        {{"", "", ""}, 1, "Item2", 2},  // the deleted Item2 is free again
+        {{"ITEM1"}, -1, "Item2", 2},    // case-insensitive
         {{"Item1", "ITEM2", "Item4"}, -1, "Item3", 3},
-        {{"Item01", "Macro"}, -1, "Item1", 1},         // only the exact default names count
+        {{"Item01", "Macro"}, -1, "Item1", 1},  // only the exact default names count
     };
     for (const Case& c : cases) {
         TuiFunctionManager m;
@@ -61,7 +61,7 @@ TEST(FunctionManager, BufferIsAPrivateCopyThatSizeZeroKeeps) {
     unsigned char src[16];
     for (int i = 0; i < 16; ++i) src[i] = static_cast<unsigned char>(i + 1);
     it->SetBuffer(src, 16);
-    src[0] = 99;  // the caller changes its buffer: the copy stays
+    src[0] = 99;            // the caller changes its buffer: the copy stays
     it->SetBuffer(src, 0);  // size 0 keeps the copy
     EXPECT_EQ(it->GetBufferSize(), 16u);
     ASSERT_TRUE(it->GetBuffer(out));

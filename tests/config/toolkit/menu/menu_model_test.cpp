@@ -102,11 +102,9 @@ TEST_F(AssignMenu, PreselectionMatchesTheWholeId) {
         int basicRow;  // preselected row of the BASIC sub-menu
     };
     const Case cases[] = {
-        {2, 1, -1},
-        {805, -1, 4},
+        {2, 1, -1},   {805, -1, 4},
         {8, 7, -1},  // BASIC itself: a sub-menu row (never kept selected by the list box)
-        {-1, -1, -1},
-        {(qint64(1) << 32) + 2, -1, -1},  // the upper 32 bits must be 0
+        {-1, -1, -1}, {(qint64(1) << 32) + 2, -1, -1},  // the upper 32 bits must be 0
         {0, -1, -1},
     };
     for (const Case& c : cases) {
@@ -353,8 +351,9 @@ TEST(MenuPlacement, PlacesBesideTheTargetAndStaysOnScreen) {
     }
     // With a placement rectangle the flip moves left by the target width and 20 down.
     const QRect anchor(1000, 210, 10, 10);
-    EXPECT_EQ(PlaceMenuPopup(TvgPlacement::Right, {1000, 200, 80, 25}, {700, 100, 400, 400}, {}, popup, screen, &anchor),
-              QPoint(930, 230));
+    EXPECT_EQ(
+        PlaceMenuPopup(TvgPlacement::Right, {1000, 200, 80, 25}, {700, 100, 400, 400}, {}, popup, screen, &anchor),
+        QPoint(930, 230));
 }
 
 }  // namespace

@@ -172,39 +172,45 @@ TEST_F(MenuPopups, ReleaseRules) {
              EXPECT_EQ(box(t.sub(7))->HighlightOf(box(t.sub(7))->ItemByIndex(1)), 2);
              release(rowCenter(t.sub(7), 1));
          },
-         false, {}},
+         false,
+         {}},
         {"press and release on BASIC",
          [](MenuPopups& t) {
              moveTo(rowCenter(t.top(), 7));
              press(rowCenter(t.top(), 7));
              release(rowCenter(t.top(), 7));
          },
-         true, {}},
+         true,
+         {}},
         {"right button on CLICK",
          [](MenuPopups& t) {
              press(rowCenter(t.top(), 0), Qt::RightButton);
              release(rowCenter(t.top(), 0), Qt::RightButton);
          },
-         false, {}},
+         false,
+         {}},
         {"press CLICK, release outside the menu",
          [](MenuPopups& t) {
              press(rowCenter(t.top(), 0));
              moveTo({700, 500});
              release({700, 500});
          },
-         true, {}},
+         true,
+         {}},
         {"press outside the menu",
          [](MenuPopups&) {
              press({700, 500});
              release({700, 500});
          },
-         false, {}},
+         false,
+         {}},
         {"press and release DISABLE",
          [](MenuPopups& t) {
              press(rowCenter(t.top(), 16));
              release(rowCenter(t.top(), 16));
          },
-         false, {17}},
+         false,
+         {17}},
     };
     for (const Case& c : cases) {
         clicks.clear();
@@ -254,22 +260,18 @@ TEST_F(MenuPopups, KeysMoveTheSelectionWithTheirStopsAndFireNothing) {
         int expected;
     };
     const Step steps[] = {
-        {Qt::Key_Up, "", -1},          // nothing selected: Up stays
-        {Qt::Key_Home, "", 0},         // Home selects row 0 from nothing
-        {Qt::Key_Up, "", 0},           // Up on row 0 stays
-        {Qt::Key_End, "", 16},
-        {Qt::Key_Down, "", 16},        // Down on the last row stays
-        {Qt::Key_Right, "", 16},
-        {Qt::Key_Left, "", 15},
-        {Qt::Key_M, "m", 2},           // first row from the top that starts with m: MIDDLE BUTTON
-        {Qt::Key_D, "d", 12},          // DPI SWITCH
-        {Qt::Key_Q, "q", 12},          // no match: consumed, unchanged
-        {Qt::Key_Return, "\r", 12},    // never fires
-        {Qt::Key_Enter, "\r", 12},
-        {Qt::Key_Space, " ", 12},
-        {Qt::Key_S, "s", 5},           // SINGLE KEY
-        {Qt::Key_Down, "", 6},
-        {Qt::Key_Down, "", -1},        // onto BASIC: a sub-menu row is never kept selected
+        {Qt::Key_Up, "", -1},                                // nothing selected: Up stays
+        {Qt::Key_Home, "", 0},                               // Home selects row 0 from nothing
+        {Qt::Key_Up, "", 0},                                 // Up on row 0 stays
+        {Qt::Key_End, "", 16},      {Qt::Key_Down, "", 16},  // Down on the last row stays
+        {Qt::Key_Right, "", 16},    {Qt::Key_Left, "", 15},
+        {Qt::Key_M, "m", 2},         // first row from the top that starts with m: MIDDLE BUTTON
+        {Qt::Key_D, "d", 12},        // DPI SWITCH
+        {Qt::Key_Q, "q", 12},        // no match: consumed, unchanged
+        {Qt::Key_Return, "\r", 12},  // never fires
+        {Qt::Key_Enter, "\r", 12},  {Qt::Key_Space, " ", 12},
+        {Qt::Key_S, "s", 5},                                 // SINGLE KEY
+        {Qt::Key_Down, "", 6},      {Qt::Key_Down, "", -1},  // onto BASIC: a sub-menu row is never kept selected
         {Qt::Key_Down, "", 0},
     };
     for (const Step& s : steps) {
@@ -385,9 +387,8 @@ TEST_F(MenuPopups, CaptionsAreTranslatedAtEveryOpening) {
 
 TEST_F(MenuPopups, AFunctionIndexOutOfRangeIsReportedAndFiresNothing) {
     QStringList reported;
-    vyk::platform::setMessageBoxHook([&](const QString&, const QString& text, vyk::platform::MessageIcon) {
-        reported << text;
-    });
+    vyk::platform::setMessageBoxHook(
+        [&](const QString&, const QString& text, vyk::platform::MessageIcon) { reported << text; });
     TuiFunctionManager manager;
     manager.Items().Add();
     menu->SetFunctionManager(&manager);

@@ -1,8 +1,8 @@
 // APPLY and OK end to end: the reports the simulated mouse receives, in order, the message to
 // the monitor, the changed flags, the failure paths and the inputs held while APPLY writes.
+#include "config/dialogs/showdialog.h"
 #include "config/toolkit/ImageStateButton.h"
 #include "config/toolkit/WrapLabel.h"
-#include "config/dialogs/showdialog.h"
 #include "config/window/ApplyInputQueue.h"
 #include "core/defs/vyk_messages.h"
 #include "core/device/DeviceEncoders.h"
@@ -207,7 +207,8 @@ TEST_F(ApplyTest, AFailedWriteIsReportedOnceAndRewrittenNextTime) {
         std::uint32_t code;
         bool unplugs;
     };
-    for (const Case& c : {Case{"error answer", 31, false}, Case{"unplugged mid-write", vyk::sim::kFailByUnplug, true}}) {
+    for (const Case& c :
+         {Case{"error answer", 31, false}, Case{"unplugged mid-write", vyk::sim::kFailByUnplug, true}}) {
         SCOPED_TRACE(c.name);
         TVYKCFGMAIN& w = open();
         const auto good = concat({applyStart(), profileWrites(0), profileWrites(2), applyEnd()});
@@ -454,8 +455,7 @@ TEST_F(ApplyTest, ACloseMessageDuringTheWritesEndsTheProgramAfterTheSequence) {
         QTest::mouseClick(w.BtnProfile[3], Qt::LeftButton);
     };
     bool quitRequested = false;
-    QMetaObject::Connection c =
-        QObject::connect(qApp, &QCoreApplication::aboutToQuit, [&] { quitRequested = true; });
+    QMetaObject::Connection c = QObject::connect(qApp, &QCoreApplication::aboutToQuit, [&] { quitRequested = true; });
     clickApply();
     QObject::disconnect(c);
 

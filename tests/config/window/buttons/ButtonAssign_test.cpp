@@ -6,8 +6,8 @@
 #include "config/dialogs/macrofrm.h"
 #include "config/dialogs/showdialog.h"
 #include "config/toolkit/WrapLabel.h"
-#include "core/language/vgLang.h"
 #include "core/defs/uiKeyCode.h"
+#include "core/language/vgLang.h"
 #include "core/macro/uiMacroList.h"
 #include "core/macro/uiMacroSet.h"
 #include "platform/dialogs/message_box.h"
@@ -16,8 +16,8 @@
 #include "tests/config/window/apply/apply_fixture.h"
 
 #include <QListView>
-#include <array>
 #include <QMessageBox>
+#include <array>
 
 namespace {
 
@@ -115,7 +115,14 @@ TEST_F(ButtonAssign, EveryRowIsStoredAndReachesTheMouseTable) {
         {"MUTE(MICROPHONE) on button 5", 5, 9, 7, 11, 28, 19, 1008, {0x13, 0x20, 0x00, 0x00}},
         {"DISABLE", 6, 16, -1, 10, 17, 0, 17, {0, 0, 0, 0}},
         {"ADVANCED LOCK PC", 7, 8, 5, 3, 20, 15, 906, {0x0F, 0x08, 0x0F, 0x00}},
-        {"MEDIA VOLUME UP", 8, 9, 4, 10, 25, 14, 1005,
+        {"MEDIA VOLUME UP",
+         8,
+         9,
+         4,
+         10,
+         25,
+         14,
+         1005,
          {0x0E, 0x00, static_cast<std::uint8_t>(volumeUp.nKeyValue1 & 0xFF),
           static_cast<std::uint8_t>(volumeUp.nKeyValue1 >> 8)}},
         {"FORWARD", 9, 3, -1, 1, 3, 5, 4, {0x05, 0, 0, 0}},
@@ -537,7 +544,8 @@ TEST_F(ButtonAssign, MacroLimitRefusesTheSixthMacro) {
     open();
     addMacros({"M1", "M2", "M3", "M4", "M5", "M6"});
     const QStringList names = macroNames();
-    for (int i = 0; i < 5; ++i) assign(6 + i, 10, static_cast<int>(names.indexOf(QStringLiteral("M%1").arg(i + 1))) + 1);
+    for (int i = 0; i < 5; ++i)
+        assign(6 + i, 10, static_cast<int>(names.indexOf(QStringLiteral("M%1").arg(i + 1))) + 1);
     EXPECT_EQ(w().ButtonAssignment->CountAssignedMacros(), 5);
     const auto before = std::make_unique<TBUTTONFUNCINFO>(rec(11));
     bool refused = false;

@@ -22,7 +22,9 @@ TEST(ScreenshotMainWindowPages, English) {
     const struct {
         TImageStateButton* tab;
         const char* name;
-    } pages[] = {{w.BtnMainConfig, "page-general"}, {w.BtnCPI, "page-dpi"}, {w.BtnColor, "page-light"},
+    } pages[] = {{w.BtnMainConfig, "page-general"},
+                 {w.BtnCPI, "page-dpi"},
+                 {w.BtnColor, "page-light"},
                  {w.BtnUpdate, "page-info"}};
     for (const auto& p : pages) {
         QTest::mouseClick(p.tab, Qt::LeftButton);

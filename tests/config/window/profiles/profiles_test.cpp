@@ -22,9 +22,9 @@
 
 #include <cctype>
 #include <cstddef>
+#include <cstring>
 #include <functional>
 #include <ostream>
-#include <cstring>
 
 using namespace applytest;
 
@@ -239,8 +239,7 @@ TEST_F(ProfilesTest, ASwitchAskedForDuringApplyRunsAfterItsWrites) {
     const auto r = reports();
     const auto applyDone = std::find(r.begin(), r.end(), std::string("cmd1 1 0"));
     ASSERT_NE(applyDone, r.end());
-    EXPECT_EQ(std::vector<std::string>(applyDone + 1, r.end()),
-              concat({switchReports(2), switchReports(4)}))
+    EXPECT_EQ(std::vector<std::string>(applyDone + 1, r.end()), concat({switchReports(2), switchReports(4)}))
         << "the held switches run after APPLY, in the order they came";
     EXPECT_EQ(monitorMessages(), (std::vector<std::string>{"7035 1 0", "7035 1 2", "7035 1 4"}));
     EXPECT_EQ(pressed(), only(4));

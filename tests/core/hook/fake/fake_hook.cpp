@@ -88,9 +88,9 @@ FAKE_EXPORT int FakeHook_SendKey(int code, unsigned vk, unsigned scan, unsigned 
     if (g_keyboard == nullptr) return -1;
     TKBDLLHOOKSTRUCT rec{vk, scan, flags, time, 0};
     bool swallow = false;
-    g_keyboard(g_keyboardObject, code, (flags & vyk::platform::KBD_FLAG_UP) ? vyk::platform::MSG_KEYUP
-                                                                           : vyk::platform::MSG_KEYDOWN,
-               &rec, &swallow);
+    g_keyboard(g_keyboardObject, code,
+               (flags & vyk::platform::KBD_FLAG_UP) ? vyk::platform::MSG_KEYUP : vyk::platform::MSG_KEYDOWN, &rec,
+               &swallow);
     return swallow ? 1 : 0;
 }
 
