@@ -13,6 +13,7 @@ PACKAGES=(
   umockdev libumockdev-dev gir1.2-umockdev-1.0
   udev util-linux
   fonts-urw-base35 fonts-open-sans fonts-wqy-microhei
+  clang-format-14
 )
 
 # `setup.sh --fuzz` adds the compiler of the fuzz targets (scripts/fuzz.sh); the normal build

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds with the sanitizers and runs every test.
+# Installs what is missing, checks the layout of the code, builds with the sanitizers (a
+# compiler warning fails the build) and runs every test.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
+# The layout first: a file that differs from .clang-format fails the run before anything builds.
+bash "$here/scripts/check-format.sh"
 bash "$here/scripts/build.sh" test
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
