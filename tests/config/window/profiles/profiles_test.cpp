@@ -447,11 +447,14 @@ public:
     // The mouse switches to profile 1 and reports DPI level 4, as the monitor sends them.
     void mouseSwitches() {
         ++switches;
+        const std::size_t heldBefore = w().ApplyQueue().Pending();
         std::int64_t result = -1;
         EXPECT_EQ(vyk::platform::ipc::sendMessage(CONFIG_MAIN_CLASS_NAME, {WM_CFG_SWITCH_PROFILE, 0, 0}, &result),
                   vyk::platform::ipc::SendStatus::Delivered);
         vyk::platform::ipc::postMessage(CONFIG_MAIN_CLASS_NAME, {WM_CFG_CPI_INDEX, 3, 0});
-        QTest::qWait(50);
+        // Both messages reached the window and wait there.
+        EXPECT_TRUE(vyk::test::waitUntil([&] { return w().ApplyQueue().Pending() == heldBefore + 2; }))
+            << "the window did not hold the mouse's switch and DPI level while the dialog was open";
         EXPECT_EQ(dm_->FProfileIndex, 2) << "the window switched under the open dialog";
         EXPECT_TRUE(reports().empty()) << "the mouse was written while the dialog was open";
     }
