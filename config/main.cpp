@@ -11,10 +11,15 @@
 #include "platform/instance/quit_signals.h"
 #include "platform/paths/paths.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QIcon>
+#include <QImage>
+#include <QImageReader>
+#include <QList>
+#include <QPixmap>
 
 #include <cstdio>
 #include <future>
@@ -22,14 +27,24 @@
 
 namespace {
 
-// The program's icon for the task bar and the window: images/0409/icons/logo.ico beside the
-// executable, when it is there and readable.
-QIcon programIcon() {
+// The pictures of the program's icon for the task bar and the window: every size of
+// images/0409/icons/logo.ico beside the executable, when it is there and readable. Any thread.
+QList<QImage> programIconImages() {
+    QList<QImage> images;
     const QString path = vyk::platform::resolveCaseInsensitive(vyk::platform::executableDir(),
                                                                QStringLiteral("images/0409/icons/logo.ico"));
-    if (path.isEmpty() || !QFileInfo(path).isFile()) return QIcon();
-    QIcon icon(path);
-    return icon.availableSizes().isEmpty() ? QIcon() : icon;
+    if (path.isEmpty() || !QFileInfo(path).isFile()) return images;
+    QImageReader reader(path);
+    do {
+        if (const QImage image = reader.read(); !image.isNull()) images << image;
+    } while (reader.jumpToNextImage());
+    return images;
+}
+
+QIcon iconOf(const QList<QImage>& images) {
+    QIcon icon;
+    for (const QImage& image : images) icon.addPixmap(QPixmap::fromImage(image));
+    return icon;
 }
 
 // A diagnostic line (VYK_DEBUG) saying where the program found its files: what a moved or
@@ -70,13 +85,19 @@ int main(int argc, char** argv) {
     // is saved. A stop during start-up (an error box of the data module, say) skips the rest
     // of it: no window, no monitor started.
     vyk::platform::QuitOnSignals stopSignals;
+    // The desktop's accessibility connection is made first, while the program is still small:
+    // without a session bus the D-Bus library starts a helper process to look for one, and
+    // that start costs the more, and slows every thread the more afterwards, the more memory
+    // the program has by then.
+    QAccessible::isActive();
     // The font database is filled in the background while the data module and the window are
     // built; the window's first text waits for it only if it is not ready by then.
     auto fontDatabase = std::async(std::launch::async, [] { QFontDatabase::families(); });
+    // So is the program's icon, which the window needs only when it is shown.
+    auto iconImages = std::async(std::launch::async, programIconImages);
     QApplication::setApplicationName(QStringLiteral("VykCfg"));
     QApplication::setApplicationDisplayName(CONFIG_APP_TITLE);  // translated by the window
     QGuiApplication::setDesktopFileName(QStringLiteral("vykcfg"));
-    if (const QIcon icon = programIcon(); !icon.isNull()) QApplication::setWindowIcon(icon);
     vyk::platform::installMessageBoxErrorReporter();
     CreateGlobalImageDataBase();
     // The skin is decoded while the data module and the window are built.
@@ -84,10 +105,12 @@ int main(int argc, char** argv) {
 
     int rc = 0;
     {
-        auto dm = std::make_unique<TDM>();
+        // The store is read by the window, on a worker while it makes its controls.
+        auto dm = std::make_unique<TDM>(nullptr, TDM::TStart::Later);
         std::unique_ptr<TVYKCFGMAIN> window;
         if (!stopSignals.stopRequested()) window = std::make_unique<TVYKCFGMAIN>(dm.get());
         if (window && !stopSignals.stopRequested()) {
+            if (const QIcon icon = iconOf(iconImages.get()); !icon.isNull()) QApplication::setWindowIcon(icon);
             window->show();
             logProgramFiles();
             if (!stopSignals.stopRequested()) rc = app.exec();

@@ -48,6 +48,11 @@ struct NumberedPointerSettings {
 }  // namespace
 
 CfgSystemLink::CfgSystemLink(QObject* parent) : QObject(parent) {
+    // What the desktop's pointer settings need is loaded meanwhile, so the window's first
+    // double-click time does not wait for it.
+    const char nothing = 0;
+    TuiThread::ThreadCallFunction([](void*, std::uint32_t) { vyk::platform::preparePointerSettings(); }, &nothing,
+                                  sizeof nothing);
     FHid = new TuiHIDData(this);
     FEvent = new TuiHIDEvent(this);
     FEvent->OnDeviceArrival = [this](QObject*) {

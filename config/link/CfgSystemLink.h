@@ -4,7 +4,8 @@
 // device arrivals through TuiHIDEvent, the monitor through platform/ipc (the window's endpoint
 // "TVYKCFGMAIN" and messages to "TVYKMONMAIN"), documents and the monitor's start through
 // platform/shell, the pointer settings and the double-click time through platform/pointer (the
-// pointer settings on a TuiThread worker).
+// pointer settings, and what the desktop's settings load when first used, on TuiThread
+// workers).
 //
 // UI thread only. Device operations block until their reports are done; with no mouse they
 // return a non-zero code. Indexes outside their range are refused with kInvalidParameter

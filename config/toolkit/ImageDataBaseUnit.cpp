@@ -8,8 +8,11 @@
 #include <QImageReader>
 
 #include <algorithm>
+#include <condition_variable>
 #include <exception>
-#include <future>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 #include "platform/paths/paths.h"
@@ -40,28 +43,6 @@ bool sameFile(const ReadAheadImage& r, const QFileInfo& info) {
 constexpr std::size_t kReadAheadMaxFiles = 256;
 constexpr qint64 kReadAheadMaxBytes = 32 * 1024 * 1024;
 
-}  // namespace
-
-struct TImageDataBase::ReadAhead {
-    QString folder;  // clean absolute path of the base folder it read
-    std::future<std::vector<ReadAheadImage>> pending;
-    std::vector<ReadAheadImage> ready;
-};
-
-TImageDataBase::TImageDataBase() : FBasePath(withSlash(vyk::platform::executableDir())) {}
-
-TImageDataBase::~TImageDataBase() = default;  // waits for a read-ahead still running
-
-void TImageDataBase::SetImageBasePath(const QString& APath) {
-    FBasePath = withSlash(APath);
-    IMGDB.clear();
-    if (FReadAhead && QDir::cleanPath(QFileInfo(FBasePath).absoluteFilePath()) != FReadAhead->folder) {
-        FReadAhead.reset();
-    }
-}
-
-namespace {
-
 // Lists the pictures under folder with what their files look like now, largest first.
 std::vector<ReadAheadImage> listPictures(const QString& folder) {
     QStringList suffixes;
@@ -82,18 +63,113 @@ std::vector<ReadAheadImage> listPictures(const QString& folder) {
     return files;
 }
 
-// Decodes every second picture from first on; the ones that cannot be read are left out.
-std::vector<ReadAheadImage> decodeShare(const std::vector<ReadAheadImage>& files, std::size_t first) {
-    std::vector<ReadAheadImage> out;
-    for (std::size_t i = first; i < files.size(); i += 2) {
-        ReadAheadImage r = files[i];
-        r.image = QImageReader(r.path).read();
-        if (!r.image.isNull()) out.push_back(std::move(r));
-    }
-    return out;
-}
-
 }  // namespace
+
+// The pictures of one folder, decoded by a few threads, largest first. A request waits only
+// for its own picture: until the folder is listed, then until that picture is decoded.
+struct TImageDataBase::ReadAhead {
+    ~ReadAhead() {
+        {
+            std::lock_guard lock(mutex);
+            stop = true;  // what no thread has begun is left
+        }
+        for (std::thread& t : threads) t.join();
+    }
+
+    // Lists the folder, then decodes with the other threads.
+    void listAndDecode(std::size_t decoders) {
+        std::vector<ReadAheadImage> listed;
+        try {
+            listed = listPictures(folder);
+        } catch (const std::exception&) {
+            listed.clear();  // nothing read ahead: every file is read when asked for
+        }
+        {
+            std::lock_guard lock(mutex);
+            files = std::move(listed);
+            decoded.assign(files.size(), false);
+            isListed = true;
+        }
+        changed.notify_all();
+        try {
+            for (std::size_t i = 1; i < decoders; ++i) helpers.emplace_back([this] { decode(); });
+        } catch (const std::system_error&) {
+            // fewer threads decode
+        }
+        decode();
+        for (std::thread& t : helpers) t.join();
+    }
+
+    void decode() {
+        for (;;) {
+            std::size_t i = 0;
+            QString path;
+            {
+                std::lock_guard lock(mutex);
+                if (stop || next >= files.size()) return;
+                i = next++;
+                path = files[i].path;
+            }
+            QImage image;
+            try {
+                image = QImageReader(path).read();
+            } catch (const std::exception&) {
+                image = QImage();  // read when asked for
+            }
+            {
+                std::lock_guard lock(mutex);
+                files[i].image = std::move(image);
+                decoded[i] = true;
+            }
+            changed.notify_all();
+        }
+    }
+
+    // The picture read ahead for `key` (taken: asked for once), or a null image.
+    QImage take(const QString& key, const QFileInfo& info) {
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [this] { return isListed; });
+        const auto hit =
+            std::find_if(files.begin(), files.end(), [&](const ReadAheadImage& r) { return r.path == key; });
+        if (hit == files.end()) return QImage();
+        const auto i = static_cast<std::size_t>(hit - files.begin());
+        changed.wait(lock, [&] { return decoded[i] || stop; });
+        QImage image = sameFile(*hit, info) ? std::move(hit->image) : QImage();
+        hit->image = QImage();
+        hit->path.clear();  // taken
+        ++taken;
+        return image;
+    }
+
+    bool allTaken() {
+        std::lock_guard lock(mutex);
+        return isListed && taken == files.size();
+    }
+
+    QString folder;  // clean absolute path of the base folder it reads
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool isListed = false;
+    bool stop = false;
+    std::vector<ReadAheadImage> files;
+    std::vector<bool> decoded;
+    std::size_t next = 0;              // the next file to decode
+    std::size_t taken = 0;             // files asked for
+    std::vector<std::thread> helpers;  // decoders besides the first thread
+    std::vector<std::thread> threads;  // the first thread
+};
+
+TImageDataBase::TImageDataBase() : FBasePath(withSlash(vyk::platform::executableDir())) {}
+
+TImageDataBase::~TImageDataBase() = default;  // waits for a read-ahead still running
+
+void TImageDataBase::SetImageBasePath(const QString& APath) {
+    FBasePath = withSlash(APath);
+    IMGDB.clear();
+    if (FReadAhead && QDir::cleanPath(QFileInfo(FBasePath).absoluteFilePath()) != FReadAhead->folder) {
+        FReadAhead.reset();
+    }
+}
 
 void TImageDataBase::ReadAheadImageFolder() {
     FReadAhead.reset();
@@ -101,34 +177,20 @@ void TImageDataBase::ReadAheadImageFolder() {
     if (!base.isDir()) return;
     auto ahead = std::make_unique<ReadAhead>();
     ahead->folder = QDir::cleanPath(base.absoluteFilePath());
-    // Listing the folder is left to the background as well; two threads share the decoding.
-    ahead->pending = std::async(std::launch::async, [folder = ahead->folder] {
-        const std::vector<ReadAheadImage> files = listPictures(folder);
-        auto other = std::async(std::launch::async, [&files] { return decodeShare(files, 1); });
-        std::vector<ReadAheadImage> all = decodeShare(files, 0);
-        for (ReadAheadImage& r : other.get()) all.push_back(std::move(r));
-        return all;
-    });
+    // Listing the folder is left to the background as well; three threads share the decoding.
+    try {
+        ReadAhead* a = ahead.get();
+        ahead->threads.emplace_back([a] { a->listAndDecode(3); });
+    } catch (const std::system_error&) {
+        return;  // every file is read when asked for
+    }
     FReadAhead = std::move(ahead);
 }
 
 QImage TImageDataBase::TakeReadAhead(const QFileInfo& info) {
     if (!FReadAhead) return QImage();
-    if (FReadAhead->pending.valid()) {
-        try {
-            FReadAhead->ready = FReadAhead->pending.get();
-        } catch (const std::exception&) {
-            FReadAhead.reset();  // no pictures read ahead: every file is read when asked for
-            return QImage();
-        }
-    }
-    const QString key = QDir::cleanPath(info.absoluteFilePath());
-    auto& ready = FReadAhead->ready;
-    const auto hit = std::find_if(ready.begin(), ready.end(), [&](const ReadAheadImage& r) { return r.path == key; });
-    if (hit == ready.end()) return QImage();
-    QImage image = sameFile(*hit, info) ? std::move(hit->image) : QImage();
-    ready.erase(hit);
-    if (ready.empty()) FReadAhead.reset();
+    QImage image = FReadAhead->take(QDir::cleanPath(info.absoluteFilePath()), info);
+    if (FReadAhead->allTaken()) FReadAhead.reset();
     return image;
 }
 

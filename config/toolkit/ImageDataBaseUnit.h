@@ -55,9 +55,10 @@ public:
     int Count() const { return static_cast<int>(IMGDB.size()); }
     const TuiImageData& Item(int i) const { return IMGDB.at(static_cast<size_t>(i)); }
 
-    // Starts decoding every picture under the base folder on background threads, so that the
-    // requests a program makes while it builds its windows find them decoded. A request for a
-    // file read ahead takes its picture only while the file is unchanged since (size, change
+    // Starts decoding every picture under the base folder on background threads, largest
+    // first, so that the requests a program makes while it builds its windows find them
+    // decoded; a request waits only for its own picture. A request for a file read ahead
+    // takes its picture only while the file is unchanged since it was listed (size, change
     // and modification times); otherwise, and for any file not read ahead, the file is read
     // when asked for, as always. The pictures read ahead are given up when the base folder
     // changes to another folder. Pictures are converted for the screen on the UI thread. At

@@ -348,12 +348,50 @@ void TButtonAssignment::GetDisabledButtonFunc(TBUTTONFUNCINFO& info) const {
 // ---------------------------------------------------------------------------------------------
 // Macros
 
-void TButtonAssignment::LoadMacroDatabase(QStringList& problems) {
-    // The macro database, with its default set. A database that cannot be read or written is
-    // reported; the window still comes up with the rest of its data.
-    guarded([this, &problems] {
-        FMacroSetClass.LoadMacrosetDB(FDM.GetPersonalDocumentMacroDatabasePath());
-        if (FMacroSetClass.LoadDamage() != TuiMacroSetClass::TDamage::None) {
+namespace {
+
+// The default set, made (and saved) when the database lacks it, and made current.
+std::exception_ptr GiveDefaultMacroSet(TuiMacroSetClass& macros) {
+    std::exception_ptr saveError;
+    if (!macros.MacroSetExist(kDefaultMacroSet)) {
+        macros.CreateNewMacroSet(kDefaultMacroSet);
+        macros.SwitchToMacroSet(kDefaultMacroSet);
+        macros.CreateNewMacro(QStringLiteral("Macro1"));
+        macros.CreateNewMacro(QStringLiteral("Macro2"));
+        try {
+            macros.SaveMacroSetDB();
+        } catch (...) {
+            saveError = std::current_exception();
+        }
+    }
+    macros.SwitchToMacroSet(kDefaultMacroSet);
+    return saveError;
+}
+
+}  // namespace
+
+TButtonAssignment::TMacroDbRead TButtonAssignment::ReadMacroDatabase(const TDM& dm, TuiMacroSetClass& macros) {
+    TMacroDbRead read;
+    try {
+        macros.LoadMacrosetDB(dm.GetPersonalDocumentMacroDatabasePath());
+        read.Damaged = macros.LoadDamage() != TuiMacroSetClass::TDamage::None;
+        if (!read.Damaged) read.SaveError = GiveDefaultMacroSet(macros);
+    } catch (...) {
+        read.LoadError = std::current_exception();
+    }
+    return read;
+}
+
+void TButtonAssignment::FinishMacroDatabase(const TMacroDbRead& read, QStringList& problems) {
+    // A database that cannot be read or written is reported; the window still comes up with
+    // the rest of its data.
+    if (read.LoadError) {
+        guarded([&read] { std::rethrow_exception(read.LoadError); });
+        return;
+    }
+    std::exception_ptr saveError = read.SaveError;
+    if (read.Damaged) {
+        guarded([this, &problems, &saveError] {
             const QString file = FMacroSetClass.BaseMacrosetDBFile();
             const QString kept = QFileInfo(FMacroSetClass.KeptAsideFile()).fileName();
             using vyk::config::kMacroDbKept;
@@ -362,16 +400,10 @@ void TButtonAssignment::LoadMacroDatabase(QStringList& problems) {
                                         : translate(QString::fromUtf8(kMacroDbKept)).arg(file, kept));
             // Before the default set comes in: a macro of the same name is not the one lost.
             NoteUnseenMacroButtons();
-        }
-        if (!FMacroSetClass.MacroSetExist(kDefaultMacroSet)) {
-            FMacroSetClass.CreateNewMacroSet(kDefaultMacroSet);
-            FMacroSetClass.SwitchToMacroSet(kDefaultMacroSet);
-            FMacroSetClass.CreateNewMacro(QStringLiteral("Macro1"));
-            FMacroSetClass.CreateNewMacro(QStringLiteral("Macro2"));
-            guarded([this] { FMacroSetClass.SaveMacroSetDB(); });
-        }
-        FMacroSetClass.SwitchToMacroSet(kDefaultMacroSet);
-    });
+            saveError = GiveDefaultMacroSet(FMacroSetClass);
+        });
+    }
+    if (saveError) guarded([&saveError] { std::rethrow_exception(saveError); });
 }
 
 void TButtonAssignment::RebindMacroButtons() {

@@ -42,6 +42,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <exception>
 #include <functional>
 
 class QWidget;
@@ -82,9 +83,19 @@ public:
     int FSelectedButtonIndex = 0;                // the button whose menu was opened last
     int FCurrentMacro = 0;                       // the macro chosen last
 
-    // The macro database at start-up: loaded (or made) with its default set. What could not be
-    // read is added to `problems`, to be shown once the window is up.
-    void LoadMacroDatabase(QStringList& problems);
+    // The macro database at start-up, in two halves. The first may run on any thread, as it
+    // touches only the macro set (and reads where the data module keeps the database): the
+    // file is loaded and, when it was whole, given its default set (made and saved) if it
+    // lacks one. Errors are kept for the second half, on the UI thread: they are reported
+    // there; a damaged database is added to `problems`, to be shown once the window is up, and
+    // its macro buttons are noted before the default set comes in.
+    struct TMacroDbRead {
+        std::exception_ptr LoadError;  // nothing more was done
+        std::exception_ptr SaveError;  // the default set was made but not saved
+        bool Damaged = false;          // the default set is left to the second half
+    };
+    static TMacroDbRead ReadMacroDatabase(const TDM& dm, TuiMacroSetClass& macros);
+    void FinishMacroDatabase(const TMacroDbRead& read, QStringList& problems);
 
     void BtnSet1Click(int tag);
     void BtnSet1MouseEnter(int tag);

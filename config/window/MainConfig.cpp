@@ -14,6 +14,7 @@
 #include "config/window/GeneralPage.h"
 #include "config/window/InfoPage.h"
 #include "config/window/LightPage.h"
+#include "config/window/StartupRead.h"
 #include "core/defs/pubunit_norvane.h"
 #include "core/defs/record_text.h"
 #include "core/defs/vyk_messages.h"
@@ -83,6 +84,8 @@ protected:
 // Creation
 
 TVYKCFGMAIN::TVYKCFGMAIN(TDM* dataModule, CfgLink* link, QWidget* parent) : QWidget(parent), FDM(dataModule) {
+    // The store is read meanwhile; nothing below reads it before InitializeForm has waited.
+    FStartupRead = std::make_unique<TStartupRead>(*FDM, *FMacroSetClass);
     if (link == nullptr) {
         FOwnLink = std::make_unique<CfgSystemLink>();
         FLink = FOwnLink.get();
@@ -316,9 +319,11 @@ void TVYKCFGMAIN::RefreshAll() {
 
 void TVYKCFGMAIN::InitializeForm() {
     QScopedValueRollback<bool> initializing(FInitializing, true);
-    // The macro database (what could not be read is shown once the window is up); the
-    // double-click test area centres itself on its first paint.
-    ButtonAssignment->LoadMacroDatabase(FStartupProblems);
+    // The store as read meanwhile, and the macro database's findings (what could not be read
+    // is shown once the window is up); the double-click test area centres itself on its first
+    // paint.
+    ButtonAssignment->FinishMacroDatabase(FStartupRead->Wait(), FStartupProblems);
+    FStartupRead.reset();
     FState.DblClickTestCentrePending = true;
 
     // The DPI page's controls (filled when the page is made, if it is not made yet), and the

@@ -65,6 +65,7 @@ class QStackedWidget;
 class QTimer;
 class TDM;
 class TImageStateButton;
+class TStartupRead;
 class TuiCommandSetting;
 class TuiLanguage;
 class TGeneralPage;
@@ -83,7 +84,9 @@ class TVYKCFGMAIN : public QWidget {
     Q_OBJECT
 public:
     // Builds the window and runs InitializeForm (FormCreate). The data module must exist and
-    // outlive the window. Without a link the window makes and owns a CfgSystemLink.
+    // outlive the window; one made with TDM::TStart::Later runs its start-up on a worker while
+    // the window makes its controls, before the macro database is read there too
+    // (config/window/StartupRead.h). Without a link the window makes and owns a CfgSystemLink.
     explicit TVYKCFGMAIN(TDM* dataModule, CfgLink* link = nullptr, QWidget* parent = nullptr);
     ~TVYKCFGMAIN() override;  // FormDestroy (FinalizeForm)
 
@@ -119,7 +122,7 @@ public:
     QComboBox* PopBoxLanguage = nullptr;
 
     // ---- fields
-    // The macro database (made with the window, loaded by InitializeForm).
+    // The macro database (made with the window, read while its controls are made).
     std::unique_ptr<TuiMacroSetClass> FMacroSetClass = std::make_unique<TuiMacroSetClass>();
 
     // The shared state of the window's areas and pages.
@@ -266,4 +269,6 @@ private:
     vyk::config::TMacroButtonBinding FMacroBinding;
     // Problems found in the macro database while the window was made (ShowStoreReports).
     QStringList FStartupProblems;
+    // The store read while the controls are made; gone once InitializeForm has waited for it.
+    std::unique_ptr<TStartupRead> FStartupRead;
 };

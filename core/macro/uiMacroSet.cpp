@@ -8,7 +8,9 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -44,8 +46,9 @@ void setSetName(TuiMacroListOfMacroSet& set, const QString& name) {
 }  // namespace
 
 TuiMacroSetClass::TuiMacroSetClass()
-    : FMacroSetDB(std::make_unique<TuiMacroSetDb>()), FCurrentMacroClass(std::make_unique<TuiMacroClass>()) {
-    std::memset(FMacroSetDB.get(), 0, sizeof(TuiMacroSetDb));
+    : FMacroSetDB(static_cast<TuiMacroSetDb*>(std::calloc(1, sizeof(TuiMacroSetDb)))),
+      FCurrentMacroClass(std::make_unique<TuiMacroClass>()) {
+    if (!FMacroSetDB) throw std::bad_alloc();
 }
 
 TuiMacroSetClass::~TuiMacroSetClass() = default;

@@ -28,6 +28,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -153,8 +154,13 @@ private:
     // Keeps the damaged file aside unless that is done; throws vyk::platform::FileError.
     void KeepDamagedFileAside();
 
+    // The file image, 584 644 bytes: taken zeroed from the allocator (calloc), so making the
+    // object touches none of it until a database is loaded.
+    struct TFreeImage {
+        void operator()(TuiMacroSetDb* aImage) const noexcept { std::free(aImage); }
+    };
     QString FBaseMacrosetDBFile;
-    std::unique_ptr<TuiMacroSetDb> FMacroSetDB;
+    std::unique_ptr<TuiMacroSetDb, TFreeImage> FMacroSetDB;
     std::vector<TuiMacroListOfMacroSet> FMacroSetList;
     int FCurrentMacroSetIndex = 0;
     QString FCurrentMacrosetName;

@@ -72,7 +72,7 @@ void setButton(TBUTTONFUNCINFO& b, std::uint8_t type, std::uint16_t index, std::
 // ---------------------------------------------------------------------------------------------
 // Creation
 
-TDM::TDM(QObject* AOwner) : QObject(AOwner) {
+TDM::TDM(QObject* AOwner, TStart AStart) : QObject(AOwner) {
     uiProfileAllSettingInfo = makeComponent("uiProfileAllSettingInfo", QStringLiteral("allsettings.pfd"));
     uiProfileGame1 = makeComponent("uiProfileGame1", {});
     uiProfileGame2 = makeComponent("uiProfileGame2", {});
@@ -103,7 +103,7 @@ TDM::TDM(QObject* AOwner) : QObject(AOwner) {
     FProfileGroup = {uiProfileGame1, uiProfileGame2, uiProfileGame3, uiProfileGame4, uiProfileGame5};
 
     if (DM == nullptr) DM = this;
-    DataModuleCreate();
+    if (AStart == TStart::Now) DataModuleCreate();
 }
 
 TDM::~TDM() {
@@ -119,6 +119,7 @@ TuiProfile* TDM::makeComponent(const char* name, const QString& valueName) {
 }
 
 void TDM::DataModuleCreate() {
+    FCreated = true;
     try {
         Init();
     } catch (const std::exception& e) {

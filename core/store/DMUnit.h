@@ -31,7 +31,8 @@
 // same way, that record gets its factory values in memory (nothing is overwritten in storage),
 // and start-up goes on with the next record. Saves that cannot reach the store raise
 // vyk::platform::RegistryError or vyk::platform::FileError; nothing is lost silently. UI
-// thread only; the steps PrepareSaveAll prepares may run on another thread.
+// thread only, but for a start-up told to run Later (which may run on another thread before
+// the module is used) and the steps PrepareSaveAll prepares (which may run on another thread).
 
 #include "core/defs/pubunit_norvane.h"
 #include "core/store/uiProfile.h"
@@ -66,9 +67,15 @@ struct TStoreReport {
 class TDM : public QObject {
     Q_OBJECT
 public:
-    // Creates the components and runs start-up (DataModuleCreate).
-    explicit TDM(QObject* AOwner = nullptr);
+    // When start-up runs: Now, in the constructor; Later, once, by the owner (Created says
+    // whether it has run). The configuration window reads the store on a worker thread while it
+    // makes its controls: nothing else touches the module until that start-up has run.
+    enum class TStart { Now, Later };
+
+    // Creates the components and, unless told Later, runs start-up (DataModuleCreate).
+    explicit TDM(QObject* AOwner = nullptr, TStart AStart = TStart::Now);
     ~TDM() override;
+    bool Created() const { return FCreated; }
 
     // ---- components, in layout order
     TuiProfile* uiProfileAllSettingInfo;
@@ -219,6 +226,7 @@ public:
     std::unique_ptr<TMouseProfileInfo> FactoryProfileInfo(int ASlot);
 
 private:
+    bool FCreated = false;
     enum class SlotSource { Registry, File };
 
     TuiProfile* makeComponent(const char* name, const QString& valueName);

@@ -91,6 +91,12 @@ bool backendUsable() {
 
 }  // namespace
 
+void prepareDesktopSettingsLayer() {
+    // Both are made once per process, safely from any thread, and kept.
+    if (g_settings_schema_source_get_default() == nullptr) return;
+    g_object_unref(g_settings_backend_get_default());
+}
+
 std::unique_ptr<PointerBackend> makeDesktopSettingsLayer() {
     GSettingsSchemaSource* source = g_settings_schema_source_get_default();  // not owned; may be null
     if (source == nullptr) return nullptr;

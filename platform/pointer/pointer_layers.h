@@ -15,6 +15,8 @@ namespace vyk::platform::pointer {
 
 // GSettings org.gnome.desktop.peripherals.mouse, when the schema is installed.
 std::unique_ptr<PointerBackend> makeDesktopSettingsLayer();
+// What makeDesktopSettingsLayer needs first, loaded (see preparePointerSettings). Any thread.
+void prepareDesktopSettingsLayer();
 
 // The X server named by DISPLAY, when it answers.
 std::unique_ptr<PointerBackend> makeX11Layer();

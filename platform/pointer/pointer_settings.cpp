@@ -119,6 +119,11 @@ void setDoubleClickTime(int ms) {
     forEachLayer(layers, "double-click time", [&](PointerBackend& b) { b.setDoubleClickTime(effective); });
 }
 
+void preparePointerSettings() {
+    if (g_testBackend.load() != nullptr) return;
+    pointer::prepareDesktopSettingsLayer();
+}
+
 void setPointerBackendForTesting(PointerBackend* backend) { g_testBackend.store(backend); }
 
 }  // namespace vyk::platform

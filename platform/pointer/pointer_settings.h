@@ -74,6 +74,12 @@ void applyPointerSettings(const PointerSettings& settings);
 // process.
 void setDoubleClickTime(int ms);
 
+// Loads, on the calling thread, what the desktop's settings need the first time they are used
+// (the installed schemas, the settings backend with its module), so that the first
+// setDoubleClickTime does not wait for that on the UI thread. Any thread; changes no setting;
+// a later call costs next to nothing.
+void preparePointerSettings();
+
 // One backend of the settings: the calls in the order applyPointerSettings makes them. The
 // values arrive unchanged except that the acceleration has passed the 0..3 check and the
 // double-click time is the effective one.

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <string>
 
 #include "config/toolkit/ImageDataBaseUnit.h"
 #include "tests/support/test_env.h"
@@ -206,7 +207,8 @@ TEST(ImageDataBase, PicturesReadAheadAreUsedOnlyWhileTheirFileIsUnchanged) {
     db.SetImageBasePath(q(base));
     db.ReadAheadImageFolder();
 
-    // The first request waits for the read-ahead, so every file below was read before it changed.
+    // The first request waits until the folder is listed, so every file below changes after the
+    // read-ahead noted what it looked like (whether or not it was decoded by then).
     QPixmap first;
     db.AssignIMAGE(first, "first.png", "background");
     EXPECT_EQ(centre(first), QColor(Qt::red));
@@ -227,6 +229,23 @@ TEST(ImageDataBase, PicturesReadAheadAreUsedOnlyWhileTheirFileIsUnchanged) {
     EXPECT_EQ(centre(changed), QColor(Qt::blue));
     EXPECT_EQ(centre(gone), QColor(Qt::green)) << "a file removed since is missing, whatever was read ahead";
     EXPECT_EQ(db.FindImage("gone.png"), nullptr);
+}
+
+TEST(ImageDataBase, AReadAheadStillRunningEndsWithTheDatabaseOrAnotherFolder) {
+    const fs::path base = freshDir("idb-ahead-end");
+    for (int i = 0; i < 40; ++i) writePng(base / "buttons" / ("b" + std::to_string(i) + ".png"), Qt::red, 64, 64);
+    for (int round = 0; round < 5; ++round) {
+        TImageDataBase db;
+        db.SetImageBasePath(q(base));
+        db.ReadAheadImageFolder();
+        if (round % 2 == 1) {
+            // Another folder: what was read ahead is given up, the pictures come from the files.
+            db.SetImageBasePath(q(base / "buttons"));
+            QPixmap p;
+            db.AssignIMAGE(p, "b7.png", "");
+            EXPECT_EQ(centre(p), QColor(Qt::red));
+        }
+    }  // each read-ahead ends with its database, wherever it is
 }
 
 TEST(ImageDataBase, GlobalInstanceStartsOn0409AndIsCreatedOnce) {

@@ -32,11 +32,13 @@
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QTest>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -69,7 +71,8 @@ void writeLanguageFile(const fs::path& file) {
 class MainConfigTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        registryEnv_ = std::make_unique<ScopedEnv>("VYK_REGISTRY_ROOT", vyk::test::freshDir("registry").string());
+        registry_ = vyk::test::freshDir("registry");
+        registryEnv_ = std::make_unique<ScopedEnv>("VYK_REGISTRY_ROOT", registry_.string());
         docs_ = vyk::test::freshDir("documents");
         docsEnv_ = std::make_unique<ScopedEnv>("VYK_DOCUMENTS_DIR", docs_.string());
         exe_ = vyk::test::freshDir("exe");
@@ -86,10 +89,11 @@ protected:
         EXPECT_TRUE(errors_.isEmpty()) << errors_.join("\n").toStdString();
     }
 
-    TVYKCFGMAIN& open() {
+    // start Later: the window reads the store while it makes its controls, as the program does.
+    TVYKCFGMAIN& open(TDM::TStart start = TDM::TStart::Now) {
         window_.reset();
         dm_.reset();
-        dm_ = std::make_unique<TDM>();
+        dm_ = std::make_unique<TDM>(nullptr, start);
         window_ = std::make_unique<TVYKCFGMAIN>(dm_.get(), &link_);
         return *window_;
     }
@@ -110,8 +114,16 @@ protected:
         if (!key) return {};
         return key->readBinary(name).value_or(QByteArray());
     }
+    // Every file of the store (settings and Documents) by its path, with its bytes.
+    std::map<std::string, std::vector<std::uint8_t>> storeFiles() const {
+        std::map<std::string, std::vector<std::uint8_t>> files;
+        for (const fs::path& root : {registry_, docs_})
+            for (const auto& e : fs::recursive_directory_iterator(root))
+                if (e.is_regular_file()) files[e.path().string()] = vyk::test::readBytes(e.path());
+        return files;
+    }
     RecordingLink link_;
-    fs::path docs_, exe_;
+    fs::path registry_, docs_, exe_;
     std::unique_ptr<TDM> dm_;
     std::unique_ptr<TVYKCFGMAIN> window_;
     QStringList errors_;
@@ -147,6 +159,52 @@ TEST_F(MainConfigTest, AMissingDefaultSetIsAddedBesideTheUsersSets) {
     EXPECT_EQ(window_->FMacroSetClass->GetMacroSetListNames(), (QStringList{"Mine", "DefaultMacroSet"}));
     EXPECT_EQ(window_->FMacroSetClass->GetMacroListNamesByMacroSetName("Mine"), QStringList{"Jump"});
     EXPECT_EQ(window_->FMacroSetClass->CurrentMacroSetName(), "DefaultMacroSet");
+}
+
+// The program's own start: the store is read on a worker while the window makes its controls.
+// What reaches the disk, and what the window then shows, is what a start on one thread gives.
+TEST_F(MainConfigTest, AStoreReadWhileTheControlsAreMadeWritesAndShowsWhatAStartOnOneThreadDoes) {
+    open(TDM::TStart::Later);
+    EXPECT_TRUE(dm_->Created());
+    const auto firstStart = storeFiles();
+    ASSERT_FALSE(macroDb().empty());
+    EXPECT_EQ(window_->FMacroSetClass->GetMacroListNamesByMacroSetName("DefaultMacroSet"),
+              (QStringList{"Macro1", "Macro2"}));
+    const int profile = dm_->FProfileIndex;
+    EXPECT_TRUE(window_->BtnProfile[static_cast<std::size_t>(profile)]->IsPressed());
+
+    window_.reset();
+    dm_.reset();
+    fs::remove_all(registry_);
+    fs::remove_all(docs_);
+    fs::create_directories(registry_);
+    fs::create_directories(docs_);
+    open(TDM::TStart::Now);
+    EXPECT_EQ(storeFiles(), firstStart) << "a first start on one thread writes the same files";
+
+    open(TDM::TStart::Later);
+    EXPECT_EQ(storeFiles(), firstStart) << "a later start rewrites nothing";
+    EXPECT_EQ(dm_->FProfileIndex, profile);
+    EXPECT_TRUE(errors_.isEmpty());
+}
+
+TEST_F(MainConfigTest, AMacroDatabaseThatCannotBeMadeIsReportedOnTheWindowsThread) {
+    const fs::path folder = [] {
+        TDM dm;
+        return fs::path(dm.GetPersonalDocumentMacroDatabasePath().toStdString()).parent_path();
+    }();
+    fs::remove_all(folder);
+    vyk::test::writeBytes(folder, {0x6e, 0x6f});  // a file where the folder belongs
+    QList<bool> onWindowsThread;
+    vyk::platform::setErrorReporter([&](const QString& text) {
+        errors_.append(text);
+        onWindowsThread.append(QThread::currentThread() == qApp->thread());
+    });
+    open(TDM::TStart::Later);
+    ASSERT_FALSE(errors_.isEmpty());
+    EXPECT_EQ(onWindowsThread, QList<bool>(errors_.size(), true));
+    EXPECT_EQ(window_->FMacroSetClass->MacroSetCount(), 0) << "nothing made of a database that is not there";
+    errors_.clear();  // expected
 }
 
 TEST_F(MainConfigTest, CreationSetsTheFrameAndTheStateUp) {

@@ -8,6 +8,8 @@
 
 #include <QDir>
 
+#include <thread>
+
 using vyk::defs::recordText;
 using vyk::platform::RegistryError;
 
@@ -71,6 +73,22 @@ TEST_F(DataModuleTest, FirstStartStoresGroupAndAllGamesButNoProfiles) {
     EXPECT_TRUE(reports(*again).isEmpty());
     for (int i = 0; i < 5; ++i)
         EXPECT_FALSE(again->IsProfileChanged(i)) << "whole, valid profiles are used as they are";
+}
+
+// The configuration window's own start: the module is made on the UI thread and started on a
+// worker while the window makes its controls.
+TEST_F(DataModuleTest, AModuleToldToStartLaterTouchesNothingUntilItsStartUpRunsOnAnotherThread) {
+    TDM dm(nullptr, TDM::TStart::Later);
+    EXPECT_FALSE(dm.Created());
+    EXPECT_FALSE(fs::exists(keyDir()));
+    EXPECT_TRUE(fs::is_empty(docs_));
+    std::thread([&dm] { dm.DataModuleCreate(); }).join();
+    EXPECT_TRUE(dm.Created());
+    EXPECT_EQ(vyk::test::readBytes(valueFile("ProfileSettingGroup.pfd")).size(), 30964u);
+    EXPECT_EQ(vyk::test::readBytes(valueFile("allsettings.pfd")).size(), 30954u);
+    EXPECT_EQ(dm.FCurrentProfileInfo.ProfileHeader.FFileVersion, 0x103);
+    EXPECT_TRUE(reports(dm).isEmpty());
+    EXPECT_TRUE(messages_.isEmpty());
 }
 
 TEST_F(DataModuleTest, ConfigIniChoosesKeyFoldersAndNames) {
