@@ -73,7 +73,7 @@ struct TImageDataBase::ReadAhead {
             std::lock_guard lock(mutex);
             stop = true;  // what no thread has begun is left
         }
-        for (std::thread& t : threads) t.join();
+        if (first.joinable()) first.join();
     }
 
     // Lists the folder, then decodes with the other threads.
@@ -156,7 +156,7 @@ struct TImageDataBase::ReadAhead {
     std::size_t next = 0;              // the next file to decode
     std::size_t taken = 0;             // files asked for
     std::vector<std::thread> helpers;  // decoders besides the first thread
-    std::vector<std::thread> threads;  // the first thread
+    std::thread first;                 // lists, then decodes
 };
 
 TImageDataBase::TImageDataBase() : FBasePath(withSlash(vyk::platform::executableDir())) {}
@@ -180,7 +180,7 @@ void TImageDataBase::ReadAheadImageFolder() {
     // Listing the folder is left to the background as well; three threads share the decoding.
     try {
         ReadAhead* a = ahead.get();
-        ahead->threads.emplace_back([a] { a->listAndDecode(3); });
+        ahead->first = std::thread([a] { a->listAndDecode(3); });
     } catch (const std::system_error&) {
         return;  // every file is read when asked for
     }
