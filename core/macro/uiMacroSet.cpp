@@ -46,10 +46,8 @@ void setSetName(TuiMacroListOfMacroSet& set, const QString& name) {
 }  // namespace
 
 TuiMacroSetClass::TuiMacroSetClass()
-    : FMacroSetDB(static_cast<TuiMacroSetDb*>(std::calloc(1, sizeof(TuiMacroSetDb)))),
-      FCurrentMacroClass(std::make_unique<TuiMacroClass>()) {
-    if (!FMacroSetDB) throw std::bad_alloc();
-}
+    : FMacroSetDB(vyk::defs::makeZeroedRecord<TuiMacroSetDb>()),
+      FCurrentMacroClass(std::make_unique<TuiMacroClass>()) {}
 
 TuiMacroSetClass::~TuiMacroSetClass() = default;
 
@@ -96,10 +94,8 @@ void TuiMacroSetClass::LoadMacrosetDB(const QString& aBaseMacrosetDBFile) {
             FLoadDamage = TDamage::Short;
         } else if (FLoadDamage == TDamage::None) {
             if (static_cast<std::size_t>(bytes.size()) > kDatabaseSize) FLoadDamage = TDamage::Long;
-            auto image = std::make_unique<TuiMacroSetDb>();
-            std::memcpy(image.get(), bytes.constData(), kDatabaseSize);
-            if (!CountsInRange(*image) && FLoadDamage == TDamage::None) FLoadDamage = TDamage::CountsOutOfRange;
-            *FMacroSetDB = *image;
+            std::memcpy(static_cast<void*>(FMacroSetDB.get()), bytes.constData(), kDatabaseSize);
+            if (!CountsInRange(*FMacroSetDB) && FLoadDamage == TDamage::None) FLoadDamage = TDamage::CountsOutOfRange;
         }
         if (FLoadDamage != TDamage::None) {
             vyk::platform::debugLog(QStringLiteral("Macro database \"%1\" cannot be read as a whole (%2 bytes read).")

@@ -23,12 +23,12 @@
 // UI thread only; the steps PrepareSaveMacroSetDB prepares may run on another thread.
 
 #include "core/defs/pubunit_norvane.h"
+#include "core/defs/zeroed_record.h"
 #include "core/macro/uiMacroList.h"
 
 #include <QString>
 #include <QStringList>
 
-#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -154,13 +154,9 @@ private:
     // Keeps the damaged file aside unless that is done; throws vyk::platform::FileError.
     void KeepDamagedFileAside();
 
-    // The file image, 584 644 bytes: taken zeroed from the allocator (calloc), so making the
-    // object touches none of it until a database is loaded.
-    struct TFreeImage {
-        void operator()(TuiMacroSetDb* aImage) const noexcept { std::free(aImage); }
-    };
     QString FBaseMacrosetDBFile;
-    std::unique_ptr<TuiMacroSetDb, TFreeImage> FMacroSetDB;
+    // The file image, 584 644 bytes, untouched until a database is loaded.
+    vyk::defs::ZeroedRecord<TuiMacroSetDb> FMacroSetDB;
     std::vector<TuiMacroListOfMacroSet> FMacroSetList;
     int FCurrentMacroSetIndex = 0;
     QString FCurrentMacrosetName;

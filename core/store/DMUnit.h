@@ -35,6 +35,7 @@
 // the module is used) and the steps PrepareSaveAll prepares (which may run on another thread).
 
 #include "core/defs/pubunit_norvane.h"
+#include "core/defs/zeroed_record.h"
 #include "core/store/uiProfile.h"
 
 #include <QByteArray>
@@ -66,6 +67,17 @@ struct TStoreReport {
 
 class TDM : public QObject {
     Q_OBJECT
+    // The large records (about half a megabyte), untouched until start-up reads into them: made
+    // first, so the fields below can name them.
+    struct TRecords {
+        TALLGAMESINFO AllProfileSettingInfo;
+        TProfileSettingGroup ProfileSettingGroup;
+        TMouseProfileInfo CurrentProfileInfo;
+        TMouseProfileInfo DefaultProfileInfo;
+        TMouseProfileInfo TestProfileInfo;
+    };
+    vyk::defs::ZeroedRecord<TRecords> FRecords = vyk::defs::makeZeroedRecord<TRecords>();
+
 public:
     // When start-up runs: Now, in the constructor; Later, once, by the owner (Created says
     // whether it has run). The configuration window reads the store on a worker thread while it
@@ -90,16 +102,16 @@ public:
     TuiProfile* uiProfileRecordMacroInfo;
 
     // ---- fields
-    TALLGAMESINFO FAllProfileSettingInfo{};
+    TALLGAMESINFO& FAllProfileSettingInfo = FRecords->AllProfileSettingInfo;
     std::array<TuiProfile*, 5> FProfileGroup{};
     std::array<bool, 5> FProfileChanged{};
-    TProfileSettingGroup FProfileSettingGroup{};
+    TProfileSettingGroup& FProfileSettingGroup = FRecords->ProfileSettingGroup;
     std::int32_t FProfileGroupIndex = 0;
     std::int32_t FProfileIndex = 0;
-    TMouseProfileInfo FCurrentProfileInfo{};
+    TMouseProfileInfo& FCurrentProfileInfo = FRecords->CurrentProfileInfo;
     TOtherConfig FOtherConfig;
-    TMouseProfileInfo FDefaultProfileInfo{};
-    TMouseProfileInfo FTestProfileInfo{};
+    TMouseProfileInfo& FDefaultProfileInfo = FRecords->DefaultProfileInfo;
+    TMouseProfileInfo& FTestProfileInfo = FRecords->TestProfileInfo;
     TMACROKEYINFO FRecordMacroInfo{};
     TOptionsFromConfigFile FOptionsFromConfigFile;
 

@@ -16,7 +16,7 @@ namespace vyk::store {
 template <class T, class Fn>
 void editInStream(TuiProfileStream& AStream, Fn&& fn) {
     if (AStream.size() < sizeof(T)) AStream.resize(sizeof(T), 0);
-    auto rec = std::make_unique<T>();
+    auto rec = std::make_unique_for_overwrite<T>();
     std::memcpy(static_cast<void*>(rec.get()), AStream.data(), sizeof(T));
     fn(*rec);
     std::memcpy(AStream.data(), rec.get(), sizeof(T));
@@ -34,9 +34,7 @@ void readRecord(const TuiProfile* AComponent, T& ARecord) {
 
 template <class T>
 void sizeWithZeros(TuiProfile* AComponent) {
-    const auto zeros = std::make_unique<T>();
-    std::memset(static_cast<void*>(zeros.get()), 0, sizeof(T));
-    writeRecord(AComponent, *zeros);
+    AComponent->WriteZeros(static_cast<int>(sizeof(T)));
 }
 
 // Makes the stream exactly one zeroed record (a longer stream loses its tail).

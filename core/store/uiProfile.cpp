@@ -47,6 +47,15 @@ int TuiProfile::Write(const void* Buffer, int Count) {
     return Count;
 }
 
+int TuiProfile::WriteZeros(int Count) {
+    if (Count <= 0) return 0;
+    const auto n = static_cast<std::size_t>(Count);
+    std::fill_n(FMemoryStream.begin(), std::min(n, FMemoryStream.size()), std::uint8_t{0});
+    if (FMemoryStream.size() < n) FMemoryStream.resize(n, 0);
+    FSize = static_cast<std::int64_t>(FMemoryStream.size());
+    return Count;
+}
+
 int TuiProfile::Read(void* Buffer, int Count) const {
     if (Count <= 0 || Buffer == nullptr) return 0;
     const std::size_t n = std::min(static_cast<std::size_t>(Count), FMemoryStream.size());

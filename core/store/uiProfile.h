@@ -58,6 +58,8 @@ public:
     // Writes Count bytes at the front of the stream, growing it when shorter and keeping its
     // tail when longer. Returns Count.
     int Write(const void* Buffer, int Count);
+    // Write of Count zero bytes.
+    int WriteZeros(int Count);
     // Copies min(Count, stream size) bytes from the front into Buffer; the rest of Buffer is
     // left as it was. Returns the number copied.
     int Read(void* Buffer, int Count) const;
