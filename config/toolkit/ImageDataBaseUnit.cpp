@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
+#include <QSet>
 
 #include <algorithm>
 #include <condition_variable>
@@ -45,15 +46,17 @@ constexpr qint64 kReadAheadMaxBytes = 32 * 1024 * 1024;
 
 // Lists the pictures under folder with what their files look like now, largest first.
 std::vector<ReadAheadImage> listPictures(const QString& folder) {
-    QStringList suffixes;
-    for (const QByteArray& f : QImageReader::supportedImageFormats())
-        suffixes << QStringLiteral("*.") + QString::fromLatin1(f);
+    // The suffixes are compared by hand: name filters are regular expressions, compiled anew
+    // on each thread.
+    QSet<QString> suffixes;
+    for (const QByteArray& f : QImageReader::supportedImageFormats()) suffixes.insert(QString::fromLatin1(f).toLower());
     // A skin is a few MiB; whatever lies beyond the limits is simply read when asked for.
     std::vector<ReadAheadImage> files;
     qint64 bytes = 0;
-    QDirIterator it(folder, suffixes, QDir::Files | QDir::Readable, QDirIterator::Subdirectories);
+    QDirIterator it(folder, QDir::Files | QDir::Readable, QDirIterator::Subdirectories);
     while (it.hasNext() && files.size() < kReadAheadMaxFiles) {
         const QFileInfo info(it.next());
+        if (!suffixes.contains(info.suffix().toLower())) continue;
         if (bytes + info.size() > kReadAheadMaxBytes) continue;
         bytes += info.size();
         files.push_back(ReadAheadImage{QDir::cleanPath(info.absoluteFilePath()), info.size(), info.lastModified(),

@@ -310,8 +310,10 @@ int removeAbandonedTempFiles(const QString& folder) {
     const QDir dir(normalizePath(folder));
     if (folder.isEmpty() || !dir.exists()) return 0;
     int removed = 0;
-    const QStringList names = dir.entryList({kTempMark + QLatin1Char('*')}, QDir::Files | QDir::Hidden | QDir::System);
+    // Compared by hand: a name filter is a regular expression compiled for each new thread.
+    const QStringList names = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QString& name : names) {
+        if (!name.startsWith(kTempMark)) continue;
         const QByteArray path = QFile::encodeName(dir.filePath(name));
         struct stat st {};
         if (::lstat(path.constData(), &st) != 0 || !S_ISREG(st.st_mode) || writerAlive(name)) continue;
