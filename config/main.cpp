@@ -3,7 +3,9 @@
 #include "config/toolkit/ImageDataBaseUnit.h"
 #include "config/toolkit/SkinStyle.h"
 #include "config/window/MainConfig.h"
+#include "config/window/StartupRead.h"
 #include "core/defs/pubunit_norvane.h"
+#include "core/language/uiLanguage.h"
 #include "core/store/DMUnit.h"
 #include "platform/diag/diag.h"
 #include "platform/dialogs/message_box.h"
@@ -90,25 +92,30 @@ int main(int argc, char** argv) {
     // that start costs the more, and slows every thread the more afterwards, the more memory
     // the program has by then.
     QAccessible::isActive();
-    // The font database is filled in the background while the data module and the window are
-    // built; the window's first text waits for it only if it is not ready by then.
-    auto fontDatabase = std::async(std::launch::async, [] { QFontDatabase::families(); });
-    // So is the program's icon, which the window needs only when it is shown.
-    auto iconImages = std::async(std::launch::async, programIconImages);
     QApplication::setApplicationName(QStringLiteral("VykCfg"));
     QApplication::setApplicationDisplayName(CONFIG_APP_TITLE);  // translated by the window
     QGuiApplication::setDesktopFileName(QStringLiteral("vykcfg"));
     vyk::platform::installMessageBoxErrorReporter();
+    // The store is read on a worker from here on, while the window is made; the data module
+    // and the macro set are the window's to touch only once it has waited for that read.
+    auto dm = std::make_unique<TDM>(nullptr, TDM::TStart::Later);
+    std::unique_ptr<TStartupRead> startupRead = TStartupRead::Ahead(*dm);
+    // The font database is filled in the background while the data module and the window are
+    // built; the window's first text waits for it only if it is not ready by then.
+    auto fontDatabase = std::async(std::launch::async, [] { QFontDatabase::families(); });
+    // So are the language file, which the window reads as it is made,
+    TuiLanguage::ReadAheadLanguageFile();
+    // and the program's icon, which the window needs only when it is shown.
+    auto iconImages = std::async(std::launch::async, programIconImages);
     CreateGlobalImageDataBase();
     // The skin is decoded while the data module and the window are built.
     GlobalImageDataBase->ReadAheadImageFolder();
 
     int rc = 0;
     {
-        // The store is read by the window, on a worker while it makes its controls.
-        auto dm = std::make_unique<TDM>(nullptr, TDM::TStart::Later);
         std::unique_ptr<TVYKCFGMAIN> window;
-        if (!stopSignals.stopRequested()) window = std::make_unique<TVYKCFGMAIN>(dm.get());
+        if (!stopSignals.stopRequested()) window = std::make_unique<TVYKCFGMAIN>(dm.get(), std::move(startupRead));
+        startupRead.reset();  // a stop before the window: the read ends before the data module
         if (window && !stopSignals.stopRequested()) {
             if (const QIcon icon = iconOf(iconImages.get()); !icon.isNull()) QApplication::setWindowIcon(icon);
             window->show();

@@ -41,6 +41,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <stdexcept>
 #include <utility>
 
 using vyk::platform::debugLog;
@@ -83,9 +84,20 @@ protected:
 // ---------------------------------------------------------------------------------------------
 // Creation
 
-TVYKCFGMAIN::TVYKCFGMAIN(TDM* dataModule, CfgLink* link, QWidget* parent) : QWidget(parent), FDM(dataModule) {
+TVYKCFGMAIN::TVYKCFGMAIN(TDM* dataModule, CfgLink* link, QWidget* parent)
+    : TVYKCFGMAIN(dataModule, nullptr, link, parent) {}
+
+TVYKCFGMAIN::TVYKCFGMAIN(TDM* dataModule, std::unique_ptr<TStartupRead> startupRead, CfgLink* link, QWidget* parent)
+    : QWidget(parent), FDM(dataModule) {
     // The store is read meanwhile; nothing below reads it before InitializeForm has waited.
-    FStartupRead = std::make_unique<TStartupRead>(*FDM, *FMacroSetClass);
+    if (startupRead) {
+        if (&startupRead->DataModule() != FDM)
+            throw std::invalid_argument("the store read ahead is not the window's data module's");
+        if (std::unique_ptr<TuiMacroSetClass> macros = startupRead->TakeMacros()) FMacroSetClass = std::move(macros);
+        FStartupRead = std::move(startupRead);
+    } else {
+        FStartupRead = std::make_unique<TStartupRead>(*FDM, *FMacroSetClass);
+    }
     if (link == nullptr) {
         FOwnLink = std::make_unique<CfgSystemLink>();
         FLink = FOwnLink.get();

@@ -1,13 +1,15 @@
 // TVYKCFGMAIN: the tabs and the pages made late. The window is made with the GENERAL page only
 // (what its first frame shows); the DPI, LIGHT and INFO pages are made when first needed, or
 // one by one once the first frame is out, each set up as the window's making would have set
-// it up.
+// it up. The pointer panel's hidden sensor lift box is made with the first of them.
 #include "config/window/MainConfig.h"
 
 #include "config/toolkit/ImageStateButton.h"
 #include "config/window/DpiPage.h"
+#include "config/window/GeneralPage.h"
 #include "config/window/InfoPage.h"
 #include "config/window/LightPage.h"
+#include "config/window/PointerPanel.h"
 #include "core/language/uiLanguage.h"
 #include "core/language/vgLang.h"
 #include "platform/diag/diag.h"
@@ -86,6 +88,7 @@ void TVYKCFGMAIN::MakeInfoPage() {
 }
 
 void TVYKCFGMAIN::MakeNextPageWhenIdle() {
+    PageGeneral->Pointer->SpinBox1();
     if (!PageDpi.Made()) {
         PageDpi.get();
     } else if (!PageLight.Made()) {

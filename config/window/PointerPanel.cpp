@@ -99,13 +99,6 @@ TPointerPanel::TPointerPanel(TDM& dm, TCfgState& state, CfgLink& link, QWidget* 
     connect(FloatAnimationTest, &QVariantAnimation::valueChanged, this,
             [this](const QVariant& v) { ImageTest->SetRotation(v.toDouble()); });
 
-    SpinBox1 = new QSpinBox(this);
-    SpinBox1->setObjectName(QStringLiteral("SpinBox1"));
-    SpinBox1->setRange(0, 32);
-    SpinBox1->setSingleStep(1);
-    SpinBox1->setReadOnly(true);
-    SpinBox1->hide();
-
     for (QRadioButton* r : RadioPolling) {
         connect(r, &QRadioButton::toggled, this,
                 [this, r](bool checked) { guarded([&] { Radio125Change(r->property("Tag").toInt(), checked); }); });
@@ -113,8 +106,19 @@ TPointerPanel::TPointerPanel(TDM& dm, TCfgState& state, CfgLink& link, QWidget* 
     for (TTrackBar* t : {TrackScrollSpeed, TrackPointSpeed, TrackAccele, TrackMouseDBClick}) {
         connect(t, &TTrackBar::Change, this, [this, t] { guarded([&] { TrackScrollSpeedChange(t); }); });
     }
-    connect(SpinBox1, &QSpinBox::valueChanged, this, [this](int v) { guarded([&] { SpinBox1Change(v); }); });
     connect(ImageTest, &TSkinImage::DblClick, this, [this] { guarded([&] { ImageTestDblClick(); }); });
+}
+
+QSpinBox* TPointerPanel::SpinBox1() {
+    if (FSpinBox1 != nullptr) return FSpinBox1;
+    FSpinBox1 = new QSpinBox(this);
+    FSpinBox1->setObjectName(QStringLiteral("SpinBox1"));
+    FSpinBox1->setRange(0, 32);
+    FSpinBox1->setSingleStep(1);
+    FSpinBox1->setReadOnly(true);
+    FSpinBox1->hide();
+    connect(FSpinBox1, &QSpinBox::valueChanged, this, [this](int v) { guarded([&] { SpinBox1Change(v); }); });
+    return FSpinBox1;
 }
 
 void TPointerPanel::LoadSkin() {

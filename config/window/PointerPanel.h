@@ -54,7 +54,9 @@ public:
     QScrollArea* ListBoxMouseTest = nullptr;
     TSkinImage* ImageTest = nullptr;
     QVariantAnimation* FloatAnimationTest = nullptr;
-    QSpinBox* SpinBox1 = nullptr;  // hidden
+    // The hidden, read-only sensor lift box: made by the first call, which the window leaves
+    // until its first frame is out (nothing shows it, and it costs the most of the panel).
+    QSpinBox* SpinBox1();
 
     // SetMouseParam and SetReport.
     void RefreshMouseParam();
@@ -77,6 +79,7 @@ private:
     TDM& FDM;
     TCfgState& FState;
     CfgLink& FLink;
+    QSpinBox* FSpinBox1 = nullptr;
     QButtonGroup* FPollingGroup = nullptr;
     bool FRefreshing = false;
 };

@@ -10,9 +10,13 @@
 // its controls meanwhile and reads neither. Wait joins the worker and hands over what the
 // macro database read found (its errors are reported on the UI thread); the destructor joins
 // too. When no thread can be started, the reading runs at once on the calling thread.
+//
+// The program starts the read itself (Ahead) as soon as it has its application object, well
+// before the window: it then reads into a macro set of its own, which the window takes.
 
 #include "config/window/ButtonAssignment.h"
 
+#include <memory>
 #include <thread>
 
 class TDM;
@@ -22,6 +26,8 @@ class TStartupRead {
 public:
     // Starts reading at once.
     TStartupRead(TDM& dm, TuiMacroSetClass& macros);
+    // Starts reading at once, into a macro set of its own.
+    static std::unique_ptr<TStartupRead> Ahead(TDM& dm);
     ~TStartupRead();
     TStartupRead(const TStartupRead&) = delete;
     TStartupRead& operator=(const TStartupRead&) = delete;
@@ -29,10 +35,18 @@ public:
     // Waits until everything is read.
     const TButtonAssignment::TMacroDbRead& Wait();
 
+    TDM& DataModule() const { return FDM; }
+    // The macro set a read started Ahead reads into, for the window to own (nothing the second
+    // time, or for a read into the window's own set). The read goes on into it.
+    std::unique_ptr<TuiMacroSetClass> TakeMacros() { return std::move(FOwnMacros); }
+
 private:
+    TStartupRead(TDM& dm, std::unique_ptr<TuiMacroSetClass> macros);
+    void Start();
     void Read();
 
     TDM& FDM;
+    std::unique_ptr<TuiMacroSetClass> FOwnMacros;
     TuiMacroSetClass& FMacros;
     TButtonAssignment::TMacroDbRead FMacroDb;
     std::thread FWorker;

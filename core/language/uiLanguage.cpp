@@ -17,6 +17,9 @@
 #include <QMetaProperty>
 #include <QtDebug>
 
+#include <exception>
+#include <future>
+#include <optional>
 #include <stdexcept>
 
 namespace {
@@ -162,6 +165,36 @@ int TuiLanguage::uiParentFormCount() { return parentFormCount(); }
 // ---------------------------------------------------------------------------------------------
 // Creation and destruction
 
+namespace {
+
+// What ReadAheadLanguageFile read: the file, and its contents or why they were refused.
+struct ReadAhead {
+    QString path;
+    std::optional<TLanguageFile> file;
+    std::exception_ptr error;
+};
+
+std::future<ReadAhead>& readAhead() {
+    static std::future<ReadAhead> f;
+    return f;
+}
+
+}  // namespace
+
+void TuiLanguage::ReadAheadLanguageFile() {
+    if (readAhead().valid()) return;
+    readAhead() = std::async(std::launch::async, [] {
+        (void)vyk::language::supportedLocales();  // the table every instance builds its lists from
+        ReadAhead read{LanguageFilePath(), std::nullopt, nullptr};
+        try {
+            read.file = TvgLang::ReadLanguageFile(read.path);
+        } catch (...) {
+            read.error = std::current_exception();
+        }
+        return read;
+    });
+}
+
 TuiLanguage::TuiLanguage(QObject* AOwner, State state) : TvgLang(AOwner), state_(state) {
     FTranslatePropertyList = {QStringLiteral("Caption"), QStringLiteral("Hint")};
     FTranslateSpecialClassList = {
@@ -183,10 +216,15 @@ TuiLanguage::TuiLanguage(QObject* AOwner, State state) : TvgLang(AOwner), state_
 
     if (!Designing()) {
         const QString path = LanguageFilePath();
+        std::future<ReadAhead> ahead = std::move(readAhead());
         if (QFileInfo::exists(path)) {
             Resources().clear();
             try {
-                LoadFromFile(path);
+                std::optional<ReadAhead> read;
+                if (ahead.valid()) read = ahead.get();
+                if (!read || read->path != path) read = ReadAhead{path, ReadLanguageFile(path), nullptr};
+                if (read->error) std::rethrow_exception(read->error);
+                if (read->file) TakeLanguageFile(std::move(*read->file));
             } catch (const std::exception& e) {
                 // A damaged file is refused as a whole: no languages, every text in English.
                 const QString msg = QString::fromUtf8(e.what()) + QStringLiteral(" The texts are shown in English.");

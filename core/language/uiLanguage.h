@@ -50,6 +50,12 @@ public:
     explicit TuiLanguage(QObject* AOwner = nullptr, State state = State::Running);
     ~TuiLanguage() override;
 
+    // Starts reading ui.local (and the table of the known locales) on a worker thread; the
+    // next running instance takes what it read, waiting for it if need be, instead of reading
+    // the file itself. A program calls it once it has its application object, well before it
+    // makes its window. UI thread.
+    static void ReadAheadLanguageFile();
+
     bool Designing() const { return state_ == State::Designing; }
 
     bool Active() const { return FActive; }

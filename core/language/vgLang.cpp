@@ -197,8 +197,16 @@ void TvgLang::AddLang(const QString& name) {
 }
 
 void TvgLang::LoadFromFile(const QString& fileName) {
+    if (std::optional<TLanguageFile> file = ReadLanguageFile(fileName)) TakeLanguageFile(std::move(*file));
+}
+
+void TvgLang::LoadFromBytes(const QByteArray& bytes, const QString& sourceName) {
+    TakeLanguageFile(ParseLanguageFile(bytes, sourceName));
+}
+
+std::optional<TLanguageFile> TvgLang::ReadLanguageFile(const QString& fileName) {
     const QFileInfo info(fileName);
-    if (!info.exists()) return;
+    if (!info.exists()) return std::nullopt;
     if (info.size() > kMaxLanguageFileBytes)
         throw LanguageFileError(
             QStringLiteral("The language file %1 is too large (%2 bytes).").arg(fileName).arg(info.size()));
@@ -210,29 +218,32 @@ void TvgLang::LoadFromFile(const QString& fileName) {
     } catch (const std::exception& e) {
         throw LanguageFileError(QString::fromUtf8(e.what()));
     }
-    LoadFromBytes(bytes, fileName);
+    return ParseLanguageFile(bytes, fileName);
 }
 
-void TvgLang::LoadFromBytes(const QByteArray& bytes, const QString& sourceName) {
-    // Everything is read into new lists first, so a damaged file changes nothing.
+TLanguageFile TvgLang::ParseLanguageFile(const QByteArray& bytes, const QString& sourceName) {
     FileReader r(bytes, sourceName);
-    TTextList original;
-    original.SetText(r.readText(r.readInt("length of the source texts"), "source texts"));
+    TLanguageFile file;
+    file.Original.SetText(r.readText(r.readInt("length of the source texts"), "source texts"));
     const std::int32_t count = r.readInt("language count");
     // Every language record takes at least its two lengths.
     if (count < 0 || count > r.remaining() / 8)
         r.fail(QStringLiteral("the language count %1 does not fit the %2 bytes left").arg(count).arg(r.remaining()));
-    std::vector<TLangResource> languages;
-    languages.reserve(static_cast<size_t>(count));
+    file.Languages.reserve(static_cast<size_t>(count));
     for (std::int32_t i = 0; i < count; ++i) {
         TLangResource res;
         // A name is taken as it stands (any text), so that it is written back unchanged.
         res.Name = r.readText(r.readInt("length of a language name"), "language name");
         res.Table.SetText(r.readText(r.readInt("length of a translation table"), "translation table"));
-        languages.push_back(std::move(res));
+        file.Languages.push_back(std::move(res));
     }
-    Original_ = std::move(original);
-    for (auto& l : languages) Resources_.push_back(std::move(l));
+    return file;
+}
+
+void TvgLang::TakeLanguageFile(TLanguageFile&& file) {
+    // The whole file was read and checked first, so a damaged file changes nothing.
+    Original_ = std::move(file.Original);
+    for (auto& l : file.Languages) Resources_.push_back(std::move(l));
 }
 
 QByteArray TvgLang::SaveToBytes() const {

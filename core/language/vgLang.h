@@ -22,6 +22,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -83,6 +84,12 @@ struct TLangResource {
     TTextList Table;
 };
 
+// What a language file holds: the source texts and the languages, in file order.
+struct TLanguageFile {
+    TTextList Original;
+    std::vector<TLangResource> Languages;
+};
+
 // The language base of the toolkit.
 class TvgLang : public QObject {
     Q_OBJECT
@@ -107,6 +114,12 @@ public:
     void LoadFromFile(const QString& fileName);
     // The same from the bytes of a language file.
     void LoadFromBytes(const QByteArray& bytes, const QString& sourceName = QString());
+    // The reading and checking of those two without a component, on any thread: nothing for a
+    // missing file, LanguageFileError for a file that cannot be read or is damaged.
+    static std::optional<TLanguageFile> ReadLanguageFile(const QString& fileName);
+    static TLanguageFile ParseLanguageFile(const QByteArray& bytes, const QString& sourceName = QString());
+    // What LoadFromFile does with a file it has read.
+    void TakeLanguageFile(TLanguageFile&& file);
     // Writes `Original` and `Resources` as a language file, replacing the file atomically.
     // Raises LanguageFileError when the file cannot be written.
     void SaveToFile(const QString& fileName) const;

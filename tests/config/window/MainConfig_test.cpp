@@ -12,6 +12,7 @@
 #include "config/window/GeneralPage.h"
 #include "config/window/InfoPage.h"
 #include "config/window/LightPage.h"
+#include "config/window/StartupRead.h"
 #include "core/defs/vyk_messages.h"
 #include "core/language/uiLanguage.h"
 #include "core/language/vgLang.h"
@@ -95,6 +96,14 @@ protected:
         dm_.reset();
         dm_ = std::make_unique<TDM>(nullptr, start);
         window_ = std::make_unique<TVYKCFGMAIN>(dm_.get(), &link_);
+        return *window_;
+    }
+    // As the program opens it: the store read started before the window is made.
+    TVYKCFGMAIN& openAhead() {
+        window_.reset();
+        dm_.reset();
+        dm_ = std::make_unique<TDM>(nullptr, TDM::TStart::Later);
+        window_ = std::make_unique<TVYKCFGMAIN>(dm_.get(), TStartupRead::Ahead(*dm_), &link_);
         return *window_;
     }
     TVYKCFGMAIN& openShown() {
@@ -182,10 +191,28 @@ TEST_F(MainConfigTest, AStoreReadWhileTheControlsAreMadeWritesAndShowsWhatAStart
     open(TDM::TStart::Now);
     EXPECT_EQ(storeFiles(), firstStart) << "a first start on one thread writes the same files";
 
+    window_.reset();
+    dm_.reset();
+    fs::remove_all(registry_);
+    fs::remove_all(docs_);
+    fs::create_directories(registry_);
+    fs::create_directories(docs_);
+    openAhead();
+    EXPECT_EQ(storeFiles(), firstStart) << "a first start read ahead of the window writes the same files";
+    EXPECT_EQ(window_->FMacroSetClass->GetMacroListNamesByMacroSetName("DefaultMacroSet"),
+              (QStringList{"Macro1", "Macro2"}))
+        << "the window has the macro set read ahead";
+
     open(TDM::TStart::Later);
     EXPECT_EQ(storeFiles(), firstStart) << "a later start rewrites nothing";
     EXPECT_EQ(dm_->FProfileIndex, profile);
     EXPECT_TRUE(errors_.isEmpty());
+}
+
+TEST_F(MainConfigTest, AStoreReadAheadForAnotherDataModuleIsRefused) {
+    TDM other(nullptr, TDM::TStart::Later);
+    dm_ = std::make_unique<TDM>(nullptr, TDM::TStart::Later);
+    EXPECT_THROW(TVYKCFGMAIN(dm_.get(), TStartupRead::Ahead(other), &link_), std::invalid_argument);
 }
 
 TEST_F(MainConfigTest, AMacroDatabaseThatCannotBeMadeIsReportedOnTheWindowsThread) {

@@ -122,6 +122,51 @@ TEST_F(StartUp, LanguageFileIsFoundWhateverTheCaseOfItsName) {
     EXPECT_EQ(lang.Resources().size(), 1u);
 }
 
+TEST_F(StartUp, AFileReadAheadIsTakenByTheNextInstanceAsIfItHadReadItself) {
+    const QByteArray good = fileBytes({QStringLiteral("OK")}, {{QStringLiteral("0804"), {QStringLiteral("OK=好")}}});
+    QByteArray damaged = good;
+    damaged.chop(3);
+    struct Case {
+        const char* what;
+        QByteArray bytes;
+        std::size_t languages;
+        QString ok;
+    } cases[] = {{"a whole file", good, 1, QStringLiteral("好")}, {"a damaged file", damaged, 0, QStringLiteral("OK")}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeUiLocal(c.bytes);
+        TuiLanguage::ReadAheadLanguageFile();
+        TuiLanguage lang;
+        EXPECT_EQ(lang.Resources().size(), c.languages);
+        lang.SetLang(QStringLiteral("0804"));
+        EXPECT_EQ(tr("OK"), c.ok);
+        lang.SetLang(QStringLiteral("en"));
+        // What was read ahead is taken once: the next instance reads the file as it is now.
+        writeUiLocal(good);
+        TuiLanguage next;
+        EXPECT_EQ(next.Resources().size(), 1u);
+    }
+}
+
+TEST_F(StartUp, AFileReadAheadFromAnotherFolderIsNotTaken) {
+    writeUiLocal(fileBytes({QStringLiteral("OK")}, {{QStringLiteral("0804"), {QStringLiteral("OK=好")}}}));
+    TuiLanguage::ReadAheadLanguageFile();
+    const std::filesystem::path other = exeDir() / "other";
+    std::filesystem::create_directories(other);
+    vyk::test::writeBytes(other / "ui.local", [] {
+        const QByteArray b = fileBytes({QStringLiteral("OK")}, {{QStringLiteral("0404"), {QStringLiteral("OK=確定")}},
+                                                                {QStringLiteral("0804"), {QStringLiteral("OK=好")}}});
+        return std::vector<std::uint8_t>(b.begin(), b.end());
+    }());
+    {
+        vyk::test::ScopedEnv exe("VYK_EXE_DIR", other.string());
+        TuiLanguage lang;
+        EXPECT_EQ(lang.Resources().size(), 2u);
+        EXPECT_EQ(lang.Resources()[0].Name, QStringLiteral("0404"));
+    }
+    std::filesystem::remove_all(other);
+}
+
 // ---------------------------------------------------------------------------------------------
 
 class Walk : public LanguageTest {

@@ -126,12 +126,12 @@ TEST_F(PointerPanelTest, TestAreaIsCentredOnFirstPaintAndADoubleClickTurnsThePic
 TEST_F(PointerPanelTest, SensorLiftBoxSendsCommandFiveWithoutSavingBack) {
     open(0);
     const std::uint8_t before = slot().Sensorlift.SensorLift;
-    panel().SpinBox1->setValue(7);
+    panel().SpinBox1()->setValue(7);
     EXPECT_EQ(reports(), std::vector<std::string>{"cmd5 7"});
     EXPECT_EQ(config().Sensorlift.SensorLift, 7);
     EXPECT_EQ(slot().Sensorlift.SensorLift, before);
     EXPECT_FALSE(window_->State().SettingsChanged);
-    EXPECT_TRUE(panel().SpinBox1->isHidden());
+    EXPECT_TRUE(panel().SpinBox1()->isHidden());
 }
 
 }  // namespace
