@@ -93,7 +93,9 @@ TVYKCFGMAIN::TVYKCFGMAIN(TDM* dataModule, std::unique_ptr<TStartupRead> startupR
     if (startupRead) {
         if (&startupRead->DataModule() != FDM)
             throw std::invalid_argument("the store read ahead is not the window's data module's");
-        if (std::unique_ptr<TuiMacroSetClass> macros = startupRead->TakeMacros()) FMacroSetClass = std::move(macros);
+        std::unique_ptr<TuiMacroSetClass> macros = startupRead->TakeMacros();
+        if (!macros) throw std::invalid_argument("the store read ahead reads into no macro set of its own");
+        FMacroSetClass = std::move(macros);
         FStartupRead = std::move(startupRead);
     } else {
         FStartupRead = std::make_unique<TStartupRead>(*FDM, *FMacroSetClass);

@@ -88,8 +88,9 @@ public:
     // the window makes its controls, before the macro database is read there too
     // (config/window/StartupRead.h). Without a link the window makes and owns a CfgSystemLink.
     explicit TVYKCFGMAIN(TDM* dataModule, CfgLink* link = nullptr, QWidget* parent = nullptr);
-    // The same with that read started ahead of the window, for this data module
-    // (TStartupRead::Ahead); the window takes the macro set it reads into.
+    // The same with that read started ahead of the window (TStartupRead::Ahead); the window
+    // takes the macro set it reads into. A read for another data module, or one whose macro
+    // set was taken, is refused (std::invalid_argument).
     TVYKCFGMAIN(TDM* dataModule, std::unique_ptr<TStartupRead> startupRead, CfgLink* link = nullptr,
                 QWidget* parent = nullptr);
     ~TVYKCFGMAIN() override;  // FormDestroy (FinalizeForm)

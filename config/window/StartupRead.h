@@ -37,7 +37,7 @@ public:
 
     TDM& DataModule() const { return FDM; }
     // The macro set a read started Ahead reads into, for the window to own (nothing the second
-    // time, or for a read into the window's own set). The read goes on into it.
+    // time, or for a read into a set it was given). The read goes on into it.
     std::unique_ptr<TuiMacroSetClass> TakeMacros() { return std::move(FOwnMacros); }
 
 private:

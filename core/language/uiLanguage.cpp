@@ -220,11 +220,10 @@ TuiLanguage::TuiLanguage(QObject* AOwner, State state) : TvgLang(AOwner), state_
         if (QFileInfo::exists(path)) {
             Resources().clear();
             try {
-                std::optional<ReadAhead> read;
-                if (ahead.valid()) read = ahead.get();
-                if (!read || read->path != path) read = ReadAhead{path, ReadLanguageFile(path), nullptr};
-                if (read->error) std::rethrow_exception(read->error);
-                if (read->file) TakeLanguageFile(std::move(*read->file));
+                ReadAhead read = ahead.valid() ? ahead.get() : ReadAhead{};
+                if (read.path != path) read = ReadAhead{path, ReadLanguageFile(path), nullptr};
+                if (read.error) std::rethrow_exception(read.error);
+                if (read.file) TakeLanguageFile(std::move(*read.file));
             } catch (const std::exception& e) {
                 // A damaged file is refused as a whole: no languages, every text in English.
                 const QString msg = QString::fromUtf8(e.what()) + QStringLiteral(" The texts are shown in English.");

@@ -98,6 +98,14 @@ protected:
         window_ = std::make_unique<TVYKCFGMAIN>(dm_.get(), &link_);
         return *window_;
     }
+    void closeAndEmptyTheStore() {
+        window_.reset();
+        dm_.reset();
+        fs::remove_all(registry_);
+        fs::remove_all(docs_);
+        fs::create_directories(registry_);
+        fs::create_directories(docs_);
+    }
     // As the program opens it: the store read started before the window is made.
     TVYKCFGMAIN& openAhead() {
         window_.reset();
@@ -182,21 +190,11 @@ TEST_F(MainConfigTest, AStoreReadWhileTheControlsAreMadeWritesAndShowsWhatAStart
     const int profile = dm_->FProfileIndex;
     EXPECT_TRUE(window_->BtnProfile[static_cast<std::size_t>(profile)]->IsPressed());
 
-    window_.reset();
-    dm_.reset();
-    fs::remove_all(registry_);
-    fs::remove_all(docs_);
-    fs::create_directories(registry_);
-    fs::create_directories(docs_);
+    closeAndEmptyTheStore();
     open(TDM::TStart::Now);
     EXPECT_EQ(storeFiles(), firstStart) << "a first start on one thread writes the same files";
 
-    window_.reset();
-    dm_.reset();
-    fs::remove_all(registry_);
-    fs::remove_all(docs_);
-    fs::create_directories(registry_);
-    fs::create_directories(docs_);
+    closeAndEmptyTheStore();
     openAhead();
     EXPECT_EQ(storeFiles(), firstStart) << "a first start read ahead of the window writes the same files";
     EXPECT_EQ(window_->FMacroSetClass->GetMacroListNamesByMacroSetName("DefaultMacroSet"),
@@ -209,10 +207,13 @@ TEST_F(MainConfigTest, AStoreReadWhileTheControlsAreMadeWritesAndShowsWhatAStart
     EXPECT_TRUE(errors_.isEmpty());
 }
 
-TEST_F(MainConfigTest, AStoreReadAheadForAnotherDataModuleIsRefused) {
+TEST_F(MainConfigTest, AStoreReadAheadForAnotherDataModuleOrWithoutAMacroSetOfItsOwnIsRefused) {
     TDM other(nullptr, TDM::TStart::Later);
     dm_ = std::make_unique<TDM>(nullptr, TDM::TStart::Later);
     EXPECT_THROW(TVYKCFGMAIN(dm_.get(), TStartupRead::Ahead(other), &link_), std::invalid_argument);
+    std::unique_ptr<TStartupRead> taken = TStartupRead::Ahead(*dm_);
+    const std::unique_ptr<TuiMacroSetClass> macros = taken->TakeMacros();
+    EXPECT_THROW(TVYKCFGMAIN(dm_.get(), std::move(taken), &link_), std::invalid_argument);
 }
 
 TEST_F(MainConfigTest, AMacroDatabaseThatCannotBeMadeIsReportedOnTheWindowsThread) {
